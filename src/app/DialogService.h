@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QString>
+
+class StoreError;
+
+// Every modal message box, question and input box of the application goes
+// through this service, so that tests can script the answers and check what
+// was shown.
+class DialogService
+{
+public:
+    enum class Icon { None, Critical, Question, Exclamation, Information };
+    enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel, RetryCancel };
+    enum class Answer { Ok, Cancel, Yes, No, Retry };
+
+    virtual ~DialogService() = default;
+
+    virtual Answer message(const QString &text, const QString &title, Buttons buttons, Icon icon) = 0;
+
+    // The text typed, or the empty text when the user cancels.
+    virtual QString input(const QString &prompt, const QString &title, const QString &defaultText = QString()) = 0;
+
+    virtual void beep() = 0;
+
+    // A failure of the database at the boundary of the user's action:
+    // a message titled "警告" with the explanation and the engine's words.
+    void showStoreError(const StoreError &error);
+};

@@ -1,0 +1,15 @@
+#pragma once
+
+// The screen windows of the application; each exists at most once.
+enum class WindowId {
+    FrmMain,      // main menu
+    FrmCliantU,   // supplier search list (hidden for the whole run)
+    FrmSite,      // note entry
+    FrmSKbn,      // category maintenance
+    FrmBank,      // bank maintenance
+    frmCliant,    // supplier maintenance
+    FrmRbView,    // note explorer
+    FrmRibodo,    // today's settlement
+    FrmRBKeikaku, // list by payee
+    FrmView,      // report viewer
+};

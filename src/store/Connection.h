@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QHash>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QString>
+#include <QVariantList>
+
+// One connection to the database file of a data folder. Every record object
+// and every screen that runs its own statements owns one; several may be
+// open on the same file at once.
+class Connection
+{
+public:
+    Connection();
+    ~Connection();
+    Connection(const Connection &) = delete;
+    Connection &operator=(const Connection &) = delete;
+
+    // Opens the database named by a connection text ("...;Data Source=<path>").
+    // Raises StoreError when the file is missing or cannot be opened.
+    void open(const QString &connectionText);
+    void close();
+    bool isOpen() const { return m_db.isOpen(); }
+    QString databasePath() const { return m_path; }
+
+    void beginTrans();
+    void commitTrans();
+    void rollbackTrans();
+    bool inTransaction() const { return m_inTransaction; }
+
+    // Runs a statement (SQLite text) with bound values; raises StoreError on
+    // failure. Statements are prepared once per connection and reused.
+    QSqlQuery &exec(const QString &sql, const QVariantList &values = {});
+
+    QSqlDatabase &database() { return m_db; }
+
+private:
+    QString m_name;
+    QString m_path;
+    QSqlDatabase m_db;
+    QHash<QString, QSqlQuery> m_statements;
+    bool m_inTransaction = false;
+};

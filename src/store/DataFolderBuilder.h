@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QDate>
+#include <QString>
+
+// Creates a data folder: a new database with every table, index and view and
+// the category rows a new user needs; optionally sample data for a demo.
+class DataFolderBuilder
+{
+public:
+    // Creates the folder if needed and a new database in it. Raises StoreError
+    // when a database is already there or cannot be written.
+    static void createDatabase(const QString &dataFolder);
+
+    // Adds sample suppliers, banks and `notes` notes whose due dates spread
+    // over twelve months before and six months after `today`, in states that
+    // agree with their due dates.
+    static void addDemoData(const QString &dataFolder, int notes, const QDate &today);
+};

@@ -1,0 +1,171 @@
+#include "RibodoClass.h"
+
+#include "JetSql.h"
+#include "NumberText.h"
+#include "Schema.h"
+#include "StoreError.h"
+
+RibodoClass::~RibodoClass()
+{
+    m_rsHenko.close();
+    m_rs.close();
+    m_connection.close();
+}
+
+QString RibodoClass::Kingaku() const
+{
+    return NumberText::fromDouble(m_kingaku);
+}
+
+void RibodoClass::setKingaku(const QString &v)
+{
+    m_kingaku = NumberText::toDouble(v);
+}
+
+QString RibodoClass::criterion(const char *prefix, const QString &number)
+{
+    return QLatin1String(prefix) + JetSql::quote(number);
+}
+
+void RibodoClass::CntDb()
+{
+    m_connection.open(Schema::connectionText(m_dirPath));
+    m_rs.open(QStringLiteral("Sitetbl"), m_connection);
+}
+
+void RibodoClass::writeColumns()
+{
+    m_rs.setValue(QStringLiteral("TNo"), m_ribodoNo);
+    m_rs.setValue(QStringLiteral("TFDate"), m_fDate);
+    m_rs.setValue(QStringLiteral("TKDate"), m_kDate);
+    m_rs.setValue(QStringLiteral("TBank"), m_ginkou);
+    m_rs.setValue(QStringLiteral("TTo"), m_cliantCode);
+    m_rs.setValue(QStringLiteral("TKingaku"), m_kingaku);
+    m_rs.setValue(QStringLiteral("TKubun"), m_syurui);
+    m_rs.setValue(QStringLiteral("TYoto"), m_mokuteki);
+    m_rs.setValue(QStringLiteral("TCond"), m_jyotai);
+    m_rs.setValue(QStringLiteral("TRemarks"), m_biko);
+    m_rs.setValue(QStringLiteral("TKeiri"), m_keiri);
+}
+
+void RibodoClass::SaveRs()
+{
+    m_rs.addNew();
+    try {
+        writeColumns();
+        m_rs.update();
+    } catch (const StoreError &e) {
+        // A refused row must not be written by a later move.
+        m_rs.close();
+        if (e.engineMessage().contains(QLatin1String("UNIQUE"), Qt::CaseInsensitive))
+            throw StoreError(QStringLiteral("手形番号が重複しています。"), e.engineMessage());
+        throw;
+    }
+}
+
+void RibodoClass::findForChange()
+{
+    m_criterion = criterion("TNo = ", m_ribodoNo2);
+    m_rs.find(m_criterion);
+    if (m_rs.eof())
+        throw StoreError(QStringLiteral("手形番号が見つかりません。"), m_ribodoNo2);
+}
+
+void RibodoClass::EditRs()
+{
+    findForChange();
+    try {
+        writeColumns();
+        m_rs.update();
+    } catch (const StoreError &e) {
+        m_rs.close();
+        if (e.engineMessage().contains(QLatin1String("UNIQUE"), Qt::CaseInsensitive))
+            throw StoreError(QStringLiteral("手形番号が重複しています。"), e.engineMessage());
+        throw;
+    }
+}
+
+void RibodoClass::EditRsJ()
+{
+    findForChange();
+    m_rs.setValue(QStringLiteral("TCond"), m_jyotai);
+    m_rs.update();
+}
+
+void RibodoClass::DeleteRs()
+{
+    findForChange();
+    m_rs.deleteCurrent();
+}
+
+void RibodoClass::SearchRs()
+{
+    m_criterion = criterion("TNo = ", m_ribodoNo);
+    try {
+        m_rs.find(m_criterion);
+    } catch (const StoreError &) {
+        // A failed search finds nothing: the note is reported as missing.
+        m_ribodoNo = QStringLiteral("X");
+        return;
+    }
+    if (m_rs.eof()) {
+        m_ribodoNo = QStringLiteral("X");
+        return;
+    }
+    const auto load = [this](const char *column, auto assign) {
+        try {
+            const QVariant v = m_rs.value(QLatin1String(column));
+            if (!v.isNull())
+                assign(v);
+        } catch (const StoreError &) {
+            // An unreadable column leaves its property as it was.
+        }
+    };
+    load("TNo", [this](const QVariant &v) { m_ribodoNo = v.toString(); });
+    load("TFDate", [this](const QVariant &v) { m_fDate = v; });
+    load("TKDate", [this](const QVariant &v) { m_kDate = v; });
+    load("TBank", [this](const QVariant &v) { m_ginkou = v.toString(); });
+    load("TTo", [this](const QVariant &v) { m_cliantCode = v.toString(); });
+    load("TKingaku", [this](const QVariant &v) { m_kingaku = v.toDouble(); });
+    load("TKubun", [this](const QVariant &v) { m_syurui = v.toString(); });
+    load("TYoto", [this](const QVariant &v) { m_mokuteki = v.toString(); });
+    load("TCond", [this](const QVariant &v) { m_jyotai = v.toString(); });
+    load("TRemarks", [this](const QVariant &v) { m_biko = v.toString(); });
+    load("TKeiri", [this](const QVariant &v) { m_keiri = v.toString(); });
+}
+
+void RibodoClass::HenkoJ()
+{
+    QString cutOff;
+    if (m_kDate.typeId() == QMetaType::QDate)
+        cutOff = m_kDate.toDate().toString(QStringLiteral("yyyy/MM/dd"));
+    else
+        cutOff = m_kDate.toString();
+    m_henkoSql = QStringLiteral("SELECT * FROM SiteTbl WHERE TCond = '1' AND TKdate <= #") + cutOff + QStringLiteral("#");
+
+    m_connection.beginTrans();
+    try {
+        m_rsHenko.open(m_henkoSql, m_connection);
+        if (m_rsHenko.recordCount() != 0) {
+            m_rsHenko.moveFirst();
+            while (!m_rsHenko.eof()) {
+                m_rsHenko.setValue(QStringLiteral("TCond"), QStringLiteral("2"));
+                m_rsHenko.update();
+                m_rsHenko.moveNext();
+            }
+        }
+        m_rsHenko.close();
+        m_connection.commitTrans();
+    } catch (...) {
+        m_rsHenko.close();
+        m_connection.rollbackTrans();
+        throw;
+    }
+}
+
+QVariant RibodoClass::RibodoBangoCheck(const QVariant &Bango)
+{
+    m_criterion = criterion("TNo =", Bango.toString());
+    m_rs.find(m_criterion);
+    return m_rs.eof() ? QString() : QStringLiteral("X");
+}

@@ -1,0 +1,107 @@
+#include "Schema.h"
+
+QString Schema::databaseFileName()
+{
+    return QStringLiteral("dbRibodo.sqlite");
+}
+
+QString Schema::databasePath(const QString &dataFolder)
+{
+    return dataFolder + databaseFileName();
+}
+
+QString Schema::connectionText(const QString &dataFolder)
+{
+    return QStringLiteral("Provider=SQLite;Data Source=") + databasePath(dataFolder);
+}
+
+static QString dateCheck(const char *column)
+{
+    return QStringLiteral("CHECK (%1 IS NULL OR %1 GLOB '[0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9]')")
+            .arg(QLatin1String(column));
+}
+
+QStringList Schema::createStatements()
+{
+    // Codes compare without regard to letter case, as the Jet engine the
+    // system was designed for did; the unique indexes are the database's own
+    // guard behind the screens' duplicate checks.
+    QStringList s;
+    s << QStringLiteral("CREATE TABLE SiteTbl ("
+                        "TNo TEXT NOT NULL COLLATE NOCASE, "
+                        "TFDate TEXT %1, "
+                        "TKDate TEXT %2, "
+                        "TBank TEXT COLLATE NOCASE, "
+                        "TTo TEXT COLLATE NOCASE, "
+                        "TKingaku REAL, "
+                        "TKubun TEXT COLLATE NOCASE, "
+                        "TYoto TEXT COLLATE NOCASE, "
+                        "TCond TEXT COLLATE NOCASE, "
+                        "TRemarks TEXT, "
+                        "TKeiri TEXT COLLATE NOCASE)")
+                 .arg(dateCheck("TFDate"), dateCheck("TKDate"));
+    s << QStringLiteral("CREATE UNIQUE INDEX SiteTbl_TNo ON SiteTbl (TNo)");
+    s << QStringLiteral("CREATE INDEX SiteTbl_TKDate ON SiteTbl (TKDate)");
+    s << QStringLiteral("CREATE INDEX SiteTbl_TCond_TKDate ON SiteTbl (TCond, TKDate)");
+    s << QStringLiteral("CREATE INDEX SiteTbl_TTo ON SiteTbl (TTo)");
+    s << QStringLiteral("CREATE INDEX SiteTbl_TBank ON SiteTbl (TBank)");
+
+    s << QStringLiteral("CREATE TABLE SireCliant ("
+                        "ClCode TEXT NOT NULL COLLATE NOCASE, "
+                        "ClName TEXT, ClPdName TEXT, ClYomigana TEXT, "
+                        "clAddress1 TEXT, claddress2 TEXT, claddress3 TEXT, claddress4 TEXT, "
+                        "clzip TEXT, cltel TEXT, clfax TEXT, ClSime TEXT, "
+                        "ClZan REAL, Clpay TEXT, "
+                        "ClTokuiKbn INTEGER CHECK (ClTokuiKbn IS NULL OR ClTokuiKbn BETWEEN -32768 AND 32767))");
+    s << QStringLiteral("CREATE UNIQUE INDEX SireCliant_ClCode ON SireCliant (ClCode)");
+
+    for (const char *table : {"kbn1", "kbn2", "Kbn3", "Kbn4", "Kbn5"}) {
+        s << QStringLiteral("CREATE TABLE %1 (KbnCode TEXT NOT NULL COLLATE NOCASE, KbnName TEXT)")
+                     .arg(QLatin1String(table));
+        s << QStringLiteral("CREATE UNIQUE INDEX %1_KbnCode ON %1 (KbnCode)").arg(QLatin1String(table));
+    }
+    s << QStringLiteral("CREATE TABLE kbn6 (KbnCode TEXT NOT NULL COLLATE NOCASE, KbnName TEXT, KbnZan REAL)");
+    s << QStringLiteral("CREATE UNIQUE INDEX kbn6_KbnCode ON kbn6 (KbnCode)");
+
+    s << QStringLiteral("CREATE TABLE TMPTbl (F1 TEXT, F2 TEXT, F3 TEXT, F4 TEXT, F5 TEXT, F6 TEXT, F7 TEXT)");
+
+    // Outer joins: a note whose payee or bank was deleted still appears, with
+    // an empty name, so that no note drops out of a list.
+    s << QStringLiteral("CREATE VIEW QRYRibodo AS SELECT "
+                        "s.TNo AS TNo, s.TFDate AS TFDate, s.TKDate AS TKDate, s.TTo AS TTo, "
+                        "s.TBank AS TBank, s.TKingaku AS TKingaku, s.TKubun AS TKubun, "
+                        "s.TYoto AS TYoto, s.TCond AS TCond, s.TKeiri AS TKeiri, "
+                        "s.TRemarks AS TRemarks, "
+                        "IFNULL(c.ClName, '') AS ClName, IFNULL(b.KbnName, '') AS Ginko "
+                        "FROM SiteTbl s "
+                        "LEFT JOIN SireCliant c ON c.ClCode = s.TTo "
+                        "LEFT JOIN kbn6 b ON b.KbnCode = s.TBank");
+    s << QStringLiteral("CREATE VIEW QRYKesai AS SELECT "
+                        "s.TNo AS TNo, IFNULL(c.ClName, '') AS ClName, s.TKingaku AS TKingaku, "
+                        "IFNULL(b.KbnName, '') AS Ginko, IFNULL(j.KbnName, '') AS Jyotai, "
+                        "s.TKDate AS TKDate "
+                        "FROM SiteTbl s "
+                        "LEFT JOIN SireCliant c ON c.ClCode = s.TTo "
+                        "LEFT JOIN kbn6 b ON b.KbnCode = s.TBank "
+                        "LEFT JOIN Kbn3 j ON j.KbnCode = s.TCond");
+    return s;
+}
+
+bool Schema::isDateColumn(const QString &column)
+{
+    return column.compare(QLatin1String("TFDate"), Qt::CaseInsensitive) == 0
+            || column.compare(QLatin1String("TKDate"), Qt::CaseInsensitive) == 0;
+}
+
+QString Schema::categoryTable(int number)
+{
+    static const char *const names[] = {"kbn1", "kbn2", "Kbn3", "Kbn4", "Kbn5"};
+    if (number < 0 || number > 4)
+        return QString();
+    return QLatin1String(names[number]);
+}
+
+QString Schema::bankTable()
+{
+    return QStringLiteral("kbn6");
+}

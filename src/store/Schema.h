@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class QSqlDatabase;
+
+// The database's tables, views and indexes, defined here and nowhere else.
+class Schema
+{
+public:
+    // Name of the database file inside the data folder. Every place that
+    // appends the database to the data folder uses this constant.
+    static QString databaseFileName();
+
+    // Data folder + database file name, joined without a separator: the
+    // data folder carries its own trailing separator.
+    static QString databasePath(const QString &dataFolder);
+
+    // The connection text shown to the user and handed to data controls.
+    static QString connectionText(const QString &dataFolder);
+
+    // Statements that create every table, index and view, in order.
+    static QStringList createStatements();
+
+    // Columns that hold dates (stored as "yyyy-MM-dd" text so that text
+    // order is date order); names compare without regard to letter case.
+    static bool isDateColumn(const QString &column);
+
+    // The category tables by their number 0 to 4 (kbn1 ... Kbn5); an empty
+    // name for any other number.
+    static QString categoryTable(int number);
+
+    static QString bankTable();
+};

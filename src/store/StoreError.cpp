@@ -1,0 +1,20 @@
+#include "StoreError.h"
+
+StoreError::StoreError(QString explanation, QString engineMessage)
+    : m_explanation(std::move(explanation))
+    , m_engineMessage(std::move(engineMessage))
+    , m_what(text().toUtf8())
+{
+}
+
+QString StoreError::text() const
+{
+    if (m_engineMessage.isEmpty())
+        return m_explanation;
+    return m_explanation + QLatin1Char('\n') + m_engineMessage;
+}
+
+const char *StoreError::what() const noexcept
+{
+    return m_what.constData();
+}

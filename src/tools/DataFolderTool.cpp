@@ -1,0 +1,73 @@
+// ribodo-datafolder: creates a data folder for QXRibodo.
+//   ribodo-datafolder create <folder>            a new, empty database
+//   ribodo-datafolder demo <folder> [notes]      the same with sample data
+//   ribodo-datafolder sysfile <program folder> <data folder>
+//                                                writes the data-folder file
+
+#include "store/DataFolderBuilder.h"
+#include "store/StoreError.h"
+
+#include <QCoreApplication>
+#include <QDate>
+#include <QDir>
+#include <QFile>
+#include <QTextStream>
+
+#include <cstdio>
+
+namespace {
+
+int usage()
+{
+    std::fputs("usage: ribodo-datafolder create <folder>\n"
+               "       ribodo-datafolder demo <folder> [notes]\n"
+               "       ribodo-datafolder sysfile <program folder> <data folder>\n",
+               stderr);
+    return 2;
+}
+
+// The data folder as the application expects it: absolute, native, with a
+// trailing separator.
+QString dataFolderOf(const QString &argument)
+{
+    QString folder = QDir::toNativeSeparators(QDir(argument).absolutePath());
+    if (!folder.endsWith(QDir::separator()))
+        folder += QDir::separator();
+    return folder;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = QCoreApplication::arguments().mid(1);
+    if (args.size() < 2)
+        return usage();
+    const QString command = args.at(0);
+    try {
+        if (command == QLatin1String("create") || command == QLatin1String("demo")) {
+            const QString folder = dataFolderOf(args.at(1));
+            DataFolderBuilder::createDatabase(folder);
+            if (command == QLatin1String("demo")) {
+                const int notes = args.size() > 2 ? args.at(2).toInt() : 400;
+                DataFolderBuilder::addDemoData(folder, notes, QDate::currentDate());
+            }
+            QTextStream(stdout) << folder << Qt::endl;
+            return 0;
+        }
+        if (command == QLatin1String("sysfile") && args.size() == 3) {
+            QFile file(QDir(args.at(1)).filePath(QStringLiteral("RibodoDa.sys")));
+            if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+                QTextStream(stderr) << file.fileName() << ": " << file.errorString() << Qt::endl;
+                return 1;
+            }
+            file.write("\"" + dataFolderOf(args.at(2)).toUtf8() + "\"\r\n");
+            return 0;
+        }
+    } catch (const StoreError &e) {
+        QTextStream(stderr) << e.text() << Qt::endl;
+        return 1;
+    }
+    return usage();
+}

@@ -1,0 +1,74 @@
+#include "ScriptedDialogService.h"
+
+DialogService::Answer ScriptedDialogService::message(const QString &text, const QString &title, Buttons buttons, Icon icon)
+{
+    m_calls.append({Call::Kind::Message, text, title, buttons, icon, QString()});
+    if (!m_answers.isEmpty())
+        return m_answers.dequeue();
+    switch (buttons) {
+    case Buttons::Ok:
+        return Answer::Ok;
+    case Buttons::OkCancel:
+        ++m_unexpected;
+        return Answer::Ok;
+    case Buttons::YesNo:
+    case Buttons::YesNoCancel:
+        ++m_unexpected;
+        return Answer::Yes;
+    case Buttons::RetryCancel:
+        ++m_unexpected;
+        return Answer::Retry;
+    }
+    return Answer::Ok;
+}
+
+QString ScriptedDialogService::input(const QString &prompt, const QString &title, const QString &defaultText)
+{
+    m_calls.append({Call::Kind::Input, prompt, title, Buttons::OkCancel, Icon::None, defaultText});
+    if (m_inputs.isEmpty()) {
+        ++m_unexpected;
+        return QString();
+    }
+    return m_inputs.dequeue();
+}
+
+void ScriptedDialogService::beep()
+{
+    m_calls.append({Call::Kind::Beep, QString(), QString(), Buttons::Ok, Icon::None, QString()});
+}
+
+QList<ScriptedDialogService::Call> ScriptedDialogService::messages() const
+{
+    QList<Call> result;
+    for (const Call &c : m_calls) {
+        if (c.kind == Call::Kind::Message)
+            result << c;
+    }
+    return result;
+}
+
+QStringList ScriptedDialogService::messageTexts() const
+{
+    QStringList result;
+    for (const Call &c : m_calls) {
+        if (c.kind == Call::Kind::Message)
+            result << c.text;
+    }
+    return result;
+}
+
+int ScriptedDialogService::beeps() const
+{
+    int n = 0;
+    for (const Call &c : m_calls)
+        n += c.kind == Call::Kind::Beep ? 1 : 0;
+    return n;
+}
+
+void ScriptedDialogService::clear()
+{
+    m_calls.clear();
+    m_answers.clear();
+    m_inputs.clear();
+    m_unexpected = 0;
+}

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "app/DialogService.h"
+
+#include <QList>
+#include <QQueue>
+#include <QString>
+
+// A dialog service for tests: records every call and gives the answer queued
+// for it. A message with no queued answer is answered with its first button
+// and counted as unexpected when it asks a question.
+class ScriptedDialogService : public DialogService
+{
+public:
+    struct Call
+    {
+        enum class Kind { Message, Input, Beep };
+        Kind kind = Kind::Message;
+        QString text;
+        QString title;
+        Buttons buttons = Buttons::Ok;
+        Icon icon = Icon::None;
+        QString defaultText;
+    };
+
+    Answer message(const QString &text, const QString &title, Buttons buttons, Icon icon) override;
+    QString input(const QString &prompt, const QString &title, const QString &defaultText) override;
+    void beep() override;
+
+    void queueAnswer(Answer answer) { m_answers.enqueue(answer); }
+    void queueInput(const QString &text) { m_inputs.enqueue(text); }
+
+    const QList<Call> &calls() const { return m_calls; }
+    // Only the message boxes, in order.
+    QList<Call> messages() const;
+    QStringList messageTexts() const;
+    int beeps() const;
+    // Questions and input boxes that found no queued answer.
+    int unexpected() const { return m_unexpected; }
+    void clear();
+
+private:
+    QList<Call> m_calls;
+    QQueue<Answer> m_answers;
+    QQueue<QString> m_inputs;
+    int m_unexpected = 0;
+};

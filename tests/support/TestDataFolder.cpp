@@ -1,0 +1,49 @@
+#include "TestDataFolder.h"
+
+#include "store/Connection.h"
+#include "store/DataFolderBuilder.h"
+#include "store/Schema.h"
+
+#include <QDir>
+#include <QSqlQuery>
+
+TestDataFolder::TestDataFolder(bool createDatabase)
+{
+    if (createDatabase && m_dir.isValid())
+        DataFolderBuilder::createDatabase(path());
+}
+
+QString TestDataFolder::path() const
+{
+    return QDir::toNativeSeparators(m_dir.path()) + QDir::separator();
+}
+
+QString TestDataFolder::databasePath() const
+{
+    return Schema::databasePath(path());
+}
+
+void TestDataFolder::exec(const QString &sql, const QVariantList &values) const
+{
+    Connection c;
+    c.open(Schema::connectionText(path()));
+    c.exec(sql, values).finish();
+}
+
+QVariant TestDataFolder::scalar(const QString &sql, const QVariantList &values) const
+{
+    Connection c;
+    c.open(Schema::connectionText(path()));
+    QSqlQuery &q = c.exec(sql, values);
+    const QVariant v = q.next() ? q.value(0) : QVariant();
+    q.finish();
+    return v;
+}
+
+void TestDataFolder::addNote(const QString &number, const QString &dueDate, const QString &state, double amount,
+                             const QString &payee, const QString &bank) const
+{
+    exec(QStringLiteral("INSERT INTO SiteTbl (TNo, TFDate, TKDate, TBank, TTo, TKingaku, TKubun, TYoto, TCond, "
+                        "TRemarks, TKeiri) VALUES (?, '2024-01-10', ?, ?, ?, ?, '1', '1', ?, '', '1')"),
+         {number, dueDate, bank, payee, amount, state});
+}

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+#include <QTemporaryDir>
+#include <QVariantList>
+
+// A temporary data folder with a new database, removed after the test.
+class TestDataFolder
+{
+public:
+    // createDatabase false leaves the folder empty.
+    explicit TestDataFolder(bool createDatabase = true);
+
+    bool isValid() const { return m_dir.isValid(); }
+    // The data folder with its trailing separator, as the application holds it.
+    QString path() const;
+    QString databasePath() const;
+
+    // Runs one SQLite statement on the database with bound values.
+    void exec(const QString &sql, const QVariantList &values = {}) const;
+    // The first column of the first row of a query.
+    QVariant scalar(const QString &sql, const QVariantList &values = {}) const;
+
+    // Adds a note with the given number, due date ("yyyy-MM-dd") and state.
+    void addNote(const QString &number, const QString &dueDate, const QString &state = QStringLiteral("1"),
+                 double amount = 100000, const QString &payee = QStringLiteral("100"),
+                 const QString &bank = QStringLiteral("1")) const;
+
+private:
+    QTemporaryDir m_dir;
+};
