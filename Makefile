@@ -18,7 +18,7 @@ test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j2
 
 bench: build
-	$(BUILD)/bin/ribodo-bench
+	QT_QPA_PLATFORM=offscreen $(BUILD)/bin/ribodo-bench
 
 clean:
 	rm -rf $(BUILD)
