@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-    cmake ninja-build g++ pkg-config
+    cmake ninja-build g++ pkg-config libsqlite3-dev
     qt6-base-dev libqt6sql6-sqlite qt6-qpa-plugins libgl-dev
     fonts-ipaexfont-gothic fonts-ipaexfont-mincho
 )
