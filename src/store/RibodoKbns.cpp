@@ -1,0 +1,88 @@
+#include "RibodoKbns.h"
+
+#include "JetSql.h"
+#include "Schema.h"
+#include "StoreError.h"
+
+RibodoKbns::~RibodoKbns()
+{
+    m_rs.close();
+    m_connection.close();
+}
+
+void RibodoKbns::CntDb()
+{
+    m_connection.open(Schema::connectionText(m_dirPath));
+    const QString table = Schema::categoryTable(m_kbnTblNo);
+    if (!table.isEmpty())
+        m_rs.open(table, m_connection);
+}
+
+bool RibodoKbns::search(const QString &code)
+{
+    m_criteria = QStringLiteral("KbnCode = ") + JetSql::quote(code);
+    m_rs.find(m_criteria);
+    return !m_rs.eof();
+}
+
+void RibodoKbns::findForChange()
+{
+    if (!search(m_kCode2))
+        throw StoreError(QStringLiteral("区分コードが見つかりません。"), m_kCode2);
+}
+
+void RibodoKbns::write()
+{
+    try {
+        m_rs.setValue(QStringLiteral("KbnCode"), m_kCode);
+        m_rs.setValue(QStringLiteral("KbnName"), m_kName);
+        m_rs.update();
+    } catch (const StoreError &e) {
+        // A refused row must not be written by a later move.
+        m_rs.close();
+        if (e.engineMessage().contains(QLatin1String("UNIQUE"), Qt::CaseInsensitive))
+            throw StoreError(QStringLiteral("区分コードが重複しています。"), e.engineMessage());
+        throw;
+    }
+}
+
+void RibodoKbns::Mcsave()
+{
+    m_rs.addNew();
+    write();
+}
+
+void RibodoKbns::Mcedit()
+{
+    findForChange();
+    write();
+}
+
+void RibodoKbns::Mcdelete()
+{
+    findForChange();
+    m_rs.deleteCurrent();
+}
+
+void RibodoKbns::McEDsearch()
+{
+    if (!search(m_kCode)) {
+        m_kCode = QStringLiteral("X");
+        return;
+    }
+    // A null column (only other tools write one) reads as empty text.
+    m_kCode = m_rs.value(QStringLiteral("KbnCode")).toString();
+    m_kName = m_rs.value(QStringLiteral("KbnName")).toString();
+}
+
+QVariant RibodoKbns::DuplicateCodeCheck(const QVariant &Class1Code)
+{
+    return search(Class1Code.toString()) ? QStringLiteral("x") : QString();
+}
+
+QVariant RibodoKbns::DispName(const QVariant &Class1Code)
+{
+    if (!search(Class1Code.toString()))
+        return QStringLiteral("X");
+    return m_rs.value(QStringLiteral("KbnName")).toString();
+}

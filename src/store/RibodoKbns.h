@@ -1,0 +1,62 @@
+#pragma once
+
+#include "Connection.h"
+#include "Recordset.h"
+
+#include <QString>
+#include <QVariant>
+
+// One category table (kbn1, kbn2, Kbn3, Kbn4, Kbn5, chosen by KbnTblNo 0 to
+// 4), one code at a time. A caller creates an object for one piece of work:
+// setDirPath, setKbnTblNo, CntDb, properties and one operation, then lets the
+// object go, which closes its recordset and connection. Searches run forward
+// from the current row, so only a fresh object searches the whole table.
+class RibodoKbns
+{
+public:
+    RibodoKbns() = default;
+    ~RibodoKbns();
+    RibodoKbns(const RibodoKbns &) = delete;
+    RibodoKbns &operator=(const RibodoKbns &) = delete;
+
+    // Connects and opens the selected table; a number outside 0 to 4 opens
+    // the connection only, so every row operation then fails.
+    void CntDb();
+    // Adds a row from KCode and KName.
+    void Mcsave();
+    // Rewrites the row coded KCode2 with KCode and KName (the code may change).
+    void Mcedit();
+    // Deletes the row coded KCode2.
+    void Mcdelete();
+    // Loads the row coded KCode into KCode and KName, or sets KCode to "X".
+    void McEDsearch();
+    // "x" when a row has the code, "" when none has.
+    QVariant DuplicateCodeCheck(const QVariant &Class1Code);
+    // The row's name, or "X" when no row has the code.
+    QVariant DispName(const QVariant &Class1Code);
+
+    QString KCode() const { return m_kCode; }
+    void setKCode(const QString &SCode) { m_kCode = SCode; }
+    QString KCode2() const { return m_kCode2; }
+    void setKCode2(const QString &SCode2) { m_kCode2 = SCode2; }
+    QString KName() const { return m_kName; }
+    void setKName(const QString &SName) { m_kName = SName; }
+    // The open rowset over the whole table; it belongs to this object.
+    Recordset &RsEd() { return m_rs; }
+    void setKbnTblNo(qint16 KbnNo) { m_kbnTblNo = KbnNo; }
+    void setDirPath(const QString &DirPath) { m_dirPath = DirPath; }
+
+private:
+    bool search(const QString &code);
+    void findForChange();
+    void write();
+
+    Connection m_connection;
+    Recordset m_rs;
+    QString m_criteria;
+    QString m_dirPath;
+    qint16 m_kbnTblNo = 0;
+    QString m_kCode;
+    QString m_kCode2;
+    QString m_kName;
+};
