@@ -5,6 +5,17 @@
 #include "Schema.h"
 #include "StoreError.h"
 
+
+namespace {
+
+// Unset text is written as empty text, not as null.
+QString textOrEmpty(const QString &value)
+{
+    return value.isNull() ? QStringLiteral("") : value;
+}
+
+} // namespace
+
 BankClass::~BankClass()
 {
     m_rs.close();
@@ -43,8 +54,8 @@ void BankClass::findForChange()
 void BankClass::write()
 {
     try {
-        m_rs.setValue(QStringLiteral("KbnCode"), m_kCode);
-        m_rs.setValue(QStringLiteral("KbnName"), m_kName);
+        m_rs.setValue(QStringLiteral("KbnCode"), textOrEmpty(m_kCode));
+        m_rs.setValue(QStringLiteral("KbnName"), textOrEmpty(m_kName));
         m_rs.setValue(QStringLiteral("KbnZan"), m_balance);
         m_rs.update();
     } catch (const StoreError &e) {

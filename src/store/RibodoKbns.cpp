@@ -4,6 +4,17 @@
 #include "Schema.h"
 #include "StoreError.h"
 
+
+namespace {
+
+// Unset text is written as empty text, not as null.
+QString textOrEmpty(const QString &value)
+{
+    return value.isNull() ? QStringLiteral("") : value;
+}
+
+} // namespace
+
 RibodoKbns::~RibodoKbns()
 {
     m_rs.close();
@@ -34,8 +45,8 @@ void RibodoKbns::findForChange()
 void RibodoKbns::write()
 {
     try {
-        m_rs.setValue(QStringLiteral("KbnCode"), m_kCode);
-        m_rs.setValue(QStringLiteral("KbnName"), m_kName);
+        m_rs.setValue(QStringLiteral("KbnCode"), textOrEmpty(m_kCode));
+        m_rs.setValue(QStringLiteral("KbnName"), textOrEmpty(m_kName));
         m_rs.update();
     } catch (const StoreError &e) {
         // A refused row must not be written by a later move.

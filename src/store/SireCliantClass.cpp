@@ -7,6 +7,17 @@
 
 #include <limits>
 
+
+namespace {
+
+// Unset text is written as empty text, not as null.
+QString textOrEmpty(const QString &value)
+{
+    return value.isNull() ? QStringLiteral("") : value;
+}
+
+} // namespace
+
 SireCliantClass::~SireCliantClass()
 {
     m_rs.close();
@@ -47,20 +58,20 @@ void SireCliantClass::findForChange()
 void SireCliantClass::write()
 {
     try {
-        m_rs.setValue(QStringLiteral("ClCode"), m_cliantCode);
-        m_rs.setValue(QStringLiteral("ClName"), m_cliantName);
-        m_rs.setValue(QStringLiteral("ClPdName"), m_cliantPdName);
-        m_rs.setValue(QStringLiteral("ClYomigana"), m_cliantYomigana);
-        m_rs.setValue(QStringLiteral("clAddress1"), m_ads1);
-        m_rs.setValue(QStringLiteral("claddress2"), m_ads2);
-        m_rs.setValue(QStringLiteral("claddress3"), m_ads3);
-        m_rs.setValue(QStringLiteral("claddress4"), m_ads4);
-        m_rs.setValue(QStringLiteral("clzip"), m_zipCd);
-        m_rs.setValue(QStringLiteral("cltel"), m_clTelNo);
-        m_rs.setValue(QStringLiteral("clfax"), m_clFaxNo);
-        m_rs.setValue(QStringLiteral("ClSime"), m_clSimeBi);
+        m_rs.setValue(QStringLiteral("ClCode"), textOrEmpty(m_cliantCode));
+        m_rs.setValue(QStringLiteral("ClName"), textOrEmpty(m_cliantName));
+        m_rs.setValue(QStringLiteral("ClPdName"), textOrEmpty(m_cliantPdName));
+        m_rs.setValue(QStringLiteral("ClYomigana"), textOrEmpty(m_cliantYomigana));
+        m_rs.setValue(QStringLiteral("clAddress1"), textOrEmpty(m_ads1));
+        m_rs.setValue(QStringLiteral("claddress2"), textOrEmpty(m_ads2));
+        m_rs.setValue(QStringLiteral("claddress3"), textOrEmpty(m_ads3));
+        m_rs.setValue(QStringLiteral("claddress4"), textOrEmpty(m_ads4));
+        m_rs.setValue(QStringLiteral("clzip"), textOrEmpty(m_zipCd));
+        m_rs.setValue(QStringLiteral("cltel"), textOrEmpty(m_clTelNo));
+        m_rs.setValue(QStringLiteral("clfax"), textOrEmpty(m_clFaxNo));
+        m_rs.setValue(QStringLiteral("ClSime"), textOrEmpty(m_clSimeBi));
         m_rs.setValue(QStringLiteral("ClZan"), m_clSeikyuZan);
-        m_rs.setValue(QStringLiteral("Clpay"), m_clKaisyuYotei);
+        m_rs.setValue(QStringLiteral("Clpay"), textOrEmpty(m_clKaisyuYotei));
         m_rs.setValue(QStringLiteral("ClTokuiKbn"), int(m_sClKbn));
         m_rs.update();
     } catch (const StoreError &e) {
