@@ -1,0 +1,236 @@
+#include "TestDataFolder.h"
+
+#include "store/RibodoKbns.h"
+#include "store/StoreError.h"
+
+#include <QtTest>
+
+class TestRibodoKbns : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void tableNumberSelectsTheTable_data();
+    void tableNumberSelectsTheTable();
+    void tableNumberOutOfRangeOpensNoTable_data();
+    void tableNumberOutOfRangeOpensNoTable();
+    void markers_data();
+    void markers();
+    void secondSearchStartsWhereTheFirstStopped_data();
+    void secondSearchStartsWhereTheFirstStopped();
+    void editRewritesOrRecodes_data();
+    void editRewritesOrRecodes();
+    void editToATakenCodeWritesNothing();
+    void changesOfAMissingCodeFail();
+    void deleteRemovesOnlyThatRow();
+    void emptyTableHasNoRowsToRead();
+    void nullNameReadsAsEmpty();
+
+private:
+    std::unique_ptr<RibodoKbns> connected(qint16 table = 0) const;
+    QString rows(const QString &table = QStringLiteral("kbn1")) const;
+    std::unique_ptr<TestDataFolder> m_folder;
+};
+
+void TestRibodoKbns::init()
+{
+    m_folder = std::make_unique<TestDataFolder>();
+    m_folder->exec(QStringLiteral("DELETE FROM kbn1"));
+    for (const auto &[code, name] : {std::pair{"A", "Alpha"}, {"B", "X"}, {"C", "Gamma"}, {"O'K", "Quote"}})
+        m_folder->exec(QStringLiteral("INSERT INTO kbn1 (KbnCode, KbnName) VALUES (?, ?)"),
+                       {QLatin1String(code), QLatin1String(name)});
+}
+
+void TestRibodoKbns::cleanup()
+{
+    m_folder.reset();
+}
+
+std::unique_ptr<RibodoKbns> TestRibodoKbns::connected(qint16 table) const
+{
+    auto k = std::make_unique<RibodoKbns>();
+    k->setDirPath(m_folder->path());
+    k->setKbnTblNo(table);
+    k->CntDb();
+    return k;
+}
+
+QString TestRibodoKbns::rows(const QString &table) const
+{
+    return m_folder->scalar(QStringLiteral("SELECT group_concat(KbnCode || '=' || IFNULL(KbnName, ''), ';') FROM (SELECT * FROM %1 ORDER BY rowid)")
+                                    .arg(table))
+            .toString();
+}
+
+void TestRibodoKbns::tableNumberSelectsTheTable_data()
+{
+    QTest::addColumn<int>("number");
+    QTest::addColumn<QString>("table");
+    QTest::newRow("0 note kind") << 0 << "kbn1";
+    QTest::newRow("1 purpose") << 1 << "kbn2";
+    QTest::newRow("2 note state") << 2 << "Kbn3";
+    QTest::newRow("3 accounting") << 3 << "Kbn4";
+    QTest::newRow("4 supplier kind") << 4 << "Kbn5";
+}
+
+void TestRibodoKbns::tableNumberSelectsTheTable()
+{
+    QFETCH(int, number);
+    QFETCH(QString, table);
+    m_folder->exec(QStringLiteral("INSERT INTO %1 (KbnCode, KbnName) VALUES ('T%2', 'in %1')").arg(table).arg(number));
+    {
+        auto k = connected(qint16(number));
+        QCOMPARE(k->DispName(QStringLiteral("T%1").arg(number)).toString(), QStringLiteral("in ") + table);
+    }
+    auto k = connected(qint16(number));
+    k->setKCode(QStringLiteral("N"));
+    k->setKName(QStringLiteral("new"));
+    k->Mcsave();
+    QVERIFY(rows(table).endsWith(QStringLiteral(";N=new")));
+}
+
+void TestRibodoKbns::tableNumberOutOfRangeOpensNoTable_data()
+{
+    QTest::addColumn<int>("number");
+    QTest::newRow("-1") << -1;
+    QTest::newRow("5") << 5;
+}
+
+void TestRibodoKbns::tableNumberOutOfRangeOpensNoTable()
+{
+    QFETCH(int, number);
+    auto k = connected(qint16(number));
+    QVERIFY(!k->RsEd().isOpen());
+    k->setKCode(QStringLiteral("A"));
+    QVERIFY_THROWS_EXCEPTION(StoreError, k->McEDsearch());
+    QVERIFY_THROWS_EXCEPTION(StoreError, k->Mcsave());
+    QVERIFY_THROWS_EXCEPTION(StoreError, k->DuplicateCodeCheck(QStringLiteral("A")));
+}
+
+void TestRibodoKbns::markers_data()
+{
+    QTest::addColumn<bool>("emptyTable");
+    QTest::addColumn<QString>("code");
+    QTest::addColumn<QString>("kCode");
+    QTest::addColumn<QString>("kName");
+    QTest::addColumn<QString>("duplicate");
+    QTest::addColumn<QString>("dispName");
+    QTest::newRow("exists") << false << "C" << "C" << "Gamma" << "x" << "Gamma";
+    QTest::newRow("other letter case") << false << "c" << "C" << "Gamma" << "x" << "Gamma";
+    QTest::newRow("missing") << false << "Q" << "X" << "before" << "" << "X";
+    QTest::newRow("named X") << false << "B" << "B" << "X" << "x" << "X";
+    QTest::newRow("code with a quote") << false << "O'K" << "O'K" << "Quote" << "x" << "Quote";
+    QTest::newRow("quote never matches all") << false << "Q' OR 'a'='a" << "X" << "before" << "" << "X";
+    QTest::newRow("empty table") << true << "A" << "X" << "before" << "" << "X";
+}
+
+void TestRibodoKbns::markers()
+{
+    QFETCH(bool, emptyTable);
+    QFETCH(QString, code);
+    if (emptyTable)
+        m_folder->exec(QStringLiteral("DELETE FROM kbn1"));
+    auto k = connected();
+    k->setKCode(code);
+    k->setKName(QStringLiteral("before"));
+    k->McEDsearch();
+    QTEST(k->KCode(), "kCode");
+    QTEST(k->KName(), "kName");
+    QTEST(connected()->DuplicateCodeCheck(code).toString(), "duplicate");
+    QTEST(connected()->DispName(code).toString(), "dispName");
+}
+
+void TestRibodoKbns::secondSearchStartsWhereTheFirstStopped_data()
+{
+    QTest::addColumn<QString>("first");
+    QTest::addColumn<QString>("second");
+    QTest::addColumn<QString>("secondName");
+    QTest::newRow("later row") << "A" << "C" << "Gamma";
+    QTest::newRow("same row again") << "C" << "C" << "Gamma";
+    QTest::newRow("earlier row") << "C" << "A" << "X";
+    QTest::newRow("after a miss") << "Q" << "A" << "X";
+}
+
+void TestRibodoKbns::secondSearchStartsWhereTheFirstStopped()
+{
+    QFETCH(QString, first);
+    QFETCH(QString, second);
+    auto k = connected();
+    k->DispName(first);
+    QTEST(k->DispName(second).toString(), "secondName");
+}
+
+void TestRibodoKbns::editRewritesOrRecodes_data()
+{
+    QTest::addColumn<QString>("newCode");
+    QTest::addColumn<QString>("after");
+    QTest::newRow("name only") << "B" << "A=Alpha;B=Beta;C=Gamma;O'K=Quote";
+    QTest::newRow("new code") << "D" << "A=Alpha;D=Beta;C=Gamma;O'K=Quote";
+}
+
+void TestRibodoKbns::editRewritesOrRecodes()
+{
+    QFETCH(QString, newCode);
+    auto k = connected();
+    k->setKCode2(QStringLiteral("B"));
+    k->setKCode(newCode);
+    k->setKName(QStringLiteral("Beta"));
+    k->Mcedit();
+    QTEST(rows(), "after");
+}
+
+void TestRibodoKbns::editToATakenCodeWritesNothing()
+{
+    const QString before = rows();
+    auto k = connected();
+    k->setKCode2(QStringLiteral("B"));
+    k->setKCode(QStringLiteral("a"));
+    k->setKName(QStringLiteral("clash"));
+    QVERIFY_THROWS_EXCEPTION(StoreError, k->Mcedit());
+    QCOMPARE(rows(), before);
+}
+
+void TestRibodoKbns::changesOfAMissingCodeFail()
+{
+    const QString before = rows();
+    auto k = connected();
+    k->setKCode2(QStringLiteral("Q"));
+    k->setKCode(QStringLiteral("Q"));
+    QVERIFY_THROWS_EXCEPTION(StoreError, k->Mcedit());
+    QVERIFY_THROWS_EXCEPTION(StoreError, connected()->Mcdelete());
+    QCOMPARE(rows(), before);
+}
+
+void TestRibodoKbns::deleteRemovesOnlyThatRow()
+{
+    auto k = connected();
+    k->setKCode(QStringLiteral("A")); // only KCode2 chooses the row
+    k->setKCode2(QStringLiteral("O'K"));
+    k->Mcdelete();
+    QCOMPARE(rows(), QStringLiteral("A=Alpha;B=X;C=Gamma"));
+}
+
+void TestRibodoKbns::emptyTableHasNoRowsToRead()
+{
+    m_folder->exec(QStringLiteral("DELETE FROM kbn1"));
+    auto k = connected();
+    QCOMPARE(k->RsEd().recordCount(), 0);
+    QVERIFY(k->RsEd().bof() && k->RsEd().eof());
+}
+
+void TestRibodoKbns::nullNameReadsAsEmpty()
+{
+    m_folder->exec(QStringLiteral("INSERT INTO kbn1 (KbnCode, KbnName) VALUES ('N', NULL)"));
+    auto k = connected();
+    k->setKCode(QStringLiteral("N"));
+    k->setKName(QStringLiteral("before"));
+    k->McEDsearch();
+    QCOMPARE(k->KCode(), QStringLiteral("N"));
+    QCOMPARE(k->KName(), QString());
+    QCOMPARE(connected()->DispName(QStringLiteral("N")).toString(), QString());
+}
+
+QTEST_GUILESS_MAIN(TestRibodoKbns)
+#include "tst_RibodoKbns.moc"
