@@ -1,0 +1,48 @@
+#pragma once
+
+#include "app/AppContext.h"
+
+#include <QPointer>
+#include <QWidget>
+
+class QPushButton;
+class QTreeWidget;
+class SupplierPickTarget;
+
+// The supplier search list "得意先検索": the code and name of every supplier,
+// read once when the window is loaded. Choosing a row hands the supplier to
+// the note entry window and hides the list; closing it only hides it too, so
+// that it lives until the registry unloads it.
+class FrmCliantU : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit FrmCliantU(const AppContext &context, QWidget *parent = nullptr);
+
+    // The window that receives the chosen supplier in place of the loaded
+    // note entry window; nullptr goes back to that window. A target that is
+    // also a QObject is forgotten when it is destroyed.
+    void setTarget(SupplierPickTarget *target);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void fillList();
+    void takeSelectedRow();
+    SupplierPickTarget *target() const;
+
+    void Command1_Click();
+    void Command2_Click();
+
+    AppContext m_context;
+    QTreeWidget *ListView1 = nullptr;
+    QPushButton *Command1 = nullptr;
+    QPushButton *Command2 = nullptr;
+    SupplierPickTarget *m_target = nullptr;
+    QPointer<QObject> m_targetObject;
+    bool m_targetIsObject = false;
+};
