@@ -12,8 +12,6 @@
 
 namespace {
 
-const QString rowIdColumn = QStringLiteral("rowid__");
-
 [[noreturn]] void noCurrentRow()
 {
     throw StoreError(QStringLiteral("BOF と EOF のいずれかが True になっているか、"
@@ -105,40 +103,47 @@ void Recordset::openStatement(const QString &statement)
     m_mode = Mode::Static;
     QString sql = JetSql::toSqlite(statement);
 
-    // "SELECT * FROM <table> ..." reads one table whole: carry the row id so
-    // that its rows can be written back.
-    static const QRegularExpression allOfTable(QStringLiteral(R"(^\s*SELECT\s+\*\s+FROM\s+([A-Za-z_][A-Za-z0-9_]*)\b)"),
+    // "SELECT * FROM <table> ..." reads one table whole: only its row ids are
+    // read here, its rows when they are looked at, so that the rows can be
+    // written back and a large selection costs little to open.
+    static const QRegularExpression allOfTable(QStringLiteral(R"(^\s*SELECT\s+(\*)\s+FROM\s+([A-Za-z_][A-Za-z0-9_]*)\b)"),
                                                QRegularExpression::CaseInsensitiveOption);
-    const QRegularExpressionMatch m = allOfTable.match(sql);
     static const QRegularExpression join(QStringLiteral(R"(\bJOIN\b|,)"), QRegularExpression::CaseInsensitiveOption);
-    if (m.hasMatch() && !join.match(sql.mid(m.capturedEnd(0)).section(QStringLiteral(" WHERE "), 0, 0, QString::SectionCaseInsensitiveSeps)).hasMatch()
-        && isBaseTable(*m_connection, m.captured(1))) {
-        m_table = m.captured(1);
-        sql = QStringLiteral("SELECT rowid AS ") + rowIdColumn + QStringLiteral(", ")
-                + sql.mid(m.capturedStart(0) + sql.mid(m.capturedStart(0)).indexOf(QLatin1Char('*')));
+    const QRegularExpressionMatch m = allOfTable.match(sql);
+    if (m.hasMatch()
+        && !join.match(sql.mid(m.capturedEnd(0)).section(QStringLiteral(" WHERE "), 0, 0, QString::SectionCaseInsensitiveSeps)).hasMatch()
+        && isBaseTable(*m_connection, m.captured(2))) {
+        m_table = m.captured(2);
+        sql.replace(m.capturedStart(1), 1, QStringLiteral("rowid"));
+        const QSqlRecord record = m_connection->database().record(m_table);
+        for (int i = 0; i < record.count(); ++i)
+            m_fields << record.fieldName(i);
     }
 
     QSqlQuery query(m_connection->database());
     query.setForwardOnly(true);
     if (!query.exec(sql))
         throw StoreError(QStringLiteral("SQL 文を実行できません。"), query.lastError().text() + QLatin1Char('\n') + statement);
-    const QSqlRecord record = query.record();
-    const int first = m_table.isEmpty() ? 0 : 1;
-    for (int i = first; i < record.count(); ++i)
-        m_fields << record.fieldName(i);
+    if (m_table.isEmpty()) {
+        const QSqlRecord record = query.record();
+        for (int i = 0; i < record.count(); ++i)
+            m_fields << record.fieldName(i);
+    }
     for (int i = 0; i < m_fields.size(); ++i)
         m_fieldIndex.insert(m_fields.at(i).toLower(), i);
-    const int count = record.count();
+    const int count = int(m_fields.size());
     while (query.next()) {
+        if (!m_table.isEmpty()) {
+            m_rowIds << query.value(0).toLongLong();
+            continue;
+        }
         QVector<QVariant> row;
-        row.reserve(count - first);
-        for (int i = first; i < count; ++i)
+        row.reserve(count);
+        for (int i = 0; i < count; ++i)
             row << query.value(i);
         m_rows << row;
-        if (first)
-            m_rowIds << query.value(0).toLongLong();
     }
-    m_rowDeleted.fill(false, m_rows.size());
+    m_rowDeleted.fill(false, m_table.isEmpty() ? m_rows.size() : m_rowIds.size());
     moveFirst();
 }
 
@@ -186,7 +191,7 @@ void Recordset::positionAtEnd()
     m_deleted = false;
     m_rowCached = false;
     if (m_mode == Mode::Static)
-        m_pos = m_rows.size();
+        m_pos = m_rowDeleted.size();
 }
 
 void Recordset::moveFirst()
@@ -199,9 +204,10 @@ void Recordset::moveFirst()
     if (m_mode == Mode::Static) {
         m_pos = m_rowDeleted.indexOf(false);
         m_deleted = false;
+        m_rowCached = false;
         m_bof = m_eof = (m_pos < 0);
         if (m_pos < 0)
-            m_pos = m_rows.size();
+            m_pos = m_rowDeleted.size();
         return;
     }
     QSqlQuery &q = m_connection->exec(QStringLiteral("SELECT rowid FROM ") + quoteIdentifier(m_table)
@@ -229,11 +235,12 @@ void Recordset::moveNext()
     }
     if (m_mode == Mode::Static) {
         qsizetype next = m_pos + 1;
-        while (next < m_rows.size() && m_rowDeleted.at(next))
+        while (next < m_rowDeleted.size() && m_rowDeleted.at(next))
             ++next;
         m_pos = next;
         m_deleted = false;
-        m_eof = (next >= m_rows.size());
+        m_rowCached = false;
+        m_eof = (next >= m_rowDeleted.size());
         return;
     }
     QSqlQuery &q = m_connection->exec(QStringLiteral("SELECT rowid FROM ") + quoteIdentifier(m_table)
@@ -260,14 +267,15 @@ void Recordset::find(const QString &criterion)
 
     if (m_mode == Mode::Static) {
         qsizetype row = m_bof ? 0 : m_pos;
-        for (; row < m_rows.size(); ++row) {
+        for (; row < m_rowDeleted.size(); ++row) {
             if (!m_rowDeleted.at(row) && staticRowMatches(int(row), column, c.value))
                 break;
         }
         m_bof = false;
         m_deleted = false;
+        m_rowCached = false;
         m_pos = row;
-        m_eof = (row >= m_rows.size());
+        m_eof = (row >= m_rowDeleted.size());
         return;
     }
 
@@ -287,7 +295,7 @@ void Recordset::find(const QString &criterion)
 
 bool Recordset::staticRowMatches(int row, int column, const QVariant &wanted) const
 {
-    const QVariant have = m_rows.at(row).at(column);
+    const QVariant have = m_table.isEmpty() ? m_rows.at(row).at(column) : fetchRow(m_rowIds.at(row)).at(column);
     if (have.isNull())
         return false;
     if (wanted.typeId() == QMetaType::QDate)
@@ -320,22 +328,28 @@ qint64 Recordset::currentRowId() const
     return m_mode == Mode::Table ? m_rowId : m_rowIds.at(m_pos);
 }
 
+QVector<QVariant> Recordset::fetchRow(qint64 rowId) const
+{
+    QSqlQuery &q = m_connection->exec(QStringLiteral("SELECT * FROM ") + quoteIdentifier(m_table)
+                                      + QStringLiteral(" WHERE rowid = ?"),
+                                      {rowId});
+    if (!q.next()) {
+        q.finish();
+        noCurrentRow();
+    }
+    QVector<QVariant> row(m_fields.size());
+    for (int i = 0; i < m_fields.size(); ++i)
+        row[i] = q.value(i);
+    q.finish();
+    return row;
+}
+
 const QVector<QVariant> &Recordset::currentRow() const
 {
-    if (m_mode == Mode::Static)
+    if (m_mode == Mode::Static && m_table.isEmpty())
         return m_rows.at(m_pos);
     if (!m_rowCached) {
-        QSqlQuery &q = m_connection->exec(QStringLiteral("SELECT * FROM ") + quoteIdentifier(m_table)
-                                          + QStringLiteral(" WHERE rowid = ?"),
-                                          {m_rowId});
-        if (!q.next()) {
-            q.finish();
-            noCurrentRow();
-        }
-        m_rowCache.resize(m_fields.size());
-        for (int i = 0; i < m_fields.size(); ++i)
-            m_rowCache[i] = q.value(i);
-        q.finish();
+        m_rowCache = fetchRow(currentRowId());
         m_rowCached = true;
     }
     return m_rowCache;
@@ -430,14 +444,11 @@ void Recordset::update()
         if (m_mode == Mode::Table) {
             positionOn(rowId);
         } else {
-            QVector<QVariant> row(m_fields.size());
-            for (auto it = pending.cbegin(); it != pending.cend(); ++it)
-                row[it.key()] = it.value();
-            m_rows << row;
             m_rowIds << rowId;
             m_rowDeleted << false;
-            m_pos = m_rows.size() - 1;
+            m_pos = m_rowIds.size() - 1;
             m_bof = m_eof = m_deleted = false;
+            m_rowCached = false;
         }
         return;
     }
@@ -449,12 +460,7 @@ void Recordset::update()
                                       + columns.join(QStringLiteral(", ")) + QStringLiteral(" WHERE rowid = ?"),
                                       values);
     q.finish();
-    if (m_mode == Mode::Table) {
-        m_rowCached = false;
-    } else {
-        for (auto it = pending.cbegin(); it != pending.cend(); ++it)
-            m_rows[m_pos][it.key()] = it.value();
-    }
+    m_rowCached = false;
 }
 
 void Recordset::deleteCurrent()

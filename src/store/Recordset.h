@@ -14,9 +14,9 @@ class Connection;
 // add, update and delete, each write going to the database at once.
 //
 // A table opened by name is never loaded: the position is a row id and every
-// operation is one indexed statement. A statement or a view is read whole, as
-// a client-side static cursor; it can be written to when it selects all
-// columns of one table.
+// operation is one indexed statement. A statement that selects all columns of
+// one table reads the row ids it selects and can be written to; any other
+// statement or a view is read whole, as a client-side static cursor.
 class Recordset
 {
 public:
@@ -58,6 +58,7 @@ private:
     void positionOn(qint64 rowId);
     void positionAtEnd();
     const QVector<QVariant> &currentRow() const;
+    QVector<QVariant> fetchRow(qint64 rowId) const;
     QVariant readValue(int index, const QVariant &stored) const;
     QVariant storedValue(int index, const QVariant &value) const;
     qint64 currentRowId() const;
@@ -77,12 +78,12 @@ private:
     bool m_adding = false;
     QHash<int, QVariant> m_pending;
 
-    // Table mode: the current row id and its columns, read on demand.
+    // The current row's columns, read on demand by row id.
     qint64 m_rowId = 0;
     mutable QVector<QVariant> m_rowCache;
     mutable bool m_rowCached = false;
 
-    // Static mode: every row, with its row id where the source is updatable.
+    // Static mode: the row ids of an updatable selection, else every row.
     QVector<QVector<QVariant>> m_rows;
     QVector<qint64> m_rowIds;
     QVector<bool> m_rowDeleted;
