@@ -28,7 +28,10 @@ QMessageBox::Icon toQt(DialogService::Icon icon)
 
 DialogService::Answer QtDialogService::message(const QString &text, const QString &title, Buttons buttons, Icon icon)
 {
-    QMessageBox box(toQt(icon), title, text, QMessageBox::NoButton, QApplication::activeWindow());
+    // Texts carry CR LF line breaks; a label shows the CR as a stray glyph.
+    QString shown = text;
+    shown.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    QMessageBox box(toQt(icon), title, shown, QMessageBox::NoButton, QApplication::activeWindow());
     struct Choice
     {
         QString caption;

@@ -12,4 +12,5 @@ enum class WindowId {
     FrmRibodo,    // today's settlement
     FrmRBKeikaku, // list by payee
     FrmView,      // report viewer
+    FrmHelp,      // help manual
 };

@@ -1,14 +1,35 @@
+#include "app/AppContext.h"
 #include "app/AppValues.h"
+#include "app/Platform.h"
 #include "app/QtDialogService.h"
+#include "app/WindowCatalogue.h"
 #include "app/WindowRegistry.h"
+#include "app/frmSplash.h"
 
 #include <QApplication>
-#include <QLabel>
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    QLabel placeholder(QStringLiteral("支払手形管理"));
-    placeholder.show();
+    // Until the main menu is up, no closed window may end the application;
+    // a failed start-up ends it explicitly.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    AppValues values;
+    values.setProgramFolder(Platform::programFolder());
+    QtDialogService dialogs;
+    WindowRegistry windows;
+    const AppContext context(values, dialogs, windows);
+    WindowCatalogue::registerAll(context);
+
+    frmSplash splash(context);
+    QObject::connect(&splash, &frmSplash::finished, &app, [](bool mainMenuShown) {
+        if (mainMenuShown)
+            QApplication::setQuitOnLastWindowClosed(true);
+        else
+            QCoreApplication::exit(1);
+    });
+    splash.show();
+    splash.activateWindow();
     return app.exec();
 }

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "AppContext.h"
+
+#include <QString>
+
+// The work done while the splash window is up: find the data folder, make
+// sure its database is there, bring the note states up to date. Each routine
+// answers false when the application has to end; the user has then been told
+// why in a message.
+class Startup
+{
+public:
+    explicit Startup(const AppContext &context);
+
+    // Sets the data folder from the data-folder file in the program folder.
+    bool ResolveDirPath();
+
+    // A data folder without a database offers to create an empty one.
+    bool CheckDatabase();
+
+    // Moves every note in state "1" due today or earlier to state "2".
+    bool UpdateNoteStates();
+
+private:
+    void warn(const QString &text);
+
+    AppContext m_context;
+};
