@@ -2,6 +2,8 @@
 // progress on stderr. --quick stops at 100,000 notes.
 
 #include "BenchReport.h"
+#include "MasterBench.h"
+#include "StartupBench.h"
 #include "StoreBench.h"
 
 #include <QApplication>
@@ -15,6 +17,8 @@ int main(int argc, char *argv[])
     BenchReport report;
 
     benchStore(report, scratch.path(), quick ? 100000 : 1000000);
+    benchMasters(report, scratch.path());
+    benchStartup(report, scratch.path());
 
     report.print();
     return 0;
