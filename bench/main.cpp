@@ -3,7 +3,6 @@
 
 #include "BenchReport.h"
 #include "MasterBench.h"
-#include "StartupBench.h"
 #include "StoreBench.h"
 
 #include <QApplication>
@@ -18,7 +17,6 @@ int main(int argc, char *argv[])
 
     benchStore(report, scratch.path(), quick ? 100000 : 1000000);
     benchMasters(report, scratch.path());
-    benchStartup(report, scratch.path());
 
     report.print();
     return 0;
