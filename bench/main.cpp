@@ -3,6 +3,7 @@
 
 #include "BenchReport.h"
 #include "MasterBench.h"
+#include "StartupBench.h"
 #include "StoreBench.h"
 
 #include <QApplication>
@@ -17,6 +18,7 @@ int main(int argc, char *argv[])
 
     benchStore(report, scratch.path(), quick ? 100000 : 1000000);
     benchMasters(report, scratch.path());
+    benchStartup(report, scratch.path());
 
     report.print();
     return 0;
