@@ -49,8 +49,8 @@ private slots:
     void listsSuppliersInTableOrder();
     void choosingHandsTheRowOver_data();
     void choosingHandsTheRowOver();
-    void endHidesWithoutWriting();
-    void closingOnlyHides();
+    void endOrCloseOnlyHides_data();
+    void endOrCloseOnlyHides();
     void choiceWithoutRowWritesNothing_data();
     void choiceWithoutRowWritesNothing();
     void focusStartsOnEndThenChoose();
@@ -148,25 +148,28 @@ void TestFrmCliantU::choosingHandsTheRowOver()
     }
 }
 
-void TestFrmCliantU::endHidesWithoutWriting()
+void TestFrmCliantU::endOrCloseOnlyHides_data()
 {
-    FrmCliantU *w = load();
-    w->show();
-    QTest::mouseClick(button(w, "Command2"), Qt::LeftButton);
-    QVERIFY(!w->isVisible());
-    QCOMPARE(m_entry->picks, 0);
-    QCOMPARE(m_entry->code.text(), QStringLiteral("old"));
+    QTest::addColumn<bool>("endButton");
+    QTest::newRow("終了") << true;
+    QTest::newRow("window closed") << false;
 }
 
-void TestFrmCliantU::closingOnlyHides()
+void TestFrmCliantU::endOrCloseOnlyHides()
 {
+    QFETCH(bool, endButton);
     QPointer<FrmCliantU> w = load();
     w->show();
-    w->close();
+    if (endButton)
+        QTest::mouseClick(button(w, "Command2"), Qt::LeftButton);
+    else
+        w->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(w);
     QVERIFY(!w->isVisible());
     QCOMPARE(m_windows->window(WindowId::FrmCliantU), w.data());
+    QCOMPARE(m_entry->picks, 0);
+    QCOMPARE(m_entry->code.text(), QStringLiteral("old"));
 }
 
 void TestFrmCliantU::choiceWithoutRowWritesNothing_data()

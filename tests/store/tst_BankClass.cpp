@@ -20,8 +20,7 @@ private slots:
     void missLeavesTheEarlierLookUpInPlace();
     void editRecodesAndRewritesTheBalance_data();
     void editRecodesAndRewritesTheBalance();
-    void changesOfAMissingCodeFail();
-    void deleteRemovesOnlyThatRow();
+    void changesOfAMissingCodeFailDeleteRemovesOne();
     void storedBalance_data();
     void storedBalance();
     void bZanText_data();
@@ -159,7 +158,7 @@ void TestBankClass::editRecodesAndRewritesTheBalance()
     QTEST(rows(), "after");
 }
 
-void TestBankClass::changesOfAMissingCodeFail()
+void TestBankClass::changesOfAMissingCodeFailDeleteRemovesOne()
 {
     const QString before = rows();
     auto b = connected();
@@ -167,11 +166,7 @@ void TestBankClass::changesOfAMissingCodeFail()
     QVERIFY_THROWS_EXCEPTION(StoreError, b->Mcedit());
     QVERIFY_THROWS_EXCEPTION(StoreError, connected()->Mcdelete());
     QCOMPARE(rows(), before);
-}
-
-void TestBankClass::deleteRemovesOnlyThatRow()
-{
-    auto b = connected();
+    b = connected();
     b->setKCode2(QStringLiteral("2"));
     b->Mcdelete();
     QCOMPARE(rows(), QStringLiteral("1=中央銀行=1500.0;3=みなと銀行=250.5"));

@@ -20,8 +20,8 @@ private slots:
     void codeCheckAndNameDisplay_data();
     void codeCheckAndNameDisplay();
     void editRecodesFromAllProperties();
-    void editToATakenCodeWritesNothing();
-    void changesOfAMissingCodeFail();
+    void refusedChangesWriteNothing_data();
+    void refusedChangesWriteNothing();
     void deleteRemovesOnlyThatRow();
     void rowsetReadsTheTableInOrder();
 
@@ -189,23 +189,31 @@ void TestSireCliantClass::editRecodesFromAllProperties()
              QStringLiteral("新社名|||0.0|0"));
 }
 
-void TestSireCliantClass::editToATakenCodeWritesNothing()
+void TestSireCliantClass::refusedChangesWriteNothing_data()
 {
-    auto s = connected();
-    s->setCliantCode2(QStringLiteral("100"));
-    s->setCliantCode(QStringLiteral("110"));
-    QVERIFY_THROWS_EXCEPTION(StoreError, s->EditRs());
-    QCOMPARE(m_folder->scalar(QStringLiteral("SELECT ClName FROM SireCliant WHERE ClCode = '100'")).toString(),
-             QStringLiteral("山田製作所"));
+    QTest::addColumn<bool>("edit");
+    QTest::addColumn<QString>("code2");
+    QTest::addColumn<QString>("code");
+    QTest::newRow("edit to a taken code") << true << "100" << "110";
+    QTest::newRow("edit of a missing code") << true << "999" << "999";
+    QTest::newRow("delete of a missing code") << false << "999" << "999";
 }
 
-void TestSireCliantClass::changesOfAMissingCodeFail()
+void TestSireCliantClass::refusedChangesWriteNothing()
 {
+    QFETCH(bool, edit);
+    QFETCH(QString, code2);
+    QFETCH(QString, code);
     auto s = connected();
-    s->setCliantCode2(QStringLiteral("999"));
-    QVERIFY_THROWS_EXCEPTION(StoreError, s->EditRs());
-    QVERIFY_THROWS_EXCEPTION(StoreError, connected()->DeleteRs());
-    QCOMPARE(codes(), QStringLiteral("100,110,O'B"));
+    s->setCliantCode2(code2);
+    s->setCliantCode(code);
+    s->setCliantname(QStringLiteral("changed"));
+    if (edit)
+        QVERIFY_THROWS_EXCEPTION(StoreError, s->EditRs());
+    else
+        QVERIFY_THROWS_EXCEPTION(StoreError, s->DeleteRs());
+    QCOMPARE(m_folder->scalar(QStringLiteral("SELECT group_concat(ClCode || '=' || ClName, ',') FROM (SELECT * FROM SireCliant ORDER BY rowid)")).toString(),
+             QStringLiteral("100=山田製作所,110=X,O'B=オブライエン商会"));
 }
 
 void TestSireCliantClass::deleteRemovesOnlyThatRow()
