@@ -2,6 +2,7 @@
 // progress on stderr. --quick stops at 100,000 notes.
 
 #include "BenchReport.h"
+#include "EntryBench.h"
 #include "MasterBench.h"
 #include "StartupBench.h"
 #include "StoreBench.h"
@@ -19,6 +20,7 @@ int main(int argc, char *argv[])
     benchStore(report, scratch.path(), quick ? 100000 : 1000000);
     benchMasters(report, scratch.path());
     benchStartup(report, scratch.path());
+    benchEntry(report, scratch.path());
 
     report.print();
     return 0;
