@@ -2,8 +2,8 @@
 
 #include "SupplierPickTarget.h"
 
-#include "app/DialogService.h"
 #include "app/AppValues.h"
+#include "app/DialogService.h"
 #include "app/WindowRegistry.h"
 #include "store/SireCliantClass.h"
 #include "store/StoreError.h"

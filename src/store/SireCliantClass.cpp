@@ -2,8 +2,8 @@
 
 #include "JetSql.h"
 #include "NumberText.h"
-#include "StoreError.h"
 #include "Schema.h"
+#include "StoreError.h"
 
 #include <limits>
 
