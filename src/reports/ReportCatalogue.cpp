@@ -1,0 +1,49 @@
+#include "ReportCatalogue.h"
+
+#include "ReportError.h"
+#include "SelectionFormula.h"
+
+#include "store/JetSql.h"
+
+namespace {
+
+const char *const fileNames[] = {
+    "FridasiSaki1.rpt", "RBBank1.rpt", "RBKubun1.rpt", "RBYoto1.rpt", "RBJyotai1.rpt", "RBKeiriKbn.rpt",
+    "RBClKbn1.rpt",     "Ribodo1.rpt", "RBEX1.rpt",    "RBNote.rpt",  "RBKesai.rpt",   "RBCross.rpt",
+};
+
+// A date that could carry more formula text after a "#" must not reach the
+// formula; the value is refused instead.
+QString checkedDate(const QString &reportDate)
+{
+    if (reportDate.contains(QLatin1Char('#')) || !JetSql::parseDate(reportDate).isValid())
+        throw ReportError(QStringLiteral("ReportDate"),
+                          QStringLiteral("レポートの日付「%1」が日付 (yyyy/mm/dd) ではありません。").arg(reportDate));
+    return reportDate;
+}
+
+} // namespace
+
+std::optional<ReportCatalogue::Entry> ReportCatalogue::find(const QString &modeFlag)
+{
+    for (int n = 1; n <= 12; ++n) {
+        if (modeFlag == QString::number(n))
+            return Entry{n, QLatin1String(fileNames[n - 1])};
+    }
+    return std::nullopt;
+}
+
+QString ReportCatalogue::selectionFormula(int number, const QString &reportDate, const QString &reportKeiri)
+{
+    if (number == 11)
+        return QStringLiteral("{QRYKesai.TKDate} = #") + checkedDate(reportDate) + QLatin1Char('#');
+    if (number == 12)
+        return QStringLiteral("{QRYRibodo.TKeiri}= ") + SelectionFormula::textLiteral(reportKeiri)
+                + QStringLiteral(" AND {QRYRibodo.TKDate} >= #") + checkedDate(reportDate) + QLatin1Char('#');
+    return QString();
+}
+
+QString ReportCatalogue::viewerTitle(int number)
+{
+    return number == 10 ? QStringLiteral("手形帳印刷プレビュー") : QStringLiteral("印刷プレビュー");
+}

@@ -1,0 +1,162 @@
+#include "ReportQuery.h"
+
+#include "CrossTable.h"
+#include "ReportError.h"
+#include "ReportFormat.h"
+#include "ReportTable.h"
+#include "SelectionFormula.h"
+
+#include "store/Connection.h"
+
+#include <QSqlQuery>
+
+ReportQuery::ReportQuery(const ReportDefinition &definition, Connection &connection, SqlCondition selection)
+    : m_definition(definition)
+    , m_connection(connection)
+    , m_selection(std::move(selection))
+{
+}
+
+void ReportQuery::checkSource()
+{
+    QSqlQuery &q = m_connection.exec(QStringLiteral("SELECT type FROM sqlite_master WHERE type IN ('table', 'view') "
+                                                    "AND name = ? COLLATE NOCASE"),
+                                     {m_definition.source});
+    const bool found = q.next();
+    m_isTable = found && q.value(0).toString() == QLatin1String("table");
+    q.finish();
+    if (!found)
+        throw ReportError(m_definition.fileName,
+                          QStringLiteral("データベースに表またはクエリ %1 がありません。").arg(m_definition.source));
+}
+
+QString ReportQuery::column(const QString &field)
+{
+    return QStringLiteral("r.\"") + field + QLatin1Char('"');
+}
+
+QString ReportQuery::from() const
+{
+    QString inner = QStringLiteral("SELECT s.*");
+    if (m_isTable)
+        inner += QStringLiteral(", s.rowid AS ribodo_row");
+    QString joins;
+    for (qsizetype i = 0; i < m_definition.lookups.size(); ++i) {
+        const ReportDefinition::Lookup &l = m_definition.lookups.at(i);
+        const QString alias = QStringLiteral("l%1").arg(i);
+        inner += QStringLiteral(", %1.\"%2\" AS \"%3\"").arg(alias, l.value, l.name);
+        joins += QStringLiteral(" LEFT JOIN \"%1\" AS %2 ON %2.\"%3\" = s.\"%4\"").arg(l.table, alias, l.match, l.field);
+    }
+    return QStringLiteral("(%1 FROM \"%2\" AS s%3) AS r").arg(inner, m_definition.source, joins);
+}
+
+QString ReportQuery::where(const SqlCondition &extra, QVariantList &values) const
+{
+    QStringList parts;
+    if (!m_selection.isEmpty()) {
+        parts.append(QLatin1Char('(') + m_selection.sql + QLatin1Char(')'));
+        values += m_selection.values;
+    }
+    if (!extra.isEmpty()) {
+        parts.append(QLatin1Char('(') + extra.sql + QLatin1Char(')'));
+        values += extra.values;
+    }
+    return parts.isEmpty() ? QString() : QStringLiteral(" WHERE ") + parts.join(QStringLiteral(" AND "));
+}
+
+ReportTable ReportQuery::rows(const QStringList &hiddenFields)
+{
+    QStringList select;
+    QList<int> summed;
+    for (qsizetype i = 0; i < m_definition.columns.size(); ++i) {
+        const ReportDefinition::Column &c = m_definition.columns.at(i);
+        if (c.fields.size() == 1) {
+            select.append(column(c.fields.first()));
+        } else {
+            QStringList parts;
+            for (const QString &f : c.fields)
+                parts.append(QStringLiteral("IFNULL(%1, '')").arg(column(f)));
+            select.append(parts.join(QStringLiteral(" || ")));
+        }
+        if (c.sum)
+            summed.append(int(i));
+    }
+    for (const QString &f : hiddenFields)
+        select.append(column(f));
+
+    QStringList order;
+    const auto addOrder = [&order](const ReportDefinition::SortKey &k) {
+        const QString desc = k.descending ? QStringLiteral(" DESC") : QString();
+        if (k.numeric)
+            order.append(QStringLiteral("CAST(%1 AS REAL)%2").arg(column(k.field), desc));
+        order.append(column(k.field) + desc);
+    };
+    for (const ReportDefinition::Group &g : m_definition.groups)
+        addOrder(g.key);
+    for (const ReportDefinition::SortKey &k : m_definition.sort)
+        addOrder(k);
+    if (m_isTable)
+        order.append(column(QStringLiteral("ribodo_row")));
+
+    QVariantList values;
+    QString sql = QStringLiteral("SELECT ") + select.join(QStringLiteral(", ")) + QStringLiteral(" FROM ") + from()
+            + where({}, values);
+    if (!order.isEmpty())
+        sql += QStringLiteral(" ORDER BY ") + order.join(QStringLiteral(", "));
+
+    const int shown = int(m_definition.columns.size());
+    ReportTable table(shown + int(hiddenFields.size()), int(summed.size()));
+    QSqlQuery &q = m_connection.exec(sql, values);
+    while (q.next()) {
+        for (int i = 0; i < shown; ++i)
+            table.appendText(ReportFormat::text(q.value(i), m_definition.columns.at(i).format));
+        for (int i = 0; i < hiddenFields.size(); ++i)
+            table.appendText(ReportFormat::text(q.value(shown + i), QString()));
+        for (const int i : std::as_const(summed))
+            table.appendNumber(ReportFormat::toNumber(q.value(i)));
+        table.endRow();
+    }
+    q.finish();
+    table.squeeze();
+    return table;
+}
+
+CrossTable ReportQuery::crossTable()
+{
+    const ReportDefinition::CrossTab &x = *m_definition.crossTab;
+    QVariantList values;
+    const QString sql = QStringLiteral("SELECT IFNULL(%1, ''), IFNULL(%2, ''), TOTAL(%3) FROM %4%5 GROUP BY 1, 2 ORDER BY 1, 2")
+                                .arg(column(x.rowField), column(x.columnField), column(x.valueField), from(),
+                                     where({}, values));
+    CrossTable table;
+    QSqlQuery &q = m_connection.exec(sql, values);
+    while (q.next())
+        table.add(q.value(0).toString(), q.value(1).toString(), q.value(2).toDouble());
+    q.finish();
+    table.finish(x.columnFormat);
+    return table;
+}
+
+ReportTotal ReportQuery::total(const QString &field, const QString &formula)
+{
+    const SqlCondition extra = SelectionFormula::toSql(formula, m_definition.source, m_definition.fileName);
+    QVariantList values;
+    const QString sum = field.isEmpty() ? QStringLiteral("0") : QStringLiteral("TOTAL(%1)").arg(column(field));
+    const QString sql = QStringLiteral("SELECT COUNT(*), %1 FROM %2%3").arg(sum, from(), where(extra, values));
+    QSqlQuery &q = m_connection.exec(sql, values);
+    ReportTotal t;
+    if (q.next()) {
+        t.count = q.value(0).toInt();
+        t.sum = q.value(1).toDouble();
+    }
+    q.finish();
+    return t;
+}
+
+QString ReportQuery::name(const QString &table, const QString &code)
+{
+    QSqlQuery &q = m_connection.exec(QStringLiteral("SELECT KbnName FROM \"%1\" WHERE KbnCode = ?").arg(table), {code});
+    const QString n = q.next() ? q.value(0).toString() : QString();
+    q.finish();
+    return n;
+}
