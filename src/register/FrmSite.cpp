@@ -30,6 +30,8 @@
 #include <QStatusBar>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace {
 
 const QString warningTitle = QStringLiteral("警告");
@@ -62,6 +64,12 @@ FrmSite::FrmSite(AppContext &ctx, QWidget *parent)
 
     FillCategoryCombos();
     FillBankCombo();
+    // The lists line up at the width of the widest.
+    int widest = 0;
+    for (const QComboBox *combo : Combo1)
+        widest = std::max(widest, combo->sizeHint().width());
+    for (QComboBox *combo : Combo1)
+        combo->setMinimumWidth(widest);
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().topLeft());
     SetRegisterMode();
@@ -90,7 +98,11 @@ void FrmSite::buildLayout()
     // The payee comes only from the supplier search list.
     TxtRibodo[1]->setReadOnly(true);
     TxtRibodo[2]->setReadOnly(true);
-    TxtRibodo[1]->setMaximumWidth(TxtRibodo[1]->fontMetrics().horizontalAdvance(QStringLiteral("0000000000")));
+    const QFontMetrics metrics = fontMetrics();
+    TxtRibodo[0]->setFixedWidth(metrics.horizontalAdvance(QStringLiteral("0000000000000000")));
+    TxtRibodo[1]->setFixedWidth(metrics.horizontalAdvance(QStringLiteral("0000000000")));
+    TxtRibodo[2]->setMinimumWidth(metrics.horizontalAdvance(QStringLiteral("株式会社山田製作所本社工場")));
+    TxtRibodo[3]->setFixedWidth(metrics.horizontalAdvance(QStringLiteral("9,999,999,999,999")));
     TxtRibodo[3]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     TxtRibodo[4]->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     TxtRibodo[4]->setMinimumHeight(TxtRibodo[4]->sizeHint().height() * 3);
@@ -114,8 +126,8 @@ void FrmSite::buildLayout()
 
     auto *fields = new QGridLayout;
     int row = 0;
-    const auto addRow = [&](const QString &caption, QWidget *field) {
-        fields->addWidget(new QLabel(caption, this), row, 0);
+    const auto addRow = [&](const QString &caption, QWidget *field, Qt::Alignment labelAlignment = Qt::AlignVCenter) {
+        fields->addWidget(new QLabel(caption, this), row, 0, labelAlignment | Qt::AlignLeft);
         fields->addWidget(field, row, 1);
         ++row;
     };
@@ -134,13 +146,14 @@ void FrmSite::buildLayout()
     addRow(QStringLiteral("手形の状態"), Combo1[2]);
     addRow(QStringLiteral("手形用途"), Combo1[3]);
     addRow(QStringLiteral("経理区分"), Combo1[4]);
-    addRow(QStringLiteral("備考"), TxtRibodo[4]);
+    addRow(QStringLiteral("備考"), TxtRibodo[4], Qt::AlignTop);
     fields->addWidget(CmdCKensaku, row, 1, Qt::AlignLeft);
     fields->setColumnStretch(1, 1);
     for (int i : {0, 1, 2, 3, 4})
         fields->setAlignment(Combo1[i], Qt::AlignLeft);
-    fields->setAlignment(DateTextBox1[0], Qt::AlignLeft);
-    fields->setAlignment(DateTextBox1[1], Qt::AlignLeft);
+    for (QWidget *w : {static_cast<QWidget *>(DateTextBox1[0]), static_cast<QWidget *>(DateTextBox1[1]),
+                       static_cast<QWidget *>(TxtRibodo[0]), static_cast<QWidget *>(TxtRibodo[3])})
+        fields->setAlignment(w, Qt::AlignLeft);
 
     auto *buttons = new QVBoxLayout;
     for (QPushButton *b : {CmdRecorde, CmdCall, CmdEdit, CmdDelete, CmdClear, CmdPrint, CmdEnd})

@@ -1,0 +1,62 @@
+// note-entry-screenshot <png>: the note entry window with a called-up note,
+// on a demo data folder, saved as an image.
+
+#include "ScriptedDialogService.h"
+
+#include "app/AppContext.h"
+#include "app/AppValues.h"
+#include "app/WindowRegistry.h"
+#include "register/DateTextBox.h"
+#include "register/FrmSite.h"
+#include "store/DataFolderBuilder.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    const QStringList args = QApplication::arguments();
+    if (args.size() != 2)
+        return 2;
+    QTemporaryDir scratch;
+    const QString folder = scratch.path() + QDir::separator();
+    DataFolderBuilder::createDatabase(folder);
+    DataFolderBuilder::addDemoData(folder, 40, QDate(2024, 4, 1));
+
+    AppValues values;
+    values.setDataFolder(folder);
+    ScriptedDialogService dialogs;
+    WindowRegistry windows;
+    AppContext ctx(values, dialogs, windows);
+    FrmSite window(ctx);
+    window.show();
+    if (!QTest::qWaitForWindowExposed(&window))
+        return 1;
+
+    const auto box = [&](int i) { return window.findChild<QLineEdit *>(QStringLiteral("TxtRibodo_%1").arg(i)); };
+    const auto date = [&](int i) { return window.findChild<DateTextBox *>(QStringLiteral("DateTextBox1_%1").arg(i)); };
+    const auto combo = [&](int i) { return window.findChild<QComboBox *>(QStringLiteral("Combo1_%1").arg(i)); };
+    box(0)->setText(QStringLiteral("AC20417"));
+    window.supplierPicked(QStringLiteral("120"), QStringLiteral("鈴木金属株式会社"));
+    date(0)->setDate(QDate(2024, 4, 17));
+    box(3)->setText(QStringLiteral("1,850,000"));
+    date(1)->setDate(QDate(2024, 8, 20));
+    combo(1)->setCurrentIndex(2);
+    combo(3)->setCurrentIndex(1);
+    box(4)->setText(QStringLiteral("3月分 仕入代金"));
+    window.findChild<QPushButton *>(QStringLiteral("CmdRecorde"))->click();
+
+    dialogs.queueAnswer(DialogService::Answer::Yes);
+    dialogs.queueInput(QStringLiteral("AC20417"));
+    window.findChild<QPushButton *>(QStringLiteral("CmdCall"))->click();
+    if (dialogs.messageTexts().size() != 1 || box(5)->text().isEmpty())
+        return 1;
+    QTest::qWait(200);
+    return window.grab().save(args.at(1)) ? 0 : 1;
+}
