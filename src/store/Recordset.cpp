@@ -159,6 +159,9 @@ void Recordset::close()
     m_rowId = 0;
     m_rowCache.clear();
     m_rowCached = false;
+    m_ahead.clear();
+    m_aheadPos = -1;
+    m_aheadBatch = 16;
     m_rows.clear();
     m_rowIds.clear();
     m_rowDeleted.clear();
@@ -179,6 +182,8 @@ int Recordset::recordCount() const
 
 void Recordset::positionOn(qint64 rowId)
 {
+    m_ahead.clear();
+    m_aheadPos = -1;
     m_rowId = rowId;
     m_bof = m_eof = false;
     m_deleted = false;
@@ -187,6 +192,8 @@ void Recordset::positionOn(qint64 rowId)
 
 void Recordset::positionAtEnd()
 {
+    m_ahead.clear();
+    m_aheadPos = -1;
     m_eof = true;
     m_deleted = false;
     m_rowCached = false;
@@ -243,14 +250,43 @@ void Recordset::moveNext()
         m_eof = (next >= m_rowDeleted.size());
         return;
     }
-    QSqlQuery &q = m_connection->exec(QStringLiteral("SELECT rowid FROM ") + quoteIdentifier(m_table)
-                                      + QStringLiteral(" WHERE rowid > ? ORDER BY rowid LIMIT 1"),
-                                      {m_rowId});
-    if (q.next())
-        positionOn(q.value(0).toLongLong());
-    else
-        positionAtEnd();
+    if (m_aheadPos + 1 < m_ahead.size()) {
+        ++m_aheadPos;
+        m_rowId = m_ahead.at(m_aheadPos).first;
+        m_rowCache = m_ahead.at(m_aheadPos).second;
+        m_rowCached = true;
+        m_deleted = false;
+        return;
+    }
+    readAhead();
+}
+
+// Walking a table reads the rows ahead in growing batches: a single look-up
+// stays one row, a whole-table walk costs one statement per batch.
+void Recordset::readAhead()
+{
+    QSqlQuery &q = m_connection->exec(QStringLiteral("SELECT rowid, * FROM ") + quoteIdentifier(m_table)
+                                      + QStringLiteral(" WHERE rowid > ? ORDER BY rowid LIMIT ?"),
+                                      {m_rowId, m_aheadBatch});
+    QVector<QPair<qint64, QVector<QVariant>>> rows;
+    rows.reserve(m_aheadBatch);
+    while (q.next()) {
+        QVector<QVariant> row(m_fields.size());
+        for (int i = 0; i < m_fields.size(); ++i)
+            row[i] = q.value(i + 1);
+        rows.append({q.value(0).toLongLong(), row});
+    }
     q.finish();
+    m_aheadBatch = qMin(m_aheadBatch * 4, 1024);
+    if (rows.isEmpty()) {
+        positionAtEnd();
+        return;
+    }
+    positionOn(rows.first().first);
+    m_ahead = std::move(rows);
+    m_aheadPos = 0;
+    m_rowCache = m_ahead.first().second;
+    m_rowCached = true;
 }
 
 void Recordset::find(const QString &criterion)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QHash>
+#include <QPair>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -57,6 +58,7 @@ private:
     void requireCurrentRow() const;
     void positionOn(qint64 rowId);
     void positionAtEnd();
+    void readAhead();
     const QVector<QVariant> &currentRow() const;
     QVector<QVariant> fetchRow(qint64 rowId) const;
     QVariant readValue(int index, const QVariant &stored) const;
@@ -82,6 +84,11 @@ private:
     qint64 m_rowId = 0;
     mutable QVector<QVariant> m_rowCache;
     mutable bool m_rowCached = false;
+
+    // Table mode: rows read ahead of the current one by moveNext.
+    QVector<QPair<qint64, QVector<QVariant>>> m_ahead;
+    int m_aheadPos = -1;
+    int m_aheadBatch = 16;
 
     // Static mode: the row ids of an updatable selection, else every row.
     QVector<QVector<QVariant>> m_rows;

@@ -33,19 +33,25 @@ void RibodoClass::CntDb()
     m_rs.open(QStringLiteral("Sitetbl"), m_connection);
 }
 
+// Text never set is written as empty text, not null, like every record class.
+static QString text(const QString &value)
+{
+    return value.isNull() ? QStringLiteral("") : value;
+}
+
 void RibodoClass::writeColumns()
 {
-    m_rs.setValue(QStringLiteral("TNo"), m_ribodoNo);
+    m_rs.setValue(QStringLiteral("TNo"), text(m_ribodoNo));
     m_rs.setValue(QStringLiteral("TFDate"), m_fDate);
     m_rs.setValue(QStringLiteral("TKDate"), m_kDate);
-    m_rs.setValue(QStringLiteral("TBank"), m_ginkou);
-    m_rs.setValue(QStringLiteral("TTo"), m_cliantCode);
+    m_rs.setValue(QStringLiteral("TBank"), text(m_ginkou));
+    m_rs.setValue(QStringLiteral("TTo"), text(m_cliantCode));
     m_rs.setValue(QStringLiteral("TKingaku"), m_kingaku);
-    m_rs.setValue(QStringLiteral("TKubun"), m_syurui);
-    m_rs.setValue(QStringLiteral("TYoto"), m_mokuteki);
-    m_rs.setValue(QStringLiteral("TCond"), m_jyotai);
-    m_rs.setValue(QStringLiteral("TRemarks"), m_biko);
-    m_rs.setValue(QStringLiteral("TKeiri"), m_keiri);
+    m_rs.setValue(QStringLiteral("TKubun"), text(m_syurui));
+    m_rs.setValue(QStringLiteral("TYoto"), text(m_mokuteki));
+    m_rs.setValue(QStringLiteral("TCond"), text(m_jyotai));
+    m_rs.setValue(QStringLiteral("TRemarks"), text(m_biko));
+    m_rs.setValue(QStringLiteral("TKeiri"), text(m_keiri));
 }
 
 void RibodoClass::SaveRs()

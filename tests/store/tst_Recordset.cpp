@@ -17,6 +17,7 @@ private slots:
     void emptyTableIsAtBeginningAndEnd_data();
     void emptyTableIsAtBeginningAndEnd();
     void navigatesInRowOrder();
+    void walksALargeTableWhileWriting();
     void findGoesForwardFromTheCurrentRow_data();
     void findGoesForwardFromTheCurrentRow();
     void findRefusesMalformedCriteria_data();
@@ -95,6 +96,34 @@ void TestRecordset::navigatesInRowOrder()
     QVERIFY(!rs.bof());
     rs.moveFirst();
     QCOMPARE(rs.value(QStringLiteral("TNo")).toString(), QStringLiteral("N3"));
+}
+
+// A walk reads rows ahead in batches; writes on the way must still land on
+// the row under the cursor and be seen when it is read again.
+void TestRecordset::walksALargeTableWhileWriting()
+{
+    m_folder->exec(QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 300) "
+                                  "INSERT INTO SiteTbl (TNo, TCond) SELECT 'W' || i, '1' FROM n"));
+    Recordset rs;
+    rs.open(QStringLiteral("SiteTbl"), *m_connection);
+    int seen = 0;
+    while (!rs.eof()) {
+        ++seen;
+        if (seen % 10 == 0) {
+            rs.setValue(QStringLiteral("TCond"), QStringLiteral("2"));
+            rs.update();
+            QCOMPARE(rs.value(QStringLiteral("TCond")).toString(), QStringLiteral("2"));
+        } else if (seen % 7 == 0) {
+            rs.deleteCurrent();
+        }
+        rs.moveNext();
+    }
+    QCOMPARE(seen, 300);
+    QCOMPARE(m_folder->scalar(QStringLiteral("SELECT count(*) FROM SiteTbl WHERE TCond = '2'")).toInt(), 30);
+    QCOMPARE(m_folder->scalar(QStringLiteral("SELECT count(*) FROM SiteTbl")).toInt(), 300 - (42 - 4));
+    rs.moveFirst();
+    rs.find(QStringLiteral("TNo = 'W290'"));
+    QCOMPARE(rs.value(QStringLiteral("TCond")).toString(), QStringLiteral("2"));
 }
 
 void TestRecordset::findGoesForwardFromTheCurrentRow_data()
