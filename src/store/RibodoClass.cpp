@@ -54,19 +54,24 @@ void RibodoClass::writeColumns()
     m_rs.setValue(QStringLiteral("TKeiri"), text(m_keiri));
 }
 
-void RibodoClass::SaveRs()
+void RibodoClass::writeRow()
 {
-    m_rs.addNew();
     try {
         writeColumns();
         m_rs.update();
     } catch (const StoreError &e) {
         // A refused row must not be written by a later move.
         m_rs.close();
-        if (e.engineMessage().contains(QLatin1String("UNIQUE"), Qt::CaseInsensitive))
+        if (e.isUniqueViolation())
             throw StoreError(QStringLiteral("手形番号が重複しています。"), e.engineMessage());
         throw;
     }
+}
+
+void RibodoClass::SaveRs()
+{
+    m_rs.addNew();
+    writeRow();
 }
 
 void RibodoClass::findForChange()
@@ -80,15 +85,7 @@ void RibodoClass::findForChange()
 void RibodoClass::EditRs()
 {
     findForChange();
-    try {
-        writeColumns();
-        m_rs.update();
-    } catch (const StoreError &e) {
-        m_rs.close();
-        if (e.engineMessage().contains(QLatin1String("UNIQUE"), Qt::CaseInsensitive))
-            throw StoreError(QStringLiteral("手形番号が重複しています。"), e.engineMessage());
-        throw;
-    }
+    writeRow();
 }
 
 void RibodoClass::EditRsJ()

@@ -65,6 +65,7 @@ private:
     static QString criterion(const char *prefix, const QString &number);
     void findForChange();
     void writeColumns();
+    void writeRow();
 
     QString m_dirPath;
     Connection m_connection;

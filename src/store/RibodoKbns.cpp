@@ -51,7 +51,7 @@ void RibodoKbns::write()
     } catch (const StoreError &e) {
         // A refused row must not be written by a later move.
         m_rs.close();
-        if (e.engineMessage().contains(QLatin1String("UNIQUE"), Qt::CaseInsensitive))
+        if (e.isUniqueViolation())
             throw StoreError(QStringLiteral("区分コードが重複しています。"), e.engineMessage());
         throw;
     }

@@ -18,3 +18,8 @@ const char *StoreError::what() const noexcept
 {
     return m_what.constData();
 }
+
+bool StoreError::isUniqueViolation() const
+{
+    return m_engineMessage.contains(QLatin1String("UNIQUE"), Qt::CaseInsensitive);
+}

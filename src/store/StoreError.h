@@ -14,6 +14,9 @@ public:
     const QString &explanation() const { return m_explanation; }
     const QString &engineMessage() const { return m_engineMessage; }
 
+    // The engine refused a row because its code is taken.
+    bool isUniqueViolation() const;
+
     // Explanation and engine message, as shown in a message box.
     QString text() const;
 
