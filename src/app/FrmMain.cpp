@@ -25,6 +25,9 @@ FrmMain::FrmMain(const AppContext &context, QWidget *parent)
 {
     setObjectName(QStringLiteral("FrmMain"));
     setWindowTitle(QStringLiteral("支払手形管理"));
+    // A panel of fixed size: nothing to maximize.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                   | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
 
     // Made in tab order.
     Command1 = addButton("Command1", QStringLiteral("各区分(&K)"));
@@ -86,9 +89,29 @@ QPushButton *FrmMain::addButton(const char *name, const QString &caption)
 
 void FrmMain::Form_Load()
 {
-    if (const QScreen *s = screen())
-        move(s->availableGeometry().topLeft());
+    placeTopLeft();
     m_context.windows().load(WindowId::FrmCliantU);
+}
+
+bool FrmMain::event(QEvent *event)
+{
+    // Placed again at the first paint: only a window on the screen knows its
+    // frame, and the corner is the frame's, title bar included. A window
+    // manager that placed the client area in the corner would hide the title.
+    if (event->type() == QEvent::Paint && !m_placed) {
+        m_placed = true;
+        placeTopLeft();
+    }
+    return QWidget::event(event);
+}
+
+void FrmMain::placeTopLeft()
+{
+    if (const QScreen *s = screen()) {
+        const QPoint corner = s->availableGeometry().topLeft();
+        if (pos() != corner)
+            move(corner);
+    }
 }
 
 void FrmMain::Command1_Click()
