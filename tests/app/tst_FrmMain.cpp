@@ -155,16 +155,6 @@ private Q_SLOTS:
         QCOMPARE(QApplication::focusWidget()->objectName(), nextOnTab);
     }
 
-    void emptyGridCell()
-    {
-        Menu m;
-        FrmMain *menu = m.open();
-        const QRect left = m.button(QStringLiteral("Command2"))->geometry();
-        const QRect right = m.button(QStringLiteral("Command9"))->geometry();
-        const QPoint between((left.right() + right.left()) / 2, left.center().y());
-        QVERIFY(!qobject_cast<QPushButton *>(menu->childAt(between)));
-    }
-
     void accessKeys_data()
     {
         QTest::addColumn<int>("key");
@@ -194,15 +184,6 @@ private Q_SLOTS:
 
         // An access key presses its button as a click would, a moment later.
         QTRY_VERIFY(m.shown(window));
-    }
-
-    void exitKey()
-    {
-        Menu m;
-        FrmMain *menu = m.open();
-        QVERIFY(QTest::qWaitForWindowActive(menu));
-        QTest::keyClick(menu, Qt::Key_Q, Qt::AltModifier);
-        QTRY_VERIFY(!m.windows.window(WindowId::FrmMain));
     }
 
     void singleInstance_data()
@@ -330,28 +311,34 @@ private Q_SLOTS:
 
     void closingMenuUnloadsSearchList_data()
     {
-        QTest::addColumn<bool>("byExitButton");
+        QTest::addColumn<QString>("how");
 
-        QTest::newRow("終わり(&Q)") << true;
-        QTest::newRow("window manager") << false;
+        QTest::newRow("終わり(&Q) clicked") << "click";
+        QTest::newRow("終わり(&Q) by its access key") << "key";
+        QTest::newRow("window manager") << "close";
     }
 
     void closingMenuUnloadsSearchList()
     {
-        QFETCH(bool, byExitButton);
+        QFETCH(QString, how);
         Menu m;
         FrmMain *menu = m.open();
         m.click(QStringLiteral("Command5"));
         QWidget *explorer = m.windows.window(WindowId::FrmRbView);
         QVERIFY(m.windows.window(WindowId::FrmCliantU));
 
-        if (byExitButton)
+        if (how == QLatin1String("click")) {
             m.click(QStringLiteral("Command6"));
-        else
+        } else if (how == QLatin1String("key")) {
+            menu->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(menu));
+            QTest::keyClick(menu, Qt::Key_Q, Qt::AltModifier);
+        } else {
             menu->close();
+        }
 
-        QVERIFY(!m.windows.window(WindowId::FrmCliantU));
         QTRY_VERIFY(!m.windows.window(WindowId::FrmMain));
+        QVERIFY(!m.windows.window(WindowId::FrmCliantU));
         // Screens left open stay usable after the menu is gone.
         QCOMPARE(m.windows.window(WindowId::FrmRbView), explorer);
         QVERIFY(explorer->isVisible());
