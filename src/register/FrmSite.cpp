@@ -70,8 +70,7 @@ FrmSite::FrmSite(AppContext &ctx, QWidget *parent)
         widest = std::max(widest, combo->sizeHint().width());
     for (QComboBox *combo : Combo1)
         combo->setMinimumWidth(widest);
-    if (const QScreen *screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().topLeft());
+    placeTopLeft();
     SetRegisterMode();
     Combo1[0]->setFocus();
 }
@@ -194,6 +193,26 @@ void FrmSite::setTabChain()
     };
     for (qsizetype i = 1; i < chain.size(); ++i)
         setTabOrder(chain.at(i - 1), chain.at(i));
+}
+
+void FrmSite::placeTopLeft()
+{
+    if (const QScreen *s = screen()) {
+        const QPoint corner = s->availableGeometry().topLeft();
+        if (pos() != corner)
+            move(corner);
+    }
+}
+
+bool FrmSite::event(QEvent *event)
+{
+    // Placed again at the first paint, once the window manager has framed
+    // the window: the corner is the frame's, title bar included.
+    if (event->type() == QEvent::Paint && !m_placed) {
+        m_placed = true;
+        placeTopLeft();
+    }
+    return QWidget::event(event);
 }
 
 bool FrmSite::eventFilter(QObject *watched, QEvent *event)

@@ -587,6 +587,7 @@ void TestFrmSite::tabOrder()
 {
     open();
     showActive();
+    QCOMPARE(m_window->pos(), m_window->screen()->availableGeometry().topLeft());
     QCOMPARE(QApplication::focusWidget(), combo(0));
     const QList<QWidget *> expected {
         box(0), button("CmdCKensaku"), box(1), box(2), date(0)->yearPart(), date(0)->monthPart(), date(0)->dayPart(),
