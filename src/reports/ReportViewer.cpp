@@ -104,6 +104,7 @@ ReportViewer::ReportViewer(DialogService &dialogs, QWidget *parent)
     m_scroll->setBackgroundRole(QPalette::Dark);
     m_page = new ReportPageWidget(m_scroll);
     m_scroll->setWidget(m_page);
+    m_scroll->viewport()->installEventFilter(this);
     m_splitter->setStretchFactor(0, 0);
     m_splitter->setStretchFactor(1, 1);
     m_splitter->setSizes({220, 800});
@@ -250,10 +251,12 @@ void ReportViewer::groupChosen(QTreeWidgetItem *item)
         showPage(item->data(0, pageRole).toInt());
 }
 
-void ReportViewer::resizeEvent(QResizeEvent *event)
+bool ReportViewer::eventFilter(QObject *watched, QEvent *event)
 {
-    QWidget::resizeEvent(event);
-    updateScale();
+    // The fitted zooms follow the room the page has, whichever way it changes.
+    if (watched == m_scroll->viewport() && event->type() == QEvent::Resize)
+        updateScale();
+    return QWidget::eventFilter(watched, event);
 }
 
 bool ReportViewer::printTo(QPrinter &printer)

@@ -66,7 +66,7 @@ public:
     void exportPdf();
 
 protected:
-    void resizeEvent(QResizeEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void updateScale();

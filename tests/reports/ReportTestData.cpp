@@ -3,6 +3,8 @@
 #include "TestDataFolder.h"
 
 #include "reports/ReportEngine.h"
+#include "store/Connection.h"
+#include "store/Schema.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -40,6 +42,21 @@ void ReportTestData::addNote(const TestDataFolder &folder, const QString &number
                 {number, dueDate, bank, payee, amount, state, remarks, keiri});
 }
 
+void ReportTestData::addNotes(const TestDataFolder &folder, int count, const std::function<Note(int)> &note)
+{
+    Connection c;
+    c.open(Schema::connectionText(folder.path()));
+    c.beginTrans();
+    for (int i = 0; i < count; ++i) {
+        const Note n = note(i);
+        c.exec(QStringLiteral("INSERT INTO SiteTbl (TNo, TFDate, TKDate, TBank, TTo, TKingaku, TKubun, TYoto, TCond, "
+                              "TRemarks, TKeiri) VALUES (?, '2024-01-10', ?, ?, ?, ?, '1', '2', '1', '', '1')"),
+               {n.number, n.dueDate, n.bank, n.payee, n.amount})
+                .finish();
+    }
+    c.commitTrans();
+}
+
 QString ReportTestData::reportFolder()
 {
     return QDir::toNativeSeparators(QCoreApplication::applicationDirPath()) + QDir::separator();
@@ -51,6 +68,22 @@ ReportRequest ReportTestData::request(int number, const TestDataFolder &folder, 
     ReportRequest r = ReportEngine::catalogueRequest(number, reportFolder(), folder.path(), reportDate, reportKeiri);
     r.printedAt = QDateTime(QDate(2024, 5, 1), QTime(9, 30));
     return r;
+}
+
+QStringList ReportTestData::texts(std::initializer_list<const char *> list)
+{
+    QStringList out;
+    for (const char *t : list)
+        out.append(QString::fromUtf8(t));
+    return out;
+}
+
+QVariantList ReportTestData::values(std::initializer_list<const char *> list)
+{
+    QVariantList out;
+    for (const char *t : list)
+        out.append(QString::fromUtf8(t));
+    return out;
 }
 
 int ReportTestData::pdfPages(const QString &path)
