@@ -4,6 +4,7 @@
 #include "BenchReport.h"
 #include "EntryBench.h"
 #include "MasterBench.h"
+#include "ReportBench.h"
 #include "StartupBench.h"
 #include "StoreBench.h"
 
@@ -21,6 +22,7 @@ int main(int argc, char *argv[])
     benchMasters(report, scratch.path());
     benchStartup(report, scratch.path());
     benchEntry(report, scratch.path());
+    benchReports(report, scratch.path());
 
     report.print();
     return 0;
