@@ -8,6 +8,7 @@
 #include "app/QtDialogService.h"
 #include "app/WindowRegistry.h"
 #include "app/frmSplash.h"
+#include "masters/FrmCliantU.h"
 #include "store/DataFolderBuilder.h"
 #include "store/Schema.h"
 
@@ -80,6 +81,8 @@ double launchMs(const QString &programFolder)
     WindowRegistry windows;
     const AppContext context(values, dialogs, windows);
     windows.registerFactory(WindowId::FrmMain, [&context] { return std::make_unique<FrmMain>(context); });
+    // The main menu loads the supplier search list with itself.
+    windows.registerFactory(WindowId::FrmCliantU, [&context] { return std::make_unique<FrmCliantU>(context); });
 
     frmSplash splash(context);
     QEventLoop loop;
@@ -91,7 +94,8 @@ double launchMs(const QString &programFolder)
     splash.show();
     loop.exec();
     const double ms = double(timer.nsecsElapsed()) / 1e6;
-    if (!shown || !windows.window(WindowId::FrmMain) || !windows.window(WindowId::FrmMain)->isVisible())
+    if (!shown || !windows.window(WindowId::FrmMain) || !windows.window(WindowId::FrmMain)->isVisible()
+        || !windows.window(WindowId::FrmCliantU))
         throw std::runtime_error("the main menu did not come up");
     return ms;
 }

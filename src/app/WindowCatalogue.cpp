@@ -8,16 +8,16 @@
 namespace {
 
 template<typename Window>
-void add(const AppContext &context, WindowId id)
+void add(AppContext &context, WindowId id)
 {
-    context.windows().registerFactory(id, [context]() -> std::unique_ptr<QWidget> {
+    context.windows().registerFactory(id, [&context]() -> std::unique_ptr<QWidget> {
         return std::make_unique<Window>(context);
     });
 }
 
 } // namespace
 
-void WindowCatalogue::registerAll(const AppContext &context)
+void WindowCatalogue::registerAll(AppContext &context)
 {
     add<FrmMain>(context, WindowId::FrmMain);
     add<FrmHelp>(context, WindowId::FrmHelp);

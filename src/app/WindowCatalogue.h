@@ -3,9 +3,10 @@
 class AppContext;
 
 // Where every window of the application is made: one factory per window,
-// registered with the window registry before the splash starts.
+// registered with the window registry before the splash starts. The context
+// must outlive the registry: windows keep a reference to it.
 class WindowCatalogue
 {
 public:
-    static void registerAll(const AppContext &context);
+    static void registerAll(AppContext &context);
 };

@@ -19,7 +19,7 @@ int main(int argc, char *argv[])
     values.setProgramFolder(Platform::programFolder());
     QtDialogService dialogs;
     WindowRegistry windows;
-    const AppContext context(values, dialogs, windows);
+    AppContext context(values, dialogs, windows);
     WindowCatalogue::registerAll(context);
 
     frmSplash splash(context);
