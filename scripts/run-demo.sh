@@ -14,5 +14,6 @@ fi
 if [ ! -f "$demo/dbRibodo.sqlite" ]; then
     "$bin/ribodo-datafolder" demo "$demo" 400 >/dev/null
 fi
+mkdir -p "$demo/help" && cp "$bin/help/RBHelp.html" "$demo/help/RBHelp.html"
 "$bin/ribodo-datafolder" sysfile "$bin" "$demo"
 exec "$bin/QXRibodo"

@@ -5,6 +5,10 @@
 #include "FrmMain.h"
 #include "WindowRegistry.h"
 
+#include "masters/FrmCliantU.h"
+#include "register/FrmSite.h"
+#include "reports/FrmView.h"
+
 namespace {
 
 template<typename Window>
@@ -21,10 +25,9 @@ void WindowCatalogue::registerAll(AppContext &context)
 {
     add<FrmMain>(context, WindowId::FrmMain);
     add<FrmHelp>(context, WindowId::FrmHelp);
-
-    // ---- Windows of the other subsystems: one add<...> line each, below ----
-    // (ribodo_masters: FrmSKbn, FrmBank, frmCliant, FrmCliantU; ribodo_register:
-    // FrmSite; ribodo_inquiry: FrmRbView, FrmRibodo, FrmRBKeikaku;
-    // ribodo_reports: FrmView). A window without a line here leaves its menu
-    // button doing nothing.
+    add<FrmCliantU>(context, WindowId::FrmCliantU);
+    add<FrmSite>(context, WindowId::FrmSite);
+    add<FrmView>(context, WindowId::FrmView);
+    // A window without a line here (maintenance screens, the inquiry screens)
+    // leaves its menu button doing nothing.
 }
