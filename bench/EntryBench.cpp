@@ -1,6 +1,7 @@
 #include "EntryBench.h"
 
 #include "BenchReport.h"
+#include "RawSqlite.h"
 #include "ScriptedDialogService.h"
 
 #include "app/AppContext.h"
@@ -17,7 +18,6 @@
 #include <QPushButton>
 #include <QTextStream>
 
-#include <sqlite3.h>
 
 #include <algorithm>
 #include <stdexcept>
@@ -28,47 +28,6 @@ namespace {
 constexpr int noteCount = 100000;
 constexpr int runs = 31;
 
-sqlite3 *openRaw(const QString &path)
-{
-    sqlite3 *db = nullptr;
-    if (sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
-        sqlite3_close(db);
-        throw std::runtime_error("cannot open database");
-    }
-    sqlite3_busy_timeout(db, 5000);
-    return db;
-}
-
-void runRaw(sqlite3 *db, const char *sql, std::initializer_list<QByteArray> params = {})
-{
-    sqlite3_stmt *stmt = nullptr;
-    if (sqlite3_prepare_v2(db, sql, -1, &stmt, nullptr) != SQLITE_OK)
-        throw std::runtime_error(sqlite3_errmsg(db));
-    int i = 1;
-    for (const QByteArray &p : params)
-        sqlite3_bind_text(stmt, i++, p.constData(), int(p.size()), SQLITE_TRANSIENT);
-    int rc;
-    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
-    }
-    sqlite3_finalize(stmt);
-    if (rc != SQLITE_DONE)
-        throw std::runtime_error(sqlite3_errmsg(db));
-}
-
-// One connection per statement, as each command of the window connects a
-// fresh record object.
-void rawOnce(const QString &path, const char *sql, std::initializer_list<QByteArray> params = {})
-{
-    sqlite3 *db = openRaw(path);
-    try {
-        runRaw(db, sql, params);
-    } catch (...) {
-        sqlite3_close(db);
-        throw;
-    }
-    sqlite3_close(db);
-}
-
 QByteArray noteNumber(int i)
 {
     return "T" + QByteArray::number(100000 + i);
@@ -76,21 +35,20 @@ QByteArray noteNumber(int i)
 
 void fill(const QString &path)
 {
-    sqlite3 *db = openRaw(path);
-    runRaw(db, "BEGIN");
+    RawSqlite db(path);
+    db.run("BEGIN");
     for (int i = 0; i < 200; ++i)
-        runRaw(db, "INSERT INTO SireCliant (ClCode, ClName) VALUES (?, ?)",
+        db.run("INSERT INTO SireCliant (ClCode, ClName) VALUES (?, ?)",
                {QByteArray::number(100 + i), "仕入先 " + QByteArray::number(i)});
     for (int i = 1; i <= 5; ++i)
-        runRaw(db, "INSERT INTO kbn6 (KbnCode, KbnName, KbnZan) VALUES (?, ?, 0)",
+        db.run("INSERT INTO kbn6 (KbnCode, KbnName, KbnZan) VALUES (?, ?, 0)",
                {QByteArray::number(i), "銀行 " + QByteArray::number(i)});
     for (int i = 0; i < noteCount; ++i)
-        runRaw(db, "INSERT INTO SiteTbl (TNo, TFDate, TKDate, TBank, TTo, TKingaku, TKubun, TYoto, TCond, TRemarks, TKeiri) "
+        db.run("INSERT INTO SiteTbl (TNo, TFDate, TKDate, TBank, TTo, TKingaku, TKubun, TYoto, TCond, TRemarks, TKeiri) "
                    "VALUES (?, '2024-04-15', '2024-07-31', ?, ?, ?, '1', '1', '1', '', '1')",
                {noteNumber(i), QByteArray::number(1 + i % 5), QByteArray::number(100 + i % 200),
                 QByteArray::number(1000 * (1 + i % 900))});
-    runRaw(db, "COMMIT");
-    sqlite3_close(db);
+    db.run("COMMIT");
 }
 
 double median(std::vector<double> times)
@@ -141,8 +99,8 @@ void benchEntry(BenchReport &report, const QString &scratchFolder)
     }
     double base = BenchReport::medianMs(runs, [&, n = 0]() mutable {
         const QByteArray number = "RAW" + QByteArray::number(n++);
-        rawOnce(path, "SELECT 1 FROM SiteTbl WHERE TNo = ?", {number});
-        rawOnce(path, "INSERT INTO SiteTbl (TNo, TFDate, TKDate, TBank, TTo, TKingaku, TKubun, TYoto, TCond, TRemarks, "
+        RawSqlite::once(path, "SELECT 1 FROM SiteTbl WHERE TNo = ?", {number});
+        RawSqlite::once(path, "INSERT INTO SiteTbl (TNo, TFDate, TKDate, TBank, TTo, TKingaku, TKubun, TYoto, TCond, TRemarks, "
                       "TKeiri) VALUES (?, '2025-01-06', '2025-04-30', '1', '150', 1250000, '1', '1', '1', 'ベンチ', '1')",
                 {number});
     });
@@ -161,8 +119,8 @@ void benchEntry(BenchReport &report, const QString &scratchFolder)
     }
     base = BenchReport::medianMs(runs, [&] {
         const int n = someNote();
-        rawOnce(path, "SELECT * FROM SiteTbl WHERE TNo = ?", {noteNumber(n)});
-        rawOnce(path, "SELECT ClName FROM SireCliant WHERE ClCode = ?", {QByteArray::number(100 + n % 200)});
+        RawSqlite::once(path, "SELECT * FROM SiteTbl WHERE TNo = ?", {noteNumber(n)});
+        RawSqlite::once(path, "SELECT ClName FROM SireCliant WHERE ClCode = ?", {QByteArray::number(100 + n % 200)});
     });
     report.add(section, QStringLiteral("呼び出し (call up)"), median(times), base,
                QStringLiteral("click to filled window; baseline: note and payee name"));
@@ -181,7 +139,7 @@ void benchEntry(BenchReport &report, const QString &scratchFolder)
     }
     base = BenchReport::medianMs(runs, [&] {
         const QByteArray number = noteNumber(someNote());
-        rawOnce(path, "UPDATE SiteTbl SET TNo = ?, TFDate = '2024-04-15', TKDate = '2024-07-31', TBank = '1', "
+        RawSqlite::once(path, "UPDATE SiteTbl SET TNo = ?, TFDate = '2024-04-15', TKDate = '2024-07-31', TBank = '1', "
                       "TTo = '150', TKingaku = 2000000, TKubun = '1', TYoto = '1', TCond = '1', TRemarks = '', "
                       "TKeiri = '1' WHERE TNo = ?",
                 {number, number});

@@ -1,6 +1,7 @@
 #include "MasterBench.h"
 
 #include "BenchReport.h"
+#include "RawSqlite.h"
 
 #include "app/AppContext.h"
 #include "app/AppValues.h"
@@ -17,56 +18,10 @@
 #include <QString>
 #include <QTextStream>
 
-#include <sqlite3.h>
 
 #include <stdexcept>
 
 namespace {
-
-// The baseline: the SQLite C library, one connection opened and closed around
-// one statement, as a record object opens and closes its own. Returns the
-// number of rows read.
-int rawRun(sqlite3 *db, const char *sql, std::initializer_list<QByteArray> params = {})
-{
-    sqlite3_stmt *stmt = nullptr;
-    if (sqlite3_prepare_v2(db, sql, -1, &stmt, nullptr) != SQLITE_OK)
-        throw std::runtime_error(sqlite3_errmsg(db));
-    int i = 1;
-    for (const QByteArray &p : params)
-        sqlite3_bind_text(stmt, i++, p.constData(), int(p.size()), SQLITE_TRANSIENT);
-    int rows = 0;
-    int rc;
-    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW)
-        ++rows;
-    sqlite3_finalize(stmt);
-    if (rc != SQLITE_DONE)
-        throw std::runtime_error(sqlite3_errmsg(db));
-    return rows;
-}
-
-sqlite3 *rawOpen(const QString &path)
-{
-    sqlite3 *db = nullptr;
-    if (sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
-        sqlite3_close(db);
-        throw std::runtime_error("cannot open database");
-    }
-    sqlite3_busy_timeout(db, 5000);
-    return db;
-}
-
-int rawOnce(const QString &path, const char *sql, std::initializer_list<QByteArray> params = {})
-{
-    sqlite3 *db = rawOpen(path);
-    try {
-        const int rows = rawRun(db, sql, params);
-        sqlite3_close(db);
-        return rows;
-    } catch (...) {
-        sqlite3_close(db);
-        throw;
-    }
-}
 
 QByteArray code(int i)
 {
@@ -75,17 +30,16 @@ QByteArray code(int i)
 
 void fillSuppliers(const QString &path, int count)
 {
-    sqlite3 *db = rawOpen(path);
-    rawRun(db, "BEGIN");
+    RawSqlite db(path);
+    db.run("BEGIN");
     for (int i = 0; i < count; ++i) {
-        rawRun(db, "INSERT INTO SireCliant (ClCode, ClName, ClPdName, ClYomigana, clAddress1, claddress2, claddress3, "
+        db.run("INSERT INTO SireCliant (ClCode, ClName, ClPdName, ClYomigana, clAddress1, claddress2, claddress3, "
                    "claddress4, clzip, cltel, clfax, ClSime, ClZan, Clpay, ClTokuiKbn) "
                    "VALUES (?, ?, '代表者', 'よみ', '東京都', '大田区', '蒲田', '1-2-3', '144-0052', '03-0000-0000', "
                    "'03-0000-0001', '20', 0, '31', 1)",
                {code(i), "仕入先" + QByteArray::number(i)});
     }
-    rawRun(db, "COMMIT");
-    sqlite3_close(db);
+    db.run("COMMIT");
 }
 
 } // namespace
@@ -116,7 +70,7 @@ void benchMasters(BenchReport &report, const QString &scratchFolder)
         fresh([&](SireCliantClass &s) { s.setCliantCode(QString::fromLatin1(code(someSupplier()))); s.SearchRs(); });
     });
     double base = BenchReport::medianMs(runs, [&] {
-        rawOnce(path, "SELECT * FROM SireCliant WHERE ClCode = ?", {code(someSupplier())});
+        RawSqlite::once(path, "SELECT * FROM SireCliant WHERE ClCode = ?", {code(someSupplier())});
     });
     report.add(section, QStringLiteral("SearchRs"), ours, base);
 
@@ -124,7 +78,7 @@ void benchMasters(BenchReport &report, const QString &scratchFolder)
         fresh([&](SireCliantClass &s) { s.CliantNameDisplay(QString::fromLatin1(code(someSupplier()))); });
     });
     base = BenchReport::medianMs(runs, [&] {
-        rawOnce(path, "SELECT ClName FROM SireCliant WHERE ClCode = ?", {code(someSupplier())});
+        RawSqlite::once(path, "SELECT ClName FROM SireCliant WHERE ClCode = ?", {code(someSupplier())});
     });
     report.add(section, QStringLiteral("CliantNameDisplay"), ours, base);
 
@@ -132,7 +86,7 @@ void benchMasters(BenchReport &report, const QString &scratchFolder)
         fresh([&](SireCliantClass &s) { s.CliantCodeCheck(QStringLiteral("MISSING")); });
     });
     base = BenchReport::medianMs(runs, [&] {
-        rawOnce(path, "SELECT 1 FROM SireCliant WHERE ClCode = ?", {"MISSING"});
+        RawSqlite::once(path, "SELECT 1 FROM SireCliant WHERE ClCode = ?", {"MISSING"});
     });
     report.add(section, QStringLiteral("CliantCodeCheck"), ours, base, QStringLiteral("code missing"));
 
@@ -147,7 +101,7 @@ void benchMasters(BenchReport &report, const QString &scratchFolder)
         });
     });
     base = BenchReport::medianMs(runs, [&] {
-        rawOnce(path, "INSERT INTO SireCliant (ClCode, ClName, ClPdName, ClYomigana, clAddress1, claddress2, claddress3, "
+        RawSqlite::once(path, "INSERT INTO SireCliant (ClCode, ClName, ClPdName, ClYomigana, clAddress1, claddress2, claddress3, "
                       "claddress4, clzip, cltel, clfax, ClSime, ClZan, Clpay, ClTokuiKbn) "
                       "VALUES (?, '新規仕入先', '', '', '', '', '', '', '', '', '', '', 1250000, '', 1)",
                 {"RAW" + QByteArray::number(added++)});
@@ -165,7 +119,7 @@ void benchMasters(BenchReport &report, const QString &scratchFolder)
     });
     base = BenchReport::medianMs(runs, [&] {
         const QByteArray c = code(someSupplier());
-        rawOnce(path, "UPDATE SireCliant SET ClCode = ?, ClName = '改名仕入先', ClPdName = '', ClYomigana = '', "
+        RawSqlite::once(path, "UPDATE SireCliant SET ClCode = ?, ClName = '改名仕入先', ClPdName = '', ClYomigana = '', "
                       "clAddress1 = '', claddress2 = '', claddress3 = '', claddress4 = '', clzip = '', cltel = '', "
                       "clfax = '', ClSime = '', ClZan = 0, Clpay = '', ClTokuiKbn = 0 WHERE ClCode = ?",
                 {c, c});
@@ -180,7 +134,7 @@ void benchMasters(BenchReport &report, const QString &scratchFolder)
         });
     });
     base = BenchReport::medianMs(runs, [&] {
-        rawOnce(path, "DELETE FROM SireCliant WHERE ClCode = ?", {"RAW" + QByteArray::number(deleted++)});
+        RawSqlite::once(path, "DELETE FROM SireCliant WHERE ClCode = ?", {"RAW" + QByteArray::number(deleted++)});
     });
     report.add(section, QStringLiteral("DeleteRs"), ours, base);
 
@@ -191,7 +145,7 @@ void benchMasters(BenchReport &report, const QString &scratchFolder)
     WindowRegistry windows;
     const AppContext context(values, dialogs, windows);
     ours = BenchReport::medianMs(3, [&] { FrmCliantU list(context); });
-    base = BenchReport::medianMs(3, [&] { rawOnce(path, "SELECT ClCode, ClName FROM SireCliant"); });
+    base = BenchReport::medianMs(3, [&] { RawSqlite::once(path, "SELECT ClCode, ClName FROM SireCliant"); });
     report.add(section, QStringLiteral("FrmCliantU load"), ours, base, QStringLiteral("whole list, once per run; two statements a row"));
 
     QFile::remove(path);

@@ -1,6 +1,7 @@
 #include "ReportBench.h"
 
 #include "BenchReport.h"
+#include "RawSqlite.h"
 
 #include "app/AppContext.h"
 #include "app/AppValues.h"
@@ -22,7 +23,6 @@
 #include <QLocale>
 #include <QTextStream>
 
-#include <sqlite3.h>
 
 #include <stdexcept>
 
@@ -39,28 +39,7 @@ const char *const notesBookSql =
 
 int rawRead(const QString &path)
 {
-    sqlite3 *db = nullptr;
-    if (sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
-        sqlite3_close(db);
-        throw std::runtime_error("cannot open database");
-    }
-    sqlite3_stmt *stmt = nullptr;
-    if (sqlite3_prepare_v2(db, notesBookSql, -1, &stmt, nullptr) != SQLITE_OK) {
-        sqlite3_close(db);
-        throw std::runtime_error("cannot prepare");
-    }
-    int rows = 0;
-    size_t bytes = 0;
-    while (sqlite3_step(stmt) == SQLITE_ROW) {
-        for (int c = 0; c < 11; ++c) {
-            sqlite3_column_text(stmt, c);
-            bytes += size_t(sqlite3_column_bytes(stmt, c));
-        }
-        ++rows;
-    }
-    sqlite3_finalize(stmt);
-    sqlite3_close(db);
-    return bytes > 0 ? rows : 0;
+    return RawSqlite(path, true).run(notesBookSql, {}, true);
 }
 
 // Peak resident memory of the process so far, in megabytes (Linux only).

@@ -1,6 +1,7 @@
 #include "StartupBench.h"
 
 #include "BenchReport.h"
+#include "RawSqlite.h"
 
 #include "app/AppContext.h"
 #include "app/AppValues.h"
@@ -19,7 +20,6 @@
 #include <QFile>
 #include <QTextStream>
 
-#include <sqlite3.h>
 
 #include <algorithm>
 #include <stdexcept>
@@ -34,32 +34,14 @@ constexpr int runs = 9;
 // number of notes changed.
 int rawStateUpdate(const QString &path, const QByteArray &cutOff)
 {
-    sqlite3 *db = nullptr;
-    if (sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK)
-        throw std::runtime_error("cannot open database");
-    sqlite3_stmt *stmt = nullptr;
-    sqlite3_prepare_v2(db, "UPDATE SiteTbl SET TCond = '2' WHERE TCond = '1' AND TKDate <= ?", -1, &stmt, nullptr);
-    sqlite3_bind_text(stmt, 1, cutOff.constData(), int(cutOff.size()), SQLITE_TRANSIENT);
-    const int rc = sqlite3_step(stmt);
-    sqlite3_finalize(stmt);
-    const int changed = sqlite3_changes(db);
-    sqlite3_close(db);
-    if (rc != SQLITE_DONE)
-        throw std::runtime_error("state update failed");
-    return changed;
+    RawSqlite db(path);
+    db.run("UPDATE SiteTbl SET TCond = '2' WHERE TCond = '1' AND TKDate <= ?", {cutOff});
+    return db.changes();
 }
 
 void runSql(const QString &path, const char *sql)
 {
-    sqlite3 *db = nullptr;
-    if (sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK)
-        throw std::runtime_error("cannot open database");
-    char *error = nullptr;
-    const int rc = sqlite3_exec(db, sql, nullptr, nullptr, &error);
-    sqlite3_free(error);
-    sqlite3_close(db);
-    if (rc != SQLITE_OK)
-        throw std::runtime_error("statement failed");
+    RawSqlite::once(path, sql);
 }
 
 void copyDatabase(const QString &from, const QString &to)

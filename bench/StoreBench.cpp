@@ -1,6 +1,7 @@
 #include "StoreBench.h"
 
 #include "BenchReport.h"
+#include "RawSqlite.h"
 
 #include "store/DataFolderBuilder.h"
 #include "store/RibodoClass.h"
@@ -13,51 +14,11 @@
 #include <QString>
 #include <QTextStream>
 
-#include <sqlite3.h>
-
 #include <algorithm>
 #include <stdexcept>
 #include <vector>
 
 namespace {
-
-// The baseline: the SQLite C library, a connection opened and closed around
-// each single statement, as a record object opens and closes its own.
-class RawDb
-{
-public:
-    explicit RawDb(const QString &path)
-    {
-        if (sqlite3_open_v2(path.toUtf8().constData(), &m_db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK)
-            throw std::runtime_error("cannot open database");
-        sqlite3_busy_timeout(m_db, 5000);
-    }
-    ~RawDb() { sqlite3_close(m_db); }
-    RawDb(const RawDb &) = delete;
-    RawDb &operator=(const RawDb &) = delete;
-
-    // Runs a statement with text parameters; returns the number of rows read.
-    int run(const char *sql, std::initializer_list<QByteArray> params = {})
-    {
-        sqlite3_stmt *stmt = nullptr;
-        if (sqlite3_prepare_v2(m_db, sql, -1, &stmt, nullptr) != SQLITE_OK)
-            throw std::runtime_error(sqlite3_errmsg(m_db));
-        int i = 1;
-        for (const QByteArray &p : params)
-            sqlite3_bind_text(stmt, i++, p.constData(), int(p.size()), SQLITE_TRANSIENT);
-        int rows = 0;
-        int rc;
-        while ((rc = sqlite3_step(stmt)) == SQLITE_ROW)
-            ++rows;
-        sqlite3_finalize(stmt);
-        if (rc != SQLITE_DONE)
-            throw std::runtime_error(sqlite3_errmsg(m_db));
-        return rows;
-    }
-
-private:
-    sqlite3 *m_db = nullptr;
-};
 
 QByteArray number(int i)
 {
@@ -68,7 +29,7 @@ QByteArray number(int i)
 // before 2025-03-31, so that one in ten is moved by the state update.
 void fillNotes(const QString &path, int count)
 {
-    RawDb db(path);
+    RawSqlite db(path);
     db.run("BEGIN");
     const QDate start(2024, 1, 4);
     for (int i = 0; i < count; ++i) {
@@ -114,7 +75,7 @@ void benchStore(BenchReport &report, const QString &scratchFolder, int largest)
             fresh([&](RibodoClass &r) { r.setRibodoNo(QString::fromLatin1(number(someNote()))); r.SearchRs(); });
         });
         double base = BenchReport::medianMs(runs, [&] {
-            RawDb(path).run("SELECT * FROM SiteTbl WHERE TNo = ?", {number(someNote())});
+            RawSqlite::once(path, "SELECT * FROM SiteTbl WHERE TNo = ?", {number(someNote())});
         });
         report.add(section, QStringLiteral("SearchRs"), ours, base);
 
@@ -122,7 +83,7 @@ void benchStore(BenchReport &report, const QString &scratchFolder, int largest)
             fresh([&](RibodoClass &r) { r.RibodoBangoCheck(QString::fromLatin1(number(someNote()))); });
         });
         base = BenchReport::medianMs(runs, [&] {
-            RawDb(path).run("SELECT 1 FROM SiteTbl WHERE TNo = ?", {number(someNote())});
+            RawSqlite::once(path, "SELECT 1 FROM SiteTbl WHERE TNo = ?", {number(someNote())});
         });
         report.add(section, QStringLiteral("RibodoBangoCheck"), ours, base);
 
@@ -138,7 +99,7 @@ void benchStore(BenchReport &report, const QString &scratchFolder, int largest)
             });
         });
         base = BenchReport::medianMs(runs, [&] {
-            RawDb(path).run("INSERT INTO SiteTbl (TNo, TFDate, TKDate, TKingaku, TCond) VALUES (?, '2025-01-06', '2025-04-30', 1250000, '1')",
+            RawSqlite::once(path, "INSERT INTO SiteTbl (TNo, TFDate, TKDate, TKingaku, TCond) VALUES (?, '2025-01-06', '2025-04-30', 1250000, '1')",
                             {"RAW" + QByteArray::number(added++)});
         });
         report.add(section, QStringLiteral("SaveRs"), ours, base);
@@ -157,7 +118,7 @@ void benchStore(BenchReport &report, const QString &scratchFolder, int largest)
         });
         base = BenchReport::medianMs(runs, [&] {
             const QByteArray n = number(someNote());
-            RawDb(path).run("UPDATE SiteTbl SET TNo = ?, TFDate = '2025-01-06', TKDate = '2025-04-30', TBank = '', TTo = '', "
+            RawSqlite::once(path, "UPDATE SiteTbl SET TNo = ?, TFDate = '2025-01-06', TKDate = '2025-04-30', TBank = '', TTo = '', "
                             "TKingaku = 990000, TKubun = '', TYoto = '', TCond = '3', TRemarks = '', TKeiri = '' WHERE TNo = ?",
                             {n, n});
         });
@@ -171,7 +132,7 @@ void benchStore(BenchReport &report, const QString &scratchFolder, int largest)
             });
         });
         base = BenchReport::medianMs(runs, [&] {
-            RawDb(path).run("UPDATE SiteTbl SET TCond = '3' WHERE TNo = ?", {number(someNote())});
+            RawSqlite::once(path, "UPDATE SiteTbl SET TCond = '3' WHERE TNo = ?", {number(someNote())});
         });
         report.add(section, QStringLiteral("EditRsJ"), ours, base);
 
@@ -183,7 +144,7 @@ void benchStore(BenchReport &report, const QString &scratchFolder, int largest)
             });
         });
         base = BenchReport::medianMs(runs, [&] {
-            RawDb(path).run("DELETE FROM SiteTbl WHERE TNo = ?", {"RAW" + QByteArray::number(deleted++)});
+            RawSqlite::once(path, "DELETE FROM SiteTbl WHERE TNo = ?", {"RAW" + QByteArray::number(deleted++)});
         });
         report.add(section, QStringLiteral("DeleteRs"), ours, base);
 
@@ -191,7 +152,7 @@ void benchStore(BenchReport &report, const QString &scratchFolder, int largest)
         // same table.
         const int due = size / 10;
         const auto resetStates = [&] {
-            RawDb(path).run("UPDATE SiteTbl SET TCond = '1' WHERE TCond = '2'");
+            RawSqlite::once(path, "UPDATE SiteTbl SET TCond = '1' WHERE TCond = '2'");
         };
         std::vector<double> henko, raw;
         for (int i = 0; i < 3; ++i) {
@@ -205,7 +166,7 @@ void benchStore(BenchReport &report, const QString &scratchFolder, int largest)
             }));
             resetStates();
             raw.push_back(BenchReport::medianMs(1, [&] {
-                RawDb db(path);
+                RawSqlite db(path);
                 db.run("BEGIN");
                 db.run("UPDATE SiteTbl SET TCond = '2' WHERE TCond = '1' AND TKDate <= '2025-03-31'");
                 db.run("COMMIT");

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <initializer_list>
+
+struct sqlite3;
+
+// The baseline of every benchmark: the SQLite C library with nothing between
+// it and the database file.
+class RawSqlite
+{
+public:
+    explicit RawSqlite(const QString &path, bool readOnly = false);
+    ~RawSqlite();
+    RawSqlite(const RawSqlite &) = delete;
+    RawSqlite &operator=(const RawSqlite &) = delete;
+
+    // Runs one statement with text parameters; the number of rows read. With
+    // readColumns, every column of every row is read as text too.
+    int run(const char *sql, std::initializer_list<QByteArray> params = {}, bool readColumns = false);
+
+    // Rows changed by the last statement.
+    int changes() const;
+
+    // A connection opened and closed around one statement, as a record
+    // object opens and closes its own.
+    static int once(const QString &path, const char *sql, std::initializer_list<QByteArray> params = {});
+
+private:
+    sqlite3 *m_db = nullptr;
+};
