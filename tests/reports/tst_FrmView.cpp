@@ -7,6 +7,7 @@
 #include "app/WindowRegistry.h"
 #include "reports/FrmView.h"
 #include "reports/ReportDocument.h"
+#include "reports/ReportError.h"
 #include "reports/ReportPageWidget.h"
 #include "reports/ReportViewer.h"
 
@@ -39,14 +40,11 @@ class TestFrmView : public QObject
 private slots:
     void init();
     void cleanup();
-    void titleAndReportFollowModeFlag_data();
-    void titleAndReportFollowModeFlag();
+    void opensTheReportModeFlagNames_data();
+    void opensTheReportModeFlagNames();
     void readsModeFlagOnlyWhileLoading();
-    void failuresWarnAndLeaveTheViewerEmpty_data();
-    void failuresWarnAndLeaveTheViewerEmpty();
     void viewerFillsTheWindow();
-    void notesBookShowsGroupOutline();
-    void pagesThroughTheReport();
+    void navigatesByOutlineAndPage();
     void firstPageIsDrawn();
     void printsAndSavesPdf_data();
     void printsAndSavesPdf();
@@ -54,83 +52,100 @@ private slots:
 private:
     FrmView *open(const QString &modeFlag);
 
-    std::unique_ptr<TestDataFolder> m_folder;
-    std::unique_ptr<QTemporaryDir> m_scratch;
-    std::unique_ptr<AppValues> m_values;
-    std::unique_ptr<CursorWatchingDialogs> m_dialogs;
-    std::unique_ptr<WindowRegistry> m_windows;
-    std::unique_ptr<AppContext> m_context;
+    // Destroyed in reverse order: the windows before the values and dialogs they use.
+    struct Fixture
+    {
+        TestDataFolder folder;
+        QTemporaryDir scratch;
+        AppValues values;
+        CursorWatchingDialogs dialogs;
+        WindowRegistry windows;
+        AppContext context{values, dialogs, windows};
+    };
+    std::unique_ptr<Fixture> m;
 };
 
 void TestFrmView::init()
 {
-    m_folder = std::make_unique<TestDataFolder>();
-    m_scratch = std::make_unique<QTemporaryDir>();
-    ReportTestData::addMasters(*m_folder);
-    ReportTestData::addNotes(*m_folder, 60, [](int i) {
+    m = std::make_unique<Fixture>();
+    ReportTestData::addMasters(m->folder);
+    // Three pages of notes book: 40 notes of bank 1, 10 of bank 2, 10 of bank 10.
+    ReportTestData::addNotes(m->folder, 60, [](int i) {
         return ReportTestData::Note{QStringLiteral("N%1").arg(i, 3, 10, QLatin1Char('0')),
                                     QDate(2024, 5, 1).addDays(i).toString(Qt::ISODate), 1000.0 * (i + 1),
                                     i < 40 ? QStringLiteral("1") : (i < 50 ? QStringLiteral("2") : QStringLiteral("10"))};
     });
-    m_values = std::make_unique<AppValues>();
-    m_values->setDataFolder(m_folder->path());
-    m_values->setProgramFolder(QDir::toNativeSeparators(QCoreApplication::applicationDirPath()));
-    m_dialogs = std::make_unique<CursorWatchingDialogs>();
-    m_windows = std::make_unique<WindowRegistry>();
-    m_context = std::make_unique<AppContext>(*m_values, *m_dialogs, *m_windows);
-    m_windows->registerFactory(WindowId::FrmView, [this] { return FrmView::create(*m_context); });
+    m->values.setDataFolder(m->folder.path());
+    m->values.setProgramFolder(QDir::toNativeSeparators(QCoreApplication::applicationDirPath()));
+    m->windows.registerFactory(WindowId::FrmView, [this] { return FrmView::create(m->context); });
 }
 
 void TestFrmView::cleanup()
 {
-    m_windows.reset();
-    m_context.reset();
-    m_dialogs.reset();
-    m_values.reset();
-    m_folder.reset();
-    m_scratch.reset();
+    m.reset();
 }
 
 FrmView *TestFrmView::open(const QString &modeFlag)
 {
-    m_values->setModeFlag(modeFlag);
-    return qobject_cast<FrmView *>(m_windows->show(WindowId::FrmView));
+    m->values.setModeFlag(modeFlag);
+    return qobject_cast<FrmView *>(m->windows.show(WindowId::FrmView));
 }
 
-void TestFrmView::titleAndReportFollowModeFlag_data()
+void TestFrmView::opensTheReportModeFlagNames_data()
 {
     QTest::addColumn<QString>("modeFlag");
+    QTest::addColumn<QString>("fault");
     QTest::addColumn<QString>("title");
     QTest::addColumn<QString>("reportTitle");
-    QTest::newRow("1") << "1" << "印刷プレビュー" << "仕入先一覧";
-    QTest::newRow("2") << "2" << "印刷プレビュー" << "銀行一覧";
-    QTest::newRow("8") << "8" << "印刷プレビュー" << "支払手形一覧";
-    QTest::newRow("10") << "10" << "手形帳印刷プレビュー" << "手形帳";
-    QTest::newRow("11") << "11" << "印刷プレビュー" << "手形決済一覧";
-    QTest::newRow("12") << "12" << "印刷プレビュー" << "振出先別支払予定表";
-    QTest::newRow("empty") << "" << "印刷プレビュー" << "";
-    QTest::newRow("0") << "0" << "印刷プレビュー" << "";
-    QTest::newRow("13") << "13" << "印刷プレビュー" << "";
-    QTest::newRow("save mode") << "E" << "印刷プレビュー" << "";
+    QTest::addColumn<QString>("warningNames");
+    QTest::newRow("1") << "1" << "" << "印刷プレビュー" << "仕入先一覧" << "";
+    QTest::newRow("2") << "2" << "" << "印刷プレビュー" << "銀行一覧" << "";
+    QTest::newRow("8") << "8" << "" << "印刷プレビュー" << "支払手形一覧" << "";
+    QTest::newRow("10") << "10" << "" << "手形帳印刷プレビュー" << "手形帳" << "";
+    QTest::newRow("11") << "11" << "" << "印刷プレビュー" << "手形決済一覧" << "";
+    QTest::newRow("12") << "12" << "" << "印刷プレビュー" << "振出先別支払予定表" << "";
+    // Anything but "1" to "12" leaves the viewer empty, without a word.
+    for (const char *flag : {"", "0", "13", "01", " 1", "E"})
+        QTest::addRow("\"%s\"", flag) << QString::fromUtf8(flag) << "" << "印刷プレビュー" << "" << "";
+    // A failure is told, naming the file, and leaves the viewer empty.
+    QTest::newRow("report file missing") << "2" << "no report files" << "印刷プレビュー" << "" << "RBBank1.rpt";
+    QTest::newRow("database missing") << "8" << "no database" << "印刷プレビュー" << "" << "dbRibodo";
+    QTest::newRow("date that is no date") << "11" << "no such date" << "印刷プレビュー" << "" << "RBKesai.rpt";
 }
 
-void TestFrmView::titleAndReportFollowModeFlag()
+void TestFrmView::opensTheReportModeFlagNames()
 {
     QFETCH(QString, modeFlag);
+    QFETCH(QString, fault);
     QFETCH(QString, title);
     QFETCH(QString, reportTitle);
-    m_values->setReportDate(QStringLiteral("2024/05/01"));
-    m_values->setReportKeiri(QStringLiteral("1"));
+    QFETCH(QString, warningNames);
+    TestDataFolder empty(false);
+    if (fault == QLatin1String("no report files"))
+        m->values.setProgramFolder(QDir::toNativeSeparators(m->scratch.path()));
+    if (fault == QLatin1String("no database"))
+        m->values.setDataFolder(empty.path());
+    m->values.setReportDate(fault == QLatin1String("no such date") ? QStringLiteral("2024/02/30")
+                                                                   : QStringLiteral("2024/05/01"));
+    m->values.setReportKeiri(QStringLiteral("1"));
     FrmView *view = open(modeFlag);
     QVERIFY(view);
+    QCOMPARE(m->windows.window(WindowId::FrmView), view);
     QCOMPARE(view->windowTitle(), title);
-    QCOMPARE(view->ReportFolder(), m_values->programFolder() + QDir::separator());
+    QCOMPARE(view->ReportFolder(), m->values.programFolder() + QDir::separator());
     const ReportDocument *report = view->CRViewer1()->reportSource();
     QCOMPARE(report ? report->definition().title : QString(), reportTitle);
     QCOMPARE(view->CRViewer1()->pageCount() > 0, !reportTitle.isEmpty());
     QCOMPARE(view->CRViewer1()->currentPage(), 0);
-    QVERIFY(m_dialogs->calls().isEmpty());
     QVERIFY(!QGuiApplication::overrideCursor());
+    QVERIFY(!m->dialogs.waitPointerAtMessage);
+    QCOMPARE(m->dialogs.calls().size(), warningNames.isEmpty() ? 0 : 1);
+    if (!warningNames.isEmpty()) {
+        const ScriptedDialogService::Call warning = m->dialogs.messages().first();
+        QCOMPARE(warning.title, QStringLiteral("警告"));
+        QVERIFY2(warning.text.contains(warningNames) && warning.text.contains(QStringLiteral("理由")),
+                 qPrintable(warning.text));
+    }
 }
 
 void TestFrmView::readsModeFlagOnlyWhileLoading()
@@ -141,51 +156,11 @@ void TestFrmView::readsModeFlagOnlyWhileLoading()
     QCOMPARE(view->windowTitle(), QStringLiteral("印刷プレビュー"));
     QCOMPARE(view->reportNumber(), 2);
     QCOMPARE(view->CRViewer1()->reportSource()->definition().title, QStringLiteral("銀行一覧"));
-
     // After the viewer is closed, the request is honoured.
-    m_windows->unload(WindowId::FrmView);
+    m->windows.unload(WindowId::FrmView);
     FrmView *again = open(QStringLiteral("10"));
     QCOMPARE(again->windowTitle(), QStringLiteral("手形帳印刷プレビュー"));
     QCOMPARE(again->reportNumber(), 10);
-}
-
-void TestFrmView::failuresWarnAndLeaveTheViewerEmpty_data()
-{
-    QTest::addColumn<QString>("modeFlag");
-    QTest::addColumn<bool>("programFolder");
-    QTest::addColumn<bool>("database");
-    QTest::addColumn<QString>("reportDate");
-    QTest::addColumn<QString>("named");
-    QTest::newRow("report file missing") << "2" << false << true << "" << "RBBank1.rpt";
-    QTest::newRow("database missing") << "8" << true << false << "" << "dbRibodo";
-    QTest::newRow("date that is no date") << "11" << true << true << "2024/02/30" << "RBKesai.rpt";
-}
-
-void TestFrmView::failuresWarnAndLeaveTheViewerEmpty()
-{
-    QFETCH(QString, modeFlag);
-    QFETCH(bool, programFolder);
-    QFETCH(bool, database);
-    QFETCH(QString, reportDate);
-    QFETCH(QString, named);
-    TestDataFolder empty(false);
-    if (!programFolder)
-        m_values->setProgramFolder(QDir::toNativeSeparators(m_scratch->path()));
-    if (!database)
-        m_values->setDataFolder(empty.path());
-    m_values->setReportDate(reportDate);
-    FrmView *view = open(modeFlag);
-    QVERIFY(view);
-    QCOMPARE(m_dialogs->messages().size(), 1);
-    const ScriptedDialogService::Call warning = m_dialogs->messages().first();
-    QCOMPARE(warning.title, QStringLiteral("警告"));
-    QVERIFY2(warning.text.contains(named), qPrintable(warning.text));
-    QVERIFY(warning.text.contains(QStringLiteral("理由")));
-    QVERIFY(!m_dialogs->waitPointerAtMessage);
-    QVERIFY(!QGuiApplication::overrideCursor());
-    QVERIFY(!view->CRViewer1()->reportSource());
-    QCOMPARE(view->CRViewer1()->pageCount(), 0);
-    QCOMPARE(m_windows->window(WindowId::FrmView), view);
 }
 
 void TestFrmView::viewerFillsTheWindow()
@@ -197,53 +172,39 @@ void TestFrmView::viewerFillsTheWindow()
     }
 }
 
-void TestFrmView::notesBookShowsGroupOutline()
+void TestFrmView::navigatesByOutlineAndPage()
 {
-    FrmView *view = open(QStringLiteral("10"));
-    ReportViewer *viewer = view->CRViewer1();
-    QVERIFY(viewer->displayGroupTree());
+    ReportViewer *viewer = open(QStringLiteral("10"))->CRViewer1();
     QVERIFY(viewer->repeatGroupHeadings());
     QTreeWidget *tree = viewer->groupTree();
-    QVERIFY(tree->isVisible());
+    QVERIFY(viewer->displayGroupTree() && tree->isVisible());
     QCOMPARE(tree->topLevelItemCount(), 3);
     QCOMPARE(tree->topLevelItem(1)->text(0), QStringLiteral("支払銀行　2　みなと銀行"));
     // Bank 1 fills the first page and continues on the second under its heading.
-    const ReportPage second = viewer->reportSource()->page(1);
-    QCOMPARE(second.lines.first().kind, ReportLine::Kind::ContinuedHeading);
+    QCOMPARE(viewer->reportSource()->page(1).lines.first().kind, ReportLine::Kind::ContinuedHeading);
     Q_EMIT tree->itemClicked(tree->topLevelItem(2), 0);
     QCOMPARE(viewer->currentPage(), viewer->reportSource()->outline().at(2).page);
     QVERIFY(viewer->currentPage() > 0);
-
-    m_windows->unload(WindowId::FrmView);
-    ReportViewer *other = open(QStringLiteral("8"))->CRViewer1();
-    QVERIFY(!other->displayGroupTree());
-    QVERIFY(!other->groupTree()->isVisible());
-}
-
-void TestFrmView::pagesThroughTheReport()
-{
-    ReportViewer *viewer = open(QStringLiteral("8"))->CRViewer1();
-    const int pages = viewer->pageCount();
-    QVERIFY(pages >= 3);
-    viewer->showPage(1);
-    QCOMPARE(viewer->currentPage(), 1);
-    QCOMPARE(viewer->pageWidget()->page(), 1);
-    viewer->showPage(pages + 5);
-    QCOMPARE(viewer->currentPage(), pages - 1);
+    QCOMPARE(viewer->pageWidget()->page(), viewer->currentPage());
+    // Pages beyond either end show the last or the first.
+    viewer->showPage(viewer->pageCount() + 5);
+    QCOMPARE(viewer->currentPage(), viewer->pageCount() - 1);
     viewer->showPage(-1);
     QCOMPARE(viewer->currentPage(), 0);
     viewer->setZoom(ReportViewer::Zoom::Percent, 200);
     const double doubled = viewer->pageScale();
     viewer->setZoom(ReportViewer::Zoom::Percent, 100);
     QCOMPARE(viewer->pageScale() * 2, doubled);
+
+    m->windows.unload(WindowId::FrmView);
+    ReportViewer *other = open(QStringLiteral("8"))->CRViewer1();
+    QVERIFY(!other->displayGroupTree() && !other->groupTree()->isVisible());
 }
 
 void TestFrmView::firstPageIsDrawn()
 {
-    ReportViewer *viewer = open(QStringLiteral("10"))->CRViewer1();
-    const QImage image = viewer->pageWidget()->grab().toImage();
-    QVERIFY(image.width() > 100 && image.height() > 100);
-    QVERIFY(image.width() > image.height());
+    const QImage image = open(QStringLiteral("10"))->CRViewer1()->pageWidget()->grab().toImage();
+    QVERIFY(image.width() > image.height() && image.height() > 100);
     // Text and rules cover a good part of the page.
     int inked = 0;
     for (int y = 0; y < image.height(); ++y) {
@@ -255,37 +216,48 @@ void TestFrmView::firstPageIsDrawn()
 
 void TestFrmView::printsAndSavesPdf_data()
 {
+    QTest::addColumn<QString>("modeFlag");
     QTest::addColumn<int>("from");
     QTest::addColumn<int>("to");
-    QTest::addColumn<int>("expected");
-    QTest::newRow("all pages") << 0 << 0 << -1;
-    QTest::newRow("pages 2 to 3") << 2 << 3 << 2;
-    QTest::newRow("page 3 only") << 3 << 3 << 1;
+    QTest::addColumn<int>("printed");
+    QTest::addColumn<int>("pages");
+    QTest::newRow("all pages") << "10" << 0 << 0 << 3 << 3;
+    QTest::newRow("pages 2 to 3") << "10" << 2 << 3 << 2 << 3;
+    QTest::newRow("page 3 only") << "10" << 3 << 3 << 1 << 3;
+    // The explorer's list is empty here: one page with the notice.
+    QTest::newRow("empty report") << "9" << 0 << 0 << 1 << 1;
 }
 
 void TestFrmView::printsAndSavesPdf()
 {
+    QFETCH(QString, modeFlag);
     QFETCH(int, from);
     QFETCH(int, to);
-    QFETCH(int, expected);
-    ReportViewer *viewer = open(QStringLiteral("10"))->CRViewer1();
-    if (expected < 0)
-        expected = viewer->pageCount();
+    QFETCH(int, printed);
+    QFETCH(int, pages);
+    ReportViewer *viewer = open(modeFlag)->CRViewer1();
+    QCOMPARE(viewer->pageCount(), pages);
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
-    const QString printed = m_scratch->filePath(QStringLiteral("printed.pdf"));
-    printer.setOutputFileName(printed);
+    printer.setOutputFileName(m->scratch.filePath(QStringLiteral("printed.pdf")));
     printer.setPageLayout(viewer->reportSource()->pageLayout());
     if (from > 0) {
         printer.setPrintRange(QPrinter::PageRange);
         printer.setFromTo(from, to);
     }
     QVERIFY(viewer->printTo(printer));
-    QCOMPARE(ReportTestData::pdfPages(printed), expected);
+    QCOMPARE(ReportTestData::pdfPages(printer.outputFileName()), printed);
 
-    const QString saved = m_scratch->filePath(QStringLiteral("saved.pdf"));
+    const QString saved = m->scratch.filePath(QStringLiteral("saved.pdf"));
     viewer->savePdf(saved);
-    QCOMPARE(ReportTestData::pdfPages(saved), viewer->pageCount());
+    QCOMPARE(ReportTestData::pdfPages(saved), pages);
+    QVERIFY(!QGuiApplication::overrideCursor());
+    try {
+        viewer->savePdf(m->scratch.filePath(QStringLiteral("no/such/folder/x.pdf")));
+        QFAIL("a PDF was written into a missing folder");
+    } catch (const ReportError &e) {
+        QVERIFY(e.file().endsWith(QStringLiteral("x.pdf")));
+    }
     QVERIFY(!QGuiApplication::overrideCursor());
 }
 

@@ -1,97 +1,44 @@
 #include "ReportTestData.h"
+#include "TestDataFolder.h"
 
+#include "reports/ReportCatalogue.h"
 #include "reports/ReportDefinition.h"
+#include "reports/ReportDocument.h"
+#include "reports/ReportEngine.h"
 #include "reports/ReportError.h"
+#include "reports/SelectionFormula.h"
 
-#include <QTemporaryDir>
 #include <QtTest>
 
+// Definition files and the record-selection formulas given with them. The
+// shipped definitions are read through the engine's tests; here, what they
+// leave unused and the mistakes a file or a formula may hold.
 class TestReportDefinition : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void shippedDefinitionsLoad_data();
-    void shippedDefinitionsLoad();
-    void readsEverySection();
+    void readsWhatShippedFilesLeaveOut();
     void refusesMistakes_data();
     void refusesMistakes();
-    void unreadableFilesAreNamed_data();
-    void unreadableFilesAreNamed();
+    void reportFormulas_data();
+    void reportFormulas();
+    void reportDateMustBeADate();
+    void formulaBecomesBoundCondition_data();
+    void formulaBecomesBoundCondition();
+    void keiriWithQuoteStaysAValue_data();
+    void keiriWithQuoteStaysAValue();
 };
 
-void TestReportDefinition::shippedDefinitionsLoad_data()
+void TestReportDefinition::readsWhatShippedFilesLeaveOut()
 {
-    QTest::addColumn<QString>("file");
-    QTest::addColumn<QString>("title");
-    QTest::addColumn<QString>("source");
-    QTest::addColumn<bool>("landscape");
-    QTest::newRow("1") << "FridasiSaki1.rpt" << "仕入先一覧" << "SireCliant" << true;
-    QTest::newRow("2") << "RBBank1.rpt" << "銀行一覧" << "kbn6" << false;
-    QTest::newRow("3") << "RBKubun1.rpt" << "手形種類一覧" << "kbn1" << false;
-    QTest::newRow("4") << "RBYoto1.rpt" << "手形目的一覧" << "kbn2" << false;
-    QTest::newRow("5") << "RBJyotai1.rpt" << "手形状態一覧" << "Kbn3" << false;
-    QTest::newRow("6") << "RBKeiriKbn.rpt" << "経理区分一覧" << "Kbn4" << false;
-    QTest::newRow("7") << "RBClKbn1.rpt" << "仕入先区分一覧" << "Kbn5" << false;
-    QTest::newRow("8") << "Ribodo1.rpt" << "支払手形一覧" << "QRYRibodo" << true;
-    QTest::newRow("9") << "RBEX1.rpt" << "手形照会一覧" << "TMPTbl" << true;
-    QTest::newRow("10") << "RBNote.rpt" << "手形帳" << "QRYRibodo" << true;
-    QTest::newRow("11") << "RBKesai.rpt" << "手形決済一覧" << "QRYKesai" << false;
-    QTest::newRow("12") << "RBCross.rpt" << "振出先別支払予定表" << "QRYRibodo" << true;
-}
-
-void TestReportDefinition::shippedDefinitionsLoad()
-{
-    QFETCH(QString, file);
-    QFETCH(QString, title);
-    QFETCH(QString, source);
-    QFETCH(bool, landscape);
-    const ReportDefinition d = ReportDefinition::load(ReportTestData::reportFolder() + file);
-    QCOMPARE(d.title, title);
-    QCOMPARE(d.source, source);
-    QCOMPARE(d.orientation, landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
-    QCOMPARE(d.paper, QPageSize::A4);
-}
-
-void TestReportDefinition::readsEverySection()
-{
-    const ReportDefinition d = ReportDefinition::parse(QStringLiteral(
-            "# a comment\n"
-            "[Report]\n"
-            "title = 見本\n"
-            "Subtitle=決済日 {ReportDate}\n"
-            "Source=QRYRibodo\n"
-            "Location=C:\\old\\dbRibodo.mdb\n"
-            "Sort=TKDate desc, TNo numeric\n"
-            "Paper=B4\n"
-            "Orientation=Landscape\n"
-            "Margins=10\n"
-            "FontSize=8.5\n"
-            "RowHeight=5\n"
-            "\n"
-            "[Lookup]\n"
-            "Field=TCond\n"
-            "Table=Kbn3\n"
-            "Name=StateName\n"
-            "[Column]\n"
-            "Field=clAddress1 + claddress2\n"
-            "Heading=住所\n"
-            "Width=60\n"
-            "[Column]\n"
-            "Field=TKingaku\n"
-            "Width=30\n"
-            "Align=right\n"
-            "Format=##,###\n"
-            "Sum=Yes\n"
-            "[Group]\n"
-            "Field=TBank numeric\n"
-            "[Summary]\n"
-            "Label=決済済み\n"
-            "Field=TKingaku\n"
-            "Where={QRYRibodo.TCond} = '3'\n"),
-                                                       QStringLiteral("sample.rpt"));
+    const ReportDefinition d = ReportDefinition::parse(
+            QStringLiteral("# a comment\n[Report]\ntitle = 見本\nSource=QRYRibodo\nSort=TKDate desc, TNo numeric\n"
+                           "Paper=B4\nOrientation=Landscape\nMargins=10\nFontSize=8.5\n\n"
+                           "[Column]\nField=TNo\nWidth=60\n[Column]\nField=TKingaku\nWidth=30\nAlign=right\n"
+                           "[Group]\nField=TBank numeric\n"),
+            QStringLiteral("sample.rpt"));
     QCOMPARE(d.title, QStringLiteral("見本"));
-    QCOMPARE(d.location, QStringLiteral("C:\\old\\dbRibodo.mdb"));
     QCOMPARE(d.sort.size(), 2);
     QVERIFY(d.sort.at(0).descending && !d.sort.at(0).numeric);
     QVERIFY(d.sort.at(1).numeric && !d.sort.at(1).descending);
@@ -99,18 +46,11 @@ void TestReportDefinition::readsEverySection()
     QCOMPARE(d.paperSizeMm(), QSizeF(364, 257));
     QCOMPARE(d.marginMm, 10.0);
     QCOMPARE(d.fontSizePt, 8.5);
-    QCOMPARE(d.lookups.size(), 1);
-    QCOMPARE(d.lookups.first().match, QStringLiteral("KbnCode"));
-    QCOMPARE(d.lookups.first().value, QStringLiteral("KbnName"));
-    QCOMPARE(d.columns.first().fields, QStringList({QStringLiteral("clAddress1"), QStringLiteral("claddress2")}));
     QCOMPARE(d.columns.first().alignment, Qt::AlignLeft);
     QCOMPARE(d.columns.last().alignment, Qt::AlignRight);
-    QVERIFY(d.columns.last().sum && !d.columns.first().sum);
     QCOMPARE(d.groups.first().key.field, QStringLiteral("TBank"));
     QCOMPARE(d.groups.first().heading, QStringLiteral("{TBank}"));
     QCOMPARE(d.groups.first().footer, QStringLiteral("小計"));
-    QCOMPARE(d.summaries.first().where, QStringLiteral("{QRYRibodo.TCond} = '3'"));
-    QCOMPARE(d.totalLabel, QStringLiteral("合計"));
 }
 
 void TestReportDefinition::refusesMistakes_data()
@@ -157,35 +97,121 @@ void TestReportDefinition::refusesMistakes()
     }
 }
 
-void TestReportDefinition::unreadableFilesAreNamed_data()
+void TestReportDefinition::reportFormulas_data()
 {
-    QTest::addColumn<QByteArray>("content");
-    QTest::addColumn<bool>("create");
-    QTest::addColumn<QString>("reason");
-    QTest::newRow("missing") << QByteArray() << false << "見つかりません";
-    QTest::newRow("not UTF-8") << QByteArray("[Report]\nTitle=\x93\xfa\x96\x7b\n") << true << "UTF-8";
-    QTest::newRow("empty") << QByteArray() << true << "[Report]";
+    QTest::addColumn<int>("number");
+    QTest::addColumn<QString>("reportDate");
+    QTest::addColumn<QString>("reportKeiri");
+    QTest::addColumn<QString>("formula");
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<QVariantList>("values");
+    const char *planSql = "\"TKeiri\" = ? AND \"TKDate\" >= ?";
+    QTest::newRow("11") << 11 << "2024/04/30" << "" << "{QRYKesai.TKDate} = #2024/04/30#" << "\"TKDate\" = ?"
+                        << QVariantList{QStringLiteral("2024-04-30")};
+    QTest::newRow("12") << 12 << "2024/04/01" << "2"
+                        << "{QRYRibodo.TKeiri}= '2' AND {QRYRibodo.TKDate} >= #2024/04/01#" << planSql
+                        << QVariantList{QStringLiteral("2"), QStringLiteral("2024-04-01")};
+    QTest::newRow("12 quote doubled") << 12 << "2024/04/01" << "2'"
+                                      << "{QRYRibodo.TKeiri}= '2''' AND {QRYRibodo.TKDate} >= #2024/04/01#" << planSql
+                                      << QVariantList{QStringLiteral("2'"), QStringLiteral("2024-04-01")};
+    QTest::newRow("8 has none") << 8 << "2024/04/01" << "2" << "" << "" << QVariantList{};
+    QTest::newRow("10 has none") << 10 << "" << "" << "" << "" << QVariantList{};
 }
 
-void TestReportDefinition::unreadableFilesAreNamed()
+void TestReportDefinition::reportFormulas()
 {
-    QFETCH(QByteArray, content);
-    QFETCH(bool, create);
-    QFETCH(QString, reason);
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("RBNote.rpt"));
-    if (create) {
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(content);
+    QFETCH(int, number);
+    QFETCH(QString, reportDate);
+    QFETCH(QString, reportKeiri);
+    QFETCH(QString, formula);
+    QFETCH(QString, sql);
+    QFETCH(QVariantList, values);
+    QCOMPARE(ReportCatalogue::selectionFormula(number, reportDate, reportKeiri), formula);
+    const SqlCondition c = SelectionFormula::toSql(
+            formula, number == 11 ? QStringLiteral("QRYKesai") : QStringLiteral("QRYRibodo"), QStringLiteral("X.rpt"));
+    QCOMPARE(c.sql, sql);
+    QCOMPARE(c.values, values);
+}
+
+void TestReportDefinition::reportDateMustBeADate()
+{
+    for (const QString &date : ReportTestData::texts(
+                 {"", "2024/02/30", "today", "2024/04/01# AND {QRYKesai.TNo} <> #2000/01/01"})) {
+        for (const int number : {11, 12}) {
+            try {
+                ReportCatalogue::selectionFormula(number, date, QStringLiteral("1"));
+                QFAIL(qPrintable(QStringLiteral("report %1 took the date \"%2\"").arg(number).arg(date)));
+            } catch (const ReportError &e) {
+                QVERIFY(e.reason().contains(date));
+            }
+        }
     }
+}
+
+void TestReportDefinition::formulaBecomesBoundCondition_data()
+{
+    QTest::addColumn<QString>("formula");
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<QVariantList>("values");
+    QTest::newRow("query in any case") << "{qryribodo.TKingaku} > 1000" << "\"TKingaku\" > ?" << QVariantList{1000.0};
+    QTest::newRow("double quotes, parentheses") << "({QRYRibodo.TCond} <> \"3\")" << "(\"TCond\" <> ?)"
+                                                << QVariantList{QStringLiteral("3")};
+    QTest::newRow("doubled quote") << "{QRYRibodo.TRemarks} = 'it''s'" << "\"TRemarks\" = ?"
+                                   << QVariantList{QStringLiteral("it's")};
+    QTest::newRow("value first") << "'1' <= {QRYRibodo.TKeiri}" << "? <= \"TKeiri\"" << QVariantList{QStringLiteral("1")};
+    QTest::newRow("date with single digits") << "{QRYRibodo.TKDate}<#2024/4/3#" << "\"TKDate\" < ?"
+                                             << QVariantList{QStringLiteral("2024-04-03")};
+    QTest::newRow("blank") << "  " << "" << QVariantList{};
+    // Refused, naming the file and quoting the formula.
+    for (const char *malformed :
+         {"{QRYRibodo.TKeiri} = '2", "{QRYRibodo.TKeiri} '2'", "{QRYRibodo.TKDate} = #2024/02/30#",
+          "{QRYRibodo.TKDate} = #2024/02/03", "{SiteTbl.TNo} = 'A'", "{QRYRibodo.T Keiri} = '1'",
+          "{QRYRibodo.TKeiri} = '1' OR 1 = 1", "{QRYRibodo.TKeiri} = '1'; DROP TABLE SiteTbl",
+          "{QRYRibodo.TKeiri} = '1' -- x", "{QRYRibodo.TKeiri} =", "AND", "({QRYRibodo.TKeiri} = '1'"})
+        QTest::addRow("refused: %s", malformed) << QString::fromUtf8(malformed) << "refused" << QVariantList{};
+}
+
+void TestReportDefinition::formulaBecomesBoundCondition()
+{
+    QFETCH(QString, formula);
+    QFETCH(QString, sql);
+    QFETCH(QVariantList, values);
     try {
-        ReportDefinition::load(path);
-        QFAIL("an unreadable file was accepted");
+        const SqlCondition c = SelectionFormula::toSql(formula, QStringLiteral("QRYRibodo"), QStringLiteral("X.rpt"));
+        QCOMPARE(c.sql, sql);
+        QCOMPARE(c.values, values);
     } catch (const ReportError &e) {
-        QCOMPARE(e.file(), path);
-        QVERIFY2(e.reason().contains(reason), qPrintable(e.reason()));
+        QCOMPARE(sql, QStringLiteral("refused"));
+        QCOMPARE(e.file(), QStringLiteral("X.rpt"));
+        QVERIFY(e.reason().contains(formula));
     }
+}
+
+void TestReportDefinition::keiriWithQuoteStaysAValue_data()
+{
+    QTest::addColumn<QString>("keiri");
+    QTest::newRow("or true") << "1' OR '1'='1";
+    QTest::newRow("more formula") << "1' AND {QRYRibodo.TKDate} >= #1900/01/01# AND '1'='1";
+    QTest::newRow("lone quote") << "'";
+    QTest::newRow("statement") << "1'; DELETE FROM SiteTbl; --";
+}
+
+void TestReportDefinition::keiriWithQuoteStaysAValue()
+{
+    QFETCH(QString, keiri);
+    const QString formula = ReportCatalogue::selectionFormula(12, QStringLiteral("2024/04/01"), keiri);
+    const SqlCondition c = SelectionFormula::toSql(formula, QStringLiteral("QRYRibodo"), QString());
+    QCOMPARE(c.sql, QStringLiteral("\"TKeiri\" = ? AND \"TKDate\" >= ?"));
+    QCOMPARE(c.values.first().toString(), keiri);
+    // On a database, only the note whose category is that very text is read.
+    TestDataFolder folder;
+    ReportTestData::addMasters(folder);
+    ReportTestData::addNotes(folder, {{QStringLiteral("A1"), QStringLiteral("2024-05-10"), 1000},
+                                      {QStringLiteral("A2"), QStringLiteral("2024-05-10"), 2000, QStringLiteral("1"),
+                                       QStringLiteral("110"), QStringLiteral("1"), keiri}});
+    const auto document = ReportEngine::build(ReportTestData::request(12, folder, QStringLiteral("2024/04/01"), keiri));
+    QCOMPARE(ReportTestData::render(*document), ReportTestData::texts({"佐藤工業|2,000|2,000", "T:合計||2,000|2,000"}));
+    QCOMPARE(folder.scalar(QStringLiteral("SELECT COUNT(*) FROM SiteTbl")).toInt(), 2);
 }
 
 QTEST_MAIN(TestReportDefinition)
