@@ -1,0 +1,614 @@
+#include "ScriptedDialogService.h"
+#include "TestDataFolder.h"
+
+#include "app/AppContext.h"
+#include "app/AppValues.h"
+#include "app/FrmHelp.h"
+#include "app/FrmMain.h"
+#include "app/Startup.h"
+#include "app/WindowRegistry.h"
+#include "app/frmSplash.h"
+
+#include <QApplication>
+#include <QDate>
+#include <QDir>
+#include <QFile>
+#include <QFrame>
+#include <QKeySequence>
+#include <QLabel>
+#include <QPushButton>
+#include <QStringEncoder>
+#include <QTemporaryDir>
+#include <QTextBrowser>
+#include <QtTest>
+
+#include <algorithm>
+#include <functional>
+#include <set>
+
+Q_DECLARE_METATYPE(DialogService::Buttons)
+Q_DECLARE_METATYPE(DialogService::Icon)
+Q_DECLARE_METATYPE(WindowId)
+
+namespace {
+
+const QString missingFile = QStringLiteral("ファイルを開くときにエラーが発生しました。\r\n"
+                                           "Config.txtをQXRibodo.exeと同じ場所に置いてください。");
+const QString notFound = QStringLiteral("ファイルが見つかりません。");
+
+// A program folder whose data-folder file names a data folder, the
+// application objects around them, and stand-ins for the screens that other
+// parts of the application provide.
+struct App
+{
+    explicit App(bool standIns = true)
+    {
+        values.setProgramFolder(QDir::toNativeSeparators(program.path()));
+        write(QStringLiteral("<F>"), (QLatin1Char('"') + data.path() + QStringLiteral("\"\r\n")).toUtf8());
+        windows.registerFactory(WindowId::FrmMain, [this] { return std::make_unique<FrmMain>(context); });
+        for (WindowId id : {WindowId::FrmCliantU, WindowId::FrmSite, WindowId::FrmSKbn, WindowId::FrmBank,
+                            WindowId::frmCliant, WindowId::FrmRbView, WindowId::FrmRibodo, WindowId::FrmRBKeikaku,
+                            WindowId::FrmView, WindowId::FrmHelp}) {
+            if (standIns)
+                windows.registerFactory(id, [this, id]() -> std::unique_ptr<QWidget> {
+                    ++made[id];
+                    if (id == WindowId::FrmHelp)
+                        return std::make_unique<FrmHelp>(context);
+                    return std::make_unique<QWidget>();
+                });
+        }
+    }
+
+    // <F> the data-folder file, <B> the database, <P> the program folder,
+    // <D> the data folder (both without separator), <S> the separator.
+    QString expand(QString text) const
+    {
+        return text.replace(QLatin1String("<F>"), QStringLiteral("<P><S>RibodoDa.sys"))
+                .replace(QLatin1String("<B>"), QStringLiteral("<D><S>dbRibodo.sqlite"))
+                .replace(QLatin1String("<P>"), QDir::toNativeSeparators(program.path()))
+                .replace(QLatin1String("<D>"), data.path().chopped(1))
+                .replace(QLatin1String("<S>"), QString(QDir::separator()));
+    }
+
+    void write(const QString &file, const QByteArray &bytes) const
+    {
+        QFile f(expand(file));
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(bytes);
+    }
+
+    // Shows the splash, does `whileShown` before its work begins and waits
+    // for the end of start-up; true when the main menu came up.
+    bool start(const std::function<void()> &whileShown = {})
+    {
+        splash = std::make_unique<frmSplash>(context);
+        QSignalSpy finished(splash.get(), &frmSplash::finished);
+        splash->show();
+        if (whileShown)
+            whileShown();
+        if (!QTest::qWaitFor([&] { return finished.count() == 1; }))
+            return false;
+        return finished.at(0).at(0).toBool();
+    }
+
+    // The main menu opened on the data folder without the splash.
+    bool open()
+    {
+        values.setDataFolder(data.path());
+        menu = qobject_cast<FrmMain *>(windows.show(WindowId::FrmMain));
+        return menu && QTest::qWaitForWindowExposed(menu);
+    }
+
+    QWidget *mainMenu() const { return windows.window(WindowId::FrmMain); }
+    QPushButton *button(const QString &name) const { return menu->findChild<QPushButton *>(name); }
+    void click(const QString &name) const { QTest::mouseClick(button(name), Qt::LeftButton); }
+    bool shown(WindowId id) const { return windows.window(id) && windows.window(id)->isVisible(); }
+    QString state(const char *note) const
+    {
+        return data.scalar(QStringLiteral("SELECT TCond FROM SiteTbl WHERE TNo = ?"), {QLatin1String(note)}).toString();
+    }
+
+    TestDataFolder data;
+    QTemporaryDir program;
+    AppValues values;
+    ScriptedDialogService dialogs;
+    WindowRegistry windows;
+    AppContext context{values, dialogs, windows};
+    QHash<WindowId, int> made;
+    std::unique_ptr<frmSplash> splash;
+    QPointer<FrmMain> menu;
+};
+
+// One beep, then one message titled 警告 with `text`; a text ending in … is
+// the message's beginning.
+void warned(const ScriptedDialogService &dialogs, const QString &text, DialogService::Icon icon,
+            DialogService::Buttons buttons = DialogService::Buttons::Ok)
+{
+    const QList<ScriptedDialogService::Call> calls = dialogs.calls();
+    QCOMPARE(calls.size(), 2);
+    QCOMPARE(calls.at(0).kind, ScriptedDialogService::Call::Kind::Beep);
+    QCOMPARE(calls.at(1).kind, ScriptedDialogService::Call::Kind::Message);
+    if (text.endsWith(QChar(u'…')))
+        QVERIFY2(calls.at(1).text.startsWith(text.chopped(1)), qPrintable(calls.at(1).text));
+    else
+        QCOMPARE(calls.at(1).text, text);
+    QCOMPARE(calls.at(1).title, QStringLiteral("警告"));
+    QCOMPARE(calls.at(1).buttons, buttons);
+    QCOMPARE(calls.at(1).icon, icon);
+}
+
+} // namespace
+
+// The application shell as a user meets it: the data-folder file read, the
+// splash handing over to the main menu or telling why it cannot, and the main
+// menu driven by its buttons.
+class tst_Shell : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void dataFolderFile_data()
+    {
+        QTest::addColumn<QString>("fileName");
+        QTest::addColumn<QString>("content");
+        QTest::addColumn<QByteArray>("codec");
+        QTest::addColumn<QString>("dataFolder");
+        QTest::addColumn<bool>("goesOn");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<DialogService::Icon>("icon");
+        const auto row = [](const char *name, const char *file, const char *content, const char *folder,
+                            bool goesOn = true, const QString &message = {},
+                            DialogService::Icon icon = DialogService::Icon::None, const char *codec = "UTF-8") {
+            QTest::newRow(name) << QString::fromUtf8(file) << QString::fromUtf8(content) << QByteArray(codec)
+                                << QString::fromUtf8(folder) << goesOn << message << icon;
+        };
+        const auto none = DialogService::Icon::None;
+        const auto critical = DialogService::Icon::Critical;
+        const auto stop = DialogService::Icon::Exclamation;
+
+        row("App.Path", "RibodoDa.sys", "App.Path\r\n", "<P><S>");
+        row("App.Path without line end", "RibodoDa.sys", "App.Path", "<P><S>");
+        row("app.path is a folder path", "RibodoDa.sys", "app.path\r\n", "app.path");
+        row("path with trailing separator", "RibodoDa.sys", "<D><S>\r\n", "<D><S>");
+        row("path without trailing separator", "RibodoDa.sys", "<D>\r\n", "<D>");
+        row("comma ends the field", "RibodoDa.sys", "<D><S>,more,text\r\n", "<D><S>");
+        row("quoted value keeps its commas", "RibodoDa.sys", "\"<D><S>a,b<S>\",more\r\n", "<D><S>a,b<S>");
+        row("quoted App.Path", "RibodoDa.sys", "\"App.Path\"\n", "<P><S>");
+        row("further lines ignored", "RibodoDa.sys", "<D><S>\r\nApp.Path\r\n", "<D><S>");
+        row("blanks around the value", "RibodoDa.sys", "  <D><S>  , x\n", "<D><S>");
+        row("name as tested", "Ribododa.sys", "App.Path\r\n", "<P><S>");
+        row("name in capitals", "RIBODODA.SYS", "App.Path\r\n", "<P><S>");
+        row("name in small letters", "ribododa.sys", "App.Path\r\n", "<P><S>");
+        row("UTF-8 with byte order mark", "RibodoDa.sys", "\xEF\xBB\xBF<D><S>経理<S>\r\n", "<D><S>経理<S>");
+        row("Shift_JIS of the older system", "RibodoDa.sys", "\"<D><S>支払手形<S>\"\r\n", "<D><S>支払手形<S>", true, {},
+            none, "Shift_JIS");
+        row("empty first line", "RibodoDa.sys", "\r\n", "", true, notFound, critical);
+        row("empty first field", "RibodoDa.sys", ",App.Path\r\n", "", true, notFound, critical);
+        row("empty quotes", "RibodoDa.sys", "\"\"\r\n", "", true, notFound, critical);
+        row("no data-folder file", "", "", "", false, missingFile, stop);
+        row("a folder of that name", "RibodoDa.sys/", "", "", false, missingFile, stop);
+        row("other file name", "RibodoDa.txt", "App.Path\r\n", "", false, missingFile, stop);
+        row("empty file", "RibodoDa.sys", "", "", false,
+            QStringLiteral("データ フォルダの設定ファイルが空です。\n<F>\n1行目にデータ フォルダのパスを書いてください。"), stop);
+    }
+
+    void dataFolderFile()
+    {
+        QFETCH(QString, fileName);
+        QFETCH(QString, content);
+        QFETCH(QByteArray, codec);
+        QFETCH(QString, dataFolder);
+        QFETCH(bool, goesOn);
+        QFETCH(QString, message);
+        QFETCH(DialogService::Icon, icon);
+        QStringEncoder encoder(codec.constData());
+        if (!encoder.isValid())
+            QSKIP("no such codec here");
+        App app;
+        QVERIFY(QFile::remove(app.expand(QStringLiteral("<F>"))));
+        if (fileName.endsWith(QLatin1Char('/')))
+            QVERIFY(QDir(app.program.path()).mkdir(fileName.chopped(1)));
+        else if (!fileName.isEmpty())
+            app.write(QStringLiteral("<P><S>") + fileName, encoder.encode(app.expand(content)));
+
+        QCOMPARE(Startup(app.context).ResolveDirPath(), goesOn);
+
+        QCOMPARE(app.values.dataFolder(), app.expand(dataFolder));
+        if (message.isEmpty())
+            QVERIFY(app.dialogs.calls().isEmpty());
+        else
+            warned(app.dialogs, app.expand(message), icon);
+    }
+
+    void unreadableDataFolderFile()
+    {
+        App app;
+        const QString path = app.expand(QStringLiteral("<F>"));
+        QFile::setPermissions(path, QFileDevice::Permissions());
+        if (QFile(path).open(QIODevice::ReadOnly))
+            QSKIP("this user reads files without read permission");
+
+        QVERIFY(!Startup(app.context).ResolveDirPath());
+        warned(app.dialogs, app.expand(QStringLiteral("データ フォルダの設定ファイルを読み込めません。\n<F>\n…")),
+               DialogService::Icon::Exclamation);
+    }
+
+    void faultAtStart_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<bool>("started");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<DialogService::Icon>("icon");
+        QTest::addColumn<DialogService::Buttons>("buttons");
+        QTest::addColumn<QString>("state");
+        const QByteArray removed;
+        const auto ok = DialogService::Buttons::Ok;
+        const auto critical = DialogService::Icon::Critical;
+        const QString question =
+                QStringLiteral("データベース ファイルがありません。\n<B>\nこの場所に新しい空のデータベースを作成しますか？");
+        const QString unusable = QStringLiteral("データベースを開けません。\nファイル: <B>\n理由: …");
+
+        QTest::newRow("no data-folder file: stops")
+                << "<F>" << removed << false << missingFile << DialogService::Icon::Exclamation << ok << "";
+        QTest::newRow("empty first field: the current folder")
+                << "<F>" << QByteArray("\r\n") << true << notFound << critical << ok << "2";
+        QTest::newRow("no database, created")
+                << "<B>" << removed << true << question << DialogService::Icon::None << DialogService::Buttons::YesNo << "";
+        QTest::newRow("no database, not created")
+                << "<B>" << removed << false << question << DialogService::Icon::None << DialogService::Buttons::YesNo << "";
+        QTest::newRow("not a database") << "<B>" << QByteArray(4096, 'x') << false << unusable << critical << ok << "";
+        QTest::newRow("a text file")
+                << "<B>" << QByteArray("SiteTbl,TNo,TCond\r\nT-1,1\r\n") << false << unusable << critical << ok << "";
+        QTest::newRow("empty database file") << "<B>" << QByteArray("") << false << unusable << critical << ok << "";
+        QTest::newRow("damaged header") << "<B>" << QByteArray("SQLite format 3\0", 16) + QByteArray(2032, '\x7f')
+                                        << false << unusable << critical << ok << "";
+    }
+
+    void faultAtStart()
+    {
+        QFETCH(QString, file);
+        QFETCH(QByteArray, content);
+        QFETCH(bool, started);
+        QFETCH(QString, message);
+        QFETCH(DialogService::Icon, icon);
+        QFETCH(DialogService::Buttons, buttons);
+        QFETCH(QString, state);
+        App app;
+        app.data.addNote(QStringLiteral("T-1"), QDate::currentDate().toString(Qt::ISODate));
+        if (content.isNull())
+            QVERIFY(QFile::remove(app.expand(file)));
+        else
+            app.write(file, content);
+        // The database question, where asked, is answered so as to go on or not.
+        app.dialogs.queueAnswer(started ? DialogService::Answer::Yes : DialogService::Answer::No);
+        const auto database = [&] {
+            QFile f(app.data.databasePath());
+            return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(none)");
+        };
+        const QByteArray before = database();
+        // An empty data folder means the current folder.
+        const QString current = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(app.data.path()));
+
+        const bool result = app.start();
+        QDir::setCurrent(current);
+
+        QCOMPARE(result, started);
+        QCOMPARE(app.mainMenu() && app.mainMenu()->isVisible(), started);
+        QVERIFY(!app.splash->isVisible());
+        warned(app.dialogs, app.expand(message), icon, buttons);
+        if (!started) {
+            QCOMPARE(database(), before);
+            return;
+        }
+        // A new database is a complete one, with the standard states.
+        QCOMPARE(app.data.scalar(QStringLiteral("SELECT KbnName FROM Kbn3 WHERE KbnCode = '3'")).toString(),
+                 QStringLiteral("決済済み"));
+        QCOMPARE(app.state("T-1"), state);
+    }
+
+    void noteStates_data()
+    {
+        QTest::addColumn<int>("dueInDays");
+        QTest::addColumn<QString>("state");
+        QTest::addColumn<QString>("stateAfterStart");
+        QTest::addColumn<QString>("closeSplash");
+
+        QTest::newRow("state 1 due today") << 0 << "1" << "2" << "";
+        QTest::newRow("state 1 due yesterday, splash closed by a key") << -1 << "1" << "2" << "key";
+        QTest::newRow("state 1 due last year, splash clicked") << -365 << "1" << "2" << "click";
+        QTest::newRow("state 1 due tomorrow") << 1 << "1" << "1" << "";
+        QTest::newRow("state 1 due next month") << 31 << "1" << "1" << "";
+        QTest::newRow("state 2 due yesterday") << -1 << "2" << "2" << "";
+        QTest::newRow("state 3 due today") << 0 << "3" << "3" << "";
+        QTest::newRow("state 4 due last year") << -365 << "4" << "4" << "";
+        QTest::newRow("state 5 due tomorrow") << 1 << "5" << "5" << "";
+    }
+
+    void noteStates()
+    {
+        QFETCH(int, dueInDays);
+        QFETCH(QString, state);
+        QFETCH(QString, stateAfterStart);
+        QFETCH(QString, closeSplash);
+        App app;
+        const QString due = QDate::currentDate().addDays(dueInDays).toString(Qt::ISODate);
+        app.data.addNote(QStringLiteral("T-1"), due, state);
+
+        // Closed before its work begins, the splash still does it.
+        QVERIFY(app.start([&] {
+            if (closeSplash == QLatin1String("key"))
+                QTest::keyClick(app.splash.get(), Qt::Key_Space);
+            else if (closeSplash == QLatin1String("click"))
+                QTest::mouseClick(app.splash->findChild<QFrame *>(QStringLiteral("Frame1")), Qt::LeftButton, {},
+                                  QPoint(200, 150));
+            QCOMPARE(app.splash->isVisible(), closeSplash.isEmpty());
+        }));
+
+        QVERIFY(app.mainMenu() && app.mainMenu()->isVisible());
+        QVERIFY(!app.splash->isVisible());
+        QCOMPARE(app.values.dataFolder(), app.data.path());
+        QVERIFY(app.dialogs.calls().isEmpty());
+        QCOMPARE(app.state("T-1"), stateAfterStart);
+        QCOMPARE(app.data.scalar(QStringLiteral("SELECT TKDate FROM SiteTbl WHERE TNo = 'T-1'")).toString(), due);
+    }
+
+    void versionLabel()
+    {
+        App app;
+        const frmSplash splash(app.context);
+        const auto *label = splash.findChild<QLabel *>(QStringLiteral("lbversion"));
+        QVERIFY(label);
+        QCOMPARE(label->text(), QStringLiteral("Version " RIBODO_PROJECT_VERSION));
+    }
+
+    void menuButtons_data()
+    {
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<int>("column");
+        QTest::addColumn<int>("row");
+        QTest::addColumn<QString>("nextOnTab");
+
+        QTest::newRow("Command1") << "各区分(&K)" << 1 << 2 << "Command2";
+        QTest::newRow("Command2") << "振出先(&F)" << 1 << 3 << "Command3";
+        QTest::newRow("Command3") << "手形(&T)" << 2 << 1 << "Command4";
+        QTest::newRow("Command4") << "銀行(&B)" << 1 << 1 << "Command5";
+        QTest::newRow("Command5") << "エクスプローラー(&E)" << 3 << 1 << "Command6";
+        QTest::newRow("Command6") << "終わり(&Q)" << 4 << 2 << "Command7";
+        QTest::newRow("Command7") << "本日決済(&S)" << 2 << 2 << "Command8";
+        QTest::newRow("Command8") << "振出先別一覧(&N)" << 3 << 2 << "Command9";
+        QTest::newRow("Command9") << "手形帳(&J)" << 3 << 3 << "Command10";
+        QTest::newRow("Command10") << "ヘルプ(&H)" << 4 << 1 << "Command1";
+    }
+
+    void menuButtons()
+    {
+        const QString name = QString::fromLatin1(QTest::currentDataTag());
+        QFETCH(QString, caption);
+        QFETCH(int, column);
+        QFETCH(int, row);
+        QFETCH(QString, nextOnTab);
+        App m;
+        QVERIFY(m.open());
+        QCOMPARE(m.menu->pos(), m.menu->screen()->availableGeometry().topLeft());
+        QPushButton *b = m.button(name);
+        QVERIFY(b && b->isVisible());
+        QCOMPARE(b->text(), caption);
+
+        // Columns and rows as seen on the screen: the distinct left and top
+        // edges of the buttons, in order.
+        std::set<int> lefts;
+        std::set<int> tops;
+        const QList<QPushButton *> all = m.menu->findChildren<QPushButton *>();
+        QCOMPARE(all.size(), 10);
+        for (const QPushButton *other : all) {
+            lefts.insert(other->x());
+            tops.insert(other->y());
+            QCOMPARE(other->width(), b->width());
+        }
+        QCOMPARE(lefts.size(), size_t(4));
+        QCOMPARE(tops.size(), size_t(3));
+        QCOMPARE(int(std::distance(lefts.begin(), lefts.find(b->x()))) + 1, column);
+        QCOMPARE(int(std::distance(tops.begin(), tops.find(b->y()))) + 1, row);
+        // 終わり alone spans the two lower rows.
+        const bool tall = name == QLatin1String("Command6");
+        QCOMPARE(b->height() > m.button(QStringLiteral("Command1"))->height(), tall);
+        if (tall)
+            QCOMPARE(b->geometry().bottom(), m.button(QStringLiteral("Command9"))->geometry().bottom());
+
+        QVERIFY(QTest::qWaitForWindowActive(m.menu));
+        b->setFocus();
+        QTest::keyClick(b, Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget()->objectName(), nextOnTab);
+
+        // The access key presses its button as a click would, a moment later.
+        QSignalSpy clicked(b, &QPushButton::clicked);
+        QTest::keySequence(m.menu, QKeySequence::mnemonic(caption));
+        QTRY_COMPARE(clicked.count(), 1);
+    }
+
+    void singleInstance_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<WindowId>("window");
+        QTest::addColumn<QString>("modeAtLoad");
+
+        QTest::newRow("各区分") << "Command1" << WindowId::FrmSKbn << "E";
+        QTest::newRow("手形") << "Command3" << WindowId::FrmSite << "E";
+        QTest::newRow("銀行") << "Command4" << WindowId::FrmBank << "E";
+        QTest::newRow("エクスプローラー") << "Command5" << WindowId::FrmRbView << "E";
+        QTest::newRow("本日決済") << "Command7" << WindowId::FrmRibodo << "E";
+        QTest::newRow("振出先別一覧") << "Command8" << WindowId::FrmRBKeikaku << "E";
+        // The notes book is report 10 of the viewer.
+        QTest::newRow("手形帳") << "Command9" << WindowId::FrmView << "10";
+    }
+
+    void singleInstance()
+    {
+        QFETCH(QString, button);
+        QFETCH(WindowId, window);
+        QFETCH(QString, modeAtLoad);
+        App m;
+        QVERIFY(m.open());
+        m.values.setModeFlag(QStringLiteral("E"));
+        QString mode;
+        connect(&m.windows, &WindowRegistry::windowLoaded, this, [&](WindowId id) {
+            if (id == window)
+                mode = m.values.ModeFlag();
+        });
+
+        m.click(button);
+        QWidget *first = m.windows.window(window);
+        QVERIFY(first && first->isVisible());
+        QCOMPARE(mode, modeAtLoad);
+        first->showMinimized();
+        m.click(button);
+
+        QCOMPARE(m.made.value(window), 1);
+        QCOMPARE(m.windows.window(window), first);
+        QVERIFY(first->isVisible());
+        QVERIFY(m.menu->isVisible());
+    }
+
+    void buttonsWithoutWindowsDoNothing()
+    {
+        App m(false);
+        QVERIFY(m.open());
+        for (const char *name : {"Command1", "Command2", "Command3", "Command4", "Command5", "Command7", "Command8",
+                                 "Command9"})
+            m.click(QLatin1String(name));
+        QVERIFY(m.menu->isVisible());
+        QVERIFY(m.dialogs.calls().isEmpty());
+        const QWidgetList all = QApplication::topLevelWidgets();
+        QCOMPARE(std::count_if(all.cbegin(), all.cend(), [](const QWidget *w) { return w->isVisible(); }), 1);
+    }
+
+    void supplierWindowHidesMenu()
+    {
+        App m;
+        QVERIFY(m.open());
+        QSignalSpy lastClosed(qApp, &QGuiApplication::lastWindowClosed);
+
+        // Closed, unloaded while minimized, closed again: each time a new
+        // window hides the menu and the menu comes back.
+        for (int round = 0; round < 3; ++round) {
+            m.click(QStringLiteral("Command2"));
+            QVERIFY(m.shown(WindowId::frmCliant));
+            QVERIFY(!m.menu->isVisible());
+            if (round == 1) {
+                m.windows.window(WindowId::frmCliant)->showMinimized();
+                QVERIFY(!m.menu->isVisible());
+                m.windows.unload(WindowId::frmCliant);
+            } else {
+                m.windows.window(WindowId::frmCliant)->close();
+            }
+
+            QVERIFY(m.menu->isVisible());
+            QTRY_VERIFY(!m.windows.window(WindowId::frmCliant));
+        }
+        QCOMPARE(m.made.value(WindowId::frmCliant), 3);
+        QCOMPARE(lastClosed.count(), 0);
+    }
+
+    void closingMenuUnloadsSearchList_data()
+    {
+        QTest::addColumn<bool>("byButton");
+
+        // Its access key presses the same button (menuButtons).
+        QTest::newRow("終わり(&Q)") << true;
+        QTest::newRow("window manager") << false;
+    }
+
+    void closingMenuUnloadsSearchList()
+    {
+        QFETCH(bool, byButton);
+        App m;
+        QVERIFY(m.open());
+        // Loaded with the menu, once, and out of sight.
+        const QWidget *searchList = m.windows.window(WindowId::FrmCliantU);
+        QVERIFY(searchList && !searchList->isVisible());
+        QCOMPARE(m.made.value(WindowId::FrmCliantU), 1);
+        m.click(QStringLiteral("Command5"));
+        QWidget *explorer = m.windows.window(WindowId::FrmRbView);
+
+        if (byButton)
+            m.click(QStringLiteral("Command6"));
+        else
+            m.menu->close();
+
+        QTRY_VERIFY(!m.windows.window(WindowId::FrmMain));
+        QVERIFY(!m.windows.window(WindowId::FrmCliantU));
+        // Screens left open stay usable after the menu is gone.
+        QCOMPARE(m.windows.window(WindowId::FrmRbView), explorer);
+        QVERIFY(explorer->isVisible());
+    }
+
+    void help_data()
+    {
+        QTest::addColumn<bool>("trailingSeparator");
+        QTest::addColumn<QStringList>("files");
+        QTest::addColumn<QString>("missing");
+
+        const QString manual = QStringLiteral("RBHelp.html");
+        const QString legacy = QStringLiteral("RBHelp.hlp");
+        QTest::newRow("manual beside the help file") << true << QStringList{legacy, manual} << QString();
+        QTest::newRow("manual alone") << true << QStringList{manual} << QString();
+        QTest::newRow("legacy help file alone") << true << QStringList{legacy} << manual;
+        QTest::newRow("neither") << true << QStringList{} << legacy;
+        QTest::newRow("data folder without separator") << false << QStringList{manual} << QString();
+        QTest::newRow("data folder without separator, neither") << false << QStringList{} << legacy;
+    }
+
+    void help()
+    {
+        QFETCH(bool, trailingSeparator);
+        QFETCH(QStringList, files);
+        QFETCH(QString, missing);
+        App m;
+        QVERIFY(m.open());
+        // Without a trailing separator "help" is joined to the folder's name.
+        const QString dataFolder = trailingSeparator ? m.data.path() : m.data.path() + QStringLiteral("data");
+        const QString folder = dataFolder + QStringLiteral("help") + QDir::separator();
+        m.values.setDataFolder(dataFolder);
+        QVERIFY(QDir().mkpath(folder));
+        QFile shipped(QStringLiteral(RIBODO_MANUAL));
+        QVERIFY(shipped.open(QIODevice::ReadOnly));
+        const QByteArray manual = shipped.readAll();
+        for (const QString &name : std::as_const(files)) {
+            QFile f(folder + name);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(name.endsWith(QLatin1String(".html")) ? manual : QByteArray("?_\x03\0", 4));
+        }
+
+        m.click(QStringLiteral("Command10"));
+        m.click(QStringLiteral("Command10"));
+
+        if (!missing.isEmpty()) {
+            QVERIFY(!m.windows.window(WindowId::FrmHelp));
+            const QList<ScriptedDialogService::Call> messages = m.dialogs.messages();
+            QCOMPARE(messages.size(), 2);
+            QCOMPARE(messages.at(0).title, QStringLiteral("警告"));
+            QVERIFY2(messages.at(0).text.contains(folder + missing), qPrintable(messages.at(0).text));
+            return;
+        }
+        QVERIFY(m.shown(WindowId::FrmHelp));
+        QVERIFY(m.dialogs.calls().isEmpty());
+        QCOMPARE(m.made.value(WindowId::FrmHelp), 1);
+        const auto *browser = m.windows.window(WindowId::FrmHelp)->findChild<QTextBrowser *>();
+        QVERIFY(browser);
+        // The shipped manual describes every button and screen.
+        QStringList topics{QStringLiteral("仕入先マスター"), QStringLiteral("手形エクスプローラー"),
+                           QStringLiteral("本日の手形決済"), QStringLiteral("得意先検索"),
+                           QStringLiteral("印刷プレビュー"), QStringLiteral("RibodoDa.sys"), QStringLiteral("App.Path"),
+                           QStringLiteral("ファイルを開くときにエラーが発生しました。")};
+        for (const QPushButton *b : m.menu->findChildren<QPushButton *>())
+            topics << b->text();
+        const QString text = browser->toPlainText();
+        for (const QString &topic : std::as_const(topics))
+            QVERIFY2(text.contains(topic), qPrintable(topic));
+    }
+};
+
+QTEST_MAIN(tst_Shell)
+#include "tst_Shell.moc"
