@@ -146,7 +146,7 @@ void benchMasters(BenchReport &report, const QString &scratchFolder)
     const AppContext context(values, dialogs, windows);
     ours = BenchReport::medianMs(3, [&] { FrmCliantU list(context); });
     base = BenchReport::medianMs(3, [&] { RawSqlite::once(path, "SELECT ClCode, ClName FROM SireCliant"); });
-    report.add(section, QStringLiteral("FrmCliantU load"), ours, base, QStringLiteral("whole list, once per run; two statements a row"));
+    report.add(section, QStringLiteral("FrmCliantU load"), ours, base, QStringLiteral("whole list, once per run"));
 
     QFile::remove(path);
 }
