@@ -53,18 +53,11 @@ void BankClass::findForChange()
 
 void BankClass::write()
 {
-    try {
+    m_rs.writeRow([this] {
         m_rs.setValue(QStringLiteral("KbnCode"), textOrEmpty(m_kCode));
         m_rs.setValue(QStringLiteral("KbnName"), textOrEmpty(m_kName));
         m_rs.setValue(QStringLiteral("KbnZan"), m_balance);
-        m_rs.update();
-    } catch (const StoreError &e) {
-        // A refused row must not be written by a later move.
-        m_rs.close();
-        if (e.isUniqueViolation())
-            throw StoreError(QStringLiteral("銀行コードが重複しています。"), e.engineMessage());
-        throw;
-    }
+    }, QStringLiteral("銀行コードが重複しています。"));
 }
 
 void BankClass::Mcsave()

@@ -499,6 +499,19 @@ void Recordset::update()
     m_rowCached = false;
 }
 
+void Recordset::writeRow(const std::function<void()> &setColumns, const QString &duplicateMessage)
+{
+    try {
+        setColumns();
+        update();
+    } catch (const StoreError &e) {
+        close();
+        if (e.isUniqueViolation())
+            throw StoreError(duplicateMessage, e.engineMessage());
+        throw;
+    }
+}
+
 void Recordset::deleteCurrent()
 {
     requireCurrentRow();

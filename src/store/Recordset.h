@@ -7,6 +7,8 @@
 #include <QVariant>
 #include <QVector>
 
+#include <functional>
+
 class Connection;
 
 // A recordset with the operations and meanings of the system's database access
@@ -49,6 +51,10 @@ public:
 
     void addNew();
     void update();
+    // Sets the columns of the new or current row and writes it. On failure the
+    // recordset is closed, so that a refused row is never written by a later
+    // move; a taken code is reported with duplicateMessage.
+    void writeRow(const std::function<void()> &setColumns, const QString &duplicateMessage);
     void deleteCurrent();
 
 private:

@@ -56,16 +56,9 @@ void RibodoClass::writeColumns()
 
 void RibodoClass::writeRow()
 {
-    try {
+    m_rs.writeRow([this] {
         writeColumns();
-        m_rs.update();
-    } catch (const StoreError &e) {
-        // A refused row must not be written by a later move.
-        m_rs.close();
-        if (e.isUniqueViolation())
-            throw StoreError(QStringLiteral("手形番号が重複しています。"), e.engineMessage());
-        throw;
-    }
+    }, QStringLiteral("手形番号が重複しています。"));
 }
 
 void RibodoClass::SaveRs()

@@ -44,17 +44,10 @@ void RibodoKbns::findForChange()
 
 void RibodoKbns::write()
 {
-    try {
+    m_rs.writeRow([this] {
         m_rs.setValue(QStringLiteral("KbnCode"), textOrEmpty(m_kCode));
         m_rs.setValue(QStringLiteral("KbnName"), textOrEmpty(m_kName));
-        m_rs.update();
-    } catch (const StoreError &e) {
-        // A refused row must not be written by a later move.
-        m_rs.close();
-        if (e.isUniqueViolation())
-            throw StoreError(QStringLiteral("区分コードが重複しています。"), e.engineMessage());
-        throw;
-    }
+    }, QStringLiteral("区分コードが重複しています。"));
 }
 
 void RibodoKbns::Mcsave()

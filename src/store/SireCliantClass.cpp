@@ -57,7 +57,7 @@ void SireCliantClass::findForChange()
 
 void SireCliantClass::write()
 {
-    try {
+    m_rs.writeRow([this] {
         m_rs.setValue(QStringLiteral("ClCode"), textOrEmpty(m_cliantCode));
         m_rs.setValue(QStringLiteral("ClName"), textOrEmpty(m_cliantName));
         m_rs.setValue(QStringLiteral("ClPdName"), textOrEmpty(m_cliantPdName));
@@ -73,14 +73,7 @@ void SireCliantClass::write()
         m_rs.setValue(QStringLiteral("ClZan"), m_clSeikyuZan);
         m_rs.setValue(QStringLiteral("Clpay"), textOrEmpty(m_clKaisyuYotei));
         m_rs.setValue(QStringLiteral("ClTokuiKbn"), int(m_sClKbn));
-        m_rs.update();
-    } catch (const StoreError &e) {
-        // A refused row must not be written by a later move.
-        m_rs.close();
-        if (e.isUniqueViolation())
-            throw StoreError(QStringLiteral("仕入先コードが重複しています。"), e.engineMessage());
-        throw;
-    }
+    }, QStringLiteral("仕入先コードが重複しています。"));
 }
 
 void SireCliantClass::SaveRs()
