@@ -1,6 +1,6 @@
 #include "FrmHelp.h"
 
-#include "AppValues.h"
+#include "ui/AppValues.h"
 #include "Platform.h"
 
 #include <QFileInfo>

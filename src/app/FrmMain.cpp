@@ -1,10 +1,10 @@
 #include "FrmMain.h"
 
-#include "AppValues.h"
-#include "DialogService.h"
+#include "ui/AppValues.h"
+#include "ui/DialogService.h"
 #include "FrmHelp.h"
 #include "Platform.h"
-#include "WindowRegistry.h"
+#include "ui/WindowRegistry.h"
 
 #include <QCloseEvent>
 #include <QGridLayout>

@@ -1,8 +1,8 @@
 #include "Startup.h"
 
-#include "AppValues.h"
+#include "ui/AppValues.h"
 #include "DataFolderFile.h"
-#include "DialogService.h"
+#include "ui/DialogService.h"
 #include "Platform.h"
 
 #include "store/DataFolderBuilder.h"

@@ -1,9 +1,9 @@
 #include "WindowCatalogue.h"
 
-#include "AppContext.h"
+#include "ui/AppContext.h"
 #include "FrmHelp.h"
 #include "FrmMain.h"
-#include "WindowRegistry.h"
+#include "ui/WindowRegistry.h"
 
 #include "masters/FrmCliantU.h"
 #include "register/FrmSite.h"

@@ -2,7 +2,7 @@
 
 #include "Startup.h"
 #include "VersionLabel.h"
-#include "WindowRegistry.h"
+#include "ui/WindowRegistry.h"
 
 #include <QCoreApplication>
 #include <QFrame>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "AppContext.h"
+#include "ui/AppContext.h"
 
 #include <QWidget>
 

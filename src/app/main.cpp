@@ -1,9 +1,9 @@
-#include "app/AppContext.h"
-#include "app/AppValues.h"
+#include "ui/AppContext.h"
+#include "ui/AppValues.h"
 #include "app/Platform.h"
-#include "app/QtDialogService.h"
+#include "ui/QtDialogService.h"
 #include "app/WindowCatalogue.h"
-#include "app/WindowRegistry.h"
+#include "ui/WindowRegistry.h"
 #include "app/frmSplash.h"
 
 #include <QApplication>

@@ -1,10 +1,10 @@
 #include "FrmCliantU.h"
 
-#include "SupplierPickTarget.h"
+#include "ui/SupplierPickTarget.h"
 
-#include "app/AppValues.h"
-#include "app/DialogService.h"
-#include "app/WindowRegistry.h"
+#include "ui/AppValues.h"
+#include "ui/DialogService.h"
+#include "ui/WindowRegistry.h"
 #include "store/SireCliantClass.h"
 #include "store/StoreError.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "masters/SupplierPickTarget.h"
+#include "ui/SupplierPickTarget.h"
 
 #include <QDate>
 #include <QWidget>

@@ -6,9 +6,9 @@
 #include "ReportError.h"
 #include "ReportViewer.h"
 
-#include "app/AppContext.h"
-#include "app/AppValues.h"
-#include "app/DialogService.h"
+#include "ui/AppContext.h"
+#include "ui/AppValues.h"
+#include "ui/DialogService.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -7,7 +7,7 @@
 #include "ReportPainter.h"
 #include "ReportPdf.h"
 
-#include "app/DialogService.h"
+#include "ui/DialogService.h"
 
 #include <QComboBox>
 #include <QDir>

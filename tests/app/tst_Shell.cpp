@@ -1,12 +1,12 @@
 #include "ScriptedDialogService.h"
 #include "TestDataFolder.h"
 
-#include "app/AppContext.h"
-#include "app/AppValues.h"
+#include "ui/AppContext.h"
+#include "ui/AppValues.h"
 #include "app/FrmHelp.h"
 #include "app/FrmMain.h"
 #include "app/Startup.h"
-#include "app/WindowRegistry.h"
+#include "ui/WindowRegistry.h"
 #include "app/frmSplash.h"
 
 #include <QApplication>

@@ -1,11 +1,11 @@
 #include "ScriptedDialogService.h"
 #include "TestDataFolder.h"
 
-#include "app/AppContext.h"
-#include "app/AppValues.h"
-#include "app/WindowRegistry.h"
+#include "ui/AppContext.h"
+#include "ui/AppValues.h"
+#include "ui/WindowRegistry.h"
 #include "masters/FrmCliantU.h"
-#include "masters/SupplierPickTarget.h"
+#include "ui/SupplierPickTarget.h"
 
 #include <QLineEdit>
 #include <QPushButton>

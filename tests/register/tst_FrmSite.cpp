@@ -1,9 +1,9 @@
 #include "ScriptedDialogService.h"
 #include "TestDataFolder.h"
 
-#include "app/AppContext.h"
-#include "app/AppValues.h"
-#include "app/WindowRegistry.h"
+#include "ui/AppContext.h"
+#include "ui/AppValues.h"
+#include "ui/WindowRegistry.h"
 #include "masters/FrmCliantU.h"
 #include "register/DateTextBox.h"
 #include "register/FrmSite.h"

@@ -2,9 +2,9 @@
 #include "ScriptedDialogService.h"
 #include "TestDataFolder.h"
 
-#include "app/AppContext.h"
-#include "app/AppValues.h"
-#include "app/WindowRegistry.h"
+#include "ui/AppContext.h"
+#include "ui/AppValues.h"
+#include "ui/WindowRegistry.h"
 #include "reports/FrmView.h"
 #include "reports/ReportDocument.h"
 #include "reports/ReportError.h"
