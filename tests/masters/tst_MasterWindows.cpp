@@ -6,6 +6,7 @@
 #include "masters/FrmCliantU.h"
 #include "masters/FrmSKbn.h"
 #include "masters/frmCliant.h"
+#include "register/FrmSite.h"
 #include "ui/AppContext.h"
 #include "ui/AppValues.h"
 #include "ui/WindowRegistry.h"
@@ -333,6 +334,17 @@ private Q_SLOTS:
         QCOMPARE(s.combo()->itemText(0), QStringLiteral("1 : 仕入先"));
         QCOMPARE(s.window->findChild<QLineEdit *>(QStringLiteral("text1_0"))->palette().color(QPalette::Base),
                  QColor(192, 255, 255));
+    }
+
+    void bankShowsInNoteEntryAtOnce()
+    {
+        Screen s(WindowId::FrmBank);
+        FrmSite entry(s.context);
+        auto *banks = entry.findChild<QComboBox *>(QStringLiteral("Combo1_1"));
+        banks->setCurrentIndex(1);
+        s.run(QStringLiteral("code Z9;name 新;R"));
+        QCOMPARE(banks->count(), 3);
+        QCOMPARE(banks->currentText(), QStringLiteral("B2 : 乙"));
     }
 
     void databaseFailureKeepsWindowUsable()
