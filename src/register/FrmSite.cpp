@@ -75,7 +75,10 @@ FrmSite::FrmSite(AppContext &ctx, QWidget *parent)
     SetRegisterMode();
     Combo1[0]->setFocus();
     connect(&m_ctx.windows().masterChanges(), &MasterChanges::banksChanged, this, &FrmSite::reloadLists);
-    connect(&m_ctx.windows().masterChanges(), &MasterChanges::categoriesChanged, this, &FrmSite::reloadLists);
+    connect(&m_ctx.windows().masterChanges(), &MasterChanges::categoriesChanged, this, [this](int tableNo) {
+        if (tableNo < 4) // the supplier categories are not listed here
+            reloadLists();
+    });
 }
 
 // A bank or category written in its maintenance window shows at once; each

@@ -10,11 +10,11 @@
 #include <functional>
 #include <memory>
 
+class MasterChanges;
+
 // Creates each screen window on demand and keeps it single: asking for a
 // window that exists brings that one forward. A closed window is destroyed,
 // so that the next request loads it afresh.
-class MasterChanges;
-
 class WindowRegistry : public QObject
 {
     Q_OBJECT
