@@ -198,6 +198,9 @@ void FrmSKbn::ShowCalledUp()
 void FrmSKbn::InputCheck(bool forEdit)
 {
     m_checkResult.clear();
+    // Full-width digits are taken as the digits of a supplier category.
+    if (tableNo() == supplierCategories)
+        txtClKubunKode->setText(txtClKubunKode->text().normalized(QString::NormalizationForm_KC));
     const QString code = txtClKubunKode->text();
     if (code.isEmpty() || txtClKubunName->text().isEmpty()) {
         m_checkResult = QStringLiteral("X1");
