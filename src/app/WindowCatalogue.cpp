@@ -5,7 +5,10 @@
 #include "FrmMain.h"
 #include "ui/WindowRegistry.h"
 
+#include "masters/FrmBank.h"
 #include "masters/FrmCliantU.h"
+#include "masters/FrmSKbn.h"
+#include "masters/frmCliant.h"
 #include "register/FrmSite.h"
 #include "reports/FrmView.h"
 
@@ -28,6 +31,9 @@ void WindowCatalogue::registerAll(AppContext &context)
     add<FrmCliantU>(context, WindowId::FrmCliantU);
     add<FrmSite>(context, WindowId::FrmSite);
     add<FrmView>(context, WindowId::FrmView);
-    // A window without a line here (maintenance screens, the inquiry screens)
-    // leaves its menu button doing nothing.
+    add<FrmSKbn>(context, WindowId::FrmSKbn);
+    add<FrmBank>(context, WindowId::FrmBank);
+    add<frmCliant>(context, WindowId::frmCliant);
+    // A window without a line here (the inquiry screens) leaves its menu
+    // button doing nothing.
 }

@@ -4,6 +4,7 @@
 
 #include "ui/AppValues.h"
 #include "ui/DialogService.h"
+#include "ui/MasterChanges.h"
 #include "ui/WindowRegistry.h"
 #include "store/SireCliantClass.h"
 #include "store/StoreError.h"
@@ -56,6 +57,7 @@ FrmCliantU::FrmCliantU(const AppContext &context, QWidget *parent)
     resize(380, 440);
 
     fillList();
+    connect(&m_context.windows().masterChanges(), &MasterChanges::suppliersChanged, this, &FrmCliantU::fillList);
 }
 
 void FrmCliantU::setTarget(SupplierPickTarget *target)

@@ -41,6 +41,7 @@ private:
 
     void FillCategoryCombos();
     void FillBankCombo();
+    void reloadLists();
     void CodeOfItem();
     void SelectByCode();
     void CheckRequired();

@@ -1,7 +1,10 @@
 #include "WindowRegistry.h"
 
+#include "MasterChanges.h"
+
 WindowRegistry::WindowRegistry(QObject *parent)
     : QObject(parent)
+    , m_masterChanges(new MasterChanges(this))
 {
 }
 

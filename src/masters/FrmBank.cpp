@@ -1,0 +1,292 @@
+#include "FrmBank.h"
+
+#include "ui/AppValues.h"
+#include "ui/DialogService.h"
+#include "ui/InputMethod.h"
+#include "ui/MasterChanges.h"
+#include "ui/WindowRegistry.h"
+#include "store/BankClass.h"
+#include "store/NumberText.h"
+#include "store/UsageCount.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+FrmBank::FrmBank(const AppContext &context, QWidget *parent)
+    : MasterWindow(context, QStringLiteral("呼び出し(&C)"), QStringLiteral("一覧印刷(&P)"), parent)
+{
+    setObjectName(QStringLiteral("FrmBank"));
+    setWindowTitle(QStringLiteral("銀行"));
+
+    Label2 = new QLabel(QStringLiteral("銀行コード"), this);
+    txtClKubunKode = new QLineEdit(this);
+    txtClKubunKode->setObjectName(QStringLiteral("txtClKubunKode"));
+    InputMethod::apply(txtClKubunKode, InputMethod::Mode::Off);
+    Label3 = new QLabel(QStringLiteral("銀行/支店名称"), this);
+    txtClKubunName = new QLineEdit(this);
+    txtClKubunName->setObjectName(QStringLiteral("txtClKubunName"));
+    InputMethod::apply(txtClKubunName, InputMethod::Mode::Hiragana);
+    Label1 = new QLabel(QStringLiteral("発行残高"), this);
+    Label1->setVisible(false);
+    text1 = new QLineEdit(this);
+    text1->setObjectName(QStringLiteral("text1"));
+    text1->setVisible(false);
+    lbClKubun = new QLabel(this);
+    lbClKubun->setObjectName(QStringLiteral("lbClKubun"));
+    lbClKubun->setVisible(false);
+    Frame1 = new QGroupBox(QStringLiteral("登録済銀行一覧"), this);
+    Frame1->setObjectName(QStringLiteral("Frame1"));
+    ListView1 = makeCodeList(Frame1);
+    auto *frameLayout = new QVBoxLayout(Frame1);
+    frameLayout->addWidget(ListView1);
+
+    auto *fields = new QGridLayout;
+    fields->addWidget(Label2, 0, 0);
+    fields->addWidget(txtClKubunKode, 0, 1, Qt::AlignLeft);
+    fields->addWidget(Label3, 1, 0);
+    fields->addWidget(txtClKubunName, 1, 1);
+    fields->addWidget(Frame1, 2, 0, 1, 2);
+    fields->setColumnStretch(1, 1);
+    fields->setRowStretch(2, 1);
+    txtClKubunKode->setFixedWidth(txtClKubunKode->fontMetrics().horizontalAdvance(QStringLiteral("0000000000000")));
+    auto *body = new QHBoxLayout;
+    body->addLayout(fields, 1);
+    body->addSpacing(12);
+    body->addLayout(buttonColumn());
+    auto *outer = new QVBoxLayout(this);
+    outer->addLayout(body);
+    outer->addWidget(statusBar());
+
+    const QList<QWidget *> chain{txtClKubunKode, txtClKubunName, ListView1, CmdRecorde, CmdCall,
+                                 CmdEdit, CmdDelete, CmdClear, CmdPrint, CmdEnd};
+    for (qsizetype i = 1; i < chain.size(); ++i)
+        setTabOrder(chain.at(i - 1), chain.at(i));
+    setHint(txtClKubunKode, QStringLiteral("銀行コードを入力してください。"));
+    setHint(txtClKubunName, QStringLiteral("銀行/支店名称を入力してください。"));
+    setHint(ListView1, QStringLiteral("すでに登録されている銀行/支店名称の一覧です。"));
+    setHint(CmdRecorde, QStringLiteral("登録します。未入力、コードの重複に注意！"));
+    setHint(CmdCall, QStringLiteral("レコードの訂正、削除のためデータを呼び出します。"));
+    setHint(CmdEdit, QStringLiteral("すでに登録されている銀行/支店名称の訂正をします。"));
+    setHint(CmdDelete, QStringLiteral("すでに登録されている銀行/支店名称の削除をします。"));
+    setHint(CmdClear, QStringLiteral("入力、表示されたコード、銀行/支店名称を消去します。"));
+    setHint(CmdPrint, QStringLiteral("すでに登録されている銀行/支店名称の一覧を印刷します。"));
+    setHint(CmdEnd, QStringLiteral("銀行/支店名称の処理を終了します。"));
+
+    connect(CmdRecorde, &QPushButton::clicked, this, &FrmBank::CmdRecorde_Click);
+    connect(CmdCall, &QPushButton::clicked, this, &FrmBank::CmdCall_Click);
+    connect(CmdEdit, &QPushButton::clicked, this, &FrmBank::CmdEdit_Click);
+    connect(CmdDelete, &QPushButton::clicked, this, &FrmBank::CmdDelete_Click);
+    connect(CmdClear, &QPushButton::clicked, this, &FrmBank::CmdClear_Click);
+    connect(CmdPrint, &QPushButton::clicked, this, &FrmBank::CmdPrint_Click);
+    connect(CmdEnd, &QPushButton::clicked, this, &FrmBank::CmdEnd_Click);
+    resize(560, 420);
+    Form_Load();
+}
+
+void FrmBank::Form_Load()
+{
+    FillList();
+    SetNormalButtons();
+}
+
+void FrmBank::FillList()
+{
+    ListView1->clear();
+    guarded([this] {
+        BankClass bank;
+        bank.setDirPath(m_context.values().dataFolder());
+        bank.CntDb();
+        fillCodeList(ListView1, bank.RsEd());
+    });
+}
+
+void FrmBank::CmdCall_Click()
+{
+    m_callCode = askCode(QStringLiteral("銀行コードを入力してください。"), QStringLiteral("銀行メンテ"));
+    if (m_callCode.isEmpty())
+        return;
+    const bool read = guarded([this] {
+        BankClass bank;
+        bank.setDirPath(m_context.values().dataFolder());
+        bank.CntDb();
+        m_lookUp = bank.DispName(m_callCode).toString();
+    });
+    if (!read)
+        return;
+    if (m_lookUp == QLatin1String("X")) {
+        warn(QStringLiteral("見つかりません。"));
+        return;
+    }
+    ShowCalledUp();
+}
+
+void FrmBank::ShowCalledUp()
+{
+    // The hidden balance box is not filled.
+    guarded([this] {
+        BankClass bank;
+        bank.setDirPath(m_context.values().dataFolder());
+        bank.CntDb();
+        bank.setKCode(m_callCode);
+        bank.McEDsearch();
+        if (bank.KCode() == QLatin1String("X"))
+            return;
+        txtClKubunKode->setText(bank.KCode());
+        lbClKubun->setText(bank.KCode());
+        txtClKubunName->setText(bank.KName());
+        SetCalledUpButtons();
+    });
+}
+
+void FrmBank::InputCheck(bool forEdit)
+{
+    m_checkResult.clear();
+    const QString code = txtClKubunKode->text();
+    if (code.isEmpty() || txtClKubunName->text().isEmpty()) {
+        m_checkResult = QStringLiteral("X1");
+        return;
+    }
+    if (refusesQuote(code)) {
+        m_checkResult = QStringLiteral("X3");
+        return;
+    }
+    if (forEdit && code == lbClKubun->text())
+        return;
+    const bool read = guarded([&] {
+        BankClass bank;
+        bank.setDirPath(m_context.values().dataFolder());
+        bank.CntDb();
+        m_lookUp = bank.DuplicateCodeCheck(code).toString();
+    });
+    if (!read)
+        m_checkResult = QStringLiteral("E");
+    else if (m_lookUp == QLatin1String("x"))
+        m_checkResult = QStringLiteral("X2");
+}
+
+void FrmBank::registerOrEdit(bool edit)
+{
+    InputCheck(edit);
+    if (m_checkResult == QLatin1String("X1")) {
+        warn(QStringLiteral("未入力の項目があります。"));
+        return;
+    }
+    if (m_checkResult == QLatin1String("X2")) {
+        warn(QStringLiteral("コードが重複しています。"));
+        return;
+    }
+    if (!m_checkResult.isEmpty())
+        return;
+    m_context.values().setModeFlag(edit ? QStringLiteral("E") : QStringLiteral("R"));
+    if (!guarded([this] { Save(); }))
+        return;
+    Q_EMIT m_context.windows().masterChanges().banksChanged();
+    FillList();
+    ClearInputs();
+    if (edit)
+        SetNormalButtons();
+}
+
+void FrmBank::CmdRecorde_Click()
+{
+    registerOrEdit(false);
+}
+
+void FrmBank::CmdEdit_Click()
+{
+    registerOrEdit(true);
+}
+
+void FrmBank::Save()
+{
+    BankClass bank;
+    bank.setDirPath(m_context.values().dataFolder());
+    bank.CntDb();
+    const QString mode = m_context.values().ModeFlag();
+    if (mode == QLatin1String("R")) {
+        bank.setKCode(txtClKubunKode->text());
+        bank.setKName(txtClKubunName->text());
+    } else if (mode == QLatin1String("E")) {
+        bank.setKCode2(lbClKubun->text());
+        bank.setKCode(txtClKubunKode->text());
+        bank.setKName(txtClKubunName->text());
+    } else {
+        return;
+    }
+    if (text1->text().isEmpty())
+        text1->setText(QStringLiteral("0"));
+    bank.setBZan(NumberText::fromDouble(NumberText::toDouble(text1->text())));
+    if (mode == QLatin1String("R"))
+        bank.Mcsave();
+    else
+        bank.Mcedit();
+}
+
+void FrmBank::CmdDelete_Click()
+{
+    const QString calledUp = lbClKubun->text();
+    const QString folder = m_context.values().dataFolder();
+    const DeleteTexts texts{QStringLiteral("削除する得意先区分を呼び出してください。"), QStringLiteral("入金区分"),
+                            QStringLiteral("入金区分"), QStringLiteral("手形")};
+    if (!confirmDelete(calledUp, texts, [&] { return UsageCount::notesOfBank(folder, calledUp); }))
+        return;
+    const bool deleted = guarded([&] {
+        BankClass bank;
+        bank.setDirPath(folder);
+        bank.CntDb();
+        bank.setKCode2(calledUp);
+        bank.Mcdelete();
+    });
+    if (!deleted)
+        return;
+    Q_EMIT m_context.windows().masterChanges().banksChanged();
+    FillList();
+    ClearInputs();
+    SetNormalButtons();
+}
+
+void FrmBank::CmdClear_Click()
+{
+    if (m_context.dialogs().message(QStringLiteral("画面のデータを消去しますか？"), QStringLiteral("警告"),
+                                    DialogService::Buttons::OkCancel, DialogService::Icon::None)
+        == DialogService::Answer::Ok)
+        ClearInputs();
+    SetNormalButtons();
+}
+
+void FrmBank::ClearInputs()
+{
+    txtClKubunKode->clear();
+    txtClKubunName->clear();
+    text1->clear();
+    lbClKubun->clear();
+}
+
+void FrmBank::CmdPrint_Click()
+{
+    m_context.values().setModeFlag(QStringLiteral("2"));
+    m_context.windows().show(WindowId::FrmView);
+}
+
+void FrmBank::CmdEnd_Click()
+{
+    close();
+}
+
+// The clear button is always enabled here.
+void FrmBank::SetNormalButtons()
+{
+    setButtons({true, true, false, false, true});
+}
+
+void FrmBank::SetCalledUpButtons()
+{
+    setButtons({false, true, true, true, true});
+}

@@ -1,0 +1,187 @@
+#include "MasterWindow.h"
+
+#include "ui/DialogService.h"
+#include "store/Recordset.h"
+#include "store/StoreError.h"
+
+#include <QEvent>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QShortcut>
+#include <QStatusBar>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+MasterWindow::MasterWindow(const AppContext &context, const QString &callCaption, const QString &printCaption,
+                           QWidget *parent)
+    : QWidget(parent)
+    , m_context(context)
+{
+    const auto button = [this](const char *name, const QString &caption) {
+        auto *b = new QPushButton(caption, this);
+        b->setObjectName(QLatin1String(name));
+        b->setAutoDefault(false);
+        return b;
+    };
+    CmdRecorde = button("CmdRecorde", QStringLiteral("登録(&R)"));
+    CmdCall = button("CmdCall", callCaption);
+    CmdEdit = button("CmdEdit", QStringLiteral("訂正(&E)"));
+    CmdDelete = button("CmdDelete", QStringLiteral("削除(&D)"));
+    CmdClear = button("CmdClear", QStringLiteral("入力消去(&S)"));
+    CmdPrint = button("CmdPrint", printCaption);
+    CmdEnd = button("CmdEnd", QStringLiteral("終り(&Q)"));
+
+    StatusBar1 = new QStatusBar(this);
+    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+    StatusBar1->setSizeGripEnabled(false);
+    auto *panel1 = new QLabel(this);
+    panel1->setMinimumWidth(40);
+    m_panel2 = new QLabel(this);
+    m_panel2->setObjectName(QStringLiteral("StatusPanel2"));
+    StatusBar1->addWidget(panel1);
+    StatusBar1->addWidget(m_panel2, 1);
+
+    // Esc closes the window as 終り does.
+    auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, CmdEnd, &QPushButton::click);
+    placeTopLeft();
+}
+
+QLayout *MasterWindow::buttonColumn()
+{
+    auto *column = new QVBoxLayout;
+    for (QPushButton *b : {CmdRecorde, CmdCall, CmdEdit, CmdDelete, CmdClear, CmdPrint, CmdEnd})
+        column->addWidget(b);
+    column->addStretch();
+    return column;
+}
+
+void MasterWindow::setButtons(const ButtonStates &states)
+{
+    CmdRecorde->setEnabled(states.recorde);
+    CmdCall->setEnabled(states.call);
+    CmdEdit->setEnabled(states.edit);
+    CmdDelete->setEnabled(states.del);
+    CmdClear->setEnabled(states.clear);
+}
+
+void MasterWindow::setHint(QWidget *control, const QString &hint)
+{
+    m_hints.insert(control, hint);
+    control->installEventFilter(this);
+}
+
+bool MasterWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::FocusIn) {
+        const auto hint = m_hints.constFind(watched);
+        if (hint != m_hints.constEnd())
+            m_panel2->setText(*hint);
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void MasterWindow::warn(const QString &text)
+{
+    m_context.dialogs().message(text, QStringLiteral("警告"), DialogService::Buttons::Ok, DialogService::Icon::Critical);
+}
+
+bool MasterWindow::refusesQuote(const QString &code)
+{
+    if (!code.contains(QLatin1Char('\'')))
+        return false;
+    warn(QStringLiteral("コードに「'」は使えません。"));
+    return true;
+}
+
+QString MasterWindow::askCode(const QString &prompt, const QString &title)
+{
+    const QString code = m_context.dialogs().input(prompt, title, QString());
+    return refusesQuote(code) ? QString() : code;
+}
+
+bool MasterWindow::confirmDelete(const QString &calledUp, const DeleteTexts &texts, const std::function<int()> &uses)
+{
+    DialogService &dialogs = m_context.dialogs();
+    if (calledUp.isEmpty()) {
+        dialogs.message(texts.notCalledUp, texts.notCalledUpTitle, DialogService::Buttons::Ok,
+                        DialogService::Icon::Critical);
+        return false;
+    }
+    if (dialogs.message(QStringLiteral("コード：") + calledUp + QStringLiteral("を　削除しますか？"), texts.questionTitle,
+                        DialogService::Buttons::OkCancel, DialogService::Icon::None)
+        == DialogService::Answer::Cancel)
+        return false;
+    int used = 0;
+    if (!guarded([&] { used = uses(); }))
+        return false;
+    if (used == 0)
+        return true;
+    // The rows keep the code; lists show it without a name from then on.
+    const QString question = QStringLiteral("コード：%1 は %2 件の%3で使われています。\n"
+                                            "削除しても%3に記録されたコードはそのまま残り、一覧では未登録と表示されます。\n"
+                                            "削除しますか？")
+                                     .arg(calledUp)
+                                     .arg(used)
+                                     .arg(texts.usedBy);
+    return dialogs.message(question, texts.questionTitle, DialogService::Buttons::OkCancel, DialogService::Icon::None)
+            != DialogService::Answer::Cancel;
+}
+
+bool MasterWindow::guarded(const std::function<void()> &work)
+{
+    try {
+        work();
+        return true;
+    } catch (const StoreError &e) {
+        m_context.dialogs().showStoreError(e);
+        return false;
+    }
+}
+
+QTreeWidget *MasterWindow::makeCodeList(QWidget *parent)
+{
+    auto *list = new QTreeWidget(parent);
+    list->setObjectName(QStringLiteral("ListView1"));
+    list->setColumnCount(2);
+    list->setHeaderLabels({QStringLiteral("コード"), QStringLiteral("区分名")});
+    list->setRootIsDecorated(false);
+    list->setItemsExpandable(false);
+    list->setUniformRowHeights(true);
+    list->setAllColumnsShowFocus(true);
+    list->setSelectionMode(QAbstractItemView::SingleSelection);
+    list->header()->setStretchLastSection(true);
+    list->setColumnWidth(0, 110);
+    return list;
+}
+
+void MasterWindow::fillCodeList(QTreeWidget *list, Recordset &rs)
+{
+    if (rs.bof() && rs.eof())
+        return;
+    for (rs.moveFirst(); !rs.eof(); rs.moveNext())
+        new QTreeWidgetItem(list, {rs.value(QStringLiteral("KbnCode")).toString(),
+                                   rs.value(QStringLiteral("KbnName")).toString()});
+}
+
+void MasterWindow::placeTopLeft()
+{
+    if (const QScreen *s = screen()) {
+        const QPoint corner = s->availableGeometry().topLeft();
+        if (pos() != corner)
+            move(corner);
+    }
+}
+
+bool MasterWindow::event(QEvent *event)
+{
+    // Placed again at the first paint, once the window manager has framed
+    // the window: the corner is the frame's, title bar included.
+    if (event->type() == QEvent::Paint && !m_placed) {
+        m_placed = true;
+        placeTopLeft();
+    }
+    return QWidget::event(event);
+}

@@ -1,0 +1,96 @@
+#pragma once
+
+#include "ui/AppContext.h"
+
+#include <QHash>
+#include <QWidget>
+
+#include <functional>
+
+class QLabel;
+class QPushButton;
+class QStatusBar;
+class QTreeWidget;
+class Recordset;
+
+// What the category, bank and supplier maintenance windows share: the
+// column of seven buttons and their states, the hint of the focused control
+// in the status bar, the call-up prompt, the delete questions, Esc to close,
+// the place at the top-left corner, and database failures shown as "警告"
+// while the window stays usable. Each window keeps its own captions, titles
+// and markers.
+class MasterWindow : public QWidget
+{
+    Q_OBJECT
+
+protected:
+    // callCaption and printCaption differ between the windows.
+    MasterWindow(const AppContext &context, const QString &callCaption, const QString &printCaption,
+                 QWidget *parent = nullptr);
+
+    // Which buttons a state enables; print and close are always enabled.
+    struct ButtonStates
+    {
+        bool recorde;
+        bool call;
+        bool edit;
+        bool del;
+        bool clear;
+    };
+    void setButtons(const ButtonStates &states);
+
+    // Panel 2 of the status bar shows the hint while the control has the focus.
+    void setHint(QWidget *control, const QString &hint);
+    QStatusBar *statusBar() const { return StatusBar1; }
+    QLayout *buttonColumn();
+
+    // A message titled "警告" with the critical icon and a confirm button.
+    void warn(const QString &text);
+
+    // The code typed into an input prompt; the empty text when the prompt is
+    // cancelled, left empty, or the code holds a quote (refused with a warning).
+    QString askCode(const QString &prompt, const QString &title);
+    // True, after a warning, when a code holds a single quote: such a code
+    // could not be found again by the record classes' criteria.
+    bool refusesQuote(const QString &code);
+
+    struct DeleteTexts
+    {
+        QString notCalledUp;      // message when nothing is called up
+        QString notCalledUpTitle;
+        QString questionTitle;    // of the delete question and of the in-use question
+        QString usedBy;           // what uses the code: "手形" or "仕入先"
+    };
+    // Asks whether the called-up code is to be deleted; when `uses` rows
+    // still use the code, a second question names how many. True when every
+    // question was confirmed.
+    bool confirmDelete(const QString &calledUp, const DeleteTexts &texts, const std::function<int()> &uses);
+
+    // Runs one piece of database work; a failure shows "警告" and gives false.
+    bool guarded(const std::function<void()> &work);
+
+    // Fills a code and name list ("コード", "区分名") from a code table's rowset.
+    static void fillCodeList(QTreeWidget *list, Recordset &rs);
+    static QTreeWidget *makeCodeList(QWidget *parent);
+
+    AppContext m_context;
+
+    QPushButton *CmdRecorde = nullptr;
+    QPushButton *CmdCall = nullptr;
+    QPushButton *CmdEdit = nullptr;
+    QPushButton *CmdDelete = nullptr;
+    QPushButton *CmdClear = nullptr;
+    QPushButton *CmdPrint = nullptr;
+    QPushButton *CmdEnd = nullptr;
+
+    bool event(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void placeTopLeft();
+
+    QStatusBar *StatusBar1 = nullptr;
+    QLabel *m_panel2 = nullptr;
+    QHash<QObject *, QString> m_hints;
+    bool m_placed = false;
+};
