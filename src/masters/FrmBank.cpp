@@ -3,7 +3,6 @@
 #include "ui/AppValues.h"
 #include "ui/DialogService.h"
 #include "ui/InputMethod.h"
-#include "ui/MasterChanges.h"
 #include "ui/WindowRegistry.h"
 #include "store/BankClass.h"
 #include "store/NumberText.h"
@@ -187,7 +186,6 @@ void FrmBank::registerOrEdit(bool edit)
     m_context.values().setModeFlag(edit ? QStringLiteral("E") : QStringLiteral("R"));
     if (!guarded([this] { Save(); }))
         return;
-    Q_EMIT m_context.windows().masterChanges().banksChanged();
     FillList();
     ClearInputs();
     if (edit)
@@ -246,7 +244,6 @@ void FrmBank::CmdDelete_Click()
     });
     if (!deleted)
         return;
-    Q_EMIT m_context.windows().masterChanges().banksChanged();
     FillList();
     ClearInputs();
     SetNormalButtons();

@@ -4,7 +4,6 @@
 
 #include "ui/AppValues.h"
 #include "ui/DialogService.h"
-#include "ui/MasterChanges.h"
 #include "ui/WindowRegistry.h"
 #include "store/SireCliantClass.h"
 #include "store/StoreError.h"
@@ -57,7 +56,6 @@ FrmCliantU::FrmCliantU(const AppContext &context, QWidget *parent)
     resize(380, 440);
 
     fillList();
-    connect(&m_context.windows().masterChanges(), &MasterChanges::suppliersChanged, this, &FrmCliantU::fillList);
 }
 
 void FrmCliantU::setTarget(SupplierPickTarget *target)

@@ -10,10 +10,10 @@ class QTreeWidget;
 class SupplierPickTarget;
 
 // The supplier search list "得意先検索": the code and name of every supplier,
-// read when the window is loaded and again whenever the supplier window
-// writes one. Choosing a row hands the supplier to the note entry window and
-// hides the list; closing it only hides it too, so that it lives until the
-// registry unloads it.
+// read once when the window is loaded, so a supplier written later shows from
+// the next load on. Choosing a row hands the supplier to the note entry window
+// and hides the list; closing it only hides it too, so that it lives until
+// the registry unloads it.
 class FrmCliantU : public QWidget
 {
     Q_OBJECT

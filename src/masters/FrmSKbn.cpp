@@ -3,7 +3,6 @@
 #include "ui/AppValues.h"
 #include "ui/DialogService.h"
 #include "ui/InputMethod.h"
-#include "ui/MasterChanges.h"
 #include "ui/WindowRegistry.h"
 #include "store/RibodoKbns.h"
 #include "store/UsageCount.h"
@@ -254,7 +253,6 @@ void FrmSKbn::registerOrEdit(bool edit)
     m_context.values().setModeFlag(edit ? QStringLiteral("E") : QStringLiteral("R"));
     if (!guarded([this] { Save(); }))
         return;
-    Q_EMIT m_context.windows().masterChanges().categoriesChanged(tableNo());
     FillList();
     ClearInputs();
     if (edit)
@@ -310,7 +308,6 @@ void FrmSKbn::CmdDelete_Click()
     });
     if (!deleted)
         return;
-    Q_EMIT m_context.windows().masterChanges().categoriesChanged(table);
     FillList();
     ClearInputs();
     SetNormalButtons();

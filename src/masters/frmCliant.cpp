@@ -3,7 +3,6 @@
 #include "ui/AppValues.h"
 #include "ui/DialogService.h"
 #include "ui/InputMethod.h"
-#include "ui/MasterChanges.h"
 #include "ui/WindowRegistry.h"
 #include "store/NumberText.h"
 #include "store/RibodoKbns.h"
@@ -168,10 +167,6 @@ frmCliant::frmCliant(const AppContext &context, QWidget *parent)
     connect(CmdClear, &QPushButton::clicked, this, &frmCliant::CmdClear_Click);
     connect(CmdPrint, &QPushButton::clicked, this, &frmCliant::CmdPrint_Click);
     connect(CmdEnd, &QPushButton::clicked, this, &frmCliant::CmdEnd_Click);
-    connect(&m_context.windows().masterChanges(), &MasterChanges::categoriesChanged, this, [this](int tableNo) {
-        if (tableNo == supplierCategoryTable)
-            reloadCategories();
-    });
     Form_Load();
 }
 
@@ -206,15 +201,6 @@ void frmCliant::FillCategoryList()
     Combo1->setCurrentIndex(-1);
     if (empty)
         warn(QStringLiteral("振出先の区分が登録されていません。"));
-}
-
-void frmCliant::reloadCategories()
-{
-    const QVariant chosen = Combo1->currentData();
-    Combo1->clear();
-    FillCategoryList();
-    if (chosen.isValid())
-        Combo1->setCurrentIndex(Combo1->findData(chosen));
 }
 
 void frmCliant::CheckInput(bool forEdit)
@@ -267,7 +253,6 @@ void frmCliant::registerOrEdit(bool edit)
     }
     if (!saved)
         return;
-    Q_EMIT m_context.windows().masterChanges().suppliersChanged();
     ClearInput();
     SetRegisterButtons();
 }
@@ -377,7 +362,6 @@ void frmCliant::CmdDelete_Click()
         return;
     if (!guarded([this] { DeleteSupplier(); }))
         return;
-    Q_EMIT m_context.windows().masterChanges().suppliersChanged();
     ClearInput();
     SetRegisterButtons();
 }

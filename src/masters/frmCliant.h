@@ -37,7 +37,6 @@ private:
     void SetRegisterButtons();
     void SetEditButtons();
     void selectCategory(qint16 code);
-    void reloadCategories();
     void registerOrEdit(bool edit);
 
     void CmdRecorde_Click();

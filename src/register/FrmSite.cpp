@@ -9,7 +9,6 @@
 #include "ui/AppValues.h"
 #include "ui/DialogService.h"
 #include "ui/InputMethod.h"
-#include "ui/MasterChanges.h"
 #include "ui/WindowRegistry.h"
 #include "masters/FrmCliantU.h"
 #include "store/BankClass.h"
@@ -74,32 +73,6 @@ FrmSite::FrmSite(AppContext &ctx, QWidget *parent)
     placeTopLeft();
     SetRegisterMode();
     Combo1[0]->setFocus();
-    connect(&m_ctx.windows().masterChanges(), &MasterChanges::banksChanged, this, &FrmSite::reloadLists);
-    connect(&m_ctx.windows().masterChanges(), &MasterChanges::categoriesChanged, this, [this](int tableNo) {
-        if (tableNo < 4) // the supplier categories are not listed here
-            reloadLists();
-    });
-}
-
-// A bank or category written in its maintenance window shows at once; each
-// list keeps the code it had chosen.
-void FrmSite::reloadLists()
-{
-    std::array<QString, 5> chosen;
-    for (int i = 0; i < 5; ++i) {
-        chosen[i] = codeOfSelected(i);
-        Combo1[i]->clear();
-    }
-    FillCategoryCombos();
-    FillBankCombo();
-    for (int i = 0; i < 5; ++i) {
-        for (int item = 0; item < Combo1[i]->count(); ++item) {
-            if (CodeItem::positioningCode(Combo1[i]->itemText(item)) == chosen[i]) {
-                Combo1[i]->setCurrentIndex(item);
-                break;
-            }
-        }
-    }
 }
 
 void FrmSite::buildLayout()

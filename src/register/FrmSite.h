@@ -41,7 +41,6 @@ private:
 
     void FillCategoryCombos();
     void FillBankCombo();
-    void reloadLists();
     void CodeOfItem();
     void SelectByCode();
     void CheckRequired();

@@ -1,10 +1,7 @@
 #include "WindowRegistry.h"
 
-#include "MasterChanges.h"
-
 WindowRegistry::WindowRegistry(QObject *parent)
     : QObject(parent)
-    , m_masterChanges(new MasterChanges(this))
 {
 }
 

@@ -10,8 +10,6 @@
 #include <functional>
 #include <memory>
 
-class MasterChanges;
-
 // Creates each screen window on demand and keeps it single: asking for a
 // window that exists brings that one forward. A closed window is destroyed,
 // so that the next request loads it afresh.
@@ -40,9 +38,6 @@ public:
     // Destroys the window if it is loaded.
     void unload(WindowId id);
 
-    // Notices of written master tables, shared by the windows of the run.
-    MasterChanges &masterChanges() const { return *m_masterChanges; }
-
     template<typename T>
     T *windowAs(WindowId id) const { return qobject_cast<T *>(window(id)); }
 
@@ -52,5 +47,4 @@ Q_SIGNALS:
 private:
     QHash<WindowId, Factory> m_factories;
     QHash<WindowId, QPointer<QWidget>> m_windows;
-    MasterChanges *m_masterChanges = nullptr;
 };
