@@ -10,10 +10,27 @@
 
 #include <QComboBox>
 #include <QDateEdit>
-#include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QtTest>
+
+namespace {
+
+const QDate day(2024, 4, 30);
+const QString allBanks = QStringLiteral("<銀行全部>");
+
+// What one test works on, made afresh for each.
+struct World
+{
+    TestDataFolder folder;
+    AppValues values;
+    ScriptedDialogService dialogs;
+    WindowRegistry windows;
+    AppContext ctx {values, dialogs, windows};
+    std::unique_ptr<FrmRibodo> window;
+};
+
+} // namespace
 
 class TestFrmRibodo : public QObject
 {
@@ -26,97 +43,80 @@ private slots:
     void listAndTotals();
     void changeState_data();
     void changeState();
-    void stateListEdges();
     void databaseFailures();
     void printShowsTheListedDate();
     void keyboard();
 
 private:
-    void open() { m_window = std::make_unique<FrmRibodo>(*m_ctx); }
-    void openShown()
+    void open(bool shown = true)
     {
-        open();
-        m_window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        w->window = std::make_unique<FrmRibodo>(w->ctx);
+        if (shown) {
+            w->window->show();
+            QVERIFY(QTest::qWaitForWindowExposed(w->window.get()));
+        }
     }
     template<typename T = QWidget>
-    T *child(const char *name) const { return m_window->findChild<T *>(QLatin1String(name)); }
-    QString label(const char *name) const { return child<QLabel>(name)->text(); }
+    T *child(const char *name) const { return w->window->findChild<T *>(QLatin1String(name)); }
     TableGrid *grid() const { return child<TableGrid>("HFGrid1"); }
     QueryTableModel *model() const { return qobject_cast<QueryTableModel *>(grid()->model()); }
-    void click(const char *name) const { QTest::mouseClick(child<QPushButton>(name), Qt::LeftButton); }
+    void click(const QString &name) const { QTest::mouseClick(child<QPushButton>(qPrintable(name)), Qt::LeftButton); }
     bool settling() const { return !child("Frame2")->isHidden() && child("Command5")->isHidden(); }
-
     void list(const QDate &date, const QString &bank) const
     {
         child<QDateEdit>("DTPicker1")->setDate(date);
         child<QComboBox>("Combo1")->setCurrentText(bank);
-        click("Command1");
+        click(QStringLiteral("Command1"));
     }
     void openRow(int row) const
     {
-        const QRect cell = grid()->visualRect(model()->index(row, 0));
         // A double click: press and release, then the second press.
-        QTest::mouseClick(grid()->viewport(), Qt::LeftButton, {}, cell.center());
-        QTest::mouseDClick(grid()->viewport(), Qt::LeftButton, {}, cell.center());
+        const QPoint at = grid()->visualRect(model()->index(row, 0)).center();
+        QTest::mouseClick(grid()->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(grid()->viewport(), Qt::LeftButton, {}, at);
     }
-    // Column `column` of every row, and the rows shown light green, as "a,b|c".
-    QString shown(int column = 0) const
+    // Each row as "number amount", "*" marking a light green one; then the
+    // waiting and the settled total.
+    QString shown() const
     {
-        QStringList all;
-        QStringList green;
+        QStringList rows;
         for (int r = 0; r < model()->rowCount(); ++r) {
-            all << model()->text(r, column);
-            if (model()->data(model()->index(r, 3), Qt::BackgroundRole).value<QBrush>().color() == QColor(192, 255, 192))
-                green << model()->text(r, 0);
+            const QColor colour = model()->data(model()->index(r, 3), Qt::BackgroundRole).value<QBrush>().color();
+            rows << model()->text(r, 0) + u' ' + model()->text(r, 2)
+                            + (colour == QColor(192, 255, 192) ? QStringLiteral("*") : QString());
         }
-        return all.join(QLatin1Char(',')) + QLatin1Char('|') + green.join(QLatin1Char(','));
+        return rows.join(QLatin1Char(',')) + QStringLiteral(" / ") + child<QLabel>("Label7")->text() + QStringLiteral(" / ")
+                + child<QLabel>("Label8")->text();
     }
     QString state(const QString &number) const
     {
-        return m_folder->scalar(QStringLiteral("SELECT TCond FROM SiteTbl WHERE TNo = ?"), {number}).toString();
+        return w->folder.scalar(QStringLiteral("SELECT TCond FROM SiteTbl WHERE TNo = ?"), {number}).toString();
     }
 
-    std::unique_ptr<TestDataFolder> m_folder;
-    std::unique_ptr<AppValues> m_values;
-    std::unique_ptr<ScriptedDialogService> m_dialogs;
-    std::unique_ptr<WindowRegistry> m_windows;
-    std::unique_ptr<AppContext> m_ctx;
-    std::unique_ptr<FrmRibodo> m_window;
+    std::unique_ptr<World> w;
 };
-
-const QDate day(2024, 4, 30);
 
 void TestFrmRibodo::init()
 {
-    m_folder = std::make_unique<TestDataFolder>();
-    m_folder->exec(QStringLiteral("INSERT INTO kbn6 (KbnCode, KbnName, KbnZan) VALUES ('1', '中央銀行', 0), "
+    w = std::make_unique<World>();
+    w->values.setDataFolder(w->folder.path());
+    w->folder.exec(QStringLiteral("INSERT INTO kbn6 (KbnCode, KbnName, KbnZan) VALUES ('1', '中央銀行', 0), "
                                   "('2', 'O''Hara銀行', 0), ('3', 'みなと銀行', 0)"));
-    m_folder->exec(QStringLiteral("INSERT INTO SireCliant (ClCode, ClName) VALUES ('100', '株式会社山田製作所'), "
+    w->folder.exec(QStringLiteral("INSERT INTO SireCliant (ClCode, ClName) VALUES ('100', '株式会社山田製作所'), "
                                   "('200', '有限会社佐藤工業')"));
-    m_folder->addNote(QStringLiteral("T1"), QStringLiteral("2024-04-30"), QStringLiteral("1"), 100000);
-    m_folder->addNote(QStringLiteral("T2"), QStringLiteral("2024-04-30"), QStringLiteral("3"), 250000,
+    w->folder.addNote(QStringLiteral("T1"), QStringLiteral("2024-04-30"), QStringLiteral("1"), 100000);
+    w->folder.addNote(QStringLiteral("T2"), QStringLiteral("2024-04-30"), QStringLiteral("3"), 250000,
                       QStringLiteral("200"), QStringLiteral("2"));
-    m_folder->addNote(QStringLiteral("T3"), QStringLiteral("2024-04-30"), QStringLiteral("2"), 50000);
-    m_folder->addNote(QStringLiteral("T4"), QStringLiteral("2024-05-01"), QStringLiteral("3"), 80000,
+    w->folder.addNote(QStringLiteral("T3"), QStringLiteral("2024-04-30"), QStringLiteral("2"), 50000);
+    w->folder.addNote(QStringLiteral("T4"), QStringLiteral("2024-05-01"), QStringLiteral("3"), 80000,
                       QStringLiteral("100"), QStringLiteral("3"));
-    m_folder->addNote(QStringLiteral("T5"), QDate::currentDate().toString(Qt::ISODate), QStringLiteral("1"), 70000);
-    m_values = std::make_unique<AppValues>();
-    m_values->setDataFolder(m_folder->path());
-    m_dialogs = std::make_unique<ScriptedDialogService>();
-    m_windows = std::make_unique<WindowRegistry>();
-    m_ctx = std::make_unique<AppContext>(*m_values, *m_dialogs, *m_windows);
+    w->folder.addNote(QStringLiteral("T5"), QDate::currentDate().toString(Qt::ISODate), QStringLiteral("1"), 70000);
 }
 
 void TestFrmRibodo::cleanup()
 {
-    QCOMPARE(m_dialogs->unexpected(), 0);
-    m_window.reset();
-    m_windows.reset();
-    m_ctx.reset();
-    m_dialogs.reset();
-    m_values.reset();
-    m_folder.reset();
+    QCOMPARE(w->dialogs.unexpected(), 0);
+    w.reset();
 }
 
 void TestFrmRibodo::listAndTotals_data()
@@ -124,21 +124,16 @@ void TestFrmRibodo::listAndTotals_data()
     QTest::addColumn<QDate>("date");
     QTest::addColumn<QString>("bank");
     QTest::addColumn<QString>("ending");
-    QTest::addColumn<QString>("rows");
-    QTest::addColumn<QString>("amounts");
-    QTest::addColumn<QString>("waiting");
-    QTest::addColumn<QString>("settled");
+    QTest::addColumn<QString>("expected");
 
-    QTest::newRow("at load: today, every bank") << QDate() << "<銀行全部>" << "#" << "T5|" << "70,000|" << "70,000" << "";
-    QTest::newRow("three notes, one settled") << day << "<銀行全部>" << "#" << "T1,T2,T3|T2" << "100,000,250,000,50,000|T2"
-                                              << "150,000" << "250,000";
-    QTest::newRow("one bank") << day << "中央銀行" << "# AND Ginko = '中央銀行'" << "T1,T3|" << "100,000,50,000|"
-                              << "150,000" << "";
-    QTest::newRow("a quote in the bank's name") << day << "O'Hara銀行" << "# AND Ginko = 'O''Hara銀行'" << "T2|T2"
-                                                << "250,000|T2" << "" << "250,000";
-    QTest::newRow("every note settled") << QDate(2024, 5, 1) << "<銀行全部>" << "#" << "T4|T4" << "80,000|T4" << ""
-                                        << "80,000";
-    QTest::newRow("a day without notes") << QDate(2024, 5, 2) << "<銀行全部>" << "#" << "|" << "|" << "0" << "0";
+    QTest::newRow("at load: today, every bank") << QDate() << allBanks << "#" << "T5 70,000 / 70,000 / ";
+    QTest::newRow("three notes, one settled")
+            << day << allBanks << "#" << "T1 100,000,T2 250,000*,T3 50,000 / 150,000 / 250,000";
+    QTest::newRow("one bank") << day << "中央銀行" << "# AND Ginko = '中央銀行'" << "T1 100,000,T3 50,000 / 150,000 / ";
+    QTest::newRow("a quote in the bank's name")
+            << day << "O'Hara銀行" << "# AND Ginko = 'O''Hara銀行'" << "T2 250,000* /  / 250,000";
+    QTest::newRow("every note settled") << QDate(2024, 5, 1) << allBanks << "#" << "T4 80,000* /  / 80,000";
+    QTest::newRow("a day without notes") << QDate(2024, 5, 2) << allBanks << "#" << " / 0 / 0";
 }
 
 void TestFrmRibodo::listAndTotals()
@@ -146,165 +141,144 @@ void TestFrmRibodo::listAndTotals()
     QFETCH(QDate, date);
     QFETCH(QString, bank);
     QFETCH(QString, ending);
-    QFETCH(QString, rows);
-    QFETCH(QString, amounts);
-    QFETCH(QString, waiting);
-    QFETCH(QString, settled);
+    QFETCH(QString, expected);
 
-    open();
+    open(false);
     if (date.isValid())
         list(date, bank);
     const QString listed = (date.isValid() ? date : QDate::currentDate()).toString(QStringLiteral("yyyy/MM/dd"));
-    QCOMPARE(m_window->RecordSource(), QStringLiteral("SELECT * FROM QRYKesai WHERE TKDate =#") + listed + ending);
-    QCOMPARE(m_window->TotalSource(),
+    QCOMPARE(w->window->RecordSource(), QStringLiteral("SELECT * FROM QRYKesai WHERE TKDate =#") + listed + ending);
+    QCOMPARE(w->window->TotalSource(),
              QStringLiteral("SELECT SUM(QRYkesai!TKingaku) AS gokei FROM QRYKesai WHERE TKDate =#") + listed + ending);
-    QCOMPARE(m_values->ReportDate(), listed);
-    QCOMPARE(shown(), rows);
-    QCOMPARE(shown(2), amounts);
-    QCOMPARE(label("Label7"), waiting);
-    QCOMPARE(label("Label8"), settled);
+    QCOMPARE(w->values.ReportDate(), listed);
+    QCOMPARE(shown(), expected);
     const int twips[] = {800, 2500, 1500, 1600, 1000};
     for (int c = 0; c < 5; ++c)
         QCOMPARE(grid()->columnWidth(c), TableGrid::twipsToPixels(twips[c], grid()));
-    QVERIFY(m_dialogs->messages().isEmpty());
+    QVERIFY(w->dialogs.calls().isEmpty());
 }
 
 void TestFrmRibodo::changeState_data()
 {
+    QTest::addColumn<QString>("setup");
     QTest::addColumn<int>("row");
     QTest::addColumn<QString>("frame");
     QTest::addColumn<QString>("newState");
     QTest::addColumn<QString>("button");
     QTest::addColumn<QString>("stored");
-    QTest::addColumn<QString>("rows");
-    QTest::addColumn<QString>("totals");
+    QTest::addColumn<QString>("expected");
 
-    QTest::newRow("settle") << 0 << "T1 株式会社山田製作所 100,000 未決済" << "決済済み" << "Command3" << "3"
-                            << "T1,T2,T3|T1,T2" << "50,000 350,000";
-    QTest::newRow("put back") << 1 << "T2 有限会社佐藤工業 250,000 決済済み" << "未決済" << "Command3" << "1"
-                              << "T1,T2,T3|" << "400,000 ";
-    QTest::newRow("取消 writes nothing") << 1 << "T2 有限会社佐藤工業 250,000 決済済み" << "未決済" << "Command4" << "3"
-                                     << "T1,T2,T3|T2" << "150,000 250,000";
+    const QString unchanged = QStringLiteral("T1 100,000,T2 250,000*,T3 50,000 / 150,000 / 250,000");
+    QTest::newRow("settle") << "" << 0 << "T1 株式会社山田製作所 100,000 未決済" << "決済済み" << "Command3" << "3"
+                            << "T1 100,000*,T2 250,000*,T3 50,000 / 50,000 / 350,000";
+    QTest::newRow("put back") << "" << 1 << "T2 有限会社佐藤工業 250,000 決済済み" << "未決済" << "Command3" << "1"
+                              << "T1 100,000,T2 250,000,T3 50,000 / 400,000 / ";
+    QTest::newRow("取消 writes nothing") << "" << 1 << "T2 有限会社佐藤工業 250,000 決済済み" << "未決済" << "Command4"
+                                     << "3" << unchanged;
+    // The state list keeps the item chosen before (the last one).
+    QTest::newRow("a state without a name") << "UPDATE SiteTbl SET TCond = '9' WHERE TNo = 'T1'" << 0
+                                          << "T1 株式会社山田製作所 100,000 書換え" << "" << "Command4" << "9" << unchanged;
+    QTest::newRow("変更 without any state") << "DELETE FROM Kbn3" << 0 << "T1 株式会社山田製作所 100,000 " << ""
+                                         << "Command3" << "1" << "T1 100,000,T2 250,000,T3 50,000 / 400,000 / ";
 }
 
 void TestFrmRibodo::changeState()
 {
+    QFETCH(QString, setup);
     QFETCH(int, row);
     QFETCH(QString, frame);
     QFETCH(QString, newState);
     QFETCH(QString, button);
     QFETCH(QString, stored);
-    QFETCH(QString, rows);
-    QFETCH(QString, totals);
+    QFETCH(QString, expected);
 
-    openShown();
-    list(day, QStringLiteral("<銀行全部>"));
+    if (!setup.isEmpty())
+        w->folder.exec(setup);
+    open();
+    list(day, allBanks);
+    auto *states = child<QComboBox>("Combo2");
+    states->setCurrentIndex(states->count() - 1);
     openRow(row);
     QVERIFY(settling());
-    auto *states = child<QComboBox>("Combo2");
-    QCOMPARE(QStringList({label("Label2"), label("Label3"), label("Label4"), states->currentText()}).join(u' '), frame);
+    const QStringList labels {child<QLabel>("Label2")->text(), child<QLabel>("Label3")->text(),
+                              child<QLabel>("Label4")->text(), states->currentText()};
+    QCOMPARE(labels.join(u' '), frame);
     states->setCurrentText(newState);
-    click(button.toLatin1().constData());
-    QVERIFY(!settling());
-    QCOMPARE(state(model()->text(row, 0)), stored);
-    QCOMPARE(shown(), rows);
-    QCOMPARE(label("Label7") + u' ' + label("Label8"), totals);
-    QVERIFY(m_dialogs->calls().isEmpty());
-}
-
-void TestFrmRibodo::stateListEdges()
-{
-    // A state with no name in the list leaves the choice as it was.
-    m_folder->addNote(QStringLiteral("T6"), QStringLiteral("2024-05-02"), QStringLiteral("9"), 10000);
-    openShown();
-    list(QDate(2024, 5, 2), QStringLiteral("<銀行全部>"));
-    child<QComboBox>("Combo2")->setCurrentIndex(4);
-    openRow(0);
-    QVERIFY(settling());
-    QCOMPARE(child<QComboBox>("Combo2")->currentIndex(), 4);
-    m_window.reset();
-
-    // Without any state, 変更 writes nothing.
-    m_folder->exec(QStringLiteral("DELETE FROM Kbn3"));
-    openShown();
-    list(day, QStringLiteral("<銀行全部>"));
-    openRow(0);
-    QVERIFY(settling());
-    click("Command3");
-    QCOMPARE(state(QStringLiteral("T1")), QStringLiteral("1"));
-    QCOMPARE(m_dialogs->beeps(), 1);
+    click(button);
+    // With no state to choose, 変更 only beeps and the frame stays.
+    const bool refused = states->count() == 0;
+    QCOMPARE(settling(), refused);
+    QCOMPARE(w->dialogs.beeps(), refused ? 1 : 0);
+    QCOMPARE(state(QStringLiteral("T%1").arg(row + 1)), stored);
+    QCOMPARE(shown(), expected);
+    QVERIFY(w->dialogs.messages().isEmpty());
 }
 
 void TestFrmRibodo::databaseFailures()
 {
-    openShown();
-    list(day, QStringLiteral("<銀行全部>"));
+    open();
+    list(day, allBanks);
     openRow(0);
-    m_folder->exec(QStringLiteral("CREATE TRIGGER refuse BEFORE UPDATE ON SiteTbl BEGIN SELECT RAISE(ABORT, 'locked'); END"));
+    w->folder.exec(QStringLiteral("CREATE TRIGGER refuse BEFORE UPDATE ON SiteTbl BEGIN SELECT RAISE(ABORT, 'locked'); END"));
     child<QComboBox>("Combo2")->setCurrentText(QStringLiteral("決済済み"));
-    click("Command3");
+    click(QStringLiteral("Command3"));
     QCOMPARE(state(QStringLiteral("T1")), QStringLiteral("1"));
     QVERIFY(settling());
-    click("Command4");
+    click(QStringLiteral("Command4"));
 
-    const QString view = m_folder->scalar(QStringLiteral("SELECT sql FROM sqlite_master WHERE name = 'QRYKesai'")).toString();
-    m_folder->exec(QStringLiteral("DROP VIEW QRYKesai"));
-    click("Command1");
-    QCOMPARE(model()->rowCount(), 0);
-    const QList<ScriptedDialogService::Call> messages = m_dialogs->messages();
-    QCOMPARE(messages.size(), 2);
-    for (const ScriptedDialogService::Call &c : messages)
+    const QVariant view = w->folder.scalar(QStringLiteral("SELECT sql FROM sqlite_master WHERE name = 'QRYKesai'"));
+    w->folder.exec(QStringLiteral("DROP VIEW QRYKesai"));
+    click(QStringLiteral("Command1"));
+    QCOMPARE(shown(), QStringLiteral(" /  / "));
+    QCOMPARE(w->dialogs.messages().size(), 2);
+    for (const ScriptedDialogService::Call &c : w->dialogs.messages())
         QVERIFY(c.title == QStringLiteral("警告") && c.icon == DialogService::Icon::Critical);
 
-    m_folder->exec(view);
-    click("Command1");
-    QCOMPARE(shown(), QStringLiteral("T1,T2,T3|T2"));
+    w->folder.exec(view.toString());
+    click(QStringLiteral("Command1"));
+    QCOMPARE(shown(), QStringLiteral("T1 100,000,T2 250,000*,T3 50,000 / 150,000 / 250,000"));
 }
 
 void TestFrmRibodo::printShowsTheListedDate()
 {
     QString seen;
-    m_windows->registerFactory(WindowId::FrmView, [&] {
-        seen = m_values->ModeFlag() + u' ' + m_values->ReportDate();
+    w->windows.registerFactory(WindowId::FrmView, [&] {
+        seen = w->values.ModeFlag() + u' ' + w->values.ReportDate();
         return std::make_unique<QWidget>();
     });
-    open();
+    open(false);
     list(day, QStringLiteral("中央銀行"));
     child<QDateEdit>("DTPicker1")->setDate(QDate(2024, 5, 1));
-    click("Command5");
+    click(QStringLiteral("Command5"));
     QCOMPARE(seen, QStringLiteral("11 2024/04/30"));
 }
 
 void TestFrmRibodo::keyboard()
 {
     open();
-    for (const QPushButton *b : m_window->findChildren<QPushButton *>())
+    for (const QPushButton *b : w->window->findChildren<QPushButton *>())
         QVERIFY2(b->text().contains(u'&'), qPrintable(b->text()));
-    m_window->show();
-    m_window->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
-    list(day, QStringLiteral("<銀行全部>"));
+    w->window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(w->window.get()));
+    list(day, allBanks);
 
     // Full-width digits typed into the date picker are read as digits.
     auto *picker = child<QDateEdit>("DTPicker1");
-    picker->setFocus();
     picker->setSelectedSection(QDateTimeEdit::YearSection);
     for (const QChar digit : QStringLiteral("２０２３")) {
         QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(digit));
         QApplication::sendEvent(picker, &press);
     }
-    QCOMPARE(picker->date().year(), 2023);
+    QCOMPARE(picker->date(), QDate(2023, 4, 30));
 
-    grid()->setFocus();
     grid()->selectRow(1);
     QTest::keyClick(grid(), Qt::Key_Return);
     QVERIFY(settling());
-    QCOMPARE(label("Label2"), QStringLiteral("T2"));
-    QTest::keyClick(m_window.get(), Qt::Key_Escape);
-    QVERIFY(!settling());
-    QVERIFY(m_window->isVisible());
-    QTest::keyClick(m_window.get(), Qt::Key_Escape);
-    QVERIFY(!m_window->isVisible());
+    QCOMPARE(child<QLabel>("Label2")->text(), QStringLiteral("T2"));
+    QTest::keyClick(w->window.get(), Qt::Key_Escape);
+    QVERIFY(!settling() && w->window->isVisible());
+    QTest::keyClick(w->window.get(), Qt::Key_Escape);
+    QVERIFY(!w->window->isVisible());
 }
 
 QTEST_MAIN(TestFrmRibodo)
