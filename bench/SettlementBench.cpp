@@ -86,17 +86,18 @@ void benchSettlement(BenchReport &report, const QString &scratchFolder, int note
     const auto someDay = [&] { probe = (probe + 97) % days; return firstDay.addDays(probe); };
     const QString section = QStringLiteral("today's settlement, %1 notes").arg(notes);
 
-    // The window keeps its list connection; the total opens its own.
+    // The window keeps a connection for the list and one for the total.
     RawSqlite listDb(path, true);
+    RawSqlite totalDb(path, true);
     const auto rawDay = [&](const QDate &day, const QByteArray &bank) {
         const QByteArray date = day.toString(Qt::ISODate).toUtf8();
         int rows;
         if (bank.isEmpty()) {
             rows = listDb.run("SELECT * FROM QRYKesai WHERE TKDate = ?", {date}, true);
-            RawSqlite::once(path, "SELECT SUM(TKingaku) FROM QRYKesai WHERE TKDate = ?", {date});
+            totalDb.run("SELECT SUM(TKingaku) FROM QRYKesai WHERE TKDate = ?", {date});
         } else {
             rows = listDb.run("SELECT * FROM QRYKesai WHERE TKDate = ? AND Ginko = ?", {date, bank}, true);
-            RawSqlite::once(path, "SELECT SUM(TKingaku) FROM QRYKesai WHERE TKDate = ? AND Ginko = ?", {date, bank});
+            totalDb.run("SELECT SUM(TKingaku) FROM QRYKesai WHERE TKDate = ? AND Ginko = ?", {date, bank});
         }
         return rows;
     };

@@ -340,19 +340,19 @@ void FrmRibodo::ShowSettlement()
 
     const int keptRow = HFGrid1->currentRow();
     try {
-        if (!m_listConnection.isOpen())
-            m_listConnection.open(Schema::connectionText(m_ctx.values().dataFolder()));
+        for (Connection *c : {&m_listConnection, &m_totalConnection}) {
+            if (!c->isOpen())
+                c->open(Schema::connectionText(m_ctx.values().dataFolder()));
+        }
         m_settledRows.clear();
         Adodc1->load(m_listConnection, JetSql::toSqlite(m_recordSource));
-
-        Connection total;
-        total.open(Schema::connectionText(m_ctx.values().dataFolder()));
-        QSqlQuery &query = total.exec(JetSql::toSqlite(m_totalSource));
+        QSqlQuery &query = m_totalConnection.exec(JetSql::toSqlite(m_totalSource));
         m_gokei = query.next() ? query.value(0) : QVariant();
         query.finish();
     } catch (const StoreError &e) {
         // No list is better than one that does not match the date shown.
         m_listConnection.close();
+        m_totalConnection.close();
         clearList();
         m_ctx.dialogs().showStoreError(e);
         return;

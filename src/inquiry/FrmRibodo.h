@@ -81,9 +81,10 @@ private:
     QPushButton *Command3 = nullptr;
     QPushButton *Command4 = nullptr;
 
-    // The data control's connection, kept while the window is open and
-    // opened again after a failure.
+    // The data control's connection and the total's own, kept while the
+    // window is open and opened again after a failure.
     Connection m_listConnection;
+    Connection m_totalConnection;
     QString m_recordSource;
     QString m_totalSource;
     QVariant m_gokei;
