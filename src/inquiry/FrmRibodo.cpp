@@ -312,8 +312,12 @@ void FrmRibodo::FillStateCombo()
         if (!(rs.bof() && rs.eof())) {
             rs.moveFirst();
             while (!rs.eof()) {
-                Combo2->addItem(rs.value(QStringLiteral("KbnName")).toString(),
-                                rs.value(QStringLiteral("KbnCode")).toInt());
+                // A code that is no whole number is kept as it is, so that
+                // 変更 never writes a state the table does not have.
+                const QString code = rs.value(QStringLiteral("KbnCode")).toString();
+                bool whole = false;
+                const int value = code.toInt(&whole);
+                Combo2->addItem(rs.value(QStringLiteral("KbnName")).toString(), whole ? QVariant(value) : QVariant(code));
                 rs.moveNext();
             }
         }
@@ -440,7 +444,7 @@ void FrmRibodo::Command3_Click()
         RibodoClass note;
         note.setDirPath(m_ctx.values().dataFolder());
         note.CntDb();
-        note.setJyotai(QString::number(Combo2->currentData().toInt()));
+        note.setJyotai(Combo2->currentData().toString());
         note.setRibodoNo2(Label2->text());
         note.EditRsJ();
     } catch (const StoreError &e) {
