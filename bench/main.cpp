@@ -5,6 +5,7 @@
 #include "EntryBench.h"
 #include "MasterBench.h"
 #include "ReportBench.h"
+#include "SettlementBench.h"
 #include "StartupBench.h"
 #include "StoreBench.h"
 
@@ -23,6 +24,7 @@ int main(int argc, char *argv[])
     benchStartup(report, scratch.path());
     benchEntry(report, scratch.path());
     benchReports(report, scratch.path());
+    benchSettlement(report, scratch.path(), quick ? 100000 : 1000000);
 
     report.print();
     return 0;

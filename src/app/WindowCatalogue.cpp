@@ -5,6 +5,7 @@
 #include "FrmMain.h"
 #include "ui/WindowRegistry.h"
 
+#include "inquiry/FrmRibodo.h"
 #include "masters/FrmBank.h"
 #include "masters/FrmCliantU.h"
 #include "masters/FrmSKbn.h"
@@ -34,6 +35,6 @@ void WindowCatalogue::registerAll(AppContext &context)
     add<FrmSKbn>(context, WindowId::FrmSKbn);
     add<FrmBank>(context, WindowId::FrmBank);
     add<frmCliant>(context, WindowId::frmCliant);
-    // A window without a line here (the inquiry screens) leaves its menu
-    // button doing nothing.
+    add<FrmRibodo>(context, WindowId::FrmRibodo);
+    // A window without a line here leaves its menu button doing nothing.
 }
