@@ -3,6 +3,7 @@
 
 #include "BenchReport.h"
 #include "EntryBench.h"
+#include "ExplorerBench.h"
 #include "MasterBench.h"
 #include "ReportBench.h"
 #include "StartupBench.h"
@@ -23,6 +24,7 @@ int main(int argc, char *argv[])
     benchStartup(report, scratch.path());
     benchEntry(report, scratch.path());
     benchReports(report, scratch.path());
+    benchExplorer(report, scratch.path(), quick ? 100000 : 1000000);
 
     report.print();
     return 0;

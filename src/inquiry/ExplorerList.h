@@ -1,7 +1,8 @@
 #pragma once
 
-#include "ui/QueryTableModel.h"
-
+#include <QAbstractTableModel>
+#include <QHash>
+#include <QList>
 #include <QStringList>
 #include <QVector>
 
@@ -11,7 +12,11 @@ class Connection;
 // note in the order the statement yields them, and after the last note the
 // totals row "金額計". Dates show as yyyy/mm/dd, amounts as "##,###" (zero
 // as empty text), null values as empty cells.
-class ExplorerList : public QueryTableModel
+//
+// A list of every note may hold a hundred thousand rows: each column is kept
+// in the plainest form (dates as numbers, the few payee and bank names once)
+// and a cell's text is made only when it is shown.
+class ExplorerList : public QAbstractTableModel
 {
 public:
     enum Column { DrawingDate, Number, Payee, Amount, DueDate, Bank, Remarks, ColumnCount };
@@ -19,15 +24,35 @@ public:
     explicit ExplorerList(QObject *parent = nullptr);
 
     // Runs a statement of the system over QRYRibodo and replaces every row.
-    // Raises StoreError, leaving the rows shown before unchanged.
+    // Raises StoreError; a statement that cannot run leaves the rows shown.
     void fill(Connection &connection, const QString &jetSql);
 
     // The sum of the listed amounts.
     double total() const { return m_total; }
-
+    // The text of a cell as shown.
+    QString text(int row, int column) const;
     // The notes as the list shows them, the totals row left out.
     QVector<QStringList> noteTexts() const;
 
+    int rowCount(const QModelIndex &parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex &parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+
 private:
+    void clearRows();
+    int nameIndex(const QString &name);
+
+    // Dates as yyyymmdd, 0 for none; amounts NaN for none.
+    QList<int> m_drawn;
+    QList<int> m_due;
+    QList<QString> m_number;
+    QList<QString> m_remarks;
+    QList<double> m_amount;
+    QList<int> m_payee;
+    QList<int> m_bank;
+    QStringList m_names;
+    QHash<QString, int> m_nameIndex;
+    int m_notes = 0;
     double m_total = 0;
 };

@@ -102,7 +102,7 @@ void FrmRbView::buildLayout()
     ListView1 = new TableGrid(this);
     ListView1->setObjectName(QStringLiteral("ListView1"));
     ListView1->setModel(m_list);
-    const int widths[] = {1300, 1400, 3000, 1700, 1300, 2800, 2600};
+    const int widths[] = {1200, 1300, 2700, 1500, 1200, 2500, 1800};
     for (int i = 0; i < ExplorerList::ColumnCount; ++i)
         ListView1->setColumnTwips(i, widths[i]);
     ListView1->horizontalHeader()->setStretchLastSection(true);
