@@ -36,7 +36,6 @@ private slots:
     void periodRule();
     void printing_data();
     void printing();
-    void failedListingKeepsTheWindow();
     void escapeCloses();
 
 private:
@@ -107,11 +106,9 @@ private:
 
     QString workTable() const
     {
-        return m_folder->scalar(QStringLiteral("SELECT group_concat(r, ';') FROM (SELECT IFNULL(F1, '?') || '|' || "
-                                               "IFNULL(F2, '?') || '|' || IFNULL(F3, '?') || '|' || IFNULL(F4, '?') || "
-                                               "'|' || IFNULL(F5, '?') || '|' || IFNULL(F6, '?') || '|' || IFNULL(F7, "
-                                               "'?') AS r FROM TMPTbl ORDER BY rowid)"))
-                .toString();
+        // A null field drops its row: every field must be text, empty or not.
+        return m_folder->scalar(QStringLiteral("SELECT group_concat(F1||'|'||F2||'|'||F3||'|'||F4||'|'||F5||'|'||F6||'|'||F7, "
+                                               "';') FROM (SELECT * FROM TMPTbl ORDER BY rowid)")).toString();
     }
 
     std::unique_ptr<TestDataFolder> m_folder;
@@ -128,7 +125,6 @@ void TestFrmRbView::init()
     m_folder->exec(QStringLiteral("INSERT INTO SireCliant (ClCode, ClName) VALUES ('12', '山田'), ('A01', '佐藤'), "
                                   "('007', '鈴木')"));
     m_folder->exec(QStringLiteral("INSERT INTO kbn6 (KbnCode, KbnName) VALUES ('3', '中央'), ('007', 'みなと')"));
-    // Number, drawn, due, bank, payee, amount, purpose, accounting, remarks.
     m_folder->exec(QStringLiteral(
             "INSERT INTO SiteTbl (TNo, TFDate, TKDate, TBank, TTo, TKingaku, TKubun, TYoto, TCond, TKeiri, TRemarks) "
             "VALUES ('N4', '2024-03-01', '2024-06-15', '007', '12', 1234567, '1', '1', '1', '2', 'x'), "
@@ -170,16 +166,13 @@ void TestFrmRbView::opening()
     open();
     QTEST(tree(), "tree");
     QTEST(shown(), "messages");
-    QStringList items[2];
-    for (int i = 0; i < 2; ++i) {
-        QComboBox *c = combo(i == 0 ? "ComboF" : "ComboB");
-        for (int j = 0; j < c->count(); ++j)
-            items[i] << c->itemText(j);
+    QString shownLists;
+    for (QComboBox *c : {combo("ComboF"), combo("ComboB")}) {
         QCOMPARE(c->currentIndex(), 0);
+        for (int i = 0; i < c->count(); ++i)
+            shownLists += c->itemText(i) + (i + 1 < c->count() ? QLatin1Char(';') : QLatin1Char('|'));
     }
-    QCOMPARE(items[0].join(QLatin1Char(';')) + QLatin1Char('|') + items[1].join(QLatin1Char(';')) + QLatin1Char('|')
-                     + QString::number(combo("Combo2")->currentIndex()),
-             lists);
+    QCOMPARE(shownLists + QString::number(combo("Combo2")->currentIndex()), lists);
     QCOMPARE(listed(), QString());
 }
 
@@ -211,10 +204,9 @@ void TestFrmRbView::nodeClick()
     QTEST(listed(), "list");
     QTEST(pickers(), "pickers");
     QTEST(m_window->ExplorerSql(), "sql");
-    QCOMPARE(QStringList({combo("ComboF")->currentText(), combo("ComboB")->currentText(), combo("Combo2")->currentText(),
-                          QString::number(combo("Combo1")->count())}),
-             QStringList({QStringLiteral("<振出先全部>"), QStringLiteral("<銀行全部>"), QStringLiteral("<区分選択なし>"),
-                          QStringLiteral("0")}));
+    QCOMPARE(combo("ComboF")->currentText() + combo("ComboB")->currentText() + combo("Combo2")->currentText()
+                     + QString::number(combo("Combo1")->count()),
+             QStringLiteral("<振出先全部><銀行全部><区分選択なし>0"));
     // The same node clicked again reads the notes again.
     clickNode(QStringLiteral("2024/04/30"));
     m_folder->addNote(QStringLiteral("N6"), QStringLiteral("2024-04-30"), QStringLiteral("1"), 5000);
@@ -331,22 +323,9 @@ void TestFrmRbView::printing()
     QCOMPARE(shown(), refused ? QStringList {QStringLiteral("警告!db")} : QStringList());
 }
 
-void TestFrmRbView::failedListingKeepsTheWindow()
-{
-    open();
-    clickNode(QStringLiteral("2024/04/30"));
-    m_folder->exec(QStringLiteral("DROP VIEW QRYRibodo"));
-    clickNode(QStringLiteral("支払手形"));
-    QCOMPARE(shown(), QStringList {QStringLiteral("警告!db")});
-    QCOMPARE(listed(), QStringLiteral("N2/金額計 250,000"));
-}
-
 void TestFrmRbView::escapeCloses()
 {
     open();
-    QCOMPARE(QStringList({child<QPushButton>("cmdGo")->text(), child<QPushButton>("cmdPrint")->text(),
-                          child<QPushButton>("cmdEnd")->text()}),
-             QStringList({QStringLiteral("実行(&G)"), QStringLiteral("印刷(&P)"), QStringLiteral("終了(&E)")}));
     QTest::keyClick(child<QTreeWidget>("TreeView1"), Qt::Key_Escape);
     QVERIFY(!m_window->isVisible());
 }
