@@ -31,6 +31,13 @@ namespace {
 
 const int dueDays = 3650;
 
+QString grouped(int n)
+{
+    QLocale locale = QLocale::c();
+    locale.setNumberOptions(QLocale::DefaultNumberOptions);
+    return locale.toString(n);
+}
+
 // `count` notes due on 3,650 consecutive days from 2016-01-04, spread over
 // the demo folder's twelve payees and five banks.
 void fillNotes(const QString &path, int count)
@@ -117,7 +124,7 @@ void benchExplorer(BenchReport &report, const QString &scratchFolder, int larges
         nodes = window->findChild<QTreeWidget *>(QStringLiteral("TreeView1"))->topLevelItem(0)->childCount();
     });
     report.add(section, QStringLiteral("100,000 notes: open, lists and due-date tree"), opening, rawTree,
-               QStringLiteral("%1 due dates").arg(QLocale::c().toString(nodes)));
+               QStringLiteral("%1 due dates").arg(grouped(nodes)));
 
     std::unique_ptr<FrmRbView> window = explorer.open();
     auto *tree = window->findChild<QTreeWidget *>(QStringLiteral("TreeView1"));
@@ -129,7 +136,7 @@ void benchExplorer(BenchReport &report, const QString &scratchFolder, int larges
         rows = paintedRows(*window);
     });
     report.add(section, QStringLiteral("100,000 notes: click the root, every note listed"), listing, rawAll,
-               QStringLiteral("%1 rows with the totals row").arg(QLocale::c().toString(rows)));
+               QStringLiteral("%1 rows with the totals row").arg(grouped(rows)));
     window.reset();
     QFile::remove(database);
 
@@ -140,7 +147,7 @@ void benchExplorer(BenchReport &report, const QString &scratchFolder, int larges
     openTime.start();
     window = big.open();
     const double bigOpening = double(openTime.nsecsElapsed()) / 1e6;
-    report.add(section, QStringLiteral("%1 notes: open, lists and due-date tree").arg(QLocale::c().toString(largest)),
+    report.add(section, QStringLiteral("%1 notes: open, lists and due-date tree").arg(grouped(largest)),
                bigOpening, 0, QStringLiteral("once"));
 
     auto *bank = window->findChild<QComboBox *>(QStringLiteral("ComboB"));
@@ -154,8 +161,8 @@ void benchExplorer(BenchReport &report, const QString &scratchFolder, int larges
         QTest::mouseClick(go, Qt::LeftButton);
         rows = paintedRows(*window);
     });
-    report.add(section, QStringLiteral("%1 notes: search one bank, one month").arg(QLocale::c().toString(largest)),
-               search, rawSearch, QStringLiteral("%1 rows with the totals row").arg(QLocale::c().toString(rows)));
+    report.add(section, QStringLiteral("%1 notes: search one bank, one month").arg(grouped(largest)),
+               search, rawSearch, QStringLiteral("%1 rows with the totals row").arg(grouped(rows)));
     window.reset();
     QFile::remove(bigDatabase);
 }

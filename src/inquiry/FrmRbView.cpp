@@ -49,6 +49,28 @@ public:
     WaitCursor &operator=(const WaitCursor &) = delete;
 };
 
+// A message never shows the wait pointer of the step it interrupts.
+class NormalCursor
+{
+public:
+    NormalCursor()
+        : m_waiting(QApplication::overrideCursor() != nullptr)
+    {
+        if (m_waiting)
+            QApplication::restoreOverrideCursor();
+    }
+    ~NormalCursor()
+    {
+        if (m_waiting)
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+    }
+    NormalCursor(const NormalCursor &) = delete;
+    NormalCursor &operator=(const NormalCursor &) = delete;
+
+private:
+    bool m_waiting;
+};
+
 // Adds "code, name" per row; the code text is the item's value, so that
 // codes such as A01 or 007 are carried as they are stored.
 void addCodeItems(QComboBox *combo, Recordset &rs, const QString &codeColumn, const QString &nameColumn)
@@ -216,7 +238,7 @@ void FrmRbView::Form_Load()
     try {
         FillDueDateTree();
     } catch (const StoreError &e) {
-        m_ctx.dialogs().showStoreError(e);
+        warn(e);
     }
 }
 
@@ -243,10 +265,11 @@ void FrmRbView::FillDueDateTree()
         if (date.isValid())
             dates.append(date.toString(dateFormat));
     }
+    if (query.lastError().isValid())
+        throw StoreError(QStringLiteral("決済日の一覧を読めません。"), query.lastError().text());
     query.finish();
     if (dates.isEmpty()) {
-        m_ctx.dialogs().message(QStringLiteral("手形が1件も登録されていません。"), warningTitle,
-                                DialogService::Buttons::Ok, DialogService::Icon::Critical);
+        warn(QStringLiteral("手形が1件も登録されていません。"));
         return;
     }
     std::sort(dates.begin(), dates.end());
@@ -273,7 +296,7 @@ void FrmRbView::FillPayeeList()
         suppliers.CntDb();
         addCodeItems(ComboF, suppliers.RsMcds(), QStringLiteral("ClCode"), QStringLiteral("ClName"));
     } catch (const StoreError &e) {
-        m_ctx.dialogs().showStoreError(e);
+        warn(e);
     }
     ComboF->setCurrentIndex(0);
 }
@@ -288,7 +311,7 @@ void FrmRbView::FillBankList()
         banks.CntDb();
         addCodeItems(ComboB, banks.RsEd(), QStringLiteral("KbnCode"), QStringLiteral("KbnName"));
     } catch (const StoreError &e) {
-        m_ctx.dialogs().showStoreError(e);
+        warn(e);
     }
     ComboB->setCurrentIndex(0);
 }
@@ -306,7 +329,7 @@ void FrmRbView::FillCategoryItems()
         categories.CntDb();
         addCodeItems(Combo1, categories.RsEd(), QStringLiteral("KbnCode"), QStringLiteral("KbnName"));
     } catch (const StoreError &e) {
-        m_ctx.dialogs().showStoreError(e);
+        warn(e);
     }
     if (Combo1->count() > 0)
         Combo1->setCurrentIndex(0);
@@ -363,7 +386,7 @@ void FrmRbView::fillList(const QString &jetSql)
         WaitCursor wait;
         m_list->fill(connection(), jetSql);
     } catch (const StoreError &e) {
-        m_ctx.dialogs().showStoreError(e);
+        warn(e);
     }
 }
 
@@ -384,8 +407,7 @@ void FrmRbView::cmdGo_Click()
     const bool payee = ComboF->currentIndex() > 0;
     const bool bank = ComboB->currentIndex() > 0;
     if (m_startDateText > m_endDateText) {
-        m_ctx.dialogs().message(QStringLiteral("集計終了日が開始日より前の日付になっています。"), warningTitle,
-                                DialogService::Buttons::Ok, DialogService::Icon::Critical);
+        warn(QStringLiteral("集計終了日が開始日より前の日付になっています。"));
         return;
     }
     m_explorerSql = ExplorerQuery::search(payee ? std::optional<QString>(m_payeeCode) : std::nullopt,
@@ -409,7 +431,7 @@ void FrmRbView::cmdPrint_Click()
     try {
         CopyListToWorkTable();
     } catch (const StoreError &e) {
-        m_ctx.dialogs().showStoreError(e);
+        warn(e);
         return;
     }
     m_ctx.values().setModeFlag(QStringLiteral("9"));
@@ -443,4 +465,16 @@ bool FrmRbView::eventFilter(QObject *watched, QEvent *event)
         && (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick))
         m_nodeAtPress = TreeView1->currentItem();
     return QWidget::eventFilter(watched, event);
+}
+
+void FrmRbView::warn(const QString &text)
+{
+    const NormalCursor normal;
+    m_ctx.dialogs().message(text, warningTitle, DialogService::Buttons::Ok, DialogService::Icon::Critical);
+}
+
+void FrmRbView::warn(const StoreError &error)
+{
+    const NormalCursor normal;
+    m_ctx.dialogs().showStoreError(error);
 }

@@ -13,6 +13,7 @@ class QDateEdit;
 class QPushButton;
 class QTreeWidget;
 class QTreeWidgetItem;
+class StoreError;
 class TableGrid;
 
 // The note explorer "手形エクスプローラー": a tree of the due dates under the
@@ -57,6 +58,9 @@ private:
     void AddCategoryCondition();
     void CopyListToWorkTable();
     Connection &connection();
+    // Messages titled "警告" with the critical icon: every failure here.
+    void warn(const QString &text);
+    void warn(const StoreError &error);
 
     void TreeView1_NodeClick(QTreeWidgetItem *node);
     void DTStart_Change(QDate date);
