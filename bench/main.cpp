@@ -3,6 +3,7 @@
 
 #include "BenchReport.h"
 #include "EntryBench.h"
+#include "ExplorerBench.h"
 #include "MasterBench.h"
 #include "ReportBench.h"
 #include "SettlementBench.h"
@@ -25,6 +26,7 @@ int main(int argc, char *argv[])
     benchEntry(report, scratch.path());
     benchReports(report, scratch.path());
     benchSettlement(report, scratch.path(), quick ? 100000 : 1000000);
+    benchExplorer(report, scratch.path(), quick ? 100000 : 1000000);
 
     report.print();
     return 0;

@@ -5,11 +5,12 @@
 #include "FrmMain.h"
 #include "ui/WindowRegistry.h"
 
+#include "inquiry/FrmRbView.h"
 #include "inquiry/FrmRibodo.h"
 #include "masters/FrmBank.h"
+#include "masters/frmCliant.h"
 #include "masters/FrmCliantU.h"
 #include "masters/FrmSKbn.h"
-#include "masters/frmCliant.h"
 #include "register/FrmSite.h"
 #include "reports/FrmView.h"
 
@@ -36,5 +37,6 @@ void WindowCatalogue::registerAll(AppContext &context)
     add<FrmBank>(context, WindowId::FrmBank);
     add<frmCliant>(context, WindowId::frmCliant);
     add<FrmRibodo>(context, WindowId::FrmRibodo);
+    add<FrmRbView>(context, WindowId::FrmRbView);
     // A window without a line here leaves its menu button doing nothing.
 }

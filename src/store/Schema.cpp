@@ -43,8 +43,11 @@ QStringList Schema::createStatements()
     s << QStringLiteral("CREATE UNIQUE INDEX SiteTbl_TNo ON SiteTbl (TNo)");
     s << QStringLiteral("CREATE INDEX SiteTbl_TKDate ON SiteTbl (TKDate)");
     s << QStringLiteral("CREATE INDEX SiteTbl_TCond_TKDate ON SiteTbl (TCond, TKDate)");
-    s << QStringLiteral("CREATE INDEX SiteTbl_TTo ON SiteTbl (TTo)");
-    s << QStringLiteral("CREATE INDEX SiteTbl_TBank ON SiteTbl (TBank)");
+    // Payee and bank with the due date: the explorer's search asks for one
+    // payee or bank within a period, and either column alone would make it
+    // read every note of that payee or bank.
+    s << QStringLiteral("CREATE INDEX SiteTbl_TTo ON SiteTbl (TTo, TKDate)");
+    s << QStringLiteral("CREATE INDEX SiteTbl_TBank ON SiteTbl (TBank, TKDate)");
 
     s << QStringLiteral("CREATE TABLE SireCliant ("
                         "ClCode TEXT NOT NULL COLLATE NOCASE, "
