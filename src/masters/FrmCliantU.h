@@ -12,7 +12,8 @@ class SupplierPickTarget;
 // The supplier search list "得意先検索": the code and name of every supplier,
 // read once when the window is loaded. Choosing a row hands the supplier to
 // the note entry window and hides the list; closing it only hides it too, so
-// that it lives until the registry unloads it.
+// that it lives until the registry unloads it. Esc hides it; a double click
+// takes the row.
 class FrmCliantU : public QWidget
 {
     Q_OBJECT
@@ -27,6 +28,7 @@ public:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 

@@ -13,6 +13,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QScreen>
 
 FrmView::FrmView(AppContext &context, QWidget *parent)
@@ -77,4 +78,13 @@ void FrmView::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
     m_viewer->setGeometry(0, 0, width(), height());
+}
+
+void FrmView::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
