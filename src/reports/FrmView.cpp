@@ -52,6 +52,7 @@ void FrmView::openReport()
     const auto entry = ReportCatalogue::find(values.ModeFlag());
     std::unique_ptr<ReportDocument> document;
     QString failure;
+    QString details;
     if (entry) {
         m_reportNumber = entry->number;
         setWindowTitle(ReportCatalogue::viewerTitle(entry->number));
@@ -64,14 +65,16 @@ void FrmView::openReport()
             document = ReportEngine::build(request);
         } catch (const ReportError &e) {
             failure = e.text();
+            details = e.details();
         }
     }
     m_viewer->setReportSource(std::move(document));
     m_viewer->viewReport();
     QGuiApplication::restoreOverrideCursor();
     if (!failure.isEmpty())
-        m_context.dialogs().message(failure, QStringLiteral("警告"), DialogService::Buttons::Ok,
-                                    DialogService::Icon::Exclamation);
+        m_context.dialogs().detailedMessage(DialogService::withLockedNote(failure, details), details,
+                                            QStringLiteral("警告"), DialogService::Buttons::Ok,
+                                            DialogService::Icon::Exclamation);
 }
 
 void FrmView::resizeEvent(QResizeEvent *event)

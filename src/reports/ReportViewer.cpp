@@ -333,7 +333,7 @@ void ReportViewer::exportPdf()
     try {
         savePdf(path);
     } catch (const ReportError &e) {
-        m_dialogs.message(e.text(), QStringLiteral("警告"), DialogService::Buttons::Ok,
-                          DialogService::Icon::Exclamation);
+        m_dialogs.detailedMessage(DialogService::withLockedNote(e.text(), e.details()), e.details(),
+                                  QStringLiteral("警告"), DialogService::Buttons::Ok, DialogService::Icon::Exclamation);
     }
 }

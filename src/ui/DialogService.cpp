@@ -14,12 +14,16 @@ QString DialogService::lockedText()
                           "しばらく待ってから、もう一度操作してください。");
 }
 
+QString DialogService::withLockedNote(const QString &text, const QString &engineMessage)
+{
+    const bool locked = engineMessage.contains(QLatin1String("database is locked"), Qt::CaseInsensitive)
+            || engineMessage.contains(QLatin1String("database table is locked"), Qt::CaseInsensitive)
+            || engineMessage.contains(QLatin1String("database is busy"), Qt::CaseInsensitive);
+    return locked ? text + QLatin1Char('\n') + lockedText() : text;
+}
+
 void DialogService::showStoreError(const StoreError &error)
 {
-    const QString engine = error.engineMessage();
-    const bool locked = engine.contains(QLatin1String("database is locked"), Qt::CaseInsensitive)
-            || engine.contains(QLatin1String("database table is locked"), Qt::CaseInsensitive)
-            || engine.contains(QLatin1String("database is busy"), Qt::CaseInsensitive);
-    const QString text = locked ? error.explanation() + QLatin1Char('\n') + lockedText() : error.explanation();
-    detailedMessage(text, engine, QStringLiteral("警告"), Buttons::Ok, Icon::Critical);
+    detailedMessage(withLockedNote(error.explanation(), error.engineMessage()), error.engineMessage(),
+                    QStringLiteral("警告"), Buttons::Ok, Icon::Critical);
 }

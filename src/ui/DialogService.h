@@ -35,4 +35,7 @@ public:
     void showStoreError(const StoreError &error);
 
     static QString lockedText();
+    // `text`, followed by lockedText() when the engine's words say that the
+    // database is locked.
+    static QString withLockedNote(const QString &text, const QString &engineMessage);
 };

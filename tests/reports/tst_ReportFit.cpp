@@ -53,6 +53,7 @@ private slots:
         QTest::newRow("8 notes") << 8
                                  << QStringList{title, longNumber, longPayee, longBank, amount, total, lost,
                                                 QStringLiteral("(未登録 98)"), QStringLiteral("一行目 二行目")};
+        QTest::newRow("9 explorer list") << 9 << QStringList{longNumber, longPayee, longBank, amount};
         QTest::newRow("10 notes book") << 10
                                        << QStringList{QStringLiteral("手形帳"), longNumber, longPayee, longBank, amount,
                                                       lost, QStringLiteral("(未登録 98)")};
@@ -72,6 +73,9 @@ private slots:
         QFETCH(int, report);
         QFETCH(QStringList, expected);
         ReportTestData::addNotes(*m_folder, m_notes);
+        m_folder->exec(QStringLiteral("INSERT INTO TMPTbl (F1, F2, F3, F4, F5, F6, F7) "
+                                      "VALUES ('2024/01/10', ?, ?, '9,999,999,999', '2024/04/30', ?, '')"),
+                       {longNumber, longPayee, longBank});
         const QString text = pdfText(report, QStringLiteral("2024/04/30"), QStringLiteral("1"));
         for (const QString &e : std::as_const(expected))
             QVERIFY2(text.contains(e), qPrintable(e + QStringLiteral(" not in:\n") + text));
