@@ -193,12 +193,11 @@ void ReportPainter::paintCell(QPainter &painter, const QRectF &rect, const QStri
     const double half = inner.height() / 2;
     const QRectF upper(inner.left(), inner.top(), inner.width(), half);
     const QRectF lower(inner.left(), inner.top() + half, inner.width(), half);
-    drawCondensed(painter, upper.adjusted(0, half * 0.1, 0, half * 0.1), shown.left(split).trimmed(), alignment,
-                  small);
+    drawCondensed(painter, upper, shown.left(split).trimmed(), alignment, small);
     QString rest = shown.mid(split).trimmed();
     if (sm.horizontalAdvance(rest) * narrowest > inner.width())
         rest = sm.elidedText(rest, Qt::ElideRight, inner.width() / narrowest);
-    drawCondensed(painter, lower.adjusted(0, -half * 0.1, 0, -half * 0.1), rest, alignment, small);
+    drawCondensed(painter, lower, rest, alignment, small);
 }
 
 // Text wider than its box is drawn narrower, as a form condenses a long name.

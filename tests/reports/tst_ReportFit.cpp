@@ -28,6 +28,9 @@ private slots:
         ReportTestData::addMasters(*m_folder);
         m_folder->exec(QStringLiteral("INSERT INTO SireCliant (ClCode, ClName) VALUES ('130', ?)"), {longPayee});
         m_folder->exec(QStringLiteral("INSERT INTO kbn6 (KbnCode, KbnName) VALUES ('30', ?)"), {longBank});
+        // Too long for one line: it runs on two.
+        m_folder->exec(QStringLiteral("INSERT INTO SireCliant (ClCode, ClName) VALUES ('140', ?)"),
+                       {longPayee + QStringLiteral("第二営業本部関東支社資材調達部購買課")});
     }
 
     void wholeTexts_data()
@@ -44,6 +47,7 @@ private slots:
                   QStringLiteral("999")},
                 N{QStringLiteral("D-2"), QStringLiteral("2024-04-30"), 2000, QStringLiteral("99"),
                   QStringLiteral("999")},
+                N{QStringLiteral("L-1"), QStringLiteral("2024-04-30"), 0, QStringLiteral("1"), QStringLiteral("140")},
         };
         const QString title = QStringLiteral("支払手形一覧");
         const QString amount = QStringLiteral("9,999,999,999");
@@ -79,6 +83,7 @@ private slots:
         const QString text = pdfText(report, QStringLiteral("2024/04/30"), QStringLiteral("1"));
         for (const QString &e : std::as_const(expected))
             QVERIFY2(text.contains(e), qPrintable(e + QStringLiteral(" not in:\n") + text));
+        QVERIFY2(!text.contains(QChar(0x2026)), "a text was cut");
         // Kanji are named by their own code points, not by radicals.
         QVERIFY(!text.contains(QChar(0x2F3F)) && !text.contains(QChar(0x2F47)));
     }
