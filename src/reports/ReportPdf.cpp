@@ -9,6 +9,8 @@
 #include <QPainter>
 #include <QPdfWriter>
 
+#include <algorithm>
+
 namespace {
 
 // The ideograph a radical-like code point stands for: a Japanese font often
@@ -29,17 +31,21 @@ char16_t unifiedIdeograph(char16_t code)
 // Rewrites, in place, the targets of the text maps (ToUnicode CMaps) of a
 // PDF that name such code points: each is four hexadecimal digits and stays
 // four, so no offset of the file moves.
-void unifyIdeographs(QByteArray &pdf)
+void unifyIdeographs(char *data, qsizetype size)
 {
-    const auto rewrite = [&pdf](qsizetype at) {
+    // Searched without a copy; written through `data`.
+    const QByteArray pdf = QByteArray::fromRawData(data, size);
+    const auto rewrite = [&](qsizetype at) {
         // `at` is the position of a "<XXXX>" target.
-        if (at + 5 >= pdf.size() || pdf.at(at + 5) != '>')
+        if (at + 5 >= size || data[at + 5] != '>')
             return;
         bool ok = false;
-        const auto code = char16_t(pdf.mid(at + 1, 4).toUShort(&ok, 16));
+        const auto code = char16_t(QByteArray(data + at + 1, 4).toUShort(&ok, 16));
         const char16_t unified = ok ? unifiedIdeograph(code) : 0;
-        if (unified)
-            pdf.replace(at + 1, 4, QByteArray::number(unified, 16).toUpper().rightJustified(4, '0'));
+        if (unified) {
+            const QByteArray hex = QByteArray::number(unified, 16).toUpper().rightJustified(4, '0');
+            std::copy(hex.cbegin(), hex.cend(), data + at + 1);
+        }
     };
     for (const bool ranges : {true, false}) {
         const QByteArray begin = ranges ? QByteArrayLiteral("beginbfrange") : QByteArrayLiteral("beginbfchar");
@@ -53,10 +59,10 @@ void unifyIdeographs(QByteArray &pdf)
                 QList<qsizetype> tokens;
                 bool list = false;
                 qsizetype i = line;
-                for (; i < stop && pdf.at(i) != '\n'; ++i) {
-                    if (pdf.at(i) == '<')
+                for (; i < stop && data[i] != '\n'; ++i) {
+                    if (data[i] == '<')
                         tokens.append(i);
-                    else if (pdf.at(i) == '[')
+                    else if (data[i] == '[')
                         list = true;
                 }
                 if (!ranges && tokens.size() == 2) {
@@ -64,7 +70,8 @@ void unifyIdeographs(QByteArray &pdf)
                 } else if (ranges && list) {
                     for (qsizetype t = 2; t < tokens.size(); ++t)
                         rewrite(tokens.at(t));
-                } else if (ranges && tokens.size() == 3 && pdf.mid(tokens.at(0), 6) == pdf.mid(tokens.at(1), 6)) {
+                } else if (ranges && tokens.size() == 3
+                           && std::equal(data + tokens.at(0), data + tokens.at(0) + 6, data + tokens.at(1))) {
                     // A run of several codes keeps its linear targets.
                     rewrite(tokens.at(2));
                 }
@@ -105,19 +112,13 @@ void ReportPdf::write(const ReportDocument &document, const QString &path, const
     if (!painter.end())
         throw ReportError(path, QStringLiteral("PDF ファイルを書き終えられません。"));
 
+    // The text maps are corrected in the file as written, mapped rather than
+    // read, so that a long report costs no memory.
     QFile file(path);
-    if (!file.open(QIODevice::ReadWrite))
+    uchar *mapped = file.open(QIODevice::ReadWrite) ? file.map(0, file.size()) : nullptr;
+    if (!mapped)
         throw ReportError(path, QStringLiteral("PDF ファイルを書き終えられません (%1)。").arg(file.errorString()));
-    QByteArray pdf = file.readAll();
-    const QByteArray written = pdf;
-    unifyIdeographs(pdf);
-    // Only the stretch that changed is written back.
-    qsizetype first = 0;
-    while (first < pdf.size() && pdf.at(first) == written.at(first))
-        ++first;
-    qsizetype last = pdf.size();
-    while (last > first && pdf.at(last - 1) == written.at(last - 1))
-        --last;
-    if (first < last && (!file.seek(first) || file.write(pdf.constData() + first, last - first) != last - first))
+    unifyIdeographs(reinterpret_cast<char *>(mapped), file.size());
+    if (!file.unmap(mapped))
         throw ReportError(path, QStringLiteral("PDF ファイルを書き終えられません (%1)。").arg(file.errorString()));
 }
