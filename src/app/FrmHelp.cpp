@@ -4,6 +4,7 @@
 #include "Platform.h"
 
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QTextBrowser>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -35,4 +36,13 @@ QString FrmHelp::helpFilePath(const QString &dataFolder)
 QString FrmHelp::manualPath(const QString &dataFolder)
 {
     return dataFolder + QStringLiteral("help") + Platform::separator() + QStringLiteral("RBHelp.html");
+}
+
+void FrmHelp::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }

@@ -212,7 +212,7 @@ void FrmMain::Command10_Click()
             ? QStringLiteral("ヘルプ ファイル %1 はこのコンピューターでは表示できません。\n"
                              "同じ場所にマニュアル %2 が見つかりません。")
                       .arg(helpFile, manual)
-            : QStringLiteral("ヘルプ ファイルが見つかりません。\n%1").arg(helpFile);
+            : QStringLiteral("ヘルプ ファイルが見つかりません。\n%1").arg(manual);
     m_context.dialogs().message(text, QStringLiteral("警告"), DialogService::Buttons::Ok,
                                 DialogService::Icon::Exclamation);
 }

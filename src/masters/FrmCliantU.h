@@ -13,7 +13,8 @@ class SupplierPickTarget;
 // read once when the window is loaded, so a supplier written later shows from
 // the next load on. Choosing a row hands the supplier to the note entry window
 // and hides the list; closing it only hides it too, so that it lives until
-// the registry unloads it.
+// the registry unloads it. Esc hides it; a double click
+// takes the row.
 class FrmCliantU : public QWidget
 {
     Q_OBJECT
@@ -28,6 +29,7 @@ public:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 

@@ -38,6 +38,7 @@ private:
     void placeTopLeft();
     void setTabChain();
     void showHelpLine(QObject *field);
+    void showPayeeName(const QString &name);
 
     void FillCategoryCombos();
     void FillBankCombo();

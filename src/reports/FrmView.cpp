@@ -13,6 +13,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QScreen>
 
 FrmView::FrmView(AppContext &context, QWidget *parent)
@@ -51,6 +52,7 @@ void FrmView::openReport()
     const auto entry = ReportCatalogue::find(values.ModeFlag());
     std::unique_ptr<ReportDocument> document;
     QString failure;
+    QString details;
     if (entry) {
         m_reportNumber = entry->number;
         setWindowTitle(ReportCatalogue::viewerTitle(entry->number));
@@ -63,18 +65,29 @@ void FrmView::openReport()
             document = ReportEngine::build(request);
         } catch (const ReportError &e) {
             failure = e.text();
+            details = e.details();
         }
     }
     m_viewer->setReportSource(std::move(document));
     m_viewer->viewReport();
     QGuiApplication::restoreOverrideCursor();
     if (!failure.isEmpty())
-        m_context.dialogs().message(failure, QStringLiteral("警告"), DialogService::Buttons::Ok,
-                                    DialogService::Icon::Exclamation);
+        m_context.dialogs().detailedMessage(DialogService::withLockedNote(failure, details), details,
+                                            QStringLiteral("警告"), DialogService::Buttons::Ok,
+                                            DialogService::Icon::Exclamation);
 }
 
 void FrmView::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
     m_viewer->setGeometry(0, 0, width(), height());
+}
+
+void FrmView::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }

@@ -8,6 +8,7 @@
 
 #include "store/Connection.h"
 
+#include <QHash>
 #include <QSqlQuery>
 
 ReportQuery::ReportQuery(const ReportDefinition &definition, Connection &connection, SqlCondition selection)
@@ -35,17 +36,44 @@ QString ReportQuery::column(const QString &field)
     return QStringLiteral("r.\"") + field + QLatin1Char('"');
 }
 
+// A text of the definition as an SQL literal.
+static QString literal(const QString &text)
+{
+    QString quoted = text;
+    quoted.replace(QLatin1Char('\''), QLatin1String("''"));
+    return QLatin1Char('\'') + quoted + QLatin1Char('\'');
+}
+
 QString ReportQuery::from() const
 {
     QString inner = QStringLiteral("SELECT s.*");
     if (m_isTable)
         inner += QStringLiteral(", s.rowid AS ribodo_row");
     QString joins;
+    // What each lookup's name stands for, so that a later lookup can start
+    // from it.
+    QHash<QString, QString> looked;
     for (qsizetype i = 0; i < m_definition.lookups.size(); ++i) {
         const ReportDefinition::Lookup &l = m_definition.lookups.at(i);
         const QString alias = QStringLiteral("l%1").arg(i);
-        inner += QStringLiteral(", %1.\"%2\" AS \"%3\"").arg(alias, l.value, l.name);
-        joins += QStringLiteral(" LEFT JOIN \"%1\" AS %2 ON %2.\"%3\" = s.\"%4\"").arg(l.table, alias, l.match, l.field);
+        const QString code = looked.value(l.field.toLower(), QStringLiteral("s.\"%1\"").arg(l.field));
+        QString value = QStringLiteral("%1.\"%2\"").arg(alias, l.value);
+        if (!l.missing.isEmpty()) {
+            // A code that the table has lost is shown, marked, rather than
+            // an empty name.
+            const QStringList parts = l.missing.split(QLatin1Char('{') + l.field + QLatin1Char('}'));
+            QStringList pieces;
+            for (qsizetype p = 0; p < parts.size(); ++p) {
+                if (p > 0)
+                    pieces << code;
+                pieces << literal(parts.at(p));
+            }
+            value = QStringLiteral("CASE WHEN %1.rowid IS NULL AND IFNULL(%2, '') <> '' THEN %3 ELSE %4 END")
+                            .arg(alias, code, pieces.join(QStringLiteral(" || ")), value);
+        }
+        looked.insert(l.name.toLower(), value);
+        inner += QStringLiteral(", %1 AS \"%2\"").arg(value, l.name);
+        joins += QStringLiteral(" LEFT JOIN \"%1\" AS %2 ON %2.\"%3\" = %4").arg(l.table, alias, l.match, code);
     }
     return QStringLiteral("(%1 FROM \"%2\" AS s%3) AS r").arg(inner, m_definition.source, joins);
 }

@@ -1,5 +1,6 @@
 // ribodo-datafolder: creates a data folder for QXRibodo.
-//   ribodo-datafolder create <folder>            a new, empty database
+//   ribodo-datafolder create <folder>            a new, empty database and
+//                                                the manual help/RBHelp.html
 //   ribodo-datafolder demo <folder> [notes]      the same with sample data
 //   ribodo-datafolder sysfile <program folder> <data folder>
 //                                                writes the data-folder file
@@ -36,6 +37,20 @@ QString dataFolderOf(const QString &argument)
     return folder;
 }
 
+// The manual in the folder's help folder, where the help button looks.
+bool writeManual(const QString &folder)
+{
+    QFile shipped(QStringLiteral(":/help/RBHelp.html"));
+    if (!QDir(folder).mkpath(QStringLiteral("help")) || !shipped.open(QIODevice::ReadOnly))
+        return false;
+    QFile manual(QDir(folder).filePath(QStringLiteral("help/RBHelp.html")));
+    if (!manual.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        QTextStream(stderr) << manual.fileName() << ": " << manual.errorString() << Qt::endl;
+        return false;
+    }
+    return manual.write(shipped.readAll()) >= 0;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -53,6 +68,8 @@ int main(int argc, char *argv[])
                 const int notes = args.size() > 2 ? args.at(2).toInt() : 400;
                 DataFolderBuilder::addDemoData(folder, notes, QDate::currentDate());
             }
+            if (!writeManual(folder))
+                return 1;
             QTextStream(stdout) << folder << Qt::endl;
             return 0;
         }

@@ -18,12 +18,24 @@ public:
 
     virtual Answer message(const QString &text, const QString &title, Buttons buttons, Icon icon) = 0;
 
+    // A message whose `details` the user opens under 「詳細」; where the
+    // service cannot fold them away they follow the text.
+    virtual Answer detailedMessage(const QString &text, const QString &details, const QString &title, Buttons buttons,
+                                   Icon icon);
+
     // The text typed, or the empty text when the user cancels.
     virtual QString input(const QString &prompt, const QString &title, const QString &defaultText = QString()) = 0;
 
     virtual void beep() = 0;
 
     // A failure of the database at the boundary of the user's action:
-    // a message titled "警告" with the explanation and the engine's words.
+    // a message titled "警告" with the explanation in Japanese, the engine's
+    // own words under 「詳細」. A database another program holds locked is
+    // explained as such.
     void showStoreError(const StoreError &error);
+
+    static QString lockedText();
+    // `text`, followed by lockedText() when the engine's words say that the
+    // database is locked.
+    static QString withLockedNote(const QString &text, const QString &engineMessage);
 };

@@ -555,9 +555,10 @@ private Q_SLOTS:
         QTest::newRow("manual beside the help file") << true << QStringList{legacy, manual} << QString();
         QTest::newRow("manual alone") << true << QStringList{manual} << QString();
         QTest::newRow("legacy help file alone") << true << QStringList{legacy} << manual;
-        QTest::newRow("neither") << true << QStringList{} << legacy;
+        // The message names the file that was looked for.
+        QTest::newRow("neither") << true << QStringList{} << manual;
         QTest::newRow("data folder without separator") << false << QStringList{manual} << QString();
-        QTest::newRow("data folder without separator, neither") << false << QStringList{} << legacy;
+        QTest::newRow("data folder without separator, neither") << false << QStringList{} << manual;
     }
 
     void help()

@@ -21,9 +21,12 @@ public:
         Buttons buttons = Buttons::Ok;
         Icon icon = Icon::None;
         QString defaultText;
+        QString details;
     };
 
     Answer message(const QString &text, const QString &title, Buttons buttons, Icon icon) override;
+    Answer detailedMessage(const QString &text, const QString &details, const QString &title, Buttons buttons,
+                           Icon icon) override;
     QString input(const QString &prompt, const QString &title, const QString &defaultText) override;
     void beep() override;
 
