@@ -51,6 +51,7 @@ DialogService::Answer QtDialogService::message(const QString &text, const QStrin
         choices = {ok, cancel};
         break;
     case Buttons::YesNo:
+    case Buttons::YesNoDefaultNo:
         choices = {yes, no};
         break;
     case Buttons::YesNoCancel:
@@ -63,7 +64,7 @@ DialogService::Answer QtDialogService::message(const QString &text, const QStrin
     QList<QAbstractButton *> made;
     for (const Choice &c : choices)
         made << box.addButton(c.caption, c.role);
-    box.setDefaultButton(qobject_cast<QPushButton *>(made.first()));
+    box.setDefaultButton(qobject_cast<QPushButton *>(buttons == Buttons::YesNoDefaultNo ? made.last() : made.first()));
     box.setEscapeButton(made.last());
     box.exec();
     const qsizetype chosen = made.indexOf(box.clickedButton());
