@@ -85,16 +85,28 @@ void Connection::open(const QString &connectionText)
     m_db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
     m_readOnly = isReadOnlyLocation(m_path);
     if (m_readOnly) {
-        // The write-ahead log needs a writable folder even to read; on a
-        // read-only medium the file is read as it lies, without the log.
-        m_db.setDatabaseName(QUrl::fromLocalFile(info.absoluteFilePath()).toString(QUrl::FullyEncoded)
-                             + QStringLiteral("?immutable=1"));
+        // The write-ahead log needs a writable folder even to read. A log
+        // left beside the file holds committed changes and is read where its
+        // index file lets the engine; otherwise the file is read as it lies.
+        const QString uri = QUrl::fromLocalFile(info.absoluteFilePath()).toString(QUrl::FullyEncoded);
         m_db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_OPEN_URI"));
+        bool withLog = QFileInfo(m_path + QStringLiteral("-wal")).size() > 0;
+        if (withLog) {
+            m_db.setDatabaseName(uri + QStringLiteral("?mode=ro"));
+            if (m_db.open()) {
+                QSqlQuery probe(m_db);
+                withLog = probe.exec(QStringLiteral("SELECT count(*) FROM sqlite_master"));
+            }
+            if (!withLog)
+                m_db.close();
+        }
+        if (!withLog)
+            m_db.setDatabaseName(uri + QStringLiteral("?immutable=1"));
     } else {
         m_db.setDatabaseName(m_path);
         m_db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
     }
-    if (!m_db.open()) {
+    if (!m_db.isOpen() && !m_db.open()) {
         const QString reason = m_db.lastError().text();
         close();
         throw StoreError(QStringLiteral("データベースを開けません。"), m_path + QLatin1Char('\n') + reason);
