@@ -208,8 +208,13 @@ void DatabaseBackup::restore(const QString &dataFolder, const QString &backupFil
         const Handle to(live, SQLITE_OPEN_READWRITE);
         backupPages(from, backupFile, to, live);
     } else {
+        // Staged complete beside the damaged file, which goes with its log
+        // only then: a stale log must never be applied to the restored file.
+        const QString staged = live + QStringLiteral(".restoring");
+        copy(backupFile, staged);
         removeWithCompanions(live);
-        copy(backupFile, live);
+        if (!QFile::rename(staged, live))
+            throw StoreError(QStringLiteral("データベースを戻せません。"), live);
         useWriteAheadLog(live);
     }
     check(live);
