@@ -24,6 +24,10 @@ public:
     // Rows changed by the last statement.
     int changes() const;
 
+    // Every page copied into a new database file at `target` with the
+    // engine's online backup, in one step.
+    void backupTo(const QString &target);
+
     // A connection opened and closed around one statement, as a record
     // object opens and closes its own.
     static int once(const QString &path, const char *sql, std::initializer_list<QByteArray> params = {});

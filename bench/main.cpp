@@ -1,6 +1,8 @@
-// ribodo-bench [--quick]: prints the benchmark table (markdown) on stdout,
-// progress on stderr. --quick stops at 100,000 notes.
+// ribodo-bench [--quick] [--backup]: prints the benchmark table (markdown) on
+// stdout, progress on stderr. --quick stops at 100,000 notes; --backup runs
+// the backup section alone.
 
+#include "BackupBench.h"
 #include "BenchReport.h"
 #include "EntryBench.h"
 #include "ExplorerBench.h"
@@ -19,8 +21,15 @@ int main(int argc, char *argv[])
     const bool quick = QApplication::arguments().contains(QStringLiteral("--quick"));
     QTemporaryDir scratch;
     BenchReport report;
+    const int largest = quick ? 100000 : 1000000;
+    if (QApplication::arguments().contains(QStringLiteral("--backup"))) {
+        benchBackup(report, scratch.path(), largest);
+        report.print();
+        return 0;
+    }
 
-    benchStore(report, scratch.path(), quick ? 100000 : 1000000);
+    benchStore(report, scratch.path(), largest);
+    benchBackup(report, scratch.path(), largest);
     benchMasters(report, scratch.path());
     benchStartup(report, scratch.path());
     benchEntry(report, scratch.path());

@@ -10,6 +10,7 @@
 
 #include <QHash>
 #include <QSqlQuery>
+#include <QSqlRecord>
 
 ReportQuery::ReportQuery(const ReportDefinition &definition, Connection &connection, SqlCondition selection)
     : m_definition(definition)
@@ -29,6 +30,26 @@ void ReportQuery::checkSource()
     if (!found)
         throw ReportError(m_definition.fileName,
                           QStringLiteral("データベースに表またはクエリ %1 がありません。").arg(m_definition.source));
+    checkFields(m_selection);
+}
+
+void ReportQuery::checkFields(const SqlCondition &condition) const
+{
+    if (condition.fields.isEmpty())
+        return;
+    const QSqlRecord record = m_connection.database().record(m_definition.source);
+    for (qsizetype i = 0; i < condition.fields.size(); ++i) {
+        const QString &field = condition.fields.at(i);
+        bool known = false;
+        for (int c = 0; c < record.count() && !known; ++c)
+            known = record.fieldName(c).compare(field, Qt::CaseInsensitive) == 0;
+        for (const ReportDefinition::Lookup &l : m_definition.lookups)
+            known = known || l.name.compare(field, Qt::CaseInsensitive) == 0;
+        if (!known)
+            throw ReportError(m_definition.fileName,
+                              QStringLiteral("選択式の %1 は %2 にない列です。列の名前を確かめてください。")
+                                      .arg(condition.fieldTexts.at(i), m_definition.source));
+    }
 }
 
 QString ReportQuery::column(const QString &field)
@@ -168,6 +189,7 @@ CrossTable ReportQuery::crossTable()
 ReportTotal ReportQuery::total(const QString &field, const QString &formula)
 {
     const SqlCondition extra = SelectionFormula::toSql(formula, m_definition.source, m_definition.fileName);
+    checkFields(extra);
     QVariantList values;
     const QString sum = field.isEmpty() ? QStringLiteral("0") : QStringLiteral("TOTAL(%1)").arg(column(field));
     const QString sql = QStringLiteral("SELECT COUNT(*), %1 FROM %2%3").arg(sum, from(), where(extra, values));

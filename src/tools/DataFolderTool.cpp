@@ -4,8 +4,12 @@
 //   ribodo-datafolder demo <folder> [notes]      the same with sample data
 //   ribodo-datafolder sysfile <program folder> <data folder>
 //                                                writes the data-folder file
+//   ribodo-datafolder restore <folder> <backup file>
+//                                                puts a backup copy back
 
+#include "store/DatabaseBackup.h"
 #include "store/DataFolderBuilder.h"
+#include "store/Schema.h"
 #include "store/StoreError.h"
 
 #include <QCoreApplication>
@@ -22,7 +26,8 @@ int usage()
 {
     std::fputs("usage: ribodo-datafolder create <folder>\n"
                "       ribodo-datafolder demo <folder> [notes]\n"
-               "       ribodo-datafolder sysfile <program folder> <data folder>\n",
+               "       ribodo-datafolder sysfile <program folder> <data folder>\n"
+               "       ribodo-datafolder restore <folder> <backup file>\n",
                stderr);
     return 2;
 }
@@ -63,14 +68,23 @@ int main(int argc, char *argv[])
     try {
         if (command == QLatin1String("create") || command == QLatin1String("demo")) {
             const QString folder = dataFolderOf(args.at(1));
-            DataFolderBuilder::createDatabase(folder);
-            if (command == QLatin1String("demo")) {
-                const int notes = args.size() > 2 ? args.at(2).toInt() : 400;
-                DataFolderBuilder::addDemoData(folder, notes, QDate::currentDate());
-            }
+            if (command == QLatin1String("demo"))
+                DataFolderBuilder::createDemo(folder, args.size() > 2 ? args.at(2).toInt() : 400, QDate::currentDate());
+            else
+                DataFolderBuilder::createDatabase(folder);
             if (!writeManual(folder))
                 return 1;
             QTextStream(stdout) << folder << Qt::endl;
+            return 0;
+        }
+        if (command == QLatin1String("restore") && args.size() == 3) {
+            const QString folder = dataFolderOf(args.at(1));
+            DatabaseBackup::restore(folder, args.at(2));
+            const QString live = Schema::databasePath(folder);
+            QTextStream out(stdout);
+            out << "restored: " << live << Qt::endl;
+            if (QFile::exists(live + QStringLiteral(".before-restore")))
+                out << "kept: " << live << ".before-restore" << Qt::endl;
             return 0;
         }
         if (command == QLatin1String("sysfile") && args.size() == 3) {

@@ -11,7 +11,9 @@ class DialogService
 {
 public:
     enum class Icon { None, Critical, Question, Exclamation, Information };
-    enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel, RetryCancel };
+    // YesNoDefaultNo: はい and いいえ with いいえ as the default button, for a
+    // question whose hasty Enter must not do the irreversible thing.
+    enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel, RetryCancel, YesNoDefaultNo };
     enum class Answer { Ok, Cancel, Yes, No, Retry };
 
     virtual ~DialogService() = default;

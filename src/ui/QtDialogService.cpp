@@ -83,6 +83,7 @@ DialogService::Answer QtDialogService::detailedMessage(const QString &text, cons
         choices = {ok, cancel};
         break;
     case Buttons::YesNo:
+    case Buttons::YesNoDefaultNo:
         choices = {yes, no};
         break;
     case Buttons::YesNoCancel:
@@ -95,7 +96,7 @@ DialogService::Answer QtDialogService::detailedMessage(const QString &text, cons
     QList<QAbstractButton *> made;
     for (const Choice &c : choices)
         made << box.addButton(c.caption, c.role);
-    box.setDefaultButton(qobject_cast<QPushButton *>(made.first()));
+    box.setDefaultButton(qobject_cast<QPushButton *>(buttons == Buttons::YesNoDefaultNo ? made.last() : made.first()));
     box.setEscapeButton(made.last());
     centreOver(box, parent);
     box.exec();

@@ -245,18 +245,21 @@ private Q_SLOTS:
         const QByteArray removed;
         const auto ok = DialogService::Buttons::Ok;
         const auto critical = DialogService::Icon::Critical;
-        const QString question =
-                QStringLiteral("データベース ファイルがありません。\n<B>\nこの場所に新しい空のデータベースを作成しますか？");
+        const QString question = QStringLiteral("このデータ フォルダには既存のデータが見つかりませんでした。\n"
+                                                "探した場所: <B>\n\nここに新しい空のデータベースを作成しますか？\n"
+                                                "フォルダを移動した場合やドライブが接続されていない場合は"
+                                                "「いいえ」を選んでください。");
         const QString unusable = QStringLiteral("データベースを開けません。\nファイル: <B>\n理由: …");
 
         QTest::newRow("no data-folder file: stops")
                 << "<F>" << removed << false << missingFile << DialogService::Icon::Exclamation << ok << "";
         QTest::newRow("empty first field: the current folder")
                 << "<F>" << QByteArray("\r\n") << true << notFound << critical << ok << "2";
+        const auto defaultNo = DialogService::Buttons::YesNoDefaultNo;
         QTest::newRow("no database, created")
-                << "<B>" << removed << true << question << DialogService::Icon::None << DialogService::Buttons::YesNo << "";
+                << "<B>" << removed << true << question << DialogService::Icon::None << defaultNo << "";
         QTest::newRow("no database, not created")
-                << "<B>" << removed << false << question << DialogService::Icon::None << DialogService::Buttons::YesNo << "";
+                << "<B>" << removed << false << question << DialogService::Icon::None << defaultNo << "";
         QTest::newRow("not a database") << "<B>" << QByteArray(4096, 'x') << false << unusable << critical << ok << "";
         QTest::newRow("a text file")
                 << "<B>" << QByteArray("SiteTbl,TNo,TCond\r\nT-1,1\r\n") << false << unusable << critical << ok << "";

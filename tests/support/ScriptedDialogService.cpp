@@ -18,6 +18,9 @@ DialogService::Answer ScriptedDialogService::message(const QString &text, const 
     case Buttons::RetryCancel:
         ++m_unexpected;
         return Answer::Retry;
+    case Buttons::YesNoDefaultNo:
+        ++m_unexpected;
+        return Answer::No;
     }
     return Answer::Ok;
 }

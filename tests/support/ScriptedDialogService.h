@@ -7,7 +7,7 @@
 #include <QString>
 
 // A dialog service for tests: records every call and gives the answer queued
-// for it. A message with no queued answer is answered with its first button
+// for it. A message with no queued answer is answered with its default button
 // and counted as unexpected when it asks a question.
 class ScriptedDialogService : public DialogService
 {
