@@ -4,6 +4,7 @@
 #include "BenchReport.h"
 #include "EntryBench.h"
 #include "MasterBench.h"
+#include "PlanBench.h"
 #include "ReportBench.h"
 #include "StartupBench.h"
 #include "StoreBench.h"
@@ -23,6 +24,7 @@ int main(int argc, char *argv[])
     benchStartup(report, scratch.path());
     benchEntry(report, scratch.path());
     benchReports(report, scratch.path());
+    benchPlan(report, scratch.path(), quick ? 100000 : 1000000);
 
     report.print();
     return 0;

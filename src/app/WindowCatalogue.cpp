@@ -5,6 +5,7 @@
 #include "FrmMain.h"
 #include "ui/WindowRegistry.h"
 
+#include "inquiry/FrmRBKeikaku.h"
 #include "masters/FrmCliantU.h"
 #include "register/FrmSite.h"
 #include "reports/FrmView.h"
@@ -28,6 +29,7 @@ void WindowCatalogue::registerAll(AppContext &context)
     add<FrmCliantU>(context, WindowId::FrmCliantU);
     add<FrmSite>(context, WindowId::FrmSite);
     add<FrmView>(context, WindowId::FrmView);
+    add<FrmRBKeikaku>(context, WindowId::FrmRBKeikaku);
     // A window without a line here (maintenance screens, the inquiry screens)
     // leaves its menu button doing nothing.
 }
