@@ -103,6 +103,46 @@ QString quoted(const QString &name)
     return QLatin1Char('"') + inner + QLatin1Char('"');
 }
 
+// Every column of the notes table: the columns QRYRibodo takes from it
+// under their own names.
+bool isNoteColumn(const QString &name)
+{
+    static const QStringList columns {
+        QStringLiteral("TNo"), QStringLiteral("TFDate"), QStringLiteral("TKDate"), QStringLiteral("TBank"),
+        QStringLiteral("TTo"), QStringLiteral("TKingaku"), QStringLiteral("TKubun"), QStringLiteral("TYoto"),
+        QStringLiteral("TCond"), QStringLiteral("TRemarks"), QStringLiteral("TKeiri"),
+    };
+    return columns.contains(name, Qt::CaseInsensitive);
+}
+
+// Whether a condition is a plain comparison of columns of the notes table
+// (no function calls, no subqueries), names of the source and the words of
+// a condition aside.
+bool readsNotesOnly(const QString &condition, const QString &sourceName)
+{
+    static const QStringList words {
+        QStringLiteral("AND"), QStringLiteral("OR"), QStringLiteral("NOT"), QStringLiteral("IS"),
+        QStringLiteral("NULL"), QStringLiteral("BETWEEN"), QStringLiteral("LIKE"),
+    };
+    if (condition.contains(QLatin1Char('(')))
+        return false;
+    const QVector<bool> top = topLevel(condition);
+    static const QRegularExpression word(QStringLiteral(R"(\[[^\]]*\]|[\p{L}_][\p{L}\p{N}_]*)"),
+                                         QRegularExpression::UseUnicodePropertiesOption);
+    QRegularExpressionMatchIterator it = word.globalMatch(condition);
+    while (it.hasNext()) {
+        const QRegularExpressionMatch m = it.next();
+        const bool bracketed = m.captured().startsWith(QLatin1Char('['));
+        if (!bracketed && !top.at(m.capturedStart()))
+            continue; // part of a text or a date
+        const QString name = unbracket(m.captured());
+        if (!isNoteColumn(name) && !words.contains(name, Qt::CaseInsensitive)
+            && name.compare(sourceName, Qt::CaseInsensitive) != 0)
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 JetCrossTab::JetCrossTab(const QString &jet)
@@ -224,6 +264,20 @@ JetCrossTab::JetCrossTab(const QString &jet)
         m_sql += QStringLiteral(" WHERE ") + JetSql::toSqlite(condition);
     const QString order = positions.join(QStringLiteral(", "));
     m_sql += QStringLiteral(" GROUP BY ") + order + QStringLiteral(" ORDER BY ") + order;
+
+    // QRYRibodo is the notes table with the payee's name looked up by the
+    // payee code. A plan by payee name is summed per payee code first, in the
+    // order of the index on code and due date, without sorting a row per
+    // note; the codes of one name are merged when the rows are pivoted.
+    if (sourceName.compare(QLatin1String("QRYRibodo"), Qt::CaseInsensitive) == 0 && keys.size() == 1
+        && keys.first().compare(QLatin1String("ClName"), Qt::CaseInsensitive) == 0 && extraSums.isEmpty()
+        && isNoteColumn(pivotColumn) && isNoteColumn(valueColumn) && readsNotesOnly(condition, sourceName)) {
+        m_byPayeeCode = QStringLiteral("SELECT \"TTo\", %1, SUM(%2) FROM \"SiteTbl\" AS %3")
+                                .arg(quoted(pivotColumn), quoted(valueColumn), quoted(sourceName));
+        if (!condition.isEmpty())
+            m_byPayeeCode += QStringLiteral(" WHERE ") + JetSql::toSqlite(condition);
+        m_byPayeeCode += QStringLiteral(" GROUP BY 1, 2");
+    }
 }
 
 QStringList JetCrossTab::leadingColumns() const
@@ -234,28 +288,58 @@ QStringList JetCrossTab::leadingColumns() const
     return names;
 }
 
+namespace {
+
+// Numbers the pivot values in the order they are met.
+class PivotValues
+{
+public:
+    qint32 idOf(const QVariant &value)
+    {
+        if (value.isNull()) {
+            if (m_null < 0) {
+                m_null = qint32(m_values.size());
+                m_values.append(QVariant());
+            }
+            return m_null;
+        }
+        const QString text = value.toString();
+        auto found = m_ids.constFind(text);
+        if (found == m_ids.constEnd()) {
+            found = m_ids.insert(text, qint32(m_values.size()));
+            m_values.append(text);
+        }
+        return found.value();
+    }
+    const QVector<QVariant> &values() const { return m_values; }
+    qint32 nullId() const { return m_null; }
+
+private:
+    QHash<QString, qint32> m_ids;
+    QVector<QVariant> m_values;
+    qint32 m_null = -1;
+};
+
+} // namespace
+
+QString JetCrossTab::byPayeeCodeSql() const
+{
+    return m_byPayeeCode;
+}
+
 CrossTabTable JetCrossTab::run(Connection &connection) const
 {
     CrossTabTable table;
-    const int leadingCount = int(m_leading.size());
-    table.m_leading.resize(leadingCount);
+    table.m_leading.resize(m_leading.size());
+    PivotValues pivot;
 
-    // Pivot values are numbered in the order they are met; the headings are
-    // put in order once every value is known.
-    QHash<QString, qint32> pivotIds;
-    QVector<QVariant> pivotValues;
-    qint32 nullPivot = -1;
-    QVariantList key(m_keyCount);
-    QVariantList rowKey(m_keyCount);
     QVector<double> sums(m_extraSums + 1, 0);
     QVector<bool> summed(m_extraSums + 1, false);
-    bool inRow = false;
-
-    const auto endRow = [&] {
-        for (int i = 0; i < leadingCount; ++i) {
+    const auto appendRow = [&](const QVariantList &key) {
+        for (qsizetype i = 0; i < m_leading.size(); ++i) {
             const Leading &l = m_leading.at(i);
             if (l.keyIndex >= 0) {
-                table.m_leading[i].append(rowKey.at(l.keyIndex));
+                table.m_leading[i].append(key.at(l.keyIndex));
             } else {
                 const int s = l.sumColumn < 0 ? 0 : l.sumColumn - m_keyCount - 1;
                 table.m_leading[i].append(summed.at(s) ? QVariant(sums.at(s)) : QVariant());
@@ -265,62 +349,96 @@ CrossTabTable JetCrossTab::run(Connection &connection) const
         sums.fill(0);
         summed.fill(false);
     };
+    const auto addCell = [&](qint32 column, const QVariant &value) {
+        if (value.isNull())
+            return;
+        table.m_cellColumn.append(column);
+        table.m_cellValue.append(value.toDouble());
+        sums[0] += value.toDouble();
+        summed[0] = true;
+    };
 
-    QSqlQuery &q = connection.exec(m_sql);
-    while (q.next()) {
-        bool newRow = !inRow;
-        for (int i = 0; i < m_keyCount; ++i) {
-            QVariant v = q.value(i);
-            if (!newRow && v != rowKey.at(i))
-                newRow = true;
-            key[i] = std::move(v);
-        }
-        if (newRow) {
-            if (inRow)
-                endRow();
-            std::swap(rowKey, key);
-            inRow = true;
-        }
+    if (!m_byPayeeCode.isEmpty()) {
+        // Payee names by code; a code without a supplier has the empty name,
+        // as in QRYRibodo. Codes compare without regard to letter case.
+        QHash<QString, QString> names;
+        QSqlQuery &q = connection.exec(QStringLiteral("SELECT ClCode, IFNULL(ClName, '') FROM SireCliant"));
+        while (q.next())
+            names.insert(q.value(0).toString().toLower(), q.value(1).toString());
+        q.finish();
 
-        const QVariant pivot = q.value(m_keyCount);
-        qint32 id = 0;
-        if (pivot.isNull()) {
-            if (nullPivot < 0) {
-                nullPivot = qint32(pivotValues.size());
-                pivotValues.append(QVariant());
+        struct Row
+        {
+            QString name;
+            QVector<std::pair<qint32, QVariant>> cells;
+        };
+        QHash<QString, int> rowOfName;
+        QVector<Row> rows;
+        QString lastCode;
+        int lastRow = -1;
+        QSqlQuery &g = connection.exec(m_byPayeeCode);
+        while (g.next()) {
+            const QString code = g.value(0).toString();
+            if (lastRow < 0 || code != lastCode) {
+                const QString name = names.value(code.toLower());
+                auto found = rowOfName.constFind(name);
+                if (found == rowOfName.constEnd()) {
+                    found = rowOfName.insert(name, int(rows.size()));
+                    rows.append({name, {}});
+                }
+                lastRow = found.value();
+                lastCode = code;
             }
-            id = nullPivot;
-        } else {
-            const QString text = pivot.toString();
-            auto found = pivotIds.constFind(text);
-            if (found == pivotIds.constEnd()) {
-                found = pivotIds.insert(text, qint32(pivotValues.size()));
-                pivotValues.append(text);
-            }
-            id = found.value();
+            rows[lastRow].cells.append({pivot.idOf(g.value(1)), g.value(2)});
         }
-        for (int s = 0; s <= m_extraSums; ++s) {
-            const QVariant v = q.value(m_keyCount + 1 + s);
-            if (v.isNull())
-                continue;
-            const double d = v.toDouble();
-            if (s == 0) {
-                table.m_cellColumn.append(id);
-                table.m_cellValue.append(d);
-            }
-            sums[s] += d;
-            summed[s] = true;
+        g.finish();
+        std::sort(rows.begin(), rows.end(), [](const Row &a, const Row &b) { return a.name < b.name; });
+        for (const Row &row : std::as_const(rows)) {
+            for (const auto &[column, value] : row.cells)
+                addCell(column, value);
+            appendRow({row.name});
         }
+    } else {
+        QVariantList key(m_keyCount);
+        QVariantList rowKey(m_keyCount);
+        bool inRow = false;
+        QSqlQuery &q = connection.exec(m_sql);
+        while (q.next()) {
+            bool newRow = !inRow;
+            for (int i = 0; i < m_keyCount; ++i) {
+                QVariant v = q.value(i);
+                if (!newRow && v != rowKey.at(i))
+                    newRow = true;
+                key[i] = std::move(v);
+            }
+            if (newRow) {
+                if (inRow)
+                    appendRow(rowKey);
+                std::swap(rowKey, key);
+                inRow = true;
+            }
+            addCell(pivot.idOf(q.value(m_keyCount)), q.value(m_keyCount + 1));
+            for (int s = 1; s <= m_extraSums; ++s) {
+                const QVariant v = q.value(m_keyCount + 1 + s);
+                if (!v.isNull()) {
+                    sums[s] += v.toDouble();
+                    summed[s] = true;
+                }
+            }
+        }
+        if (inRow)
+            appendRow(rowKey);
+        q.finish();
     }
-    if (inRow)
-        endRow();
-    q.finish();
 
     // Headings in ascending order, the empty value first; values that read
     // as the same heading share its column.
+    const QVector<QVariant> &pivotValues = pivot.values();
+    const qint32 nullPivot = pivot.nullId();
+    const int leadingCount = table.leadingColumnCount();
     QStringList headings;
     headings.reserve(pivotValues.size());
-    for (const QVariant &v : std::as_const(pivotValues)) {
+    for (const QVariant &v : pivotValues) {
         QString heading = v.isNull() ? QStringLiteral("<>") : v.toString();
         if (m_shortDate && !v.isNull()) {
             const QDate date = JetSql::parseDate(heading);

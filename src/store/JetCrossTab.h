@@ -26,6 +26,9 @@ public:
 
     // The grouped SQLite statement.
     const QString &sqlite() const { return m_sql; }
+    // The statement that sums a plan by payee name per payee code first;
+    // empty when the cross-tab is not of that kind.
+    QString byPayeeCodeSql() const;
     // The leading column names (row headings and row sums, as selected).
     QStringList leadingColumns() const;
 
@@ -42,6 +45,7 @@ private:
 
     QString m_jet;
     QString m_sql;
+    QString m_byPayeeCode;
     int m_keyCount = 0;
     int m_extraSums = 0;
     bool m_shortDate = false;

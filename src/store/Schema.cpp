@@ -43,7 +43,10 @@ QStringList Schema::createStatements()
     s << QStringLiteral("CREATE UNIQUE INDEX SiteTbl_TNo ON SiteTbl (TNo)");
     s << QStringLiteral("CREATE INDEX SiteTbl_TKDate ON SiteTbl (TKDate)");
     s << QStringLiteral("CREATE INDEX SiteTbl_TCond_TKDate ON SiteTbl (TCond, TKDate)");
-    s << QStringLiteral("CREATE INDEX SiteTbl_TTo ON SiteTbl (TTo)");
+    // Payee code first, then due date, amount and accounting category: the
+    // payment plan sums the notes per payee and due date straight from this
+    // index, in its order, without reading the table or sorting.
+    s << QStringLiteral("CREATE INDEX SiteTbl_TTo ON SiteTbl (TTo, TKDate, TKingaku, TKeiri)");
     s << QStringLiteral("CREATE INDEX SiteTbl_TBank ON SiteTbl (TBank)");
 
     s << QStringLiteral("CREATE TABLE SireCliant ("
