@@ -56,7 +56,8 @@ QVariant PlanTableModel::data(const QModelIndex &index, int role) const
 {
     if (!index.isValid())
         return QVariant();
-    if (role == Qt::DisplayRole)
+    // The tip shows an amount in full where the narrow column cuts it.
+    if (role == Qt::DisplayRole || role == Qt::ToolTipRole)
         return text(index.row(), index.column());
     if (role == Qt::TextAlignmentRole) {
         const bool right = m_firstNumber >= 0 && index.column() >= m_firstNumber;

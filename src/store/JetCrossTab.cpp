@@ -2,6 +2,7 @@
 
 #include "Connection.h"
 #include "JetSql.h"
+#include "Schema.h"
 #include "StoreError.h"
 
 #include <QDate>
@@ -146,7 +147,6 @@ bool readsNotesOnly(const QString &condition, const QString &sourceName)
 } // namespace
 
 JetCrossTab::JetCrossTab(const QString &jet)
-    : m_jet(jet)
 {
     const QString text = jet.trimmed();
     const QVector<bool> top = topLevel(text);
@@ -271,12 +271,14 @@ JetCrossTab::JetCrossTab(const QString &jet)
     // note; the codes of one name are merged when the rows are pivoted.
     if (sourceName.compare(QLatin1String("QRYRibodo"), Qt::CaseInsensitive) == 0 && keys.size() == 1
         && keys.first().compare(QLatin1String("ClName"), Qt::CaseInsensitive) == 0 && extraSums.isEmpty()
-        && isNoteColumn(pivotColumn) && isNoteColumn(valueColumn) && readsNotesOnly(condition, sourceName)) {
-        m_byPayeeCode = QStringLiteral("SELECT \"TTo\", %1, SUM(%2) FROM \"SiteTbl\" AS %3")
+        && m_shortDate && Schema::isDateColumn(pivotColumn) && isNoteColumn(valueColumn)
+        && readsNotesOnly(condition, sourceName)) {
+        // The due date comes back as the number yyyymmdd: no text per row.
+        m_byPayeeCode = QStringLiteral("SELECT \"TTo\", CAST(REPLACE(%1, '-', '') AS INTEGER), SUM(%2) FROM \"SiteTbl\" AS %3")
                                 .arg(quoted(pivotColumn), quoted(valueColumn), quoted(sourceName));
         if (!condition.isEmpty())
             m_byPayeeCode += QStringLiteral(" WHERE ") + JetSql::toSqlite(condition);
-        m_byPayeeCode += QStringLiteral(" GROUP BY 1, 2");
+        m_byPayeeCode += QStringLiteral(" GROUP BY \"TTo\", ") + quoted(pivotColumn);
     }
 }
 
@@ -349,12 +351,10 @@ CrossTabTable JetCrossTab::run(Connection &connection) const
         sums.fill(0);
         summed.fill(false);
     };
-    const auto addCell = [&](qint32 column, const QVariant &value) {
-        if (value.isNull())
-            return;
+    const auto addCell = [&](qint32 column, double value) {
         table.m_cellColumn.append(column);
-        table.m_cellValue.append(value.toDouble());
-        sums[0] += value.toDouble();
+        table.m_cellValue.append(value);
+        sums[0] += value;
         summed[0] = true;
     };
 
@@ -370,8 +370,9 @@ CrossTabTable JetCrossTab::run(Connection &connection) const
         struct Row
         {
             QString name;
-            QVector<std::pair<qint32, QVariant>> cells;
+            QVector<std::pair<qint32, double>> cells;
         };
+        QHash<qint64, qint32> dateIds;
         QHash<QString, int> rowOfName;
         QVector<Row> rows;
         QString lastCode;
@@ -389,7 +390,26 @@ CrossTabTable JetCrossTab::run(Connection &connection) const
                 lastRow = found.value();
                 lastCode = code;
             }
-            rows[lastRow].cells.append({pivot.idOf(g.value(1)), g.value(2)});
+            const QVariant sum = g.value(2);
+            if (sum.isNull())
+                continue;
+            const QVariant date = g.value(1);
+            qint32 id = 0;
+            if (date.isNull()) {
+                id = pivot.idOf(date);
+            } else {
+                const qint64 day = date.toLongLong();
+                auto found = dateIds.constFind(day);
+                if (found == dateIds.constEnd()) {
+                    const QString text = QStringLiteral("%1-%2-%3")
+                                                 .arg(day / 10000, 4, 10, QLatin1Char('0'))
+                                                 .arg(day / 100 % 100, 2, 10, QLatin1Char('0'))
+                                                 .arg(day % 100, 2, 10, QLatin1Char('0'));
+                    found = dateIds.insert(day, pivot.idOf(text));
+                }
+                id = found.value();
+            }
+            rows[lastRow].cells.append({id, sum.toDouble()});
         }
         g.finish();
         std::sort(rows.begin(), rows.end(), [](const Row &a, const Row &b) { return a.name < b.name; });
@@ -417,7 +437,9 @@ CrossTabTable JetCrossTab::run(Connection &connection) const
                 std::swap(rowKey, key);
                 inRow = true;
             }
-            addCell(pivot.idOf(q.value(m_keyCount)), q.value(m_keyCount + 1));
+            const qint32 id = pivot.idOf(q.value(m_keyCount));
+            if (const QVariant v = q.value(m_keyCount + 1); !v.isNull())
+                addCell(id, v.toDouble());
             for (int s = 1; s <= m_extraSums; ++s) {
                 const QVariant v = q.value(m_keyCount + 1 + s);
                 if (!v.isNull()) {

@@ -43,7 +43,6 @@ private:
         int sumColumn = -1; // a row sum: its column of the grouped query; -1 sums the cells
     };
 
-    QString m_jet;
     QString m_sql;
     QString m_byPayeeCode;
     int m_keyCount = 0;

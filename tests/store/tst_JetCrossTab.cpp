@@ -36,7 +36,7 @@ void TestJetCrossTab::translation_data()
     QTest::newRow("payment plan") << plan
                                   << R"(SELECT "ClName", "TKDate", SUM("TKingaku") FROM "QRYRibodo" WHERE TKDate >= '2024-04-01' AND Tkeiri = '2' GROUP BY 1, 2 ORDER BY 1, 2)"
                                   << QStringList {u"ClName"_s, u"SSum_"_s}
-                                  << R"(SELECT "TTo", "TKDate", SUM("TKingaku") FROM "SiteTbl" AS "QRYRibodo" WHERE TKDate >= '2024-04-01' AND Tkeiri = '2' GROUP BY 1, 2)";
+                                  << R"(SELECT "TTo", CAST(REPLACE("TKDate", '-', '') AS INTEGER), SUM("TKingaku") FROM "SiteTbl" AS "QRYRibodo" WHERE TKDate >= '2024-04-01' AND Tkeiri = '2' GROUP BY "TTo", "TKDate")";
     QTest::newRow("two row fields, another sum, plain pivot")
             << "transform sum(TKingaku) select TBank, [TTo], Sum(TFee) AS Fees from [SiteTbl] group by TTo, TBank pivot TKeiri"
             << R"(SELECT "TTo", "TBank", "TKeiri", SUM("TKingaku"), SUM("TFee") FROM "SiteTbl" GROUP BY 1, 2, 3 ORDER BY 1, 2, 3)"
