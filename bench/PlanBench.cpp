@@ -96,7 +96,6 @@ void benchPlan(BenchReport &report, const QString &scratchFolder, int notes)
     DataFolderBuilder::createDatabase(folder);
     const QString database = Schema::databasePath(folder);
     fill(database, notes, today);
-    RawSqlite(database).run("ANALYZE");
 
     const QString section = QStringLiteral("payment plan, %1 notes").arg(QLocale::c().toString(notes));
     const QString start = today.toString(QStringLiteral("yyyy/MM/dd"));
