@@ -22,6 +22,9 @@ FrozenColumnGrid::FrozenColumnGrid(QWidget *parent)
     m_frozen->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_frozen->setVerticalScrollMode(verticalScrollMode());
     m_frozen->setStyleSheet(QStringLiteral("QTableView { border: none; }"));
+    // Sideways by pixels: by whole columns, the columns that scroll under
+    // the frozen one would jump past unseen.
+    setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     viewport()->stackUnder(m_frozen);
     m_frozen->hide();
 
