@@ -7,6 +7,7 @@
 #include "EntryBench.h"
 #include "ExplorerBench.h"
 #include "MasterBench.h"
+#include "PlanBench.h"
 #include "ReportBench.h"
 #include "SettlementBench.h"
 #include "StartupBench.h"
@@ -36,6 +37,7 @@ int main(int argc, char *argv[])
     benchReports(report, scratch.path());
     benchSettlement(report, scratch.path(), quick ? 100000 : 1000000);
     benchExplorer(report, scratch.path(), quick ? 100000 : 1000000);
+    benchPlan(report, scratch.path(), quick ? 100000 : 1000000);
 
     report.print();
     return 0;

@@ -5,6 +5,7 @@
 #include "FrmMain.h"
 #include "ui/WindowRegistry.h"
 
+#include "inquiry/FrmRBKeikaku.h"
 #include "inquiry/FrmRbView.h"
 #include "inquiry/FrmRibodo.h"
 #include "masters/FrmBank.h"
@@ -38,5 +39,6 @@ void WindowCatalogue::registerAll(AppContext &context)
     add<frmCliant>(context, WindowId::frmCliant);
     add<FrmRibodo>(context, WindowId::FrmRibodo);
     add<FrmRbView>(context, WindowId::FrmRbView);
+    add<FrmRBKeikaku>(context, WindowId::FrmRBKeikaku);
     // A window without a line here leaves its menu button doing nothing.
 }
