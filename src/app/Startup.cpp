@@ -10,6 +10,7 @@
 #include "store/DataFolderBuilder.h"
 #include "store/RibodoClass.h"
 #include "store/Schema.h"
+#include "store/SchemaIndexes.h"
 #include "store/StoreError.h"
 
 #include <QDate>
@@ -174,6 +175,13 @@ bool Startup::UpdateNoteStates()
     if (readOnly())
         return true;
     const QString dataFolder = m_context.values().dataFolder();
+    // A register made by an earlier version gets the current indexes once.
+    // They only make lists faster: when they cannot be built now, the next
+    // start tries again, and the state update below reports a real fault.
+    try {
+        SchemaIndexes::refresh(dataFolder);
+    } catch (const StoreError &) {
+    }
     try {
         RibodoClass note;
         note.setDirPath(dataFolder);

@@ -7,6 +7,7 @@
 #include "store/Recordset.h"
 #include "store/RibodoClass.h"
 #include "store/Schema.h"
+#include "store/SchemaIndexes.h"
 #include "store/StoreError.h"
 
 #include <QProcess>
@@ -306,6 +307,22 @@ private Q_SLOTS:
         });
         QCOMPARE(refused.startsWith(QStringLiteral("金額")), stored.isEmpty());
         QCOMPARE(folder.scalar(QStringLiteral("SELECT printf('%.0f', TKingaku) FROM SiteTbl")).toString(), stored);
+    }
+
+    // A register made before the payee and bank indexes took the due date
+    // gets the current definitions once, its notes untouched.
+    void olderIndexesRebuilt()
+    {
+        TestDataFolder folder;
+        folder.exec(QStringLiteral("INSERT INTO SiteTbl (TNo, TTo, TBank, TKDate, TCond) VALUES ('I1', '1', '2', '2024-05-01', '1')"));
+        folder.exec(QStringLiteral("DROP INDEX SiteTbl_TBank"));
+        folder.exec(QStringLiteral("CREATE INDEX SiteTbl_TBank ON SiteTbl (TBank)"));
+        QCOMPARE(SchemaIndexes::refresh(folder.path()), QStringList{QStringLiteral("SiteTbl_TBank")});
+        QCOMPARE(SchemaIndexes::refresh(folder.path()), QStringList());
+        QVERIFY(folder.scalar(QStringLiteral("SELECT sql FROM sqlite_master WHERE name = 'SiteTbl_TBank'"))
+                        .toString()
+                        .contains(QStringLiteral("TKDate")));
+        QCOMPARE(notes(folder), QStringLiteral("I1:1"));
     }
 
     void dailyBackup()
