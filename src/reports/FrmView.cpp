@@ -9,11 +9,11 @@
 #include "ui/AppContext.h"
 #include "ui/AppValues.h"
 #include "ui/DialogService.h"
+#include "ui/EscapeKey.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QGuiApplication>
-#include <QKeyEvent>
 #include <QScreen>
 
 FrmView::FrmView(AppContext &context, QWidget *parent)
@@ -29,6 +29,7 @@ FrmView::FrmView(AppContext &context, QWidget *parent)
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         size = size.boundedTo(screen->availableSize() * 0.9);
     resize(size);
+    EscapeKey::closes(this);
 
     QString programFolder = context.values().programFolder();
     if (programFolder.isEmpty())
@@ -81,13 +82,4 @@ void FrmView::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
     m_viewer->setGeometry(0, 0, width(), height());
-}
-
-void FrmView::keyPressEvent(QKeyEvent *event)
-{
-    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
-        close();
-        return;
-    }
-    QWidget::keyPressEvent(event);
 }
