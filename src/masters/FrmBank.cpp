@@ -1,7 +1,6 @@
 #include "FrmBank.h"
 
 #include "ui/AppValues.h"
-#include "ui/DialogService.h"
 #include "ui/InputMethod.h"
 #include "ui/WindowRegistry.h"
 #include "store/BankClass.h"
@@ -84,7 +83,6 @@ FrmBank::FrmBank(const AppContext &context, QWidget *parent)
     connect(CmdDelete, &QPushButton::clicked, this, &FrmBank::CmdDelete_Click);
     connect(CmdClear, &QPushButton::clicked, this, &FrmBank::CmdClear_Click);
     connect(CmdPrint, &QPushButton::clicked, this, &FrmBank::CmdPrint_Click);
-    connect(CmdEnd, &QPushButton::clicked, this, &FrmBank::CmdEnd_Click);
     resize(560, 420);
     Form_Load();
 }
@@ -146,45 +144,19 @@ void FrmBank::ShowCalledUp()
 
 void FrmBank::InputCheck(bool forEdit)
 {
-    m_checkResult.clear();
     const QString code = txtClKubunKode->text();
-    if (code.isEmpty() || txtClKubunName->text().isEmpty()) {
-        m_checkResult = QStringLiteral("X1");
-        return;
-    }
-    if (refusesQuote(code)) {
-        m_checkResult = QStringLiteral("X3");
-        return;
-    }
-    if (forEdit && code == lbClKubun->text())
-        return;
-    const bool read = guarded([&] {
+    m_checkResult = checkCodeAndName(code, txtClKubunName->text(), lbClKubun->text(), forEdit, [&] {
         BankClass bank;
         bank.setDirPath(m_context.values().dataFolder());
         bank.CntDb();
-        m_lookUp = bank.DuplicateCodeCheck(code).toString();
+        return bank.DuplicateCodeCheck(code).toString();
     });
-    if (!read)
-        m_checkResult = QStringLiteral("E");
-    else if (m_lookUp == QLatin1String("x"))
-        m_checkResult = QStringLiteral("X2");
 }
 
 void FrmBank::registerOrEdit(bool edit)
 {
     InputCheck(edit);
-    if (m_checkResult == QLatin1String("X1")) {
-        warn(QStringLiteral("未入力の項目があります。"));
-        return;
-    }
-    if (m_checkResult == QLatin1String("X2")) {
-        warn(QStringLiteral("コードが重複しています。"));
-        return;
-    }
-    if (!m_checkResult.isEmpty())
-        return;
-    m_context.values().setModeFlag(edit ? QStringLiteral("E") : QStringLiteral("R"));
-    if (!guarded([this] { Save(); }))
+    if (!saveChecked(m_checkResult, edit, [this] { Save(); }))
         return;
     FillList();
     ClearInputs();
@@ -251,11 +223,7 @@ void FrmBank::CmdDelete_Click()
 
 void FrmBank::CmdClear_Click()
 {
-    if (m_context.dialogs().message(QStringLiteral("画面のデータを消去しますか？"), QStringLiteral("警告"),
-                                    DialogService::Buttons::OkCancel, DialogService::Icon::None)
-        == DialogService::Answer::Ok)
-        ClearInputs();
-    SetNormalButtons();
+    askClear([this] { ClearInputs(); });
 }
 
 void FrmBank::ClearInputs()
@@ -272,18 +240,3 @@ void FrmBank::CmdPrint_Click()
     m_context.windows().show(WindowId::FrmView);
 }
 
-void FrmBank::CmdEnd_Click()
-{
-    close();
-}
-
-// The clear button is always enabled here.
-void FrmBank::SetNormalButtons()
-{
-    setButtons({true, true, false, false, true});
-}
-
-void FrmBank::SetCalledUpButtons()
-{
-    setButtons({false, true, true, true, true});
-}

@@ -26,7 +26,6 @@ private:
     void CmdDelete_Click();
     void CmdClear_Click();
     void CmdPrint_Click();
-    void CmdEnd_Click();
 
     // Sets the check result as the category window does; the duplicate
     // look-up is skipped for an unchanged code only when correcting.
@@ -35,8 +34,6 @@ private:
     void Save();
     void FillList();
     void ClearInputs();
-    void SetNormalButtons();
-    void SetCalledUpButtons();
     void registerOrEdit(bool edit);
 
     QLabel *Label2 = nullptr;

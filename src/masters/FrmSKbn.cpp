@@ -1,7 +1,6 @@
 #include "FrmSKbn.h"
 
 #include "ui/AppValues.h"
-#include "ui/DialogService.h"
 #include "ui/InputMethod.h"
 #include "ui/WindowRegistry.h"
 #include "store/RibodoKbns.h"
@@ -109,7 +108,6 @@ FrmSKbn::FrmSKbn(const AppContext &context, QWidget *parent)
     connect(CmdDelete, &QPushButton::clicked, this, &FrmSKbn::CmdDelete_Click);
     connect(CmdClear, &QPushButton::clicked, this, &FrmSKbn::CmdClear_Click);
     connect(CmdPrint, &QPushButton::clicked, this, &FrmSKbn::CmdPrint_Click);
-    connect(CmdEnd, &QPushButton::clicked, this, &FrmSKbn::CmdEnd_Click);
     resize(560, 440);
     Form_Load();
 }
@@ -196,32 +194,20 @@ void FrmSKbn::ShowCalledUp()
 
 void FrmSKbn::InputCheck(bool forEdit)
 {
-    m_checkResult.clear();
     // Full-width digits are taken as the digits of a supplier category.
     if (tableNo() == supplierCategories)
         txtClKubunKode->setText(txtClKubunKode->text().normalized(QString::NormalizationForm_KC));
     const QString code = txtClKubunKode->text();
-    if (code.isEmpty() || txtClKubunName->text().isEmpty()) {
-        m_checkResult = QStringLiteral("X1");
-        return;
-    }
-    if (refusesQuote(code) || supplierCategoryRefused(code)) {
-        m_checkResult = QStringLiteral("X3");
-        return;
-    }
-    if (forEdit && code == lbClKubun->text())
-        return;
-    const bool read = guarded([&] {
-        RibodoKbns kbns;
-        kbns.setDirPath(m_context.values().dataFolder());
-        kbns.setKbnTblNo(tableNo());
-        kbns.CntDb();
-        m_lookUp = kbns.DuplicateCodeCheck(code).toString();
-    });
-    if (!read)
-        m_checkResult = QStringLiteral("E");
-    else if (m_lookUp == QLatin1String("x"))
-        m_checkResult = QStringLiteral("X2");
+    m_checkResult = checkCodeAndName(
+            code, txtClKubunName->text(), lbClKubun->text(), forEdit,
+            [&] {
+                RibodoKbns kbns;
+                kbns.setDirPath(m_context.values().dataFolder());
+                kbns.setKbnTblNo(tableNo());
+                kbns.CntDb();
+                return kbns.DuplicateCodeCheck(code).toString();
+            },
+            [&] { return supplierCategoryRefused(code); });
 }
 
 // Supplier categories are kept with each supplier as a 16-bit whole number.
@@ -240,18 +226,7 @@ bool FrmSKbn::supplierCategoryRefused(const QString &code)
 void FrmSKbn::registerOrEdit(bool edit)
 {
     InputCheck(edit);
-    if (m_checkResult == QLatin1String("X1")) {
-        warn(QStringLiteral("未入力の項目があります。"));
-        return;
-    }
-    if (m_checkResult == QLatin1String("X2")) {
-        warn(QStringLiteral("コードが重複しています。"));
-        return;
-    }
-    if (!m_checkResult.isEmpty())
-        return;
-    m_context.values().setModeFlag(edit ? QStringLiteral("E") : QStringLiteral("R"));
-    if (!guarded([this] { Save(); }))
+    if (!saveChecked(m_checkResult, edit, [this] { Save(); }))
         return;
     FillList();
     ClearInputs();
@@ -315,11 +290,7 @@ void FrmSKbn::CmdDelete_Click()
 
 void FrmSKbn::CmdClear_Click()
 {
-    if (m_context.dialogs().message(QStringLiteral("画面のデータを消去しますか？"), QStringLiteral("警告"),
-                                    DialogService::Buttons::OkCancel, DialogService::Icon::None)
-        == DialogService::Answer::Ok)
-        ClearInputs();
-    SetNormalButtons();
+    askClear([this] { ClearInputs(); });
 }
 
 void FrmSKbn::ClearInputs()
@@ -335,20 +306,6 @@ void FrmSKbn::CmdPrint_Click()
     m_context.windows().show(WindowId::FrmView);
 }
 
-void FrmSKbn::CmdEnd_Click()
-{
-    close();
-}
-
-void FrmSKbn::SetNormalButtons()
-{
-    setButtons({true, true, false, false, true});
-}
-
-void FrmSKbn::SetCalledUpButtons()
-{
-    setButtons({false, true, true, true, true});
-}
 
 void FrmSKbn::SetReadOnlyButtons()
 {

@@ -28,7 +28,6 @@ private:
     void CmdDelete_Click();
     void CmdClear_Click();
     void CmdPrint_Click();
-    void CmdEnd_Click();
 
     // Sets the check result: "X1" missing input, "X2" code taken, "X3" a code
     // refused with its own message, "E" the look-up failed, "" accepted. The
@@ -39,8 +38,6 @@ private:
     void Save();
     void FillList();
     void ClearInputs();
-    void SetNormalButtons();
-    void SetCalledUpButtons();
     void SetReadOnlyButtons();
     bool supplierCategoryRefused(const QString &code);
     qint16 tableNo() const;

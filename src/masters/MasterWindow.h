@@ -15,9 +15,10 @@ class Recordset;
 
 // What the category, bank and supplier maintenance windows share: the
 // column of seven buttons and their states, the hint of the focused control
-// in the status bar, the call-up prompt, the delete questions, Esc to close,
-// the place at the top-left corner, and database failures shown as "警告"
-// while the window stays usable. Each window keeps its own captions, titles
+// in the status bar, the call-up prompt, the input check, register and
+// clear steps of the code tables, the delete questions, 終り and Esc to
+// close, the place at the top-left corner, and database failures shown as
+// "警告" while the window stays usable. Each window keeps its own captions, titles
 // and markers.
 class MasterWindow : public QWidget
 {
@@ -38,6 +39,9 @@ protected:
         bool clear;
     };
     void setButtons(const ButtonStates &states);
+    // Register, call up and clear; once an entry is called up, all but register.
+    void SetNormalButtons();
+    void SetCalledUpButtons();
 
     // Panel 2 of the status bar shows the hint while the control has the focus.
     void setHint(QWidget *control, const QString &hint);
@@ -66,6 +70,21 @@ protected:
     // question was confirmed.
     bool confirmDelete(const QString &calledUp, const DeleteTexts &texts, const std::function<int()> &uses);
 
+    // The check of a code and name typed in: "X1" one is missing, "X3" the
+    // code is refused with its own message (a quote, or what `refused`
+    // refuses), "X2" `duplicateMark` gives "x" as another entry has the code,
+    // "E" the look-up failed, "" accepted. An unchanged code is not looked up
+    // when the called-up entry is corrected; a register always looks.
+    QString checkCodeAndName(const QString &code, const QString &name, const QString &calledUp, bool forEdit,
+                             const std::function<QString()> &duplicateMark,
+                             const std::function<bool()> &refused = {});
+    // Register (edit false) or correct after the check: "X1" and "X2" are
+    // warned of, any other result stops; else the mode flag is set ("R" or
+    // "E") and `save` runs. True when saved.
+    bool saveChecked(const QString &checkResult, bool edit, const std::function<void()> &save);
+    // 入力消去: clears after a question; the buttons go back to normal either way.
+    void askClear(const std::function<void()> &clear);
+
     // Runs one piece of database work; a failure shows "警告" and gives false.
     bool guarded(const std::function<void()> &work);
 
@@ -83,14 +102,11 @@ protected:
     QPushButton *CmdPrint = nullptr;
     QPushButton *CmdEnd = nullptr;
 
-    bool event(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void placeTopLeft();
 
     QStatusBar *StatusBar1 = nullptr;
     QLabel *m_panel2 = nullptr;
     QHash<QObject *, QString> m_hints;
-    bool m_placed = false;
 };
