@@ -98,8 +98,7 @@ void FrmBank::FillList()
     ListView1->clear();
     guarded([this] {
         BankClass bank;
-        bank.setDirPath(m_context.values().dataFolder());
-        bank.CntDb();
+        openCodes(bank);
         fillCodeList(ListView1, bank.RsEd());
     });
 }
@@ -111,8 +110,7 @@ void FrmBank::CmdCall_Click()
         return;
     const bool read = guarded([this] {
         BankClass bank;
-        bank.setDirPath(m_context.values().dataFolder());
-        bank.CntDb();
+        openCodes(bank);
         m_lookUp = bank.DispName(m_callCode).toString();
     });
     if (!read)
@@ -129,8 +127,7 @@ void FrmBank::ShowCalledUp()
     // The hidden balance box is not filled.
     guarded([this] {
         BankClass bank;
-        bank.setDirPath(m_context.values().dataFolder());
-        bank.CntDb();
+        openCodes(bank);
         bank.setKCode(m_callCode);
         bank.McEDsearch();
         if (bank.KCode() == QLatin1String("X"))
@@ -147,8 +144,7 @@ void FrmBank::InputCheck(bool forEdit)
     const QString code = txtClKubunKode->text();
     m_checkResult = checkCodeAndName(code, txtClKubunName->text(), lbClKubun->text(), forEdit, [&] {
         BankClass bank;
-        bank.setDirPath(m_context.values().dataFolder());
-        bank.CntDb();
+        openCodes(bank);
         return bank.DuplicateCodeCheck(code).toString();
     });
 }
@@ -177,8 +173,7 @@ void FrmBank::CmdEdit_Click()
 void FrmBank::Save()
 {
     BankClass bank;
-    bank.setDirPath(m_context.values().dataFolder());
-    bank.CntDb();
+    openCodes(bank);
     const QString mode = m_context.values().ModeFlag();
     if (mode == QLatin1String("R")) {
         bank.setKCode(txtClKubunKode->text());
@@ -209,8 +204,7 @@ void FrmBank::CmdDelete_Click()
         return;
     const bool deleted = guarded([&] {
         BankClass bank;
-        bank.setDirPath(folder);
-        bank.CntDb();
+        openCodes(bank);
         bank.setKCode2(calledUp);
         bank.Mcdelete();
     });

@@ -146,9 +146,7 @@ void FrmSKbn::FillList()
     ListView1->clear();
     guarded([this] {
         RibodoKbns kbns;
-        kbns.setDirPath(m_context.values().dataFolder());
-        kbns.setKbnTblNo(tableNo());
-        kbns.CntDb();
+        openCodes(kbns, tableNo());
         fillCodeList(ListView1, kbns.RsEd());
     });
 }
@@ -160,9 +158,7 @@ void FrmSKbn::CmdCall_Click()
         return;
     const bool read = guarded([this] {
         RibodoKbns kbns;
-        kbns.setDirPath(m_context.values().dataFolder());
-        kbns.setKbnTblNo(tableNo());
-        kbns.CntDb();
+        openCodes(kbns, tableNo());
         m_lookUp = kbns.DispName(m_callCode).toString();
     });
     if (!read)
@@ -178,9 +174,7 @@ void FrmSKbn::ShowCalledUp()
 {
     guarded([this] {
         RibodoKbns kbns;
-        kbns.setDirPath(m_context.values().dataFolder());
-        kbns.setKbnTblNo(tableNo());
-        kbns.CntDb();
+        openCodes(kbns, tableNo());
         kbns.setKCode(m_callCode);
         kbns.McEDsearch();
         if (kbns.KCode() == QLatin1String("X"))
@@ -202,9 +196,7 @@ void FrmSKbn::InputCheck(bool forEdit)
             code, txtClKubunName->text(), lbClKubun->text(), forEdit,
             [&] {
                 RibodoKbns kbns;
-                kbns.setDirPath(m_context.values().dataFolder());
-                kbns.setKbnTblNo(tableNo());
-                kbns.CntDb();
+                openCodes(kbns, tableNo());
                 return kbns.DuplicateCodeCheck(code).toString();
             },
             [&] { return supplierCategoryRefused(code); });
@@ -247,9 +239,7 @@ void FrmSKbn::CmdEdit_Click()
 void FrmSKbn::Save()
 {
     RibodoKbns kbns;
-    kbns.setDirPath(m_context.values().dataFolder());
-    kbns.setKbnTblNo(tableNo());
-    kbns.CntDb();
+    openCodes(kbns, tableNo());
     const QString mode = m_context.values().ModeFlag();
     if (mode == QLatin1String("R")) {
         kbns.setKCode(txtClKubunKode->text());
@@ -275,9 +265,7 @@ void FrmSKbn::CmdDelete_Click()
         return;
     const bool deleted = guarded([&] {
         RibodoKbns kbns;
-        kbns.setDirPath(folder);
-        kbns.setKbnTblNo(table);
-        kbns.CntDb();
+        openCodes(kbns, table);
         kbns.setKCode2(calledUp);
         kbns.Mcdelete();
     });

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ui/AppContext.h"
+#include "ui/AppValues.h"
 
 #include <QHash>
 #include <QWidget>
@@ -84,6 +85,16 @@ protected:
     bool saveChecked(const QString &checkResult, bool edit, const std::function<void()> &save);
     // 入力消去: clears after a question; the buttons go back to normal either way.
     void askClear(const std::function<void()> &clear);
+
+    // Opens a category table (`table`) or the banks, which have one table:
+    // their record classes share one interface.
+    template<typename Codes>
+    void openCodes(Codes &codes, qint16 table = 0) const
+    {
+        codes.setDirPath(m_context.values().dataFolder());
+        codes.setKbnTblNo(table);
+        codes.CntDb();
+    }
 
     // Runs one piece of database work; a failure shows "警告" and gives false.
     bool guarded(const std::function<void()> &work);
