@@ -10,6 +10,7 @@
 #include "ui/AppValues.h"
 #include "ui/DialogService.h"
 #include "ui/EscapeKey.h"
+#include "ui/WaitCursor.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -48,30 +49,32 @@ std::unique_ptr<QWidget> FrmView::create(AppContext &context)
 
 void FrmView::openReport()
 {
-    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    const AppValues &values = m_context.values();
-    const auto entry = ReportCatalogue::find(values.ModeFlag());
-    std::unique_ptr<ReportDocument> document;
     QString failure;
     QString details;
-    if (entry) {
-        m_reportNumber = entry->number;
-        setWindowTitle(ReportCatalogue::viewerTitle(entry->number));
-        m_viewer->setDisplayGroupTree(ReportCatalogue::showsGroupOutline(entry->number));
-        m_viewer->setRepeatGroupHeadings(ReportCatalogue::repeatsGroupHeadings(entry->number));
-        try {
-            ReportRequest request = ReportEngine::catalogueRequest(entry->number, m_reportFolder, values.dataFolder(),
-                                                                   values.ReportDate(), values.ReportKeiri());
-            request.repeatGroupHeadings = m_viewer->repeatGroupHeadings();
-            document = ReportEngine::build(request);
-        } catch (const ReportError &e) {
-            failure = e.text();
-            details = e.details();
+    {
+        const WaitCursor wait;
+        const AppValues &values = m_context.values();
+        const auto entry = ReportCatalogue::find(values.ModeFlag());
+        std::unique_ptr<ReportDocument> document;
+        if (entry) {
+            m_reportNumber = entry->number;
+            setWindowTitle(ReportCatalogue::viewerTitle(entry->number));
+            m_viewer->setDisplayGroupTree(ReportCatalogue::showsGroupOutline(entry->number));
+            m_viewer->setRepeatGroupHeadings(ReportCatalogue::repeatsGroupHeadings(entry->number));
+            try {
+                ReportRequest request =
+                        ReportEngine::catalogueRequest(entry->number, m_reportFolder, values.dataFolder(),
+                                                       values.ReportDate(), values.ReportKeiri());
+                request.repeatGroupHeadings = m_viewer->repeatGroupHeadings();
+                document = ReportEngine::build(request);
+            } catch (const ReportError &e) {
+                failure = e.text();
+                details = e.details();
+            }
         }
+        m_viewer->setReportSource(std::move(document));
+        m_viewer->viewReport();
     }
-    m_viewer->setReportSource(std::move(document));
-    m_viewer->viewReport();
-    QGuiApplication::restoreOverrideCursor();
     if (!failure.isEmpty())
         m_context.dialogs().detailedMessage(DialogService::withLockedNote(failure, details), details,
                                             QStringLiteral("警告"), DialogService::Buttons::Ok,
