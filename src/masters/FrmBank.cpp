@@ -95,58 +95,21 @@ void FrmBank::Form_Load()
 
 void FrmBank::FillList()
 {
-    ListView1->clear();
-    guarded([this] {
-        BankClass bank;
-        openCodes(bank);
-        fillCodeList(ListView1, bank.RsEd());
-    });
+    fillCodes<BankClass>(ListView1, 0);
 }
 
 void FrmBank::CmdCall_Click()
 {
-    m_callCode = askCode(QStringLiteral("銀行コードを入力してください。"), QStringLiteral("銀行メンテ"));
-    if (m_callCode.isEmpty())
-        return;
-    const bool read = guarded([this] {
-        BankClass bank;
-        openCodes(bank);
-        m_lookUp = bank.DispName(m_callCode).toString();
-    });
-    if (!read)
-        return;
-    if (m_lookUp == QLatin1String("X")) {
-        warn(QStringLiteral("見つかりません。"));
-        return;
-    }
-    ShowCalledUp();
-}
-
-void FrmBank::ShowCalledUp()
-{
     // The hidden balance box is not filled.
-    guarded([this] {
-        BankClass bank;
-        openCodes(bank);
-        bank.setKCode(m_callCode);
-        bank.McEDsearch();
-        if (bank.KCode() == QLatin1String("X"))
-            return;
-        txtClKubunKode->setText(bank.KCode());
-        lbClKubun->setText(bank.KCode());
-        txtClKubunName->setText(bank.KName());
-        SetCalledUpButtons();
-    });
+    callUpCode<BankClass>(0, QStringLiteral("銀行コードを入力してください。"), QStringLiteral("銀行メンテ"),
+                          {txtClKubunKode, txtClKubunName, lbClKubun});
 }
 
 void FrmBank::InputCheck(bool forEdit)
 {
     const QString code = txtClKubunKode->text();
-    m_checkResult = checkCodeAndName(code, txtClKubunName->text(), lbClKubun->text(), forEdit, [&] {
-        BankClass bank;
-        openCodes(bank);
-        return bank.DuplicateCodeCheck(code).toString();
-    });
+    m_checkResult = checkCodeAndName(code, txtClKubunName->text(), lbClKubun->text(), forEdit,
+                                     [&] { return duplicateMark<BankClass>(0, code); });
 }
 
 void FrmBank::registerOrEdit(bool edit)
@@ -202,13 +165,7 @@ void FrmBank::CmdDelete_Click()
                             QStringLiteral("入金区分"), QStringLiteral("手形")};
     if (!confirmDelete(calledUp, texts, [&] { return UsageCount::notesOfBank(folder, calledUp); }))
         return;
-    const bool deleted = guarded([&] {
-        BankClass bank;
-        openCodes(bank);
-        bank.setKCode2(calledUp);
-        bank.Mcdelete();
-    });
-    if (!deleted)
+    if (!deleteCode<BankClass>(0, calledUp))
         return;
     FillList();
     ClearInputs();

@@ -30,7 +30,6 @@ private:
     // Sets the check result as the category window does; the duplicate
     // look-up is skipped for an unchanged code only when correcting.
     void InputCheck(bool forEdit);
-    void ShowCalledUp();
     void Save();
     void FillList();
     void ClearInputs();
@@ -47,6 +46,4 @@ private:
     QTreeWidget *ListView1 = nullptr;
 
     QString m_checkResult;
-    QString m_callCode;
-    QString m_lookUp;
 };

@@ -143,47 +143,13 @@ void FrmSKbn::Combo1_Click()
 
 void FrmSKbn::FillList()
 {
-    ListView1->clear();
-    guarded([this] {
-        RibodoKbns kbns;
-        openCodes(kbns, tableNo());
-        fillCodeList(ListView1, kbns.RsEd());
-    });
+    fillCodes<RibodoKbns>(ListView1, tableNo());
 }
 
 void FrmSKbn::CmdCall_Click()
 {
-    m_callCode = askCode(QStringLiteral("各区分コードを入力してください。"), QStringLiteral("手形の各区分"));
-    if (m_callCode.isEmpty())
-        return;
-    const bool read = guarded([this] {
-        RibodoKbns kbns;
-        openCodes(kbns, tableNo());
-        m_lookUp = kbns.DispName(m_callCode).toString();
-    });
-    if (!read)
-        return;
-    if (m_lookUp == QLatin1String("X")) {
-        warn(QStringLiteral("見つかりません。"));
-        return;
-    }
-    ShowCalledUp();
-}
-
-void FrmSKbn::ShowCalledUp()
-{
-    guarded([this] {
-        RibodoKbns kbns;
-        openCodes(kbns, tableNo());
-        kbns.setKCode(m_callCode);
-        kbns.McEDsearch();
-        if (kbns.KCode() == QLatin1String("X"))
-            return;
-        txtClKubunKode->setText(kbns.KCode());
-        lbClKubun->setText(kbns.KCode());
-        txtClKubunName->setText(kbns.KName());
-        SetCalledUpButtons();
-    });
+    callUpCode<RibodoKbns>(tableNo(), QStringLiteral("各区分コードを入力してください。"), QStringLiteral("手形の各区分"),
+                           {txtClKubunKode, txtClKubunName, lbClKubun});
 }
 
 void FrmSKbn::InputCheck(bool forEdit)
@@ -194,11 +160,7 @@ void FrmSKbn::InputCheck(bool forEdit)
     const QString code = txtClKubunKode->text();
     m_checkResult = checkCodeAndName(
             code, txtClKubunName->text(), lbClKubun->text(), forEdit,
-            [&] {
-                RibodoKbns kbns;
-                openCodes(kbns, tableNo());
-                return kbns.DuplicateCodeCheck(code).toString();
-            },
+            [&] { return duplicateMark<RibodoKbns>(tableNo(), code); },
             [&] { return supplierCategoryRefused(code); });
 }
 
@@ -263,13 +225,7 @@ void FrmSKbn::CmdDelete_Click()
                             table == supplierCategories ? QStringLiteral("仕入先") : QStringLiteral("手形")};
     if (!confirmDelete(calledUp, texts, [&] { return UsageCount::usesOfCategory(folder, table, calledUp); }))
         return;
-    const bool deleted = guarded([&] {
-        RibodoKbns kbns;
-        openCodes(kbns, table);
-        kbns.setKCode2(calledUp);
-        kbns.Mcdelete();
-    });
-    if (!deleted)
+    if (!deleteCode<RibodoKbns>(table, calledUp))
         return;
     FillList();
     ClearInputs();

@@ -34,7 +34,6 @@ private:
     // duplicate look-up is skipped for an unchanged code only when the
     // called-up entry is being corrected; a register always looks.
     void InputCheck(bool forEdit);
-    void ShowCalledUp();
     void Save();
     void FillList();
     void ClearInputs();
@@ -54,6 +53,4 @@ private:
     QTreeWidget *ListView1 = nullptr;
 
     QString m_checkResult;
-    QString m_callCode;
-    QString m_lookUp;
 };

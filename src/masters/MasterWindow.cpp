@@ -10,6 +10,7 @@
 #include <QEvent>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QShortcut>
 #include <QStatusBar>
@@ -203,6 +204,19 @@ QTreeWidget *MasterWindow::makeCodeList(QWidget *parent)
     list->header()->setStretchLastSection(true);
     list->setColumnWidth(0, 110);
     return list;
+}
+
+void MasterWindow::clearList(QTreeWidget *list)
+{
+    list->clear();
+}
+
+void MasterWindow::showCalledUp(const CodeBoxes &boxes, const QString &code, const QString &name)
+{
+    boxes.code->setText(code);
+    boxes.calledUp->setText(code);
+    boxes.name->setText(name);
+    SetCalledUpButtons();
 }
 
 void MasterWindow::fillCodeList(QTreeWidget *list, Recordset &rs)

@@ -9,6 +9,7 @@
 #include <functional>
 
 class QLabel;
+class QLineEdit;
 class QPushButton;
 class QStatusBar;
 class QTreeWidget;
@@ -96,12 +97,84 @@ protected:
         codes.CntDb();
     }
 
+    // The code and name boxes of a category table or the banks, and the
+    // hidden label keeping the called-up code.
+    struct CodeBoxes
+    {
+        QLineEdit *code;
+        QLineEdit *name;
+        QLabel *calledUp;
+    };
+    // 呼び出し: the code asked for is looked up ("見つかりません。" when it is
+    // missing) and its entry shown in the boxes, with the buttons of a
+    // called-up entry.
+    template<typename Codes>
+    void callUpCode(qint16 table, const QString &prompt, const QString &title, const CodeBoxes &boxes)
+    {
+        const QString code = askCode(prompt, title);
+        if (code.isEmpty())
+            return;
+        QString lookUp;
+        const bool read = guarded([&] {
+            Codes codes;
+            openCodes(codes, table);
+            lookUp = codes.DispName(code).toString();
+        });
+        if (!read)
+            return;
+        if (lookUp == QLatin1String("X")) {
+            warn(QStringLiteral("見つかりません。"));
+            return;
+        }
+        guarded([&] {
+            Codes codes;
+            openCodes(codes, table);
+            codes.setKCode(code);
+            codes.McEDsearch();
+            if (codes.KCode() == QLatin1String("X"))
+                return;
+            showCalledUp(boxes, codes.KCode(), codes.KName());
+        });
+    }
+    // "x" when another entry has the code.
+    template<typename Codes>
+    QString duplicateMark(qint16 table, const QString &code)
+    {
+        Codes codes;
+        openCodes(codes, table);
+        return codes.DuplicateCodeCheck(code).toString();
+    }
+    // The list filled again from the table.
+    template<typename Codes>
+    void fillCodes(QTreeWidget *list, qint16 table)
+    {
+        clearList(list);
+        guarded([&] {
+            Codes codes;
+            openCodes(codes, table);
+            fillCodeList(list, codes.RsEd());
+        });
+    }
+    // Deletes the entry coded `calledUp`; true when deleted.
+    template<typename Codes>
+    bool deleteCode(qint16 table, const QString &calledUp)
+    {
+        return guarded([&] {
+            Codes codes;
+            openCodes(codes, table);
+            codes.setKCode2(calledUp);
+            codes.Mcdelete();
+        });
+    }
+
     // Runs one piece of database work; a failure shows "警告" and gives false.
     bool guarded(const std::function<void()> &work);
 
     // Fills a code and name list ("コード", "区分名") from a code table's rowset.
     static void fillCodeList(QTreeWidget *list, Recordset &rs);
     static QTreeWidget *makeCodeList(QWidget *parent);
+    static void clearList(QTreeWidget *list);
+    void showCalledUp(const CodeBoxes &boxes, const QString &code, const QString &name);
 
     AppContext m_context;
 
