@@ -13,7 +13,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QStatusBar>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -56,16 +55,9 @@ FrmBank::FrmBank(const AppContext &context, QWidget *parent)
     txtClKubunKode->setFixedWidth(txtClKubunKode->fontMetrics().horizontalAdvance(QStringLiteral("0000000000000")));
     auto *body = new QHBoxLayout;
     body->addLayout(fields, 1);
-    body->addSpacing(12);
-    body->addLayout(buttonColumn());
-    auto *outer = new QVBoxLayout(this);
-    outer->addLayout(body);
-    outer->addWidget(statusBar());
+    layOutAround(body, 12);
 
-    const QList<QWidget *> chain{txtClKubunKode, txtClKubunName, ListView1, CmdRecorde, CmdCall,
-                                 CmdEdit, CmdDelete, CmdClear, CmdPrint, CmdEnd};
-    for (qsizetype i = 1; i < chain.size(); ++i)
-        setTabOrder(chain.at(i - 1), chain.at(i));
+    setTabChain({txtClKubunKode, txtClKubunName, ListView1});
     setHint(txtClKubunKode, QStringLiteral("銀行コードを入力してください。"));
     setHint(txtClKubunName, QStringLiteral("銀行/支店名称を入力してください。"));
     setHint(ListView1, QStringLiteral("すでに登録されている銀行/支店名称の一覧です。"));

@@ -13,7 +13,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QStatusBar>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -87,16 +86,9 @@ FrmSKbn::FrmSKbn(const AppContext &context, QWidget *parent)
     txtClKubunKode->setFixedWidth(txtClKubunKode->fontMetrics().horizontalAdvance(QStringLiteral("0000000000000")));
     auto *body = new QHBoxLayout;
     body->addLayout(fields, 1);
-    body->addSpacing(12);
-    body->addLayout(buttonColumn());
-    auto *outer = new QVBoxLayout(this);
-    outer->addLayout(body);
-    outer->addWidget(statusBar());
+    layOutAround(body, 12);
 
-    const QList<QWidget *> chain{Combo1, txtClKubunKode, txtClKubunName, ListView1, CmdRecorde, CmdCall,
-                                 CmdEdit, CmdDelete, CmdClear, CmdPrint, CmdEnd};
-    for (qsizetype i = 1; i < chain.size(); ++i)
-        setTabOrder(chain.at(i - 1), chain.at(i));
+    setTabChain({Combo1, txtClKubunKode, txtClKubunName, ListView1});
     setHint(Combo1, QStringLiteral("処理をする区分を選択してください。3:手形の状態は変更不可。"));
     setHint(txtClKubunKode, QStringLiteral("処理をする区分コードを入力してください。"));
     setHint(txtClKubunName, QStringLiteral("処理をする区分名を入力してください。"));

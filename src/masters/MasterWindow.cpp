@@ -8,6 +8,7 @@
 #include "store/StoreError.h"
 
 #include <QEvent>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -54,6 +55,22 @@ QLayout *MasterWindow::buttonColumn()
         column->addWidget(b);
     column->addStretch();
     return column;
+}
+
+void MasterWindow::layOutAround(QHBoxLayout *body, int spacing)
+{
+    body->addSpacing(spacing);
+    body->addLayout(buttonColumn());
+    auto *outer = new QVBoxLayout(this);
+    outer->addLayout(body);
+    outer->addWidget(StatusBar1);
+}
+
+void MasterWindow::setTabChain(QList<QWidget *> fields)
+{
+    fields << CmdRecorde << CmdCall << CmdEdit << CmdDelete << CmdClear << CmdPrint << CmdEnd;
+    for (qsizetype i = 1; i < fields.size(); ++i)
+        setTabOrder(fields.at(i - 1), fields.at(i));
 }
 
 void MasterWindow::setButtons(const ButtonStates &states)

@@ -8,6 +8,7 @@
 
 #include <functional>
 
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -47,8 +48,11 @@ protected:
 
     // Panel 2 of the status bar shows the hint while the control has the focus.
     void setHint(QWidget *control, const QString &hint);
-    QStatusBar *statusBar() const { return StatusBar1; }
-    QLayout *buttonColumn();
+    // Adds the column of buttons, `spacing` pixels apart, to the right of
+    // the window's body, and the status bar below it.
+    void layOutAround(QHBoxLayout *body, int spacing);
+    // Tab goes through `fields`, then down the column of buttons.
+    void setTabChain(QList<QWidget *> fields);
 
     // A message titled "警告" with the critical icon and a confirm button.
     void warn(const QString &text);
@@ -189,6 +193,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    QLayout *buttonColumn();
 
     QStatusBar *StatusBar1 = nullptr;
     QLabel *m_panel2 = nullptr;

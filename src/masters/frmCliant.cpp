@@ -19,7 +19,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpression>
-#include <QStatusBar>
 #include <QVBoxLayout>
 
 #include <limits>
@@ -138,18 +137,12 @@ frmCliant::frmCliant(const AppContext &context, QWidget *parent)
     auto *body = new QHBoxLayout;
     body->addWidget(Frame1);
     body->addLayout(middle);
-    body->addSpacing(8);
-    body->addLayout(buttonColumn());
-    auto *outer = new QVBoxLayout(this);
-    outer->addLayout(body);
-    outer->addWidget(statusBar());
+    layOutAround(body, 8);
 
     QList<QWidget *> chain;
     for (int i = 0; i < 11; ++i)
         chain << text1[i];
-    chain << Combo1 << CmdRecorde << CmdCall << CmdEdit << CmdDelete << CmdClear << CmdPrint << CmdEnd;
-    for (qsizetype i = 1; i < chain.size(); ++i)
-        setTabOrder(chain.at(i - 1), chain.at(i));
+    setTabChain(chain << Combo1);
 
     connect(CmdRecorde, &QPushButton::clicked, this, &frmCliant::CmdRecorde_Click);
     connect(CmdCall, &QPushButton::clicked, this, &frmCliant::CmdCall_Click);
