@@ -19,7 +19,6 @@
 #include <QDate>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QLocale>
 #include <QPushButton>
 #include <QTextStream>
@@ -72,18 +71,6 @@ Timing measure(int runs, const std::function<void()> &work)
 QString cpu(const Timing &ours, const Timing &raw)
 {
     return QStringLiteral("processor %1 ms against %2 ms raw").arg(ours.cpuMs, 0, 'f', 0).arg(raw.cpuMs, 0, 'f', 0);
-}
-
-double peakMegabytes()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024;
-    }
-    return 0;
 }
 
 } // namespace
@@ -147,7 +134,7 @@ void benchPlan(BenchReport &report, const QString &scratchFolder, int notes)
         window->grab();
     });
     report.add(section, QStringLiteral("window load to the plan on screen"), load.wallMs, rawAll.wallMs,
-               cpu(load, rawAll) + QStringLiteral("; peak memory %1 MB").arg(peakMegabytes(), 0, 'f', 0));
+               cpu(load, rawAll) + QStringLiteral("; peak memory %1 MB").arg(BenchReport::peakMegabytes(), 0, 'f', 0));
 
     auto *show = window->findChild<QPushButton *>(QStringLiteral("Command1"));
     const Timing shown = measure(runs, [&] {

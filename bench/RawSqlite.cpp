@@ -42,6 +42,16 @@ int RawSqlite::run(const char *sql, std::initializer_list<QByteArray> params, bo
     return rows;
 }
 
+void RawSqlite::addSuppliersAndBanks()
+{
+    for (int i = 0; i < 200; ++i)
+        run("INSERT INTO SireCliant (ClCode, ClName) VALUES (?, ?)",
+            {QByteArray::number(100 + i), "仕入先 " + QByteArray::number(i)});
+    for (int i = 1; i <= 5; ++i)
+        run("INSERT INTO kbn6 (KbnCode, KbnName, KbnZan) VALUES (?, ?, 0)",
+            {QByteArray::number(i), "銀行 " + QByteArray::number(i)});
+}
+
 int RawSqlite::changes() const
 {
     return sqlite3_changes(m_db);

@@ -1,10 +1,10 @@
 #include "FrmHelp.h"
 
 #include "ui/AppValues.h"
+#include "ui/EscapeKey.h"
 #include "Platform.h"
 
 #include <QFileInfo>
-#include <QKeyEvent>
 #include <QTextBrowser>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -26,6 +26,7 @@ FrmHelp::FrmHelp(const AppContext &context, QWidget *parent)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(txtHelp);
     resize(760, 640);
+    EscapeKey::closes(this);
 }
 
 QString FrmHelp::helpFilePath(const QString &dataFolder)
@@ -36,13 +37,4 @@ QString FrmHelp::helpFilePath(const QString &dataFolder)
 QString FrmHelp::manualPath(const QString &dataFolder)
 {
     return dataFolder + QStringLiteral("help") + Platform::separator() + QStringLiteral("RBHelp.html");
-}
-
-void FrmHelp::keyPressEvent(QKeyEvent *event)
-{
-    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
-        close();
-        return;
-    }
-    QWidget::keyPressEvent(event);
 }

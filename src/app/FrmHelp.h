@@ -24,7 +24,6 @@ public:
     static QString manualPath(const QString &dataFolder);
 
 protected:
-    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     AppContext m_context;

@@ -11,31 +11,23 @@
 #include "ui/AppContext.h"
 #include "ui/AppValues.h"
 #include "ui/DialogService.h"
+#include "ui/EscapeKey.h"
+#include "ui/NamedButton.h"
+#include "ui/WaitCursor.h"
+#include "ui/WindowPlacement.h"
 #include "ui/WindowRegistry.h"
 
-#include <QApplication>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
-#include <QScreen>
 #include <QVBoxLayout>
 
 #include <algorithm>
 
 namespace {
-
-class WaitCursor
-{
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor &) = delete;
-    WaitCursor &operator=(const WaitCursor &) = delete;
-};
 
 const QString dateFormat = QStringLiteral("yyyy/MM/dd");
 
@@ -49,7 +41,8 @@ FrmRBKeikaku::FrmRBKeikaku(AppContext &ctx, QWidget *parent)
     setWindowTitle(QStringLiteral("振出先別一覧"));
     buildLayout();
     resize(960, 600);
-    placeTopLeft();
+    WindowPlacement::keepTopLeft(this);
+    EscapeKey::closes(this);
     DTPicker1->setDate(QDate::currentDate());
     FillKeiriCombo();
     ShowPlanAll();
@@ -72,16 +65,9 @@ void FrmRBKeikaku::buildLayout()
     DTPicker1->setDisplayFormat(dateFormat);
     Label2->setBuddy(DTPicker1);
 
-    const auto button = [this](const char *name, const QString &caption, void (FrmRBKeikaku::*handler)()) {
-        auto *b = new QPushButton(caption, this);
-        b->setObjectName(QLatin1String(name));
-        b->setAutoDefault(false);
-        connect(b, &QPushButton::clicked, this, handler);
-        return b;
-    };
-    Command1 = button("Command1", QStringLiteral("表示(&V)"), &FrmRBKeikaku::Command1_Click);
-    Command2 = button("Command2", QStringLiteral("印刷(&P)"), &FrmRBKeikaku::Command2_Click);
-    Command3 = button("Command3", QStringLiteral("終わり(&Q)"), &FrmRBKeikaku::Command3_Click);
+    Command1 = NamedButton::create(this, "Command1", QStringLiteral("表示(&V)"), &FrmRBKeikaku::Command1_Click);
+    Command2 = NamedButton::create(this, "Command2", QStringLiteral("印刷(&P)"), &FrmRBKeikaku::Command2_Click);
+    Command3 = NamedButton::create(this, "Command3", QStringLiteral("終わり(&Q)"), &FrmRBKeikaku::Command3_Click);
 
     DataGrid1 = new FrozenColumnGrid(this);
     DataGrid1->setObjectName(QStringLiteral("DataGrid1"));
@@ -102,35 +88,6 @@ void FrmRBKeikaku::buildLayout()
     auto *outer = new QVBoxLayout(this);
     outer->addLayout(top);
     outer->addWidget(DataGrid1, 1);
-}
-
-void FrmRBKeikaku::placeTopLeft()
-{
-    if (const QScreen *s = screen()) {
-        const QPoint corner = s->availableGeometry().topLeft();
-        if (pos() != corner)
-            move(corner);
-    }
-}
-
-bool FrmRBKeikaku::event(QEvent *event)
-{
-    // Placed again at the first paint, once the window manager has framed
-    // the window.
-    if (event->type() == QEvent::Paint && !m_placed) {
-        m_placed = true;
-        placeTopLeft();
-    }
-    return QWidget::event(event);
-}
-
-void FrmRBKeikaku::keyPressEvent(QKeyEvent *event)
-{
-    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
-        close();
-        return;
-    }
-    QWidget::keyPressEvent(event);
 }
 
 void FrmRBKeikaku::FillKeiriCombo()

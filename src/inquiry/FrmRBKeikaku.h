@@ -26,12 +26,9 @@ public:
     QString RecordSource() const { return m_recordSource; }
 
 protected:
-    bool event(QEvent *event) override;
-    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     void buildLayout();
-    void placeTopLeft();
 
     void FillKeiriCombo();
     void ShowPlanAll();
@@ -56,5 +53,4 @@ private:
     PlanTableModel *m_plan = nullptr;
 
     QString m_recordSource;
-    bool m_placed = false;
 };

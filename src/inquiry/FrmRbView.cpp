@@ -6,7 +6,10 @@
 #include "ui/AppContext.h"
 #include "ui/AppValues.h"
 #include "ui/DialogService.h"
+#include "ui/EscapeKey.h"
+#include "ui/NamedButton.h"
 #include "ui/TableGrid.h"
+#include "ui/WaitCursor.h"
 #include "ui/WindowRegistry.h"
 #include "store/BankClass.h"
 #include "store/JetSql.h"
@@ -22,7 +25,6 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalBlocker>
@@ -39,15 +41,6 @@ namespace {
 
 const QString warningTitle = QStringLiteral("警告");
 const QString dateFormat = QStringLiteral("yyyy/MM/dd");
-
-class WaitCursor
-{
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor &) = delete;
-    WaitCursor &operator=(const WaitCursor &) = delete;
-};
 
 // A message never shows the wait pointer of the step it interrupts.
 class NormalCursor
@@ -93,6 +86,7 @@ FrmRbView::FrmRbView(AppContext &ctx, QWidget *parent)
     setWindowTitle(QStringLiteral("手形エクスプローラー"));
     m_closedImage = style()->standardIcon(QStyle::SP_DirClosedIcon);
     buildLayout();
+    EscapeKey::runs(this, [this] { cmdEnd_Click(); });
     Form_Load();
 }
 
@@ -158,16 +152,9 @@ void FrmRbView::buildLayout()
     DTEnd = picker("DTEnd");
     connect(DTStart, &QDateEdit::dateChanged, this, &FrmRbView::DTStart_Change);
 
-    const auto button = [this](const char *name, const QString &caption, void (FrmRbView::*handler)()) {
-        auto *b = new QPushButton(caption, this);
-        b->setObjectName(QLatin1String(name));
-        b->setAutoDefault(false);
-        connect(b, &QPushButton::clicked, this, handler);
-        return b;
-    };
-    cmdGo = button("cmdGo", QStringLiteral("実行(&G)"), &FrmRbView::cmdGo_Click);
-    cmdPrint = button("cmdPrint", QStringLiteral("印刷(&P)"), &FrmRbView::cmdPrint_Click);
-    cmdEnd = button("cmdEnd", QStringLiteral("終了(&E)"), &FrmRbView::cmdEnd_Click);
+    cmdGo = NamedButton::create(this, "cmdGo", QStringLiteral("実行(&G)"), &FrmRbView::cmdGo_Click);
+    cmdPrint = NamedButton::create(this, "cmdPrint", QStringLiteral("印刷(&P)"), &FrmRbView::cmdPrint_Click);
+    cmdEnd = NamedButton::create(this, "cmdEnd", QStringLiteral("終了(&E)"), &FrmRbView::cmdEnd_Click);
 
     auto *conditions = new QGridLayout;
     const auto field = [&](int row, int column, const QString &caption, QWidget *w) {
@@ -447,16 +434,6 @@ void FrmRbView::CopyListToWorkTable()
 void FrmRbView::cmdEnd_Click()
 {
     close();
-}
-
-void FrmRbView::keyPressEvent(QKeyEvent *event)
-{
-    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
-        cmdEnd_Click();
-        event->accept();
-        return;
-    }
-    QWidget::keyPressEvent(event);
 }
 
 bool FrmRbView::eventFilter(QObject *watched, QEvent *event)

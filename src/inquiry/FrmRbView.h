@@ -41,7 +41,6 @@ public:
     QString EndDateText() const { return m_endDateText; }
 
 protected:
-    void keyPressEvent(QKeyEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:

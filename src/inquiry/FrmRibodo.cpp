@@ -10,8 +10,10 @@
 #include "ui/AppContext.h"
 #include "ui/AppValues.h"
 #include "ui/DialogService.h"
+#include "ui/NamedButton.h"
 #include "ui/QueryTableModel.h"
 #include "ui/TableGrid.h"
+#include "ui/WindowPlacement.h"
 #include "ui/WindowRegistry.h"
 
 #include <QBrush>
@@ -26,7 +28,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
-#include <QScreen>
 #include <QScrollBar>
 #include <QShortcut>
 #include <QSqlQuery>
@@ -64,7 +65,7 @@ FrmRibodo::FrmRibodo(AppContext &ctx, QWidget *parent)
     setObjectName(QStringLiteral("FrmRibodo"));
     setWindowTitle(QStringLiteral("本日の手形決済"));
     buildLayout();
-    placeTopLeft();
+    WindowPlacement::keepTopLeft(this);
 
     DTPicker1->setDate(QDate::currentDate());
     FillBankCombo();
@@ -76,13 +77,6 @@ FrmRibodo::FrmRibodo(AppContext &ctx, QWidget *parent)
 
 void FrmRibodo::buildLayout()
 {
-    const auto button = [this](const char *name, const QString &caption, void (FrmRibodo::*handler)()) {
-        auto *b = new QPushButton(caption, this);
-        b->setObjectName(QLatin1String(name));
-        b->setAutoDefault(false);
-        connect(b, &QPushButton::clicked, this, handler);
-        return b;
-    };
     const auto valueLabel = [this](const char *name) {
         auto *l = new QLabel(this);
         l->setObjectName(QLatin1String(name));
@@ -102,7 +96,7 @@ void FrmRibodo::buildLayout()
     Combo1 = new QComboBox(Frame1);
     Combo1->setObjectName(QStringLiteral("Combo1"));
     Combo1->setMinimumContentsLength(14);
-    Command1 = button("Command1", QStringLiteral("表示(&V)"), &FrmRibodo::Command1_Click);
+    Command1 = NamedButton::create(this, "Command1", QStringLiteral("表示(&V)"), &FrmRibodo::Command1_Click);
     auto *dateCaption = new QLabel(QStringLiteral("日付"), Frame1);
     dateCaption->setBuddy(DTPicker1);
     auto *bankCaption = new QLabel(QStringLiteral("銀行"), Frame1);
@@ -114,8 +108,8 @@ void FrmRibodo::buildLayout()
     frame1Layout->addWidget(Combo1, 1, 1);
     frame1Layout->addWidget(Command1, 1, 2);
 
-    Command5 = button("Command5", QStringLiteral("印刷(&P)"), &FrmRibodo::Command5_Click);
-    Command2 = button("Command2", QStringLiteral("終わり(&Q)"), &FrmRibodo::Command2_Click);
+    Command5 = NamedButton::create(this, "Command5", QStringLiteral("印刷(&P)"), &FrmRibodo::Command5_Click);
+    Command2 = NamedButton::create(this, "Command2", QStringLiteral("終わり(&Q)"), &FrmRibodo::Command2_Click);
     m_browseButtons = new QWidget(this);
     auto *browseLayout = new QVBoxLayout(m_browseButtons);
     browseLayout->setContentsMargins(0, 0, 0, 0);
@@ -136,8 +130,8 @@ void FrmRibodo::buildLayout()
     Label4->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     Combo2 = new QComboBox(Frame2);
     Combo2->setObjectName(QStringLiteral("Combo2"));
-    Command3 = button("Command3", QStringLiteral("変更(&E)"), &FrmRibodo::Command3_Click);
-    Command4 = button("Command4", QStringLiteral("取消(&C)"), &FrmRibodo::Command4_Click);
+    Command3 = NamedButton::create(this, "Command3", QStringLiteral("変更(&E)"), &FrmRibodo::Command3_Click);
+    Command4 = NamedButton::create(this, "Command4", QStringLiteral("取消(&C)"), &FrmRibodo::Command4_Click);
     auto *stateCaption = new QLabel(QStringLiteral("状態"), Frame2);
     stateCaption->setBuddy(Combo2);
     auto *amountRow = new QHBoxLayout;
@@ -221,26 +215,6 @@ void FrmRibodo::buildLayout()
     connect(escape, &QShortcut::activated, this, &FrmRibodo::Escape_Pressed);
 
     setSettling(false);
-}
-
-void FrmRibodo::placeTopLeft()
-{
-    if (const QScreen *s = screen()) {
-        const QPoint corner = s->availableGeometry().topLeft();
-        if (pos() != corner)
-            move(corner);
-    }
-}
-
-bool FrmRibodo::event(QEvent *event)
-{
-    // Placed again once the window manager has framed the window, so that
-    // the title bar is at the corner too.
-    if (event->type() == QEvent::Paint && !m_placed) {
-        m_placed = true;
-        placeTopLeft();
-    }
-    return QWidget::event(event);
 }
 
 bool FrmRibodo::eventFilter(QObject *watched, QEvent *event)

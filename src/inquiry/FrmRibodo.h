@@ -35,12 +35,10 @@ public:
     QString TotalSource() const { return m_totalSource; }
 
 protected:
-    bool event(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void buildLayout();
-    void placeTopLeft();
     void setSettling(bool settling);
     void clearList();
 
@@ -90,5 +88,4 @@ private:
     QVariant m_gokei;
     double m_settledTotal = 0;
     QVector<bool> m_settledRows;
-    bool m_placed = false;
 };

@@ -1,7 +1,6 @@
 #include "FrmBank.h"
 
 #include "ui/AppValues.h"
-#include "ui/DialogService.h"
 #include "ui/InputMethod.h"
 #include "ui/WindowRegistry.h"
 #include "store/BankClass.h"
@@ -14,7 +13,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QStatusBar>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -57,16 +55,9 @@ FrmBank::FrmBank(const AppContext &context, QWidget *parent)
     txtClKubunKode->setFixedWidth(txtClKubunKode->fontMetrics().horizontalAdvance(QStringLiteral("0000000000000")));
     auto *body = new QHBoxLayout;
     body->addLayout(fields, 1);
-    body->addSpacing(12);
-    body->addLayout(buttonColumn());
-    auto *outer = new QVBoxLayout(this);
-    outer->addLayout(body);
-    outer->addWidget(statusBar());
+    layOutAround(body, 12);
 
-    const QList<QWidget *> chain{txtClKubunKode, txtClKubunName, ListView1, CmdRecorde, CmdCall,
-                                 CmdEdit, CmdDelete, CmdClear, CmdPrint, CmdEnd};
-    for (qsizetype i = 1; i < chain.size(); ++i)
-        setTabOrder(chain.at(i - 1), chain.at(i));
+    setTabChain({txtClKubunKode, txtClKubunName, ListView1});
     setHint(txtClKubunKode, QStringLiteral("銀行コードを入力してください。"));
     setHint(txtClKubunName, QStringLiteral("銀行/支店名称を入力してください。"));
     setHint(ListView1, QStringLiteral("すでに登録されている銀行/支店名称の一覧です。"));
@@ -84,7 +75,6 @@ FrmBank::FrmBank(const AppContext &context, QWidget *parent)
     connect(CmdDelete, &QPushButton::clicked, this, &FrmBank::CmdDelete_Click);
     connect(CmdClear, &QPushButton::clicked, this, &FrmBank::CmdClear_Click);
     connect(CmdPrint, &QPushButton::clicked, this, &FrmBank::CmdPrint_Click);
-    connect(CmdEnd, &QPushButton::clicked, this, &FrmBank::CmdEnd_Click);
     resize(560, 420);
     Form_Load();
 }
@@ -97,94 +87,27 @@ void FrmBank::Form_Load()
 
 void FrmBank::FillList()
 {
-    ListView1->clear();
-    guarded([this] {
-        BankClass bank;
-        bank.setDirPath(m_context.values().dataFolder());
-        bank.CntDb();
-        fillCodeList(ListView1, bank.RsEd());
-    });
+    fillCodes<BankClass>(ListView1, 0);
 }
 
 void FrmBank::CmdCall_Click()
 {
-    m_callCode = askCode(QStringLiteral("銀行コードを入力してください。"), QStringLiteral("銀行メンテ"));
-    if (m_callCode.isEmpty())
-        return;
-    const bool read = guarded([this] {
-        BankClass bank;
-        bank.setDirPath(m_context.values().dataFolder());
-        bank.CntDb();
-        m_lookUp = bank.DispName(m_callCode).toString();
-    });
-    if (!read)
-        return;
-    if (m_lookUp == QLatin1String("X")) {
-        warn(QStringLiteral("見つかりません。"));
-        return;
-    }
-    ShowCalledUp();
-}
-
-void FrmBank::ShowCalledUp()
-{
     // The hidden balance box is not filled.
-    guarded([this] {
-        BankClass bank;
-        bank.setDirPath(m_context.values().dataFolder());
-        bank.CntDb();
-        bank.setKCode(m_callCode);
-        bank.McEDsearch();
-        if (bank.KCode() == QLatin1String("X"))
-            return;
-        txtClKubunKode->setText(bank.KCode());
-        lbClKubun->setText(bank.KCode());
-        txtClKubunName->setText(bank.KName());
-        SetCalledUpButtons();
-    });
+    callUpCode<BankClass>(0, QStringLiteral("銀行コードを入力してください。"), QStringLiteral("銀行メンテ"),
+                          {txtClKubunKode, txtClKubunName, lbClKubun});
 }
 
 void FrmBank::InputCheck(bool forEdit)
 {
-    m_checkResult.clear();
     const QString code = txtClKubunKode->text();
-    if (code.isEmpty() || txtClKubunName->text().isEmpty()) {
-        m_checkResult = QStringLiteral("X1");
-        return;
-    }
-    if (refusesQuote(code)) {
-        m_checkResult = QStringLiteral("X3");
-        return;
-    }
-    if (forEdit && code == lbClKubun->text())
-        return;
-    const bool read = guarded([&] {
-        BankClass bank;
-        bank.setDirPath(m_context.values().dataFolder());
-        bank.CntDb();
-        m_lookUp = bank.DuplicateCodeCheck(code).toString();
-    });
-    if (!read)
-        m_checkResult = QStringLiteral("E");
-    else if (m_lookUp == QLatin1String("x"))
-        m_checkResult = QStringLiteral("X2");
+    m_checkResult = checkCodeAndName(code, txtClKubunName->text(), lbClKubun->text(), forEdit,
+                                     [&] { return duplicateMark<BankClass>(0, code); });
 }
 
 void FrmBank::registerOrEdit(bool edit)
 {
     InputCheck(edit);
-    if (m_checkResult == QLatin1String("X1")) {
-        warn(QStringLiteral("未入力の項目があります。"));
-        return;
-    }
-    if (m_checkResult == QLatin1String("X2")) {
-        warn(QStringLiteral("コードが重複しています。"));
-        return;
-    }
-    if (!m_checkResult.isEmpty())
-        return;
-    m_context.values().setModeFlag(edit ? QStringLiteral("E") : QStringLiteral("R"));
-    if (!guarded([this] { Save(); }))
+    if (!saveChecked(m_checkResult, edit, [this] { Save(); }))
         return;
     FillList();
     ClearInputs();
@@ -205,8 +128,7 @@ void FrmBank::CmdEdit_Click()
 void FrmBank::Save()
 {
     BankClass bank;
-    bank.setDirPath(m_context.values().dataFolder());
-    bank.CntDb();
+    openCodes(bank);
     const QString mode = m_context.values().ModeFlag();
     if (mode == QLatin1String("R")) {
         bank.setKCode(txtClKubunKode->text());
@@ -235,14 +157,7 @@ void FrmBank::CmdDelete_Click()
                             QStringLiteral("入金区分"), QStringLiteral("手形")};
     if (!confirmDelete(calledUp, texts, [&] { return UsageCount::notesOfBank(folder, calledUp); }))
         return;
-    const bool deleted = guarded([&] {
-        BankClass bank;
-        bank.setDirPath(folder);
-        bank.CntDb();
-        bank.setKCode2(calledUp);
-        bank.Mcdelete();
-    });
-    if (!deleted)
+    if (!deleteCode<BankClass>(0, calledUp))
         return;
     FillList();
     ClearInputs();
@@ -251,11 +166,7 @@ void FrmBank::CmdDelete_Click()
 
 void FrmBank::CmdClear_Click()
 {
-    if (m_context.dialogs().message(QStringLiteral("画面のデータを消去しますか？"), QStringLiteral("警告"),
-                                    DialogService::Buttons::OkCancel, DialogService::Icon::None)
-        == DialogService::Answer::Ok)
-        ClearInputs();
-    SetNormalButtons();
+    askClear([this] { ClearInputs(); });
 }
 
 void FrmBank::ClearInputs()
@@ -272,18 +183,3 @@ void FrmBank::CmdPrint_Click()
     m_context.windows().show(WindowId::FrmView);
 }
 
-void FrmBank::CmdEnd_Click()
-{
-    close();
-}
-
-// The clear button is always enabled here.
-void FrmBank::SetNormalButtons()
-{
-    setButtons({true, true, false, false, true});
-}
-
-void FrmBank::SetCalledUpButtons()
-{
-    setButtons({false, true, true, true, true});
-}

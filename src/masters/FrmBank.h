@@ -26,17 +26,13 @@ private:
     void CmdDelete_Click();
     void CmdClear_Click();
     void CmdPrint_Click();
-    void CmdEnd_Click();
 
     // Sets the check result as the category window does; the duplicate
     // look-up is skipped for an unchanged code only when correcting.
     void InputCheck(bool forEdit);
-    void ShowCalledUp();
     void Save();
     void FillList();
     void ClearInputs();
-    void SetNormalButtons();
-    void SetCalledUpButtons();
     void registerOrEdit(bool edit);
 
     QLabel *Label2 = nullptr;
@@ -50,6 +46,4 @@ private:
     QTreeWidget *ListView1 = nullptr;
 
     QString m_checkResult;
-    QString m_callCode;
-    QString m_lookUp;
 };

@@ -1,7 +1,6 @@
 #include "FrmSKbn.h"
 
 #include "ui/AppValues.h"
-#include "ui/DialogService.h"
 #include "ui/InputMethod.h"
 #include "ui/WindowRegistry.h"
 #include "store/RibodoKbns.h"
@@ -14,7 +13,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QStatusBar>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -88,16 +86,9 @@ FrmSKbn::FrmSKbn(const AppContext &context, QWidget *parent)
     txtClKubunKode->setFixedWidth(txtClKubunKode->fontMetrics().horizontalAdvance(QStringLiteral("0000000000000")));
     auto *body = new QHBoxLayout;
     body->addLayout(fields, 1);
-    body->addSpacing(12);
-    body->addLayout(buttonColumn());
-    auto *outer = new QVBoxLayout(this);
-    outer->addLayout(body);
-    outer->addWidget(statusBar());
+    layOutAround(body, 12);
 
-    const QList<QWidget *> chain{Combo1, txtClKubunKode, txtClKubunName, ListView1, CmdRecorde, CmdCall,
-                                 CmdEdit, CmdDelete, CmdClear, CmdPrint, CmdEnd};
-    for (qsizetype i = 1; i < chain.size(); ++i)
-        setTabOrder(chain.at(i - 1), chain.at(i));
+    setTabChain({Combo1, txtClKubunKode, txtClKubunName, ListView1});
     setHint(Combo1, QStringLiteral("処理をする区分を選択してください。3:手形の状態は変更不可。"));
     setHint(txtClKubunKode, QStringLiteral("処理をする区分コードを入力してください。"));
     setHint(txtClKubunName, QStringLiteral("処理をする区分名を入力してください。"));
@@ -109,7 +100,6 @@ FrmSKbn::FrmSKbn(const AppContext &context, QWidget *parent)
     connect(CmdDelete, &QPushButton::clicked, this, &FrmSKbn::CmdDelete_Click);
     connect(CmdClear, &QPushButton::clicked, this, &FrmSKbn::CmdClear_Click);
     connect(CmdPrint, &QPushButton::clicked, this, &FrmSKbn::CmdPrint_Click);
-    connect(CmdEnd, &QPushButton::clicked, this, &FrmSKbn::CmdEnd_Click);
     resize(560, 440);
     Form_Load();
 }
@@ -145,83 +135,25 @@ void FrmSKbn::Combo1_Click()
 
 void FrmSKbn::FillList()
 {
-    ListView1->clear();
-    guarded([this] {
-        RibodoKbns kbns;
-        kbns.setDirPath(m_context.values().dataFolder());
-        kbns.setKbnTblNo(tableNo());
-        kbns.CntDb();
-        fillCodeList(ListView1, kbns.RsEd());
-    });
+    fillCodes<RibodoKbns>(ListView1, tableNo());
 }
 
 void FrmSKbn::CmdCall_Click()
 {
-    m_callCode = askCode(QStringLiteral("各区分コードを入力してください。"), QStringLiteral("手形の各区分"));
-    if (m_callCode.isEmpty())
-        return;
-    const bool read = guarded([this] {
-        RibodoKbns kbns;
-        kbns.setDirPath(m_context.values().dataFolder());
-        kbns.setKbnTblNo(tableNo());
-        kbns.CntDb();
-        m_lookUp = kbns.DispName(m_callCode).toString();
-    });
-    if (!read)
-        return;
-    if (m_lookUp == QLatin1String("X")) {
-        warn(QStringLiteral("見つかりません。"));
-        return;
-    }
-    ShowCalledUp();
-}
-
-void FrmSKbn::ShowCalledUp()
-{
-    guarded([this] {
-        RibodoKbns kbns;
-        kbns.setDirPath(m_context.values().dataFolder());
-        kbns.setKbnTblNo(tableNo());
-        kbns.CntDb();
-        kbns.setKCode(m_callCode);
-        kbns.McEDsearch();
-        if (kbns.KCode() == QLatin1String("X"))
-            return;
-        txtClKubunKode->setText(kbns.KCode());
-        lbClKubun->setText(kbns.KCode());
-        txtClKubunName->setText(kbns.KName());
-        SetCalledUpButtons();
-    });
+    callUpCode<RibodoKbns>(tableNo(), QStringLiteral("各区分コードを入力してください。"), QStringLiteral("手形の各区分"),
+                           {txtClKubunKode, txtClKubunName, lbClKubun});
 }
 
 void FrmSKbn::InputCheck(bool forEdit)
 {
-    m_checkResult.clear();
     // Full-width digits are taken as the digits of a supplier category.
     if (tableNo() == supplierCategories)
         txtClKubunKode->setText(txtClKubunKode->text().normalized(QString::NormalizationForm_KC));
     const QString code = txtClKubunKode->text();
-    if (code.isEmpty() || txtClKubunName->text().isEmpty()) {
-        m_checkResult = QStringLiteral("X1");
-        return;
-    }
-    if (refusesQuote(code) || supplierCategoryRefused(code)) {
-        m_checkResult = QStringLiteral("X3");
-        return;
-    }
-    if (forEdit && code == lbClKubun->text())
-        return;
-    const bool read = guarded([&] {
-        RibodoKbns kbns;
-        kbns.setDirPath(m_context.values().dataFolder());
-        kbns.setKbnTblNo(tableNo());
-        kbns.CntDb();
-        m_lookUp = kbns.DuplicateCodeCheck(code).toString();
-    });
-    if (!read)
-        m_checkResult = QStringLiteral("E");
-    else if (m_lookUp == QLatin1String("x"))
-        m_checkResult = QStringLiteral("X2");
+    m_checkResult = checkCodeAndName(
+            code, txtClKubunName->text(), lbClKubun->text(), forEdit,
+            [&] { return duplicateMark<RibodoKbns>(tableNo(), code); },
+            [&] { return supplierCategoryRefused(code); });
 }
 
 // Supplier categories are kept with each supplier as a 16-bit whole number.
@@ -240,18 +172,7 @@ bool FrmSKbn::supplierCategoryRefused(const QString &code)
 void FrmSKbn::registerOrEdit(bool edit)
 {
     InputCheck(edit);
-    if (m_checkResult == QLatin1String("X1")) {
-        warn(QStringLiteral("未入力の項目があります。"));
-        return;
-    }
-    if (m_checkResult == QLatin1String("X2")) {
-        warn(QStringLiteral("コードが重複しています。"));
-        return;
-    }
-    if (!m_checkResult.isEmpty())
-        return;
-    m_context.values().setModeFlag(edit ? QStringLiteral("E") : QStringLiteral("R"));
-    if (!guarded([this] { Save(); }))
+    if (!saveChecked(m_checkResult, edit, [this] { Save(); }))
         return;
     FillList();
     ClearInputs();
@@ -272,9 +193,7 @@ void FrmSKbn::CmdEdit_Click()
 void FrmSKbn::Save()
 {
     RibodoKbns kbns;
-    kbns.setDirPath(m_context.values().dataFolder());
-    kbns.setKbnTblNo(tableNo());
-    kbns.CntDb();
+    openCodes(kbns, tableNo());
     const QString mode = m_context.values().ModeFlag();
     if (mode == QLatin1String("R")) {
         kbns.setKCode(txtClKubunKode->text());
@@ -298,15 +217,7 @@ void FrmSKbn::CmdDelete_Click()
                             table == supplierCategories ? QStringLiteral("仕入先") : QStringLiteral("手形")};
     if (!confirmDelete(calledUp, texts, [&] { return UsageCount::usesOfCategory(folder, table, calledUp); }))
         return;
-    const bool deleted = guarded([&] {
-        RibodoKbns kbns;
-        kbns.setDirPath(folder);
-        kbns.setKbnTblNo(table);
-        kbns.CntDb();
-        kbns.setKCode2(calledUp);
-        kbns.Mcdelete();
-    });
-    if (!deleted)
+    if (!deleteCode<RibodoKbns>(table, calledUp))
         return;
     FillList();
     ClearInputs();
@@ -315,11 +226,7 @@ void FrmSKbn::CmdDelete_Click()
 
 void FrmSKbn::CmdClear_Click()
 {
-    if (m_context.dialogs().message(QStringLiteral("画面のデータを消去しますか？"), QStringLiteral("警告"),
-                                    DialogService::Buttons::OkCancel, DialogService::Icon::None)
-        == DialogService::Answer::Ok)
-        ClearInputs();
-    SetNormalButtons();
+    askClear([this] { ClearInputs(); });
 }
 
 void FrmSKbn::ClearInputs()
@@ -335,20 +242,6 @@ void FrmSKbn::CmdPrint_Click()
     m_context.windows().show(WindowId::FrmView);
 }
 
-void FrmSKbn::CmdEnd_Click()
-{
-    close();
-}
-
-void FrmSKbn::SetNormalButtons()
-{
-    setButtons({true, true, false, false, true});
-}
-
-void FrmSKbn::SetCalledUpButtons()
-{
-    setButtons({false, true, true, true, true});
-}
 
 void FrmSKbn::SetReadOnlyButtons()
 {

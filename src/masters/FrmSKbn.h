@@ -28,19 +28,15 @@ private:
     void CmdDelete_Click();
     void CmdClear_Click();
     void CmdPrint_Click();
-    void CmdEnd_Click();
 
     // Sets the check result: "X1" missing input, "X2" code taken, "X3" a code
     // refused with its own message, "E" the look-up failed, "" accepted. The
     // duplicate look-up is skipped for an unchanged code only when the
     // called-up entry is being corrected; a register always looks.
     void InputCheck(bool forEdit);
-    void ShowCalledUp();
     void Save();
     void FillList();
     void ClearInputs();
-    void SetNormalButtons();
-    void SetCalledUpButtons();
     void SetReadOnlyButtons();
     bool supplierCategoryRefused(const QString &code);
     qint16 tableNo() const;
@@ -57,6 +53,4 @@ private:
     QTreeWidget *ListView1 = nullptr;
 
     QString m_checkResult;
-    QString m_callCode;
-    QString m_lookUp;
 };

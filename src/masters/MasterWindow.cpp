@@ -1,14 +1,18 @@
 #include "MasterWindow.h"
 
+#include "ui/AppValues.h"
 #include "ui/DialogService.h"
+#include "ui/NamedButton.h"
+#include "ui/WindowPlacement.h"
 #include "store/Recordset.h"
 #include "store/StoreError.h"
 
 #include <QEvent>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QShortcut>
 #include <QStatusBar>
 #include <QTreeWidget>
@@ -19,19 +23,13 @@ MasterWindow::MasterWindow(const AppContext &context, const QString &callCaption
     : QWidget(parent)
     , m_context(context)
 {
-    const auto button = [this](const char *name, const QString &caption) {
-        auto *b = new QPushButton(caption, this);
-        b->setObjectName(QLatin1String(name));
-        b->setAutoDefault(false);
-        return b;
-    };
-    CmdRecorde = button("CmdRecorde", QStringLiteral("登録(&R)"));
-    CmdCall = button("CmdCall", callCaption);
-    CmdEdit = button("CmdEdit", QStringLiteral("訂正(&E)"));
-    CmdDelete = button("CmdDelete", QStringLiteral("削除(&D)"));
-    CmdClear = button("CmdClear", QStringLiteral("入力消去(&S)"));
-    CmdPrint = button("CmdPrint", printCaption);
-    CmdEnd = button("CmdEnd", QStringLiteral("終り(&Q)"));
+    CmdRecorde = NamedButton::create(this, "CmdRecorde", QStringLiteral("登録(&R)"));
+    CmdCall = NamedButton::create(this, "CmdCall", callCaption);
+    CmdEdit = NamedButton::create(this, "CmdEdit", QStringLiteral("訂正(&E)"));
+    CmdDelete = NamedButton::create(this, "CmdDelete", QStringLiteral("削除(&D)"));
+    CmdClear = NamedButton::create(this, "CmdClear", QStringLiteral("入力消去(&S)"));
+    CmdPrint = NamedButton::create(this, "CmdPrint", printCaption);
+    CmdEnd = NamedButton::create(this, "CmdEnd", QStringLiteral("終り(&Q)"));
 
     StatusBar1 = new QStatusBar(this);
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
@@ -43,10 +41,11 @@ MasterWindow::MasterWindow(const AppContext &context, const QString &callCaption
     StatusBar1->addWidget(panel1);
     StatusBar1->addWidget(m_panel2, 1);
 
+    connect(CmdEnd, &QPushButton::clicked, this, &QWidget::close);
     // Esc closes the window as 終り does.
     auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(escape, &QShortcut::activated, CmdEnd, &QPushButton::click);
-    placeTopLeft();
+    WindowPlacement::keepTopLeft(this);
 }
 
 QLayout *MasterWindow::buttonColumn()
@@ -58,6 +57,22 @@ QLayout *MasterWindow::buttonColumn()
     return column;
 }
 
+void MasterWindow::layOutAround(QHBoxLayout *body, int spacing)
+{
+    body->addSpacing(spacing);
+    body->addLayout(buttonColumn());
+    auto *outer = new QVBoxLayout(this);
+    outer->addLayout(body);
+    outer->addWidget(StatusBar1);
+}
+
+void MasterWindow::setTabChain(QList<QWidget *> fields)
+{
+    fields << CmdRecorde << CmdCall << CmdEdit << CmdDelete << CmdClear << CmdPrint << CmdEnd;
+    for (qsizetype i = 1; i < fields.size(); ++i)
+        setTabOrder(fields.at(i - 1), fields.at(i));
+}
+
 void MasterWindow::setButtons(const ButtonStates &states)
 {
     CmdRecorde->setEnabled(states.recorde);
@@ -65,6 +80,16 @@ void MasterWindow::setButtons(const ButtonStates &states)
     CmdEdit->setEnabled(states.edit);
     CmdDelete->setEnabled(states.del);
     CmdClear->setEnabled(states.clear);
+}
+
+void MasterWindow::SetNormalButtons()
+{
+    setButtons({true, true, false, false, true});
+}
+
+void MasterWindow::SetCalledUpButtons()
+{
+    setButtons({false, true, true, true, true});
 }
 
 void MasterWindow::setHint(QWidget *control, const QString &hint)
@@ -130,6 +155,47 @@ bool MasterWindow::confirmDelete(const QString &calledUp, const DeleteTexts &tex
             != DialogService::Answer::Cancel;
 }
 
+QString MasterWindow::checkCodeAndName(const QString &code, const QString &name, const QString &calledUp, bool forEdit,
+                                       const std::function<QString()> &duplicateMark,
+                                       const std::function<bool()> &refused)
+{
+    if (code.isEmpty() || name.isEmpty())
+        return QStringLiteral("X1");
+    if (refusesQuote(code) || (refused && refused()))
+        return QStringLiteral("X3");
+    if (forEdit && code == calledUp)
+        return QString();
+    QString mark;
+    if (!guarded([&] { mark = duplicateMark(); }))
+        return QStringLiteral("E");
+    return mark == QLatin1String("x") ? QStringLiteral("X2") : QString();
+}
+
+bool MasterWindow::saveChecked(const QString &checkResult, bool edit, const std::function<void()> &save)
+{
+    if (checkResult == QLatin1String("X1")) {
+        warn(QStringLiteral("未入力の項目があります。"));
+        return false;
+    }
+    if (checkResult == QLatin1String("X2")) {
+        warn(QStringLiteral("コードが重複しています。"));
+        return false;
+    }
+    if (!checkResult.isEmpty())
+        return false;
+    m_context.values().setModeFlag(edit ? QStringLiteral("E") : QStringLiteral("R"));
+    return guarded(save);
+}
+
+void MasterWindow::askClear(const std::function<void()> &clear)
+{
+    if (m_context.dialogs().message(QStringLiteral("画面のデータを消去しますか？"), QStringLiteral("警告"),
+                                    DialogService::Buttons::OkCancel, DialogService::Icon::None)
+        == DialogService::Answer::Ok)
+        clear();
+    SetNormalButtons();
+}
+
 bool MasterWindow::guarded(const std::function<void()> &work)
 {
     try {
@@ -157,6 +223,19 @@ QTreeWidget *MasterWindow::makeCodeList(QWidget *parent)
     return list;
 }
 
+void MasterWindow::clearList(QTreeWidget *list)
+{
+    list->clear();
+}
+
+void MasterWindow::showCalledUp(const CodeBoxes &boxes, const QString &code, const QString &name)
+{
+    boxes.code->setText(code);
+    boxes.calledUp->setText(code);
+    boxes.name->setText(name);
+    SetCalledUpButtons();
+}
+
 void MasterWindow::fillCodeList(QTreeWidget *list, Recordset &rs)
 {
     if (rs.bof() && rs.eof())
@@ -164,24 +243,4 @@ void MasterWindow::fillCodeList(QTreeWidget *list, Recordset &rs)
     for (rs.moveFirst(); !rs.eof(); rs.moveNext())
         new QTreeWidgetItem(list, {rs.value(QStringLiteral("KbnCode")).toString(),
                                    rs.value(QStringLiteral("KbnName")).toString()});
-}
-
-void MasterWindow::placeTopLeft()
-{
-    if (const QScreen *s = screen()) {
-        const QPoint corner = s->availableGeometry().topLeft();
-        if (pos() != corner)
-            move(corner);
-    }
-}
-
-bool MasterWindow::event(QEvent *event)
-{
-    // Placed again at the first paint, once the window manager has framed
-    // the window: the corner is the frame's, title bar included.
-    if (event->type() == QEvent::Paint && !m_placed) {
-        m_placed = true;
-        placeTopLeft();
-    }
-    return QWidget::event(event);
 }

@@ -3,13 +3,13 @@
 #include "ui/AppValues.h"
 #include "ui/DialogService.h"
 #include "ui/InputMethod.h"
+#include "ui/WaitCursor.h"
 #include "ui/WindowRegistry.h"
 #include "store/NumberText.h"
 #include "store/RibodoKbns.h"
 #include "store/SireCliantClass.h"
 #include "store/UsageCount.h"
 
-#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGridLayout>
@@ -19,7 +19,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpression>
-#include <QStatusBar>
 #include <QVBoxLayout>
 
 #include <limits>
@@ -54,15 +53,6 @@ const std::array<Field, 15> fields{{
 }};
 
 // The wait pointer for the duration of a save.
-class WaitCursor
-{
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor &) = delete;
-    WaitCursor &operator=(const WaitCursor &) = delete;
-};
-
 // The number a text begins with, 0 when it begins with none.
 double leadingNumber(const QString &text)
 {
@@ -147,18 +137,12 @@ frmCliant::frmCliant(const AppContext &context, QWidget *parent)
     auto *body = new QHBoxLayout;
     body->addWidget(Frame1);
     body->addLayout(middle);
-    body->addSpacing(8);
-    body->addLayout(buttonColumn());
-    auto *outer = new QVBoxLayout(this);
-    outer->addLayout(body);
-    outer->addWidget(statusBar());
+    layOutAround(body, 8);
 
     QList<QWidget *> chain;
     for (int i = 0; i < 11; ++i)
         chain << text1[i];
-    chain << Combo1 << CmdRecorde << CmdCall << CmdEdit << CmdDelete << CmdClear << CmdPrint << CmdEnd;
-    for (qsizetype i = 1; i < chain.size(); ++i)
-        setTabOrder(chain.at(i - 1), chain.at(i));
+    setTabChain(chain << Combo1);
 
     connect(CmdRecorde, &QPushButton::clicked, this, &frmCliant::CmdRecorde_Click);
     connect(CmdCall, &QPushButton::clicked, this, &frmCliant::CmdCall_Click);
@@ -166,7 +150,6 @@ frmCliant::frmCliant(const AppContext &context, QWidget *parent)
     connect(CmdDelete, &QPushButton::clicked, this, &frmCliant::CmdDelete_Click);
     connect(CmdClear, &QPushButton::clicked, this, &frmCliant::CmdClear_Click);
     connect(CmdPrint, &QPushButton::clicked, this, &frmCliant::CmdPrint_Click);
-    connect(CmdEnd, &QPushButton::clicked, this, &frmCliant::CmdEnd_Click);
     Form_Load();
 }
 
@@ -393,11 +376,6 @@ void frmCliant::CmdPrint_Click()
 {
     m_context.values().setModeFlag(QStringLiteral("1"));
     m_context.windows().show(WindowId::FrmView);
-}
-
-void frmCliant::CmdEnd_Click()
-{
-    close();
 }
 
 void frmCliant::closeEvent(QCloseEvent *event)

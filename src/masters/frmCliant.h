@@ -45,7 +45,6 @@ private:
     void CmdDelete_Click();
     void CmdClear_Click();
     void CmdPrint_Click();
-    void CmdEnd_Click();
 
     QGroupBox *Frame1 = nullptr;
     QGroupBox *Frame2 = nullptr;

@@ -8,7 +8,11 @@
 #include "ui/AppContext.h"
 #include "ui/AppValues.h"
 #include "ui/DialogService.h"
+#include "ui/EscapeKey.h"
 #include "ui/InputMethod.h"
+#include "ui/NamedButton.h"
+#include "ui/WaitCursor.h"
+#include "ui/WindowPlacement.h"
 #include "ui/WindowRegistry.h"
 #include "masters/FrmCliantU.h"
 #include "store/BankClass.h"
@@ -18,7 +22,6 @@
 #include "store/SireCliantClass.h"
 #include "store/StoreError.h"
 
-#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGridLayout>
@@ -26,7 +29,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QStatusBar>
 #include <QVBoxLayout>
 
@@ -35,16 +37,6 @@
 namespace {
 
 const QString warningTitle = QStringLiteral("警告");
-
-// The wait pointer for the duration of a save.
-class WaitCursor
-{
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor &) = delete;
-    WaitCursor &operator=(const WaitCursor &) = delete;
-};
 
 QDate dateOf(const QVariant &value)
 {
@@ -70,7 +62,9 @@ FrmSite::FrmSite(AppContext &ctx, QWidget *parent)
         widest = std::max(widest, combo->sizeHint().width());
     for (QComboBox *combo : Combo1)
         combo->setMinimumWidth(widest);
-    placeTopLeft();
+    WindowPlacement::keepTopLeft(this);
+    // Esc closes the window as 終り does.
+    EscapeKey::runs(this, [this] { CmdEnd_Click(); });
     SetRegisterMode();
     Combo1[0]->setFocus();
 }
@@ -123,21 +117,14 @@ void FrmSite::buildLayout()
     TxtRibodo[4]->setMinimumHeight(TxtRibodo[4]->sizeHint().height() * 3);
     TxtRibodo[5]->setVisible(false);
 
-    const auto button = [this](const char *name, const QString &caption, void (FrmSite::*handler)()) {
-        auto *b = new QPushButton(caption, this);
-        b->setObjectName(QLatin1String(name));
-        b->setAutoDefault(false);
-        connect(b, &QPushButton::clicked, this, handler);
-        return b;
-    };
-    CmdCKensaku = button("CmdCKensaku", QStringLiteral("振出先検索(&K)"), &FrmSite::CmdCKensaku_Click);
-    CmdRecorde = button("CmdRecorde", QStringLiteral("登録(&R)"), &FrmSite::CmdRecorde_Click);
-    CmdCall = button("CmdCall", QStringLiteral("呼び出し(&C)"), &FrmSite::CmdCall_Click);
-    CmdEdit = button("CmdEdit", QStringLiteral("訂正(&E)"), &FrmSite::CmdEdit_Click);
-    CmdDelete = button("CmdDelete", QStringLiteral("削除(&D)"), &FrmSite::CmdDelete_Click);
-    CmdClear = button("CmdClear", QStringLiteral("入力消去(&S)"), &FrmSite::CmdClear_Click);
-    CmdPrint = button("CmdPrint", QStringLiteral("一覧印刷(&P)"), &FrmSite::CmdPrint_Click);
-    CmdEnd = button("CmdEnd", QStringLiteral("終り(&Q)"), &FrmSite::CmdEnd_Click);
+    CmdCKensaku = NamedButton::create(this, "CmdCKensaku", QStringLiteral("振出先検索(&K)"), &FrmSite::CmdCKensaku_Click);
+    CmdRecorde = NamedButton::create(this, "CmdRecorde", QStringLiteral("登録(&R)"), &FrmSite::CmdRecorde_Click);
+    CmdCall = NamedButton::create(this, "CmdCall", QStringLiteral("呼び出し(&C)"), &FrmSite::CmdCall_Click);
+    CmdEdit = NamedButton::create(this, "CmdEdit", QStringLiteral("訂正(&E)"), &FrmSite::CmdEdit_Click);
+    CmdDelete = NamedButton::create(this, "CmdDelete", QStringLiteral("削除(&D)"), &FrmSite::CmdDelete_Click);
+    CmdClear = NamedButton::create(this, "CmdClear", QStringLiteral("入力消去(&S)"), &FrmSite::CmdClear_Click);
+    CmdPrint = NamedButton::create(this, "CmdPrint", QStringLiteral("一覧印刷(&P)"), &FrmSite::CmdPrint_Click);
+    CmdEnd = NamedButton::create(this, "CmdEnd", QStringLiteral("終り(&Q)"), &FrmSite::CmdEnd_Click);
 
     auto *fields = new QGridLayout;
     int row = 0;
@@ -211,26 +198,6 @@ void FrmSite::setTabChain()
     };
     for (qsizetype i = 1; i < chain.size(); ++i)
         setTabOrder(chain.at(i - 1), chain.at(i));
-}
-
-void FrmSite::placeTopLeft()
-{
-    if (const QScreen *s = screen()) {
-        const QPoint corner = s->availableGeometry().topLeft();
-        if (pos() != corner)
-            move(corner);
-    }
-}
-
-bool FrmSite::event(QEvent *event)
-{
-    // Placed again at the first paint, once the window manager has framed
-    // the window: the corner is the frame's, title bar included.
-    if (event->type() == QEvent::Paint && !m_placed) {
-        m_placed = true;
-        placeTopLeft();
-    }
-    return QWidget::event(event);
 }
 
 bool FrmSite::eventFilter(QObject *watched, QEvent *event)

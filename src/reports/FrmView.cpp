@@ -9,11 +9,12 @@
 #include "ui/AppContext.h"
 #include "ui/AppValues.h"
 #include "ui/DialogService.h"
+#include "ui/EscapeKey.h"
+#include "ui/WaitCursor.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QGuiApplication>
-#include <QKeyEvent>
 #include <QScreen>
 
 FrmView::FrmView(AppContext &context, QWidget *parent)
@@ -29,6 +30,7 @@ FrmView::FrmView(AppContext &context, QWidget *parent)
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         size = size.boundedTo(screen->availableSize() * 0.9);
     resize(size);
+    EscapeKey::closes(this);
 
     QString programFolder = context.values().programFolder();
     if (programFolder.isEmpty())
@@ -47,30 +49,32 @@ std::unique_ptr<QWidget> FrmView::create(AppContext &context)
 
 void FrmView::openReport()
 {
-    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    const AppValues &values = m_context.values();
-    const auto entry = ReportCatalogue::find(values.ModeFlag());
-    std::unique_ptr<ReportDocument> document;
     QString failure;
     QString details;
-    if (entry) {
-        m_reportNumber = entry->number;
-        setWindowTitle(ReportCatalogue::viewerTitle(entry->number));
-        m_viewer->setDisplayGroupTree(ReportCatalogue::showsGroupOutline(entry->number));
-        m_viewer->setRepeatGroupHeadings(ReportCatalogue::repeatsGroupHeadings(entry->number));
-        try {
-            ReportRequest request = ReportEngine::catalogueRequest(entry->number, m_reportFolder, values.dataFolder(),
-                                                                   values.ReportDate(), values.ReportKeiri());
-            request.repeatGroupHeadings = m_viewer->repeatGroupHeadings();
-            document = ReportEngine::build(request);
-        } catch (const ReportError &e) {
-            failure = e.text();
-            details = e.details();
+    {
+        const WaitCursor wait;
+        const AppValues &values = m_context.values();
+        const auto entry = ReportCatalogue::find(values.ModeFlag());
+        std::unique_ptr<ReportDocument> document;
+        if (entry) {
+            m_reportNumber = entry->number;
+            setWindowTitle(ReportCatalogue::viewerTitle(entry->number));
+            m_viewer->setDisplayGroupTree(ReportCatalogue::showsGroupOutline(entry->number));
+            m_viewer->setRepeatGroupHeadings(ReportCatalogue::repeatsGroupHeadings(entry->number));
+            try {
+                ReportRequest request =
+                        ReportEngine::catalogueRequest(entry->number, m_reportFolder, values.dataFolder(),
+                                                       values.ReportDate(), values.ReportKeiri());
+                request.repeatGroupHeadings = m_viewer->repeatGroupHeadings();
+                document = ReportEngine::build(request);
+            } catch (const ReportError &e) {
+                failure = e.text();
+                details = e.details();
+            }
         }
+        m_viewer->setReportSource(std::move(document));
+        m_viewer->viewReport();
     }
-    m_viewer->setReportSource(std::move(document));
-    m_viewer->viewReport();
-    QGuiApplication::restoreOverrideCursor();
     if (!failure.isEmpty())
         m_context.dialogs().detailedMessage(DialogService::withLockedNote(failure, details), details,
                                             QStringLiteral("警告"), DialogService::Buttons::Ok,
@@ -81,13 +85,4 @@ void FrmView::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
     m_viewer->setGeometry(0, 0, width(), height());
-}
-
-void FrmView::keyPressEvent(QKeyEvent *event)
-{
-    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
-        close();
-        return;
-    }
-    QWidget::keyPressEvent(event);
 }

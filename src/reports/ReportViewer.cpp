@@ -8,11 +8,11 @@
 #include "ReportPdf.h"
 
 #include "ui/DialogService.h"
+#include "ui/WaitCursor.h"
 
 #include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
-#include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPainter>
@@ -37,15 +37,6 @@ constexpr int pageRole = Qt::UserRole + 1;
 const int percents[] = {50, 75, 100, 125, 150, 200};
 
 // Restores the normal pointer however the work ends.
-class WaitCursor
-{
-public:
-    WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor &) = delete;
-    WaitCursor &operator=(const WaitCursor &) = delete;
-};
-
 } // namespace
 
 ReportViewer::ReportViewer(DialogService &dialogs, QWidget *parent)

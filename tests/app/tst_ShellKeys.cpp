@@ -5,6 +5,7 @@
 #include "masters/FrmCliantU.h"
 #include "reports/FrmView.h"
 #include "reports/ReportViewer.h"
+#include "register/FrmSite.h"
 #include "store/StoreError.h"
 #include "ui/AppContext.h"
 #include "ui/AppValues.h"
@@ -49,6 +50,7 @@ private slots:
         QTest::newRow("help") << 0;
         QTest::newRow("report viewer") << 1;
         QTest::newRow("supplier search list") << 2;
+        QTest::newRow("note entry") << 3;
     }
     void escCloses()
     {
@@ -58,8 +60,10 @@ private slots:
             w = std::make_unique<FrmHelp>(m_ctx);
         else if (window == 1)
             w = std::make_unique<FrmView>(m_ctx);
-        else
+        else if (window == 2)
             w = std::make_unique<FrmCliantU>(m_ctx);
+        else
+            w = std::make_unique<FrmSite>(m_ctx);
         w->show();
         QVERIFY(QTest::qWaitForWindowExposed(w.get()));
         QWidget *focused = w->focusWidget() ? w->focusWidget() : w.get();

@@ -1,15 +1,10 @@
 // settlement-screenshot <png>: today's settlement on a busy day of a demo data
 // folder, with one note opened in 決済入力, saved as an image.
 
-#include "ScriptedDialogService.h"
-#include "TestDataFolder.h"
+#include "Screenshot.h"
 
 #include "inquiry/FrmRibodo.h"
-#include "store/DataFolderBuilder.h"
-#include "ui/AppContext.h"
-#include "ui/AppValues.h"
 #include "ui/TableGrid.h"
-#include "ui/WindowRegistry.h"
 
 #include <QApplication>
 #include <QDateEdit>
@@ -22,20 +17,13 @@ int main(int argc, char *argv[])
     const QStringList args = QApplication::arguments();
     if (args.size() != 2)
         return 2;
-    TestDataFolder folder;
-    DataFolderBuilder::addDemoData(folder.path(), 3000, QDate(2024, 4, 1));
-    const QString busiest = folder.scalar(QStringLiteral(
+    Screenshot shot(3000, QDate(2024, 4, 1));
+    const QString busiest = shot.folder().scalar(QStringLiteral(
             "SELECT TKDate FROM SiteTbl WHERE TKDate <= '2024-04-01' GROUP BY TKDate ORDER BY COUNT(*) DESC, TKDate DESC LIMIT 1"))
                                     .toString();
 
-    AppValues values;
-    values.setDataFolder(folder.path());
-    ScriptedDialogService dialogs;
-    WindowRegistry windows;
-    AppContext ctx(values, dialogs, windows);
-    FrmRibodo window(ctx);
-    window.show();
-    if (!QTest::qWaitForWindowExposed(&window))
+    FrmRibodo window(shot.context());
+    if (!Screenshot::show(window))
         return 1;
     window.findChild<QDateEdit *>(QStringLiteral("DTPicker1"))->setDate(QDate::fromString(busiest, Qt::ISODate));
     window.findChild<QPushButton *>(QStringLiteral("Command1"))->click();
@@ -43,8 +31,7 @@ int main(int argc, char *argv[])
     grid->setFocus();
     grid->selectRow(2);
     QTest::keyClick(grid, Qt::Key_Return);
-    if (!dialogs.messageTexts().isEmpty())
+    if (!shot.dialogs().messageTexts().isEmpty())
         return 1;
-    QTest::qWait(200);
-    return window.grab().save(args.at(1)) ? 0 : 1;
+    return Screenshot::save(window, args.at(1)) ? 0 : 1;
 }

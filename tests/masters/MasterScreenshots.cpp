@@ -2,35 +2,27 @@
 // demo data folder, each with a called-up entry, saved as categories.png,
 // banks.png and suppliers.png.
 
-#include "ScriptedDialogService.h"
+#include "Screenshot.h"
 
 #include "masters/FrmBank.h"
 #include "masters/FrmSKbn.h"
 #include "masters/frmCliant.h"
-#include "ui/AppContext.h"
-#include "ui/AppValues.h"
-#include "ui/WindowRegistry.h"
-#include "store/DataFolderBuilder.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QPushButton>
-#include <QTemporaryDir>
-#include <QTest>
 
 namespace {
 
 bool shoot(QWidget &window, ScriptedDialogService &dialogs, bool question, const QString &code, const QString &file)
 {
-    window.show();
-    if (!QTest::qWaitForWindowExposed(&window))
+    if (!Screenshot::show(window))
         return false;
     if (question)
         dialogs.queueAnswer(DialogService::Answer::Yes);
     dialogs.queueInput(code);
     window.findChild<QPushButton *>(QStringLiteral("CmdCall"))->click();
-    QTest::qWait(200);
-    return window.grab().save(file);
+    return Screenshot::save(window, file);
 }
 
 } // namespace
@@ -41,16 +33,9 @@ int main(int argc, char *argv[])
     const QStringList args = QApplication::arguments();
     if (args.size() != 2)
         return 2;
-    QTemporaryDir scratch;
-    const QString folder = scratch.path() + QDir::separator();
-    DataFolderBuilder::createDatabase(folder);
-    DataFolderBuilder::addDemoData(folder, 40, QDate(2024, 4, 1));
-
-    AppValues values;
-    values.setDataFolder(folder);
-    ScriptedDialogService dialogs;
-    WindowRegistry windows;
-    AppContext ctx(values, dialogs, windows);
+    Screenshot shot(40, QDate(2024, 4, 1));
+    AppContext &ctx = shot.context();
+    ScriptedDialogService &dialogs = shot.dialogs();
     const QDir out(args.at(1));
     FrmSKbn categories(ctx);
     FrmBank banks(ctx);
