@@ -14,7 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTreeWidget>
+#include <QAbstractItemView>
 #include <QtTest>
 
 #include <array>
@@ -477,8 +477,8 @@ void TestFrmSite::payeeFromTheSearchList()
     click("CmdCKensaku");
     QWidget *list = m_windows->window(WindowId::FrmCliantU);
     QVERIFY(list && list->isVisible());
-    auto *rows = list->findChild<QTreeWidget *>(QStringLiteral("ListView1"));
-    rows->setCurrentItem(rows->topLevelItem(1));
+    auto *rows = list->findChild<QAbstractItemView *>(QStringLiteral("ListView1"));
+    rows->setCurrentIndex(rows->model()->index(1, 0));
     QTest::mouseClick(list->findChild<QPushButton *>(QStringLiteral("Command1")), Qt::LeftButton);
 
     QCOMPARE(box(1)->text(), QStringLiteral("200"));
