@@ -194,7 +194,6 @@ private Q_SLOTS:
         QFETCH(QString, content);
         QFETCH(QByteArray, codec);
         QFETCH(QString, dataFolder);
-        QFETCH(bool, goesOn);
         QFETCH(QString, message);
         QFETCH(DialogService::Icon, icon);
         QStringEncoder encoder(codec.constData());
@@ -207,7 +206,7 @@ private Q_SLOTS:
         else if (!fileName.isEmpty())
             app.write(QStringLiteral("<P><S>") + fileName, encoder.encode(app.expand(content)));
 
-        QCOMPARE(Startup(app.context).ResolveDirPath(), goesOn);
+        QTEST(Startup(app.context).ResolveDirPath(), "goesOn");
 
         QCOMPARE(app.values.dataFolder(), app.expand(dataFolder));
         if (message.isEmpty())
@@ -319,7 +318,6 @@ private Q_SLOTS:
     {
         QFETCH(int, dueInDays);
         QFETCH(QString, state);
-        QFETCH(QString, stateAfterStart);
         QFETCH(QString, closeSplash);
         App app;
         const QString due = QDate::currentDate().addDays(dueInDays).toString(Qt::ISODate);
@@ -339,7 +337,7 @@ private Q_SLOTS:
         QVERIFY(!app.splash->isVisible());
         QCOMPARE(app.values.dataFolder(), app.data.path());
         QVERIFY(app.dialogs.calls().isEmpty());
-        QCOMPARE(app.state("T-1"), stateAfterStart);
+        QTEST(app.state("T-1"), "stateAfterStart");
         QCOMPARE(app.data.scalar(QStringLiteral("SELECT TKDate FROM SiteTbl WHERE TNo = 'T-1'")).toString(), due);
     }
 
@@ -375,9 +373,6 @@ private Q_SLOTS:
     {
         const QString name = QString::fromLatin1(QTest::currentDataTag());
         QFETCH(QString, caption);
-        QFETCH(int, column);
-        QFETCH(int, row);
-        QFETCH(QString, nextOnTab);
         App m;
         QVERIFY(m.open());
         QCOMPARE(m.menu->pos(), m.menu->screen()->availableGeometry().topLeft());
@@ -398,8 +393,8 @@ private Q_SLOTS:
         }
         QCOMPARE(lefts.size(), size_t(4));
         QCOMPARE(tops.size(), size_t(3));
-        QCOMPARE(int(std::distance(lefts.begin(), lefts.find(b->x()))) + 1, column);
-        QCOMPARE(int(std::distance(tops.begin(), tops.find(b->y()))) + 1, row);
+        QTEST(int(std::distance(lefts.begin(), lefts.find(b->x()))) + 1, "column");
+        QTEST(int(std::distance(tops.begin(), tops.find(b->y()))) + 1, "row");
         // 終わり alone spans the two lower rows.
         const bool tall = name == QLatin1String("Command6");
         QCOMPARE(b->height() > m.button(QStringLiteral("Command1"))->height(), tall);
@@ -409,7 +404,7 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowActive(m.menu));
         b->setFocus();
         QTest::keyClick(b, Qt::Key_Tab);
-        QCOMPARE(QApplication::focusWidget()->objectName(), nextOnTab);
+        QTEST(QApplication::focusWidget()->objectName(), "nextOnTab");
 
         // The access key presses its button as a click would, a moment later.
         QSignalSpy clicked(b, &QPushButton::clicked);
@@ -437,7 +432,6 @@ private Q_SLOTS:
     {
         QFETCH(QString, button);
         QFETCH(WindowId, window);
-        QFETCH(QString, modeAtLoad);
         App m;
         QVERIFY(m.open());
         m.values.setModeFlag(QStringLiteral("E"));
@@ -450,7 +444,7 @@ private Q_SLOTS:
         m.click(button);
         QWidget *first = m.windows.window(window);
         QVERIFY(first && first->isVisible());
-        QCOMPARE(mode, modeAtLoad);
+        QTEST(mode, "modeAtLoad");
         first->showMinimized();
         m.click(button);
 

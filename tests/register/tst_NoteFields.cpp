@@ -34,7 +34,6 @@ private slots:
     void typing()
     {
         QFETCH(QString, keys);
-        QFETCH(QString, parts);
         QFETCH(int, focus);
 
         DateTextBox box;
@@ -43,7 +42,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(&box));
         box.setFocus();
         QTest::keyClicks(static_cast<QWidget *>(nullptr), keys);
-        QCOMPARE(QStringList({box.Year(), box.Month(), box.Day()}).join(QLatin1Char('/')), parts);
+        QTEST(QStringList({box.Year(), box.Month(), box.Day()}).join(QLatin1Char('/')), "parts");
         const std::array<QLineEdit *, 3> part {box.yearPart(), box.monthPart(), box.dayPart()};
         QCOMPARE(QApplication::focusWidget(), part.at(focus));
     }
@@ -72,8 +71,7 @@ private slots:
         QFETCH(QString, year);
         QFETCH(QString, month);
         QFETCH(QString, day);
-        QFETCH(QDate, expected);
-        QCOMPARE(DateSerial::fromParts(year, month, day), expected);
+        QTEST(DateSerial::fromParts(year, month, day), "expected");
     }
 
     void amount()
