@@ -146,8 +146,8 @@ void benchMasters(BenchReport &report, const QString &scratchFolder)
     QtDialogService dialogs;
     WindowRegistry windows;
     const AppContext context(values, dialogs, windows);
-    ours = BenchReport::medianMs(5, [&] { FrmCliantU list(context); });
-    base = BenchReport::medianMs(5, [&] {
+    ours = BenchReport::medianMs(11, [&] { FrmCliantU list(context); });
+    base = BenchReport::medianMs(11, [&] {
         RawSqlite(path).run("SELECT ClCode, ClName FROM SireCliant ORDER BY rowid", {}, true);
     });
     report.add(section, QStringLiteral("FrmCliantU load"), ours, base, QStringLiteral("whole list, once per run"));

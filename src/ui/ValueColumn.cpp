@@ -6,6 +6,13 @@
 
 #include <bit>
 
+namespace {
+
+// Blocks small enough to come from the heap the last list gave back.
+constexpr qsizetype blockSize = 16 * 1024;
+
+} // namespace
+
 void ValueColumn::reserve(qsizetype cells)
 {
     m_kinds.reserve(cells);
@@ -16,46 +23,60 @@ void ValueColumn::clear()
 {
     m_kinds.clear();
     m_ends.clear();
-    m_text.clear();
+    m_blocks.clear();
+    m_used = 0;
     m_numbers.clear();
     m_others.clear();
 }
 
+QChar *ValueColumn::room(qsizetype length)
+{
+    if (m_blocks.isEmpty() || m_used + length > m_blocks.last().size()) {
+        m_blocks.append(QString(qMax(length, blockSize), Qt::Uninitialized));
+        m_used = 0;
+    }
+    return m_blocks.last().data() + m_used;
+}
+
+void ValueColumn::endCell(Kind kind)
+{
+    m_kinds.append(kind);
+    const quint64 block = m_blocks.isEmpty() ? 0 : quint64(m_blocks.size() - 1);
+    m_ends.append(block << 32 | quint64(m_used));
+}
+
 void ValueColumn::append(const QVariant &value)
 {
-    const qsizetype cell = m_kinds.size();
     Kind kind = Other;
     switch (value.typeId()) {
     case QMetaType::QString:
         kind = value.isNull() ? Null : Text;
         break;
     case QMetaType::LongLong:
-        kind = Integer;
-        break;
+        appendNumber(Integer, value.toLongLong());
+        return;
     case QMetaType::Double:
-        kind = Real;
-        break;
+        appendNumber(Real, std::bit_cast<qint64>(value.toDouble()));
+        return;
     default:
         break;
     }
-    if (kind == Integer || kind == Real) {
-        appendNumber(kind, kind == Integer ? value.toLongLong() : std::bit_cast<qint64>(value.toDouble()));
-        return;
+    if (kind == Text) {
+        const QString text = value.toString();
+        QChar *out = room(text.size());
+        std::copy(text.cbegin(), text.cend(), out);
+        m_used += text.size();
+    } else if (kind == Other) {
+        m_others.insert(m_kinds.size(), value);
     }
-    if (kind == Text)
-        m_text += value.toString();
-    else if (kind == Other)
-        m_others.insert(cell, value);
-    m_kinds.append(kind);
-    m_ends.append(qint32(m_text.size()));
+    endCell(kind);
 }
 
 void ValueColumn::appendNumber(Kind kind, qint64 bits)
 {
     m_numbers.resize(m_kinds.size() + 1);
     m_numbers.last() = bits;
-    m_kinds.append(kind);
-    m_ends.append(qint32(m_text.size()));
+    endCell(kind);
 }
 
 void ValueColumn::append(const StatementReader &reader, int column)
@@ -68,18 +89,13 @@ void ValueColumn::append(const StatementReader &reader, int column)
         appendNumber(Real, std::bit_cast<qint64>(reader.real(column)));
         return;
     case StatementReader::Type::Text: {
-        // Decoded straight into the buffer: no string per cell.
+        // Decoded straight into the block: no string per cell.
         const QByteArrayView bytes = reader.utf8(column);
-        QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
-        const qsizetype start = m_text.size();
-        const qsizetype needed = start + decoder.requiredSpace(bytes.size());
-        if (needed > m_text.capacity())
-            m_text.reserve(qMax(needed, 2 * m_text.capacity() + 4096));
-        m_text.resize(needed);
-        const QChar *end = decoder.appendToBuffer(m_text.data() + start, bytes);
-        m_text.resize(end - m_text.constData());
-        m_kinds.append(Text);
-        m_ends.append(qint32(m_text.size()));
+        QStringDecoder decoder(QStringDecoder::Utf8,
+                               QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+        QChar *out = room(decoder.requiredSpace(bytes.size()));
+        m_used += decoder.appendToBuffer(out, bytes) - out;
+        endCell(Text);
         return;
     }
     case StatementReader::Type::Null:
@@ -95,8 +111,12 @@ QVariant ValueColumn::at(qsizetype cell) const
     case Null:
         return QVariant(QMetaType::fromType<QString>());
     case Text: {
-        const qint32 start = cell == 0 ? 0 : m_ends.at(cell - 1);
-        return m_text.mid(start, m_ends.at(cell) - start);
+        const quint64 end = m_ends.at(cell);
+        const quint64 before = cell == 0 ? 0 : m_ends.at(cell - 1);
+        const qsizetype block = qsizetype(end >> 32);
+        const qsizetype stop = qsizetype(end & 0xffffffffu);
+        const qsizetype start = qsizetype(before >> 32) == block ? qsizetype(before & 0xffffffffu) : 0;
+        return QString(m_blocks.at(block).constData() + start, stop - start);
     }
     case Integer:
         return qlonglong(m_numbers.at(cell));

@@ -8,9 +8,9 @@
 class StatementReader;
 
 // One column of a long list, held compactly: the texts one after another in
-// one buffer, numbers beside them, a byte per cell for its kind. A list of
-// 100,000 suppliers costs a few megabytes and no allocation per cell; a cell
-// comes back as the same QVariant it was given.
+// blocks of text, numbers beside them, a byte per cell for its kind. A list
+// of 100,000 suppliers costs a few megabytes, no allocation per cell and no
+// copying as it grows; a cell comes back as the same QVariant it was given.
 class ValueColumn
 {
 public:
@@ -25,11 +25,18 @@ public:
 private:
     enum Kind : quint8 { Null, Text, Integer, Real, Other };
 
+    // Room for `length` more characters at the end of the last block.
+    QChar *room(qsizetype length);
+    void endCell(Kind kind);
     void appendNumber(Kind kind, qint64 bits);
 
     QVector<quint8> m_kinds;
-    QVector<qint32> m_ends;   // where each cell's text ends in m_text
-    QString m_text;
+    // Where each cell's text ends: its block in the high half, the offset in
+    // the block in the low half. A text begins where the cell before it
+    // ended, or at the start of a new block.
+    QVector<quint64> m_ends;
+    QVector<QString> m_blocks;
+    qsizetype m_used = 0; // characters used in the last block
     QVector<qint64> m_numbers; // filled up to the last number only
     QHash<qsizetype, QVariant> m_others; // any other kind of value, as given
 };
