@@ -10,6 +10,8 @@ namespace {
 
 // Blocks small enough to come from the heap the last list gave back.
 constexpr qsizetype blockSize = 16 * 1024;
+constexpr int offsetBits = 15;
+constexpr quint32 offsetMask = (1u << offsetBits) - 1;
 
 } // namespace
 
@@ -32,7 +34,7 @@ void ValueColumn::clear()
 QChar *ValueColumn::room(qsizetype length)
 {
     if (m_blocks.isEmpty() || m_used + length > m_blocks.last().size()) {
-        m_blocks.append(QString(qMax(length, blockSize), Qt::Uninitialized));
+        m_blocks.append(QString(blockSize, Qt::Uninitialized));
         m_used = 0;
     }
     return m_blocks.last().data() + m_used;
@@ -41,8 +43,8 @@ QChar *ValueColumn::room(qsizetype length)
 void ValueColumn::endCell(Kind kind)
 {
     m_kinds.append(kind);
-    const quint64 block = m_blocks.isEmpty() ? 0 : quint64(m_blocks.size() - 1);
-    m_ends.append(block << 32 | quint64(m_used));
+    const quint32 block = m_blocks.isEmpty() ? 0 : quint32(m_blocks.size() - 1);
+    m_ends.append(block << offsetBits | quint32(m_used));
 }
 
 void ValueColumn::append(const QVariant &value)
@@ -61,6 +63,8 @@ void ValueColumn::append(const QVariant &value)
     default:
         break;
     }
+    if (kind == Text && value.toString().size() >= blockSize)
+        kind = Other;
     if (kind == Text) {
         const QString text = value.toString();
         QChar *out = room(text.size());
@@ -89,12 +93,25 @@ void ValueColumn::append(const StatementReader &reader, int column)
         appendNumber(Real, std::bit_cast<qint64>(reader.real(column)));
         return;
     case StatementReader::Type::Text: {
-        // Decoded straight into the block: no string per cell.
+        // Decoded straight into the block: no string per cell. Codes and
+        // numbers are plain ASCII, widened as they are.
         const QByteArrayView bytes = reader.utf8(column);
-        QStringDecoder decoder(QStringDecoder::Utf8,
-                               QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
-        QChar *out = room(decoder.requiredSpace(bytes.size()));
-        m_used += decoder.appendToBuffer(out, bytes) - out;
+        if (bytes.size() >= blockSize) {
+            append(reader.value(column));
+            return;
+        }
+        QChar *out = room(bytes.size() + 1);
+        qsizetype i = 0;
+        for (; i < bytes.size() && uchar(bytes[i]) < 0x80; ++i)
+            out[i] = QLatin1Char(bytes[i]);
+        if (i == bytes.size()) {
+            m_used += i;
+        } else {
+            thread_local QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless
+                                                        | QStringDecoder::Flag::ConvertInitialBom);
+            out = room(decoder.requiredSpace(bytes.size()));
+            m_used += decoder.appendToBuffer(out, bytes) - out;
+        }
         endCell(Text);
         return;
     }
@@ -111,11 +128,11 @@ QVariant ValueColumn::at(qsizetype cell) const
     case Null:
         return QVariant(QMetaType::fromType<QString>());
     case Text: {
-        const quint64 end = m_ends.at(cell);
-        const quint64 before = cell == 0 ? 0 : m_ends.at(cell - 1);
-        const qsizetype block = qsizetype(end >> 32);
-        const qsizetype stop = qsizetype(end & 0xffffffffu);
-        const qsizetype start = qsizetype(before >> 32) == block ? qsizetype(before & 0xffffffffu) : 0;
+        const quint32 end = m_ends.at(cell);
+        const quint32 before = cell == 0 ? 0 : m_ends.at(cell - 1);
+        const qsizetype block = qsizetype(end >> offsetBits);
+        const qsizetype stop = qsizetype(end & offsetMask);
+        const qsizetype start = qsizetype(before >> offsetBits) == block ? qsizetype(before & offsetMask) : 0;
         return QString(m_blocks.at(block).constData() + start, stop - start);
     }
     case Integer:

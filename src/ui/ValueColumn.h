@@ -31,10 +31,11 @@ private:
     void appendNumber(Kind kind, qint64 bits);
 
     QVector<quint8> m_kinds;
-    // Where each cell's text ends: its block in the high half, the offset in
-    // the block in the low half. A text begins where the cell before it
-    // ended, or at the start of a new block.
-    QVector<quint64> m_ends;
+    // Where each cell's text ends: its block above the low 15 bits, the
+    // offset in the block in them. A text begins where the cell before it
+    // ended, or at the start of a new block. A text longer than a block is
+    // kept with the other values.
+    QVector<quint32> m_ends;
     QVector<QString> m_blocks;
     qsizetype m_used = 0; // characters used in the last block
     QVector<qint64> m_numbers; // filled up to the last number only
