@@ -8,6 +8,7 @@
 #include "SelectionFormula.h"
 
 #include "store/Connection.h"
+#include "store/StatementReader.h"
 
 #include <QSqlQuery>
 
@@ -113,7 +114,8 @@ ReportTable ReportQuery::rows(const QStringList &hiddenFields)
         formats.append(ColumnFormat(c.format));
     formats.resize(texts);
     ReportTable table(texts, int(summed.size()));
-    QSqlQuery &q = m_connection.exec(sql, values);
+    // Stepped on the engine itself: a notes book reads every note.
+    StatementReader q(m_connection, sql, values);
     while (q.next()) {
         for (int i = 0; i < texts; ++i)
             table.appendText(formats.at(i).text(q.value(i)));
@@ -121,7 +123,6 @@ ReportTable ReportQuery::rows(const QStringList &hiddenFields)
             table.appendNumber(ReportFormat::toNumber(q.value(i)));
         table.endRow();
     }
-    q.finish();
     table.squeeze();
     return table;
 }
