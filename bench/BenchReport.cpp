@@ -1,6 +1,7 @@
 #include "BenchReport.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QTextStream>
 
 #include <algorithm>
@@ -18,6 +19,18 @@ double BenchReport::medianMs(int runs, const std::function<void()> &work)
     }
     std::sort(times.begin(), times.end());
     return times[times.size() / 2];
+}
+
+double BenchReport::peakMegabytes()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024;
+    }
+    return 0;
 }
 
 void BenchReport::add(const QString &section, const QString &operation, double medianMs, double baselineMs,

@@ -13,6 +13,8 @@ class BenchReport
 public:
     // Median wall time of `runs` calls, in milliseconds.
     static double medianMs(int runs, const std::function<void()> &work);
+    // Peak resident memory of the process so far, in megabytes (Linux only; 0 elsewhere).
+    static double peakMegabytes();
 
     // baselineMs <= 0 means the row has no baseline.
     void add(const QString &section, const QString &operation, double medianMs, double baselineMs,

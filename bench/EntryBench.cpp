@@ -37,12 +37,7 @@ void fill(const QString &path)
 {
     RawSqlite db(path);
     db.run("BEGIN");
-    for (int i = 0; i < 200; ++i)
-        db.run("INSERT INTO SireCliant (ClCode, ClName) VALUES (?, ?)",
-               {QByteArray::number(100 + i), "仕入先 " + QByteArray::number(i)});
-    for (int i = 1; i <= 5; ++i)
-        db.run("INSERT INTO kbn6 (KbnCode, KbnName, KbnZan) VALUES (?, ?, 0)",
-               {QByteArray::number(i), "銀行 " + QByteArray::number(i)});
+    db.addSuppliersAndBanks();
     for (int i = 0; i < noteCount; ++i)
         db.run("INSERT INTO SiteTbl (TNo, TFDate, TKDate, TBank, TTo, TKingaku, TKubun, TYoto, TCond, TRemarks, TKeiri) "
                    "VALUES (?, '2024-04-15', '2024-07-31', ?, ?, ?, '1', '1', '1', '', '1')",

@@ -42,9 +42,34 @@ int RawSqlite::run(const char *sql, std::initializer_list<QByteArray> params, bo
     return rows;
 }
 
+void RawSqlite::addSuppliersAndBanks()
+{
+    for (int i = 0; i < 200; ++i)
+        run("INSERT INTO SireCliant (ClCode, ClName) VALUES (?, ?)",
+            {QByteArray::number(100 + i), "仕入先 " + QByteArray::number(i)});
+    for (int i = 1; i <= 5; ++i)
+        run("INSERT INTO kbn6 (KbnCode, KbnName, KbnZan) VALUES (?, ?, 0)",
+            {QByteArray::number(i), "銀行 " + QByteArray::number(i)});
+}
+
 int RawSqlite::changes() const
 {
     return sqlite3_changes(m_db);
+}
+
+void RawSqlite::backupTo(const QString &target)
+{
+    sqlite3 *to = nullptr;
+    if (sqlite3_open_v2(target.toUtf8().constData(), &to, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK) {
+        sqlite3_close(to);
+        throw std::runtime_error("cannot create the copy");
+    }
+    sqlite3_backup *backup = sqlite3_backup_init(to, "main", m_db, "main");
+    const int rc = backup ? sqlite3_backup_step(backup, -1) : SQLITE_ERROR;
+    sqlite3_backup_finish(backup);
+    sqlite3_close(to);
+    if (rc != SQLITE_DONE)
+        throw std::runtime_error("backup failed");
 }
 
 int RawSqlite::once(const QString &path, const char *sql, std::initializer_list<QByteArray> params)

@@ -42,19 +42,6 @@ int rawRead(const QString &path)
     return RawSqlite(path, true).run(notesBookSql, {}, true);
 }
 
-// Peak resident memory of the process so far, in megabytes (Linux only).
-double peakMegabytes()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024;
-    }
-    return 0;
-}
-
 } // namespace
 
 void benchReports(BenchReport &report, const QString &scratchFolder)
@@ -96,7 +83,7 @@ void benchReports(BenchReport &report, const QString &scratchFolder)
                 ReportEngine::catalogueRequest(10, values.programFolder() + QDir::separator(), folder, {}, {});
         const double build = BenchReport::medianMs(runs, [&] { document = ReportEngine::build(request); });
         report.add(section, QStringLiteral("notes book %1: read and lay out every page").arg(size), build, baseline,
-                   QStringLiteral("peak memory %1 MB").arg(peakMegabytes(), 0, 'f', 0));
+                   QStringLiteral("peak memory %1 MB").arg(BenchReport::peakMegabytes(), 0, 'f', 0));
 
         const QString pdf = scratchFolder + QStringLiteral("/notes-%1.pdf").arg(notes);
         const double writing = BenchReport::medianMs(1, [&] { ReportPdf::write(*document, pdf); });

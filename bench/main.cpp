@@ -1,11 +1,17 @@
-// ribodo-bench [--quick] [--only <section>...]: prints the benchmark table
-// (markdown) on stdout, progress on stderr. --quick stops at 100,000 notes;
-// --only runs the named sections (store, masters, startup, entry, reports).
+// ribodo-bench [--quick] [--backup] [--only <section>...]: prints the
+// benchmark table (markdown) on stdout, progress on stderr. --quick stops at
+// 100,000 notes; --backup runs the backup section alone; --only runs the named
+// sections (store, backup, masters, startup, entry, reports, settlement,
+// explorer, plan).
 
+#include "BackupBench.h"
 #include "BenchReport.h"
 #include "EntryBench.h"
+#include "ExplorerBench.h"
 #include "MasterBench.h"
+#include "PlanBench.h"
 #include "ReportBench.h"
+#include "SettlementBench.h"
 #include "StartupBench.h"
 #include "StoreBench.h"
 
@@ -17,16 +23,24 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     const QStringList args = QApplication::arguments();
     const bool quick = args.contains(QStringLiteral("--quick"));
+    QTemporaryDir scratch;
+    BenchReport report;
+    const int largest = quick ? 100000 : 1000000;
+    if (args.contains(QStringLiteral("--backup"))) {
+        benchBackup(report, scratch.path(), largest);
+        report.print();
+        return 0;
+    }
     const qsizetype only = args.indexOf(QStringLiteral("--only"));
     const QStringList sections = only < 0 ? QStringList() : args.mid(only + 1);
     const auto wanted = [&sections](const char *name) {
         return sections.isEmpty() || sections.contains(QLatin1String(name));
     };
-    QTemporaryDir scratch;
-    BenchReport report;
 
     if (wanted("store"))
-        benchStore(report, scratch.path(), quick ? 100000 : 1000000);
+        benchStore(report, scratch.path(), largest);
+    if (wanted("backup"))
+        benchBackup(report, scratch.path(), largest);
     if (wanted("masters"))
         benchMasters(report, scratch.path());
     if (wanted("startup"))
@@ -35,6 +49,12 @@ int main(int argc, char *argv[])
         benchEntry(report, scratch.path());
     if (wanted("reports"))
         benchReports(report, scratch.path());
+    if (wanted("settlement"))
+        benchSettlement(report, scratch.path(), largest);
+    if (wanted("explorer"))
+        benchExplorer(report, scratch.path(), largest);
+    if (wanted("plan"))
+        benchPlan(report, scratch.path(), largest);
 
     report.print();
     return 0;

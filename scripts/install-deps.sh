@@ -7,6 +7,7 @@ packages=(
     cmake ninja-build g++ pkg-config libsqlite3-dev
     qt6-base-dev libqt6sql6-sqlite qt6-qpa-plugins libgl-dev
     fonts-ipaexfont-gothic fonts-ipaexfont-mincho
+    qt6-translations-l10n poppler-utils
 )
 
 missing=()

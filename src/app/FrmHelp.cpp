@@ -1,6 +1,7 @@
 #include "FrmHelp.h"
 
 #include "ui/AppValues.h"
+#include "ui/EscapeKey.h"
 #include "Platform.h"
 
 #include <QFileInfo>
@@ -25,6 +26,7 @@ FrmHelp::FrmHelp(const AppContext &context, QWidget *parent)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(txtHelp);
     resize(760, 640);
+    EscapeKey::closes(this);
 }
 
 QString FrmHelp::helpFilePath(const QString &dataFolder)

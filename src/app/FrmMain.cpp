@@ -2,6 +2,8 @@
 
 #include "ui/AppValues.h"
 #include "ui/DialogService.h"
+#include "ui/NamedButton.h"
+#include "ui/WindowPlacement.h"
 #include "FrmHelp.h"
 #include "Platform.h"
 #include "ui/WindowRegistry.h"
@@ -9,7 +11,6 @@
 #include <QCloseEvent>
 #include <QGridLayout>
 #include <QPushButton>
-#include <QScreen>
 
 namespace {
 
@@ -80,38 +81,15 @@ FrmMain::FrmMain(const AppContext &context, QWidget *parent)
 
 QPushButton *FrmMain::addButton(const char *name, const QString &caption)
 {
-    auto *button = new QPushButton(caption, this);
-    button->setObjectName(QLatin1String(name));
+    QPushButton *button = NamedButton::create(this, name, caption);
     button->setFixedSize(buttonWidth, buttonHeight);
-    button->setAutoDefault(false);
     return button;
 }
 
 void FrmMain::Form_Load()
 {
-    placeTopLeft();
+    WindowPlacement::keepTopLeft(this);
     m_context.windows().load(WindowId::FrmCliantU);
-}
-
-bool FrmMain::event(QEvent *event)
-{
-    // Placed again at the first paint: only a window on the screen knows its
-    // frame, and the corner is the frame's, title bar included. A window
-    // manager that placed the client area in the corner would hide the title.
-    if (event->type() == QEvent::Paint && !m_placed) {
-        m_placed = true;
-        placeTopLeft();
-    }
-    return QWidget::event(event);
-}
-
-void FrmMain::placeTopLeft()
-{
-    if (const QScreen *s = screen()) {
-        const QPoint corner = s->availableGeometry().topLeft();
-        if (pos() != corner)
-            move(corner);
-    }
 }
 
 void FrmMain::Command1_Click()
@@ -212,7 +190,7 @@ void FrmMain::Command10_Click()
             ? QStringLiteral("ヘルプ ファイル %1 はこのコンピューターでは表示できません。\n"
                              "同じ場所にマニュアル %2 が見つかりません。")
                       .arg(helpFile, manual)
-            : QStringLiteral("ヘルプ ファイルが見つかりません。\n%1").arg(helpFile);
+            : QStringLiteral("ヘルプ ファイルが見つかりません。\n%1").arg(manual);
     m_context.dialogs().message(text, QStringLiteral("警告"), DialogService::Buttons::Ok,
                                 DialogService::Icon::Exclamation);
 }

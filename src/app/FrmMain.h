@@ -18,7 +18,6 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
-    bool event(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
@@ -36,12 +35,10 @@ private:
 
     QPushButton *addButton(const char *name, const QString &caption);
     void supplierWindowGone();
-    void placeTopLeft();
 
     AppContext m_context;
     // The supplier window while it keeps the menu hidden.
     QPointer<QWidget> m_supplierWindow;
-    bool m_placed = false;
 
     QPushButton *Command1 = nullptr;
     QPushButton *Command2 = nullptr;

@@ -5,14 +5,18 @@
 #include "ui/DialogService.h"
 #include "Platform.h"
 
+#include "store/Connection.h"
+#include "store/DatabaseBackup.h"
 #include "store/DataFolderBuilder.h"
 #include "store/RibodoClass.h"
 #include "store/Schema.h"
+#include "store/SchemaIndexes.h"
 #include "store/StoreError.h"
 
 #include <QDate>
 #include <QDir>
 #include <QFileInfo>
+#include <QSqlQuery>
 
 namespace {
 
@@ -72,20 +76,58 @@ bool Startup::ResolveDirPath()
     return true;
 }
 
+QString Startup::databasePath() const
+{
+    return Schema::databasePath(m_context.values().dataFolder());
+}
+
+bool Startup::readOnly() const
+{
+    return Connection::isReadOnlyLocation(databasePath());
+}
+
 bool Startup::CheckDatabase()
 {
     const QString dataFolder = m_context.values().dataFolder();
-    const QString database = Schema::databasePath(dataFolder);
-    if (QFileInfo::exists(database))
+    const QFileInfo database(databasePath());
+    const QString shown = QDir::toNativeSeparators(database.absoluteFilePath());
+    const QString folder = QDir::toNativeSeparators(database.absolutePath());
+    if (database.exists()) {
+        if (readOnly())
+            warn(QStringLiteral("データ フォルダが読み取り専用です。\n%1\n"
+                                "手形やマスターを見ることと印刷することだけができます。"
+                                "登録・訂正・削除はできません。")
+                         .arg(folder));
         return true;
+    }
+
+    // A moved folder or a drive not connected is reported, never answered
+    // with a second, empty register.
+    const QFileInfo folderInfo(database.absolutePath());
+    if (!folderInfo.isDir()) {
+        warn(QStringLiteral("データ フォルダが見つかりません。\n%1\n"
+                            "フォルダが移動されたか、ドライブが接続されていない可能性があります。"
+                            "RibodoDa.sys の設定とドライブを確かめてから、もう一度起動してください。")
+                     .arg(folder));
+        return false;
+    }
+    if (!folderInfo.isWritable()) {
+        warn(QStringLiteral("データ フォルダにデータベースがなく、書き込みもできません。\n%1\n"
+                            "フォルダの場所と書き込みの権限を確かめてから、もう一度起動してください。")
+                     .arg(folder));
+        return false;
+    }
 
     DialogService &dialogs = m_context.dialogs();
     dialogs.beep();
     const DialogService::Answer answer =
-            dialogs.message(QStringLiteral("データベース ファイルがありません。\n%1\n"
-                                           "この場所に新しい空のデータベースを作成しますか？")
-                                    .arg(QDir::toNativeSeparators(QFileInfo(database).absoluteFilePath())),
-                            title, DialogService::Buttons::YesNo, DialogService::Icon::None);
+            dialogs.message(QStringLiteral("このデータ フォルダには既存のデータが見つかりませんでした。\n"
+                                           "探した場所: %1\n\n"
+                                           "ここに新しい空のデータベースを作成しますか？\n"
+                                           "フォルダを移動した場合やドライブが接続されていない場合は"
+                                           "「いいえ」を選んでください。")
+                                    .arg(shown),
+                            title, DialogService::Buttons::YesNoDefaultNo, DialogService::Icon::None);
     if (answer != DialogService::Answer::Yes)
         return false;
     try {
@@ -99,9 +141,47 @@ bool Startup::CheckDatabase()
     return true;
 }
 
+bool Startup::BackUp()
+{
+    if (readOnly())
+        return true;
+    const QString dataFolder = m_context.values().dataFolder();
+    // A file that is no database of this system is not copied; the state
+    // update that follows says what is wrong with it.
+    try {
+        Connection probe;
+        probe.open(Schema::connectionText(dataFolder));
+        QSqlQuery &q = probe.exec(QStringLiteral("SELECT 1 FROM sqlite_master WHERE name = 'SiteTbl'"));
+        const bool ours = q.next();
+        q.finish();
+        if (!ours)
+            return true;
+    } catch (const StoreError &) {
+        return true;
+    }
+    try {
+        DatabaseBackup::daily(dataFolder, QDate::currentDate());
+    } catch (const StoreError &e) {
+        warn(QStringLiteral("本日のバックアップを作成できませんでした。\n%1\n理由: %2\n処理はこのまま続けます。")
+                     .arg(QDir::toNativeSeparators(QFileInfo(DatabaseBackup::folder(dataFolder)).absoluteFilePath()),
+                          e.text()));
+    }
+    return true;
+}
+
 bool Startup::UpdateNoteStates()
 {
+    // A read-only data folder is only looked at: its states stay as they are.
+    if (readOnly())
+        return true;
     const QString dataFolder = m_context.values().dataFolder();
+    // A register made by an earlier version gets the current indexes once.
+    // They only make lists faster: when they cannot be built now, the next
+    // start tries again, and the state update below reports a real fault.
+    try {
+        SchemaIndexes::refresh(dataFolder);
+    } catch (const StoreError &) {
+    }
     try {
         RibodoClass note;
         note.setDirPath(dataFolder);

@@ -16,14 +16,22 @@ public:
     // Sets the data folder from the data-folder file in the program folder.
     bool ResolveDirPath();
 
-    // A data folder without a database offers to create an empty one.
+    // A missing or unwritable data folder ends the start. A data folder
+    // without a database offers to create an empty one (いいえ by default);
+    // a read-only one is said to be so, once.
     bool CheckDatabase();
+
+    // At the first start of a day, a checked copy of the database in the
+    // backup folder. A failure is reported and does not stop the start.
+    bool BackUp();
 
     // Moves every note in state "1" due today or earlier to state "2".
     bool UpdateNoteStates();
 
 private:
     void warn(const QString &text);
+    QString databasePath() const;
+    bool readOnly() const;
 
     AppContext m_context;
 };

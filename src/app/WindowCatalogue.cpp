@@ -5,7 +5,13 @@
 #include "FrmMain.h"
 #include "ui/WindowRegistry.h"
 
+#include "inquiry/FrmRBKeikaku.h"
+#include "inquiry/FrmRbView.h"
+#include "inquiry/FrmRibodo.h"
+#include "masters/FrmBank.h"
+#include "masters/frmCliant.h"
 #include "masters/FrmCliantU.h"
+#include "masters/FrmSKbn.h"
 #include "register/FrmSite.h"
 #include "reports/FrmView.h"
 
@@ -28,6 +34,11 @@ void WindowCatalogue::registerAll(AppContext &context)
     add<FrmCliantU>(context, WindowId::FrmCliantU);
     add<FrmSite>(context, WindowId::FrmSite);
     add<FrmView>(context, WindowId::FrmView);
-    // A window without a line here (maintenance screens, the inquiry screens)
-    // leaves its menu button doing nothing.
+    add<FrmSKbn>(context, WindowId::FrmSKbn);
+    add<FrmBank>(context, WindowId::FrmBank);
+    add<frmCliant>(context, WindowId::frmCliant);
+    add<FrmRibodo>(context, WindowId::FrmRibodo);
+    add<FrmRbView>(context, WindowId::FrmRbView);
+    add<FrmRBKeikaku>(context, WindowId::FrmRBKeikaku);
+    // A window without a line here leaves its menu button doing nothing.
 }

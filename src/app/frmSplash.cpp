@@ -136,7 +136,8 @@ void frmSplash::runStartup()
 {
     QCoreApplication::processEvents();
     Startup startup(m_context);
-    const bool ok = startup.ResolveDirPath() && startup.CheckDatabase() && startup.UpdateNoteStates()
+    const bool ok = startup.ResolveDirPath() && startup.CheckDatabase() && startup.BackUp()
+            && startup.UpdateNoteStates()
             && m_context.windows().show(WindowId::FrmMain) != nullptr;
     close();
     Q_EMIT finished(ok);

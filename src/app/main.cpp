@@ -1,7 +1,9 @@
 #include "ui/AppContext.h"
 #include "ui/AppValues.h"
 #include "app/Platform.h"
+#include "ui/EnterPressesButton.h"
 #include "ui/QtDialogService.h"
+#include "ui/QtTranslations.h"
 #include "app/WindowCatalogue.h"
 #include "ui/WindowRegistry.h"
 #include "app/frmSplash.h"
@@ -11,6 +13,8 @@
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
+    QtTranslations::installJapanese(app);
+    EnterPressesButton::install(app);
     // Until the main menu is up, no closed window may end the application;
     // a failed start-up ends it explicitly.
     QApplication::setQuitOnLastWindowClosed(false);

@@ -39,6 +39,7 @@ FrmCliantU::FrmCliantU(const AppContext &context, QWidget *parent)
     Command2->setObjectName(QStringLiteral("Command2"));
     connect(Command1, &QPushButton::clicked, this, &FrmCliantU::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &FrmCliantU::Command2_Click);
+    connect(ListView1, &QAbstractItemView::doubleClicked, this, &FrmCliantU::takeSelectedRow);
 
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(Command1);
@@ -114,6 +115,10 @@ bool FrmCliantU::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == ListView1 && event->type() == QEvent::KeyPress) {
         const auto *key = static_cast<QKeyEvent *>(event);
+        if (key->key() == Qt::Key_Escape) {
+            hide();
+            return true;
+        }
         // Every key that types a character takes the row; Tab still moves on.
         const bool tab = key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab;
         if (!key->text().isEmpty() && !tab) {
@@ -122,6 +127,15 @@ bool FrmCliantU::eventFilter(QObject *watched, QEvent *event)
         }
     }
     return QWidget::eventFilter(watched, event);
+}
+
+void FrmCliantU::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        hide();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void FrmCliantU::showEvent(QShowEvent *event)

@@ -11,9 +11,11 @@ class TableGrid;
 class SupplierPickTarget;
 
 // The supplier search list "得意先検索": the code and name of every supplier,
-// read by one statement into a list model once, when the window is loaded. Choosing a row hands the supplier to
-// the note entry window and hides the list; closing it only hides it too, so
-// that it lives until the registry unloads it.
+// read by one statement into a list model once, when the window is loaded,
+// so a supplier written later shows from the next load on. Choosing a row
+// hands the supplier to the note entry window and hides the list; closing it
+// only hides it too, so that it lives until the registry unloads it. Esc
+// hides it; a double click takes the row.
 class FrmCliantU : public QWidget
 {
     Q_OBJECT
@@ -28,6 +30,7 @@ public:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 

@@ -4,11 +4,15 @@
 #include "CodeItem.h"
 #include "DateSerial.h"
 #include "DateTextBox.h"
-#include "InputMethod.h"
 
 #include "ui/AppContext.h"
 #include "ui/AppValues.h"
 #include "ui/DialogService.h"
+#include "ui/EscapeKey.h"
+#include "ui/InputMethod.h"
+#include "ui/NamedButton.h"
+#include "ui/WaitCursor.h"
+#include "ui/WindowPlacement.h"
 #include "ui/WindowRegistry.h"
 #include "masters/FrmCliantU.h"
 #include "store/BankClass.h"
@@ -18,7 +22,6 @@
 #include "store/SireCliantClass.h"
 #include "store/StoreError.h"
 
-#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGridLayout>
@@ -26,7 +29,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QStatusBar>
 #include <QVBoxLayout>
 
@@ -35,16 +37,6 @@
 namespace {
 
 const QString warningTitle = QStringLiteral("警告");
-
-// The wait pointer for the duration of a save.
-class WaitCursor
-{
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor &) = delete;
-    WaitCursor &operator=(const WaitCursor &) = delete;
-};
 
 QDate dateOf(const QVariant &value)
 {
@@ -70,7 +62,9 @@ FrmSite::FrmSite(AppContext &ctx, QWidget *parent)
         widest = std::max(widest, combo->sizeHint().width());
     for (QComboBox *combo : Combo1)
         combo->setMinimumWidth(widest);
-    placeTopLeft();
+    WindowPlacement::keepTopLeft(this);
+    // Esc closes the window as 終り does.
+    EscapeKey::runs(this, [this] { CmdEnd_Click(); });
     SetRegisterMode();
     Combo1[0]->setFocus();
 }
@@ -91,6 +85,7 @@ void FrmSite::buildLayout()
     for (int i = 0; i < 2; ++i) {
         DateTextBox1[i] = new DateTextBox(this);
         DateTextBox1[i]->setObjectName(QStringLiteral("DateTextBox1_%1").arg(i));
+        DateTextBox1[i]->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     }
     InputMethod::apply(TxtRibodo[0], InputMethod::Mode::Off);
     InputMethod::apply(TxtRibodo[4], InputMethod::Mode::Hiragana);
@@ -103,25 +98,33 @@ void FrmSite::buildLayout()
     TxtRibodo[2]->setMinimumWidth(metrics.horizontalAdvance(QStringLiteral("株式会社山田製作所本社工場")));
     TxtRibodo[3]->setFixedWidth(metrics.horizontalAdvance(QStringLiteral("9,999,999,999,999")));
     TxtRibodo[3]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    // Digits and commas typed with the input method on become ASCII at once.
+    connect(TxtRibodo[3], &QLineEdit::textEdited, this, [this](const QString &text) {
+        const QString ascii = AmountText::normalized(text);
+        if (ascii == text)
+            return;
+        const int cursor = TxtRibodo[3]->cursorPosition();
+        TxtRibodo[3]->setText(ascii);
+        TxtRibodo[3]->setCursorPosition(cursor);
+    });
+    // The payee boxes look as read-only as they are.
+    for (QLineEdit *box : {TxtRibodo[1], TxtRibodo[2]}) {
+        QPalette p = box->palette();
+        p.setColor(QPalette::Base, p.color(QPalette::Window));
+        box->setPalette(p);
+    }
     TxtRibodo[4]->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     TxtRibodo[4]->setMinimumHeight(TxtRibodo[4]->sizeHint().height() * 3);
     TxtRibodo[5]->setVisible(false);
 
-    const auto button = [this](const char *name, const QString &caption, void (FrmSite::*handler)()) {
-        auto *b = new QPushButton(caption, this);
-        b->setObjectName(QLatin1String(name));
-        b->setAutoDefault(false);
-        connect(b, &QPushButton::clicked, this, handler);
-        return b;
-    };
-    CmdCKensaku = button("CmdCKensaku", QStringLiteral("振出先検索(&K)"), &FrmSite::CmdCKensaku_Click);
-    CmdRecorde = button("CmdRecorde", QStringLiteral("登録(&R)"), &FrmSite::CmdRecorde_Click);
-    CmdCall = button("CmdCall", QStringLiteral("呼び出し(&C)"), &FrmSite::CmdCall_Click);
-    CmdEdit = button("CmdEdit", QStringLiteral("訂正(&E)"), &FrmSite::CmdEdit_Click);
-    CmdDelete = button("CmdDelete", QStringLiteral("削除(&D)"), &FrmSite::CmdDelete_Click);
-    CmdClear = button("CmdClear", QStringLiteral("入力消去(&S)"), &FrmSite::CmdClear_Click);
-    CmdPrint = button("CmdPrint", QStringLiteral("一覧印刷(&P)"), &FrmSite::CmdPrint_Click);
-    CmdEnd = button("CmdEnd", QStringLiteral("終り(&Q)"), &FrmSite::CmdEnd_Click);
+    CmdCKensaku = NamedButton::create(this, "CmdCKensaku", QStringLiteral("振出先検索(&K)"), &FrmSite::CmdCKensaku_Click);
+    CmdRecorde = NamedButton::create(this, "CmdRecorde", QStringLiteral("登録(&R)"), &FrmSite::CmdRecorde_Click);
+    CmdCall = NamedButton::create(this, "CmdCall", QStringLiteral("呼び出し(&C)"), &FrmSite::CmdCall_Click);
+    CmdEdit = NamedButton::create(this, "CmdEdit", QStringLiteral("訂正(&E)"), &FrmSite::CmdEdit_Click);
+    CmdDelete = NamedButton::create(this, "CmdDelete", QStringLiteral("削除(&D)"), &FrmSite::CmdDelete_Click);
+    CmdClear = NamedButton::create(this, "CmdClear", QStringLiteral("入力消去(&S)"), &FrmSite::CmdClear_Click);
+    CmdPrint = NamedButton::create(this, "CmdPrint", QStringLiteral("一覧印刷(&P)"), &FrmSite::CmdPrint_Click);
+    CmdEnd = NamedButton::create(this, "CmdEnd", QStringLiteral("終り(&Q)"), &FrmSite::CmdEnd_Click);
 
     auto *fields = new QGridLayout;
     int row = 0;
@@ -148,6 +151,8 @@ void FrmSite::buildLayout()
     addRow(QStringLiteral("備考"), TxtRibodo[4], Qt::AlignTop);
     fields->addWidget(CmdCKensaku, row, 1, Qt::AlignLeft);
     fields->setColumnStretch(1, 1);
+    // A taller window gives its room to the space below the fields.
+    fields->setRowStretch(row + 1, 1);
     for (int i : {0, 1, 2, 3, 4})
         fields->setAlignment(Combo1[i], Qt::AlignLeft);
     for (QWidget *w : {static_cast<QWidget *>(DateTextBox1[0]), static_cast<QWidget *>(DateTextBox1[1]),
@@ -193,26 +198,6 @@ void FrmSite::setTabChain()
     };
     for (qsizetype i = 1; i < chain.size(); ++i)
         setTabOrder(chain.at(i - 1), chain.at(i));
-}
-
-void FrmSite::placeTopLeft()
-{
-    if (const QScreen *s = screen()) {
-        const QPoint corner = s->availableGeometry().topLeft();
-        if (pos() != corner)
-            move(corner);
-    }
-}
-
-bool FrmSite::event(QEvent *event)
-{
-    // Placed again at the first paint, once the window manager has framed
-    // the window: the corner is the frame's, title bar included.
-    if (event->type() == QEvent::Paint && !m_placed) {
-        m_placed = true;
-        placeTopLeft();
-    }
-    return QWidget::event(event);
 }
 
 bool FrmSite::eventFilter(QObject *watched, QEvent *event)
@@ -335,12 +320,15 @@ void FrmSite::CheckRequired()
 void FrmSite::CheckAmount()
 {
     // An empty amount has been reported as missing already.
-    const QString amount = TxtRibodo[3]->text();
-    if (!amount.isEmpty() && !AmountText::isNumber(amount)) {
-        m_ctx.dialogs().message(QStringLiteral("金額は数値で入力してください。"), warningTitle,
-                                DialogService::Buttons::Ok, DialogService::Icon::Critical);
-        m_ctx.values().setResultFlag(QStringLiteral("X"));
-    }
+    const QString amount = AmountText::normalized(TxtRibodo[3]->text());
+    if (amount != TxtRibodo[3]->text())
+        TxtRibodo[3]->setText(amount);
+    if (amount.isEmpty() || AmountText::isWholeYen(amount))
+        return;
+    m_ctx.dialogs().message(AmountText::isNumber(amount) ? QStringLiteral("金額は1円以上の整数で入力してください。")
+                                                         : QStringLiteral("金額は数値で入力してください。"),
+                            warningTitle, DialogService::Buttons::Ok, DialogService::Icon::Critical);
+    m_ctx.values().setResultFlag(QStringLiteral("X"));
 }
 
 void FrmSite::CheckDates()
@@ -368,7 +356,9 @@ void FrmSite::CheckDuplicate()
         m_ctx.values().setResultFlag(QStringLiteral("X"));
         return;
     }
-    if (number == TxtRibodo[5]->text())
+    // Numbers compare without regard to letter case: a called-up note may
+    // change only the case of its own number.
+    if (number.compare(TxtRibodo[5]->text(), Qt::CaseInsensitive) == 0)
         return;
     try {
         RibodoClass note;
@@ -526,7 +516,7 @@ void FrmSite::fillFromNote(const QString &number)
         SireCliantClass supplier;
         supplier.setDirPath(m_ctx.values().dataFolder());
         supplier.CntDb();
-        TxtRibodo[2]->setText(supplier.CliantNameDisplay(note.CliantCode()).toString());
+        showPayeeName(supplier.CliantNameDisplay(note.CliantCode()).toString());
     }
     const auto fillDate = [](DateTextBox *box, const QVariant &value) {
         const QDate date = dateOf(value);
@@ -593,6 +583,7 @@ void FrmSite::ClearNoteInput()
 {
     for (QLineEdit *box : TxtRibodo)
         box->clear();
+    TxtRibodo[2]->setToolTip(QString());
     for (QComboBox *combo : Combo1) {
         if (combo->count() > 0)
             combo->setCurrentIndex(0);
@@ -623,9 +614,17 @@ void FrmSite::CmdCKensaku_Click()
 void FrmSite::supplierPicked(const QString &code, const QString &name)
 {
     TxtRibodo[1]->setText(code);
-    TxtRibodo[2]->setText(name);
+    showPayeeName(name);
     activateWindow();
     DateTextBox1[0]->setFocus();
+}
+
+// A long name shows its beginning; the whole name is its tooltip.
+void FrmSite::showPayeeName(const QString &name)
+{
+    TxtRibodo[2]->setText(name);
+    TxtRibodo[2]->setCursorPosition(0);
+    TxtRibodo[2]->setToolTip(name);
 }
 
 void FrmSite::closeEvent(QCloseEvent *event)

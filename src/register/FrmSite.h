@@ -29,15 +29,14 @@ public:
     void supplierPicked(const QString &code, const QString &name) override;
 
 protected:
-    bool event(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
 private:
     void buildLayout();
-    void placeTopLeft();
     void setTabChain();
     void showHelpLine(QObject *field);
+    void showPayeeName(const QString &name);
 
     void FillCategoryCombos();
     void FillBankCombo();
@@ -82,7 +81,6 @@ private:
     QPushButton *CmdEnd = nullptr;
     QLabel *m_panel1 = nullptr;
     QLabel *m_panel2 = nullptr;
-    bool m_placed = false;
 
     QDate m_drawingDate;
     QDate m_dueDate;

@@ -9,6 +9,8 @@
 #include "ui/AppContext.h"
 #include "ui/AppValues.h"
 #include "ui/DialogService.h"
+#include "ui/EscapeKey.h"
+#include "ui/WaitCursor.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -28,6 +30,7 @@ FrmView::FrmView(AppContext &context, QWidget *parent)
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         size = size.boundedTo(screen->availableSize() * 0.9);
     resize(size);
+    EscapeKey::closes(this);
 
     QString programFolder = context.values().programFolder();
     if (programFolder.isEmpty())
@@ -46,31 +49,36 @@ std::unique_ptr<QWidget> FrmView::create(AppContext &context)
 
 void FrmView::openReport()
 {
-    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    const AppValues &values = m_context.values();
-    const auto entry = ReportCatalogue::find(values.ModeFlag());
-    std::unique_ptr<ReportDocument> document;
     QString failure;
-    if (entry) {
-        m_reportNumber = entry->number;
-        setWindowTitle(ReportCatalogue::viewerTitle(entry->number));
-        m_viewer->setDisplayGroupTree(ReportCatalogue::showsGroupOutline(entry->number));
-        m_viewer->setRepeatGroupHeadings(ReportCatalogue::repeatsGroupHeadings(entry->number));
-        try {
-            ReportRequest request = ReportEngine::catalogueRequest(entry->number, m_reportFolder, values.dataFolder(),
-                                                                   values.ReportDate(), values.ReportKeiri());
-            request.repeatGroupHeadings = m_viewer->repeatGroupHeadings();
-            document = ReportEngine::build(request);
-        } catch (const ReportError &e) {
-            failure = e.text();
+    QString details;
+    {
+        const WaitCursor wait;
+        const AppValues &values = m_context.values();
+        const auto entry = ReportCatalogue::find(values.ModeFlag());
+        std::unique_ptr<ReportDocument> document;
+        if (entry) {
+            m_reportNumber = entry->number;
+            setWindowTitle(ReportCatalogue::viewerTitle(entry->number));
+            m_viewer->setDisplayGroupTree(ReportCatalogue::showsGroupOutline(entry->number));
+            m_viewer->setRepeatGroupHeadings(ReportCatalogue::repeatsGroupHeadings(entry->number));
+            try {
+                ReportRequest request =
+                        ReportEngine::catalogueRequest(entry->number, m_reportFolder, values.dataFolder(),
+                                                       values.ReportDate(), values.ReportKeiri());
+                request.repeatGroupHeadings = m_viewer->repeatGroupHeadings();
+                document = ReportEngine::build(request);
+            } catch (const ReportError &e) {
+                failure = e.text();
+                details = e.details();
+            }
         }
+        m_viewer->setReportSource(std::move(document));
+        m_viewer->viewReport();
     }
-    m_viewer->setReportSource(std::move(document));
-    m_viewer->viewReport();
-    QGuiApplication::restoreOverrideCursor();
     if (!failure.isEmpty())
-        m_context.dialogs().message(failure, QStringLiteral("警告"), DialogService::Buttons::Ok,
-                                    DialogService::Icon::Exclamation);
+        m_context.dialogs().detailedMessage(DialogService::withLockedNote(failure, details), details,
+                                            QStringLiteral("警告"), DialogService::Buttons::Ok,
+                                            DialogService::Icon::Exclamation);
 }
 
 void FrmView::resizeEvent(QResizeEvent *event)

@@ -12,6 +12,7 @@ class ReportViewer;
 // sets ModeFlag to a report number ("1" to "12"; for "11" and "12" first
 // ReportDate and ReportKeiri) and shows this window; the window reads the
 // number once, while it loads, and shows that report until it is closed.
+// Esc closes it.
 class FrmView : public QWidget
 {
     Q_OBJECT

@@ -266,7 +266,7 @@ ReportDefinition ReportDefinition::parse(const QString &text, const QString &fil
             d.totalLabel = r.text("TotalLabel", d.totalLabel);
             d.emptyText = r.text("EmptyText", d.emptyText);
         } else if (kind == QLatin1String("lookup")) {
-            const SectionReader r(s, fileName, {"Field", "Table", "Name", "Match", "Value"});
+            const SectionReader r(s, fileName, {"Field", "Table", "Name", "Match", "Value", "Missing"});
             Lookup l;
             l.field = r.identifier("Field", true);
             l.table = r.identifier("Table", true);
@@ -277,6 +277,7 @@ ReportDefinition ReportDefinition::parse(const QString &text, const QString &fil
                 l.match = QStringLiteral("KbnCode");
             if (l.value.isEmpty())
                 l.value = QStringLiteral("KbnName");
+            l.missing = r.text("Missing");
             d.lookups.append(l);
         } else if (kind == QLatin1String("column")) {
             const SectionReader r(s, fileName, {"Field", "Heading", "Width", "Align", "Format", "Sum"});

@@ -16,7 +16,11 @@
 //
 //   [Report]   Title, Subtitle, Source, Location, Sort, Paper, Orientation,
 //              Margins, FontSize, RowHeight, TotalLabel, EmptyText
-//   [Lookup]   Field, Table, Name, Match, Value   (a name from a code table)
+//   [Lookup]   Field, Table, Name, Match, Value,  (a name from a code table;
+//              Missing                            Field may be an earlier
+//                                                 lookup's Name; Missing is
+//                                                 shown for a code the table
+//                                                 lacks, {Field} the code)
 //   [Column]   Field (a + b joins texts), Heading, Width, Align, Format, Sum
 //   [Group]    Field, Heading, Footer             ({Field} inserts a value)
 //   [Summary]  Label, Field, Where                (a total over some rows)
@@ -40,6 +44,7 @@ struct ReportDefinition
         QString match;
         QString value;
         QString name;
+        QString missing;
     };
     struct Column
     {

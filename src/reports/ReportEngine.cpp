@@ -37,7 +37,7 @@ std::unique_ptr<ReportDocument> ReportEngine::build(const ReportRequest &request
     try {
         connection.open(Schema::connectionText(request.dataFolder));
     } catch (const StoreError &e) {
-        throw ReportError(Schema::databasePath(request.dataFolder), e.text());
+        throw ReportError(Schema::databasePath(request.dataFolder), e.explanation(), e.engineMessage());
     }
 
     try {
@@ -65,6 +65,6 @@ std::unique_ptr<ReportDocument> ReportEngine::build(const ReportRequest &request
             summaries.append(query.total(s.field, s.where));
         return std::make_unique<ReportDocument>(std::move(definition), std::move(rows), summaries, settings);
     } catch (const StoreError &e) {
-        throw ReportError(definition.fileName, e.text());
+        throw ReportError(definition.fileName, e.explanation(), e.engineMessage());
     }
 }

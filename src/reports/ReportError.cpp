@@ -1,8 +1,9 @@
 #include "ReportError.h"
 
-ReportError::ReportError(QString file, QString reason)
+ReportError::ReportError(QString file, QString reason, QString details)
     : m_file(std::move(file))
     , m_reason(std::move(reason))
+    , m_details(std::move(details))
     , m_what(text().toUtf8())
 {
 }

@@ -10,10 +10,12 @@
 class ReportError : public std::exception
 {
 public:
-    ReportError(QString file, QString reason);
+    // `details`: the database engine's own words, if it spoke.
+    ReportError(QString file, QString reason, QString details = QString());
 
     const QString &file() const { return m_file; }
     const QString &reason() const { return m_reason; }
+    const QString &details() const { return m_details; }
 
     // File and reason as shown in the warning box.
     QString text() const;
@@ -23,5 +25,6 @@ public:
 private:
     QString m_file;
     QString m_reason;
+    QString m_details;
     QByteArray m_what;
 };

@@ -17,7 +17,8 @@ void ReportLayout::breakPage(const ReportMetrics &metrics, ReportLine::Kind next
     closePage();
     const bool insideGroup = next == ReportLine::Kind::Detail || next == ReportLine::Kind::GroupFooter
             || next == ReportLine::Kind::GroupHeading;
-    if (!m_repeat || !insideGroup)
+    // A subtotal never begins a page without the name of what it totals.
+    if (!insideGroup || (!m_repeat && next != ReportLine::Kind::GroupFooter))
         return;
     for (const int g : std::as_const(m_open)) {
         lines.append({ReportLine::Kind::ContinuedHeading, g});

@@ -42,7 +42,8 @@ public:
     // A list report: rows in order, grouped on the texts of `groupColumns`
     // (outermost first); each group closes with its subtotals, the report
     // with its total and `summaries` summary lines. A page that begins
-    // inside a group repeats the group's heading when `repeatGroupHeadings`.
+    // inside a group repeats the group's heading when `repeatGroupHeadings`,
+    // and always when it begins with the group's subtotal.
     static ReportLayout list(const ReportMetrics &metrics, const ReportTable &rows, const QList<int> &groupColumns,
                              int summaries, bool repeatGroupHeadings);
 

@@ -5,6 +5,10 @@
 #include <QFontMetricsF>
 #include <QPainter>
 
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
 namespace {
 
 const QColor headingFill(0xE4, 0xE4, 0xE4);
@@ -13,6 +17,29 @@ const QColor ruleColour(0xB0, 0xB0, 0xB0);
 
 constexpr double thick = 6;
 constexpr double thin = 2.5;
+// The narrowest a text is condensed to before it runs on two lines.
+constexpr double narrowest = 0.55;
+
+// Figures, dates and codes: no letter that a line could be broken between.
+bool isFigure(const QString &text)
+{
+    return std::all_of(text.cbegin(), text.cend(), [](QChar c) {
+        return c.isDigit() || c.isPunct() || c.isSpace() || c.isSymbol();
+    });
+}
+
+// Line breaks and tabs (remarks may hold them) print as spaces.
+QString oneLine(const QString &text)
+{
+    QString line = text;
+    line.replace(QLatin1String("\r\n"), QLatin1String(" "));
+    for (QChar &c : line) {
+        if (c == QLatin1Char('\n') || c == QLatin1Char('\r') || c == QLatin1Char('\t') || c == QChar::LineSeparator
+            || c == QChar::ParagraphSeparator)
+            c = QLatin1Char(' ');
+    }
+    return line;
+}
 
 double tableWidth(const ReportPage &page)
 {
@@ -136,14 +163,58 @@ void ReportPainter::paintSeparators(QPainter &painter, const ReportPage &page, d
 void ReportPainter::paintCell(QPainter &painter, const QRectF &rect, const QString &text, Qt::Alignment alignment,
                               const QFont &font) const
 {
-    if (text.isEmpty())
+    const QString shown = oneLine(text);
+    if (shown.isEmpty())
         return;
     const double pad = m_metrics.padding();
     const QRectF inner = rect.adjusted(pad, 0, -pad, 0);
-    painter.setFont(font);
     painter.setPen(Qt::black);
-    const QString shown = QFontMetricsF(font).elidedText(text, Qt::ElideRight, inner.width());
-    painter.drawText(inner, alignment | Qt::AlignVCenter, shown);
+    const double width = QFontMetricsF(font).horizontalAdvance(shown);
+    // A figure is never cut, however narrow it must be drawn.
+    if (width * narrowest <= inner.width() || isFigure(shown)) {
+        drawCondensed(painter, inner, shown, alignment, font);
+        return;
+    }
+    // Two lines in a font small enough for both to stand within the row.
+    QFont small = font;
+    const double lineHeight = QFontMetricsF(font).height();
+    const double scale = std::min(1.0, inner.height() / (2 * lineHeight));
+    small.setPixelSize(std::max(1, int(std::floor(font.pixelSize() * scale))));
+    const QFontMetricsF sm(small);
+    qsizetype split = 1;
+    double best = std::numeric_limits<double>::max();
+    for (qsizetype i = 1; i < shown.size(); ++i) {
+        const double wider = std::max(sm.horizontalAdvance(shown.left(i)), sm.horizontalAdvance(shown.mid(i)));
+        if (wider < best) {
+            best = wider;
+            split = i;
+        }
+    }
+    const double half = inner.height() / 2;
+    const QRectF upper(inner.left(), inner.top(), inner.width(), half);
+    const QRectF lower(inner.left(), inner.top() + half, inner.width(), half);
+    drawCondensed(painter, upper, shown.left(split).trimmed(), alignment, small);
+    QString rest = shown.mid(split).trimmed();
+    if (sm.horizontalAdvance(rest) * narrowest > inner.width())
+        rest = sm.elidedText(rest, Qt::ElideRight, inner.width() / narrowest);
+    drawCondensed(painter, lower, rest, alignment, small);
+}
+
+// Text wider than its box is drawn narrower, as a form condenses a long name.
+void ReportPainter::drawCondensed(QPainter &painter, const QRectF &box, const QString &text, Qt::Alignment alignment,
+                                  const QFont &font)
+{
+    painter.setFont(font);
+    const double width = QFontMetricsF(font).horizontalAdvance(text);
+    if (width <= box.width()) {
+        painter.drawText(box, alignment | Qt::AlignVCenter, text);
+        return;
+    }
+    painter.save();
+    painter.translate(box.left(), 0);
+    painter.scale(box.width() / width, 1);
+    painter.drawText(QRectF(0, box.top(), width, box.height()), alignment | Qt::AlignVCenter, text);
+    painter.restore();
 }
 
 double ReportPainter::paintLine(QPainter &painter, const ReportPage &page, const ReportLine &line, double top) const

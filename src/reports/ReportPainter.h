@@ -12,7 +12,8 @@ class QPainter;
 // Draws a page in the manner of a Japanese business form: the title centred
 // with a double rule, the date and time printed at the top right, ruled
 // column headings on grey, ruled lines, shaded group headings and totals,
-// and "n / m" at the foot.
+// and "n / m" at the foot. Every text is printed whole: one too wide for its
+// column is condensed and, when that is not enough, runs on two lines.
 class ReportPainter
 {
 public:
@@ -32,6 +33,8 @@ private:
     double paintLine(QPainter &painter, const ReportPage &page, const ReportLine &line, double top) const;
     void paintCell(QPainter &painter, const QRectF &rect, const QString &text, Qt::Alignment alignment,
                    const QFont &font) const;
+    static void drawCondensed(QPainter &painter, const QRectF &box, const QString &text, Qt::Alignment alignment,
+                              const QFont &font);
     void paintSeparators(QPainter &painter, const ReportPage &page, double top, double height) const;
 
     const ReportMetrics &m_metrics;

@@ -10,7 +10,9 @@
 #include "store/Connection.h"
 #include "store/StatementReader.h"
 
+#include <QHash>
 #include <QSqlQuery>
+#include <QSqlRecord>
 
 ReportQuery::ReportQuery(const ReportDefinition &definition, Connection &connection, SqlCondition selection)
     : m_definition(definition)
@@ -30,11 +32,39 @@ void ReportQuery::checkSource()
     if (!found)
         throw ReportError(m_definition.fileName,
                           QStringLiteral("データベースに表またはクエリ %1 がありません。").arg(m_definition.source));
+    checkFields(m_selection);
+}
+
+void ReportQuery::checkFields(const SqlCondition &condition) const
+{
+    if (condition.fields.isEmpty())
+        return;
+    const QSqlRecord record = m_connection.database().record(m_definition.source);
+    for (qsizetype i = 0; i < condition.fields.size(); ++i) {
+        const QString &field = condition.fields.at(i);
+        bool known = false;
+        for (int c = 0; c < record.count() && !known; ++c)
+            known = record.fieldName(c).compare(field, Qt::CaseInsensitive) == 0;
+        for (const ReportDefinition::Lookup &l : m_definition.lookups)
+            known = known || l.name.compare(field, Qt::CaseInsensitive) == 0;
+        if (!known)
+            throw ReportError(m_definition.fileName,
+                              QStringLiteral("選択式の %1 は %2 にない列です。列の名前を確かめてください。")
+                                      .arg(condition.fieldTexts.at(i), m_definition.source));
+    }
 }
 
 QString ReportQuery::column(const QString &field)
 {
     return QStringLiteral("r.\"") + field + QLatin1Char('"');
+}
+
+// A text of the definition as an SQL literal.
+static QString literal(const QString &text)
+{
+    QString quoted = text;
+    quoted.replace(QLatin1Char('\''), QLatin1String("''"));
+    return QLatin1Char('\'') + quoted + QLatin1Char('\'');
 }
 
 QString ReportQuery::from() const
@@ -43,11 +73,30 @@ QString ReportQuery::from() const
     if (m_isTable)
         inner += QStringLiteral(", s.rowid AS ribodo_row");
     QString joins;
+    // What each lookup's name stands for, so that a later lookup can start
+    // from it.
+    QHash<QString, QString> looked;
     for (qsizetype i = 0; i < m_definition.lookups.size(); ++i) {
         const ReportDefinition::Lookup &l = m_definition.lookups.at(i);
         const QString alias = QStringLiteral("l%1").arg(i);
-        inner += QStringLiteral(", %1.\"%2\" AS \"%3\"").arg(alias, l.value, l.name);
-        joins += QStringLiteral(" LEFT JOIN \"%1\" AS %2 ON %2.\"%3\" = s.\"%4\"").arg(l.table, alias, l.match, l.field);
+        const QString code = looked.value(l.field.toLower(), QStringLiteral("s.\"%1\"").arg(l.field));
+        QString value = QStringLiteral("%1.\"%2\"").arg(alias, l.value);
+        if (!l.missing.isEmpty()) {
+            // A code that the table has lost is shown, marked, rather than
+            // an empty name.
+            const QStringList parts = l.missing.split(QLatin1Char('{') + l.field + QLatin1Char('}'));
+            QStringList pieces;
+            for (qsizetype p = 0; p < parts.size(); ++p) {
+                if (p > 0)
+                    pieces << code;
+                pieces << literal(parts.at(p));
+            }
+            value = QStringLiteral("CASE WHEN %1.rowid IS NULL AND IFNULL(%2, '') <> '' THEN %3 ELSE %4 END")
+                            .arg(alias, code, pieces.join(QStringLiteral(" || ")), value);
+        }
+        looked.insert(l.name.toLower(), value);
+        inner += QStringLiteral(", %1 AS \"%2\"").arg(value, l.name);
+        joins += QStringLiteral(" LEFT JOIN \"%1\" AS %2 ON %2.\"%3\" = %4").arg(l.table, alias, l.match, code);
     }
     return QStringLiteral("(%1 FROM \"%2\" AS s%3) AS r").arg(inner, m_definition.source, joins);
 }
@@ -146,6 +195,7 @@ CrossTable ReportQuery::crossTable()
 ReportTotal ReportQuery::total(const QString &field, const QString &formula)
 {
     const SqlCondition extra = SelectionFormula::toSql(formula, m_definition.source, m_definition.fileName);
+    checkFields(extra);
     QVariantList values;
     const QString sum = field.isEmpty() ? QStringLiteral("0") : QStringLiteral("TOTAL(%1)").arg(column(field));
     const QString sql = QStringLiteral("SELECT COUNT(*), %1 FROM %2%3").arg(sum, from(), where(extra, values));

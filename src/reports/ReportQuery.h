@@ -21,7 +21,7 @@ public:
     ReportQuery(const ReportDefinition &definition, Connection &connection, SqlCondition selection);
 
     // Raises ReportError when the source is neither a table nor a view of
-    // the database.
+    // the database, or when the selection reads a column it does not have.
     void checkSource();
 
     // The rows: one formatted text per column, then the raw text of each of
@@ -41,6 +41,9 @@ private:
     QString from() const;
     QString where(const SqlCondition &extra, QVariantList &values) const;
     static QString column(const QString &field);
+    // Raises ReportError naming the first field of `condition` that is
+    // neither a column of the source nor a looked-up name.
+    void checkFields(const SqlCondition &condition) const;
 
     const ReportDefinition &m_definition;
     Connection &m_connection;

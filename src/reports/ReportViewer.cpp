@@ -8,11 +8,11 @@
 #include "ReportPdf.h"
 
 #include "ui/DialogService.h"
+#include "ui/WaitCursor.h"
 
 #include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
-#include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPainter>
@@ -37,15 +37,6 @@ constexpr int pageRole = Qt::UserRole + 1;
 const int percents[] = {50, 75, 100, 125, 150, 200};
 
 // Restores the normal pointer however the work ends.
-class WaitCursor
-{
-public:
-    WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor &) = delete;
-    WaitCursor &operator=(const WaitCursor &) = delete;
-};
-
 } // namespace
 
 ReportViewer::ReportViewer(DialogService &dialogs, QWidget *parent)
@@ -63,6 +54,7 @@ ReportViewer::ReportViewer(DialogService &dialogs, QWidget *parent)
     m_treeToggle->setCheckable(true);
     m_treeToggle->setToolTip(QStringLiteral("グループの一覧を表示します"));
     m_treeToggle->setVisible(false);
+    m_treeToggle->setIconText(QStringLiteral("グループ(&G)"));
     m_first = m_toolBar->addAction(s->standardIcon(QStyle::SP_MediaSkipBackward), QStringLiteral("先頭"));
     m_previous = m_toolBar->addAction(s->standardIcon(QStyle::SP_ArrowLeft), QStringLiteral("前へ"));
     m_pageBox = new QSpinBox(this);
@@ -89,6 +81,14 @@ ReportViewer::ReportViewer(DialogService &dialogs, QWidget *parent)
     m_print->setShortcut(QKeySequence::Print);
     m_pdf = m_toolBar->addAction(QIcon::fromTheme(QStringLiteral("document-save-as"), s->standardIcon(QStyle::SP_DialogSaveButton)),
                                  QStringLiteral("PDF 保存..."));
+    // The buttons show their access keys: a tool button takes its mnemonic
+    // from the action's icon text.
+    const std::pair<QAction *, const char *> accessKeys[] = {
+        {m_first, "先頭(&F)"}, {m_previous, "前へ(&B)"}, {m_next, "次へ(&N)"},
+        {m_last, "最後(&L)"},  {m_print, "印刷(&P)..."}, {m_pdf, "PDF 保存(&S)..."},
+    };
+    for (const auto &[action, text] : accessKeys)
+        action->setIconText(QString::fromUtf8(text));
     m_first->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Home));
     m_previous->setShortcut(QKeySequence(Qt::Key_PageUp));
     m_next->setShortcut(QKeySequence(Qt::Key_PageDown));
@@ -324,7 +324,7 @@ void ReportViewer::exportPdf()
     try {
         savePdf(path);
     } catch (const ReportError &e) {
-        m_dialogs.message(e.text(), QStringLiteral("警告"), DialogService::Buttons::Ok,
-                          DialogService::Icon::Exclamation);
+        m_dialogs.detailedMessage(DialogService::withLockedNote(e.text(), e.details()), e.details(),
+                                  QStringLiteral("警告"), DialogService::Buttons::Ok, DialogService::Icon::Exclamation);
     }
 }

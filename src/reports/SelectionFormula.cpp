@@ -11,6 +11,16 @@ namespace {
 
 enum class Token { Field, Date, Text, Number, Operator, And, Open, Close, End };
 
+// Deeper nesting than any report needs is refused before it can exhaust the stack.
+constexpr int maxDepth = 200;
+
+struct Operand
+{
+    QString sql;
+    bool field = false;
+    bool emptyText = false;
+};
+
 struct Lexeme
 {
     Token type = Token::End;
@@ -35,6 +45,8 @@ public:
         c.sql = conjunction(c.values);
         if (m_current.type != Token::End)
             fail(m_current.at, QStringLiteral("「%1」は式の続きとして読めません").arg(m_current.text));
+        c.fields = m_fields;
+        c.fieldTexts = m_fieldTexts;
         return c;
     }
 
@@ -58,25 +70,35 @@ private:
     QString term(QVariantList &values)
     {
         if (m_current.type == Token::Open) {
+            if (++m_depth > maxDepth)
+                fail(m_current.at, QStringLiteral("括弧の入れ子が深すぎます (%1 段まで)").arg(maxDepth));
             advance();
             const QString inner = conjunction(values);
             if (m_current.type != Token::Close)
                 fail(m_current.at, QStringLiteral(") がありません"));
             advance();
+            --m_depth;
             return QLatin1Char('(') + inner + QLatin1Char(')');
         }
-        const QString left = operand(values);
+        Operand left = operand(values);
         if (m_current.type != Token::Operator)
             fail(m_current.at, QStringLiteral("比較の記号 (=, <>, <, <=, >, >=) がありません"));
         const QString op = m_current.text;
         advance();
-        const QString right = operand(values);
-        return left + QLatin1Char(' ') + op + QLatin1Char(' ') + right;
+        Operand right = operand(values);
+        // Compared with the empty text, a column without a value counts as
+        // empty, as users mean it.
+        if (left.emptyText && right.field)
+            right.sql = QStringLiteral("IFNULL(%1, '')").arg(right.sql);
+        if (right.emptyText && left.field)
+            left.sql = QStringLiteral("IFNULL(%1, '')").arg(left.sql);
+        return left.sql + QLatin1Char(' ') + op + QLatin1Char(' ') + right.sql;
     }
 
-    QString operand(QVariantList &values)
+    Operand operand(QVariantList &values)
     {
         const Lexeme l = m_current;
+        Operand result{QStringLiteral("?")};
         switch (l.type) {
         case Token::Field: {
             const qsizetype dot = l.text.indexOf(QLatin1Char('.'));
@@ -87,7 +109,9 @@ private:
             if (!ReportDefinition::isIdentifier(field))
                 fail(l.at, QStringLiteral("{%1} の列の名前が正しくありません").arg(l.text));
             advance();
-            return QLatin1Char('"') + field + QLatin1Char('"');
+            m_fields << field;
+            m_fieldTexts << QLatin1Char('{') + l.text + QLatin1Char('}');
+            return {QLatin1Char('"') + field + QLatin1Char('"'), true};
         }
         case Token::Date: {
             const QDate date = JetSql::parseDate(l.text);
@@ -97,7 +121,9 @@ private:
             break;
         }
         case Token::Text:
-            values.append(l.text);
+            // '' is the empty text, never a missing value.
+            values.append(l.text.isEmpty() ? QStringLiteral("") : l.text);
+            result.emptyText = l.text.isEmpty();
             break;
         case Token::Number:
             values.append(QLocale::c().toDouble(l.text));
@@ -107,7 +133,7 @@ private:
                                             : QStringLiteral("「%1」の位置には列か値が要ります").arg(l.text));
         }
         advance();
-        return QStringLiteral("?");
+        return result;
     }
 
     void advance()
@@ -195,6 +221,9 @@ private:
     const QString &m_fileName;
     qsizetype m_pos = 0;
     Lexeme m_current;
+    int m_depth = 0;
+    QStringList m_fields;
+    QStringList m_fieldTexts;
 };
 
 } // namespace

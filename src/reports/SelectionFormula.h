@@ -6,9 +6,11 @@
 
 // The record-selection formulas of the reports: {Query.Field}, the comparisons
 // = <> < <= > >=, #yyyy/mm/dd# dates, 'quoted' or "quoted" texts (a quote
-// doubled inside), numbers, parentheses and AND. A formula becomes an SQL
-// condition in which every literal is a bound value, so no text inside a
-// formula can alter the statement.
+// doubled inside), numbers, parentheses (up to 200 deep) and AND. A formula
+// becomes an SQL condition in which every literal is a bound value, so no
+// text inside a formula can alter the statement. '' is the empty text, and a
+// column compared with it counts as empty when it has no value. The fields
+// read are listed, so that the report can refuse one its source lacks.
 class SelectionFormula
 {
 public:

@@ -5,6 +5,7 @@
 #include <QAtomicInt>
 #include <QFileInfo>
 #include <QSqlError>
+#include <QUrl>
 
 namespace {
 
@@ -27,9 +28,43 @@ QString dataSourceOf(const QString &connectionText)
     return source;
 }
 
+const auto lockedMessage = QStringLiteral("データベースが他の処理で使用中のため、書き込めませんでした。"
+                                         "しばらく待ってからやり直してください。");
+
+// The engine's failure with a Japanese explanation: a lock that outlasted the
+// wait and a read-only database get their own.
+StoreError failure(const QString &explanation, const QSqlError &error, const QString &detail = QString())
+{
+    const QString engine = detail.isEmpty() ? error.text() : error.text() + QLatin1Char('\n') + detail;
+    const int code = error.nativeErrorCode().toInt() & 0xff;
+    if (code == 5 || code == 6) // SQLITE_BUSY, SQLITE_LOCKED
+        return StoreError(lockedMessage, engine);
+    if (code == 8) // SQLITE_READONLY
+        return StoreError(Connection::readOnlyMessage(), engine);
+    return StoreError(explanation, engine);
+}
+
 } // namespace
 
 Connection::Connection() = default;
+
+bool Connection::isReadOnlyLocation(const QString &databasePath)
+{
+    const QFileInfo file(databasePath);
+    return !file.isWritable() || !QFileInfo(file.absolutePath()).isWritable();
+}
+
+QString Connection::readOnlyMessage()
+{
+    return QStringLiteral("データ フォルダが読み取り専用のため、変更は書き込めません。"
+                          "閲覧と印刷だけができます。");
+}
+
+void Connection::requireWritable() const
+{
+    if (m_readOnly)
+        throw StoreError(readOnlyMessage(), m_path);
+}
 
 Connection::~Connection()
 {
@@ -48,9 +83,30 @@ void Connection::open(const QString &connectionText)
 
     m_name = nextConnectionName();
     m_db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
-    m_db.setDatabaseName(m_path);
-    m_db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
-    if (!m_db.open()) {
+    m_readOnly = isReadOnlyLocation(m_path);
+    if (m_readOnly) {
+        // The write-ahead log needs a writable folder even to read. A log
+        // left beside the file holds committed changes and is read where its
+        // index file lets the engine; otherwise the file is read as it lies.
+        const QString uri = QUrl::fromLocalFile(info.absoluteFilePath()).toString(QUrl::FullyEncoded);
+        m_db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_OPEN_URI"));
+        bool withLog = QFileInfo(m_path + QStringLiteral("-wal")).size() > 0;
+        if (withLog) {
+            m_db.setDatabaseName(uri + QStringLiteral("?mode=ro"));
+            if (m_db.open()) {
+                QSqlQuery probe(m_db);
+                withLog = probe.exec(QStringLiteral("SELECT count(*) FROM sqlite_master"));
+            }
+            if (!withLog)
+                m_db.close();
+        }
+        if (!withLog)
+            m_db.setDatabaseName(uri + QStringLiteral("?immutable=1"));
+    } else {
+        m_db.setDatabaseName(m_path);
+        m_db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
+    }
+    if (!m_db.isOpen() && !m_db.open()) {
         const QString reason = m_db.lastError().text();
         close();
         throw StoreError(QStringLiteral("データベースを開けません。"), m_path + QLatin1Char('\n') + reason);
@@ -64,6 +120,7 @@ void Connection::close()
     if (m_inTransaction)
         m_db.rollback();
     m_inTransaction = false;
+    m_readOnly = false;
     m_statements.clear();
     m_db.close();
     m_db = QSqlDatabase();
@@ -73,15 +130,17 @@ void Connection::close()
 
 void Connection::beginTrans()
 {
-    if (!m_db.transaction())
-        throw StoreError(QStringLiteral("トランザクションを開始できません。"), m_db.lastError().text());
+    requireWritable();
+    QSqlQuery begin(m_db);
+    if (!begin.exec(QStringLiteral("BEGIN IMMEDIATE")))
+        throw failure(QStringLiteral("トランザクションを開始できません。"), begin.lastError());
     m_inTransaction = true;
 }
 
 void Connection::commitTrans()
 {
     if (!m_db.commit())
-        throw StoreError(QStringLiteral("変更を書き込めません。"), m_db.lastError().text());
+        throw failure(QStringLiteral("変更を書き込めません。"), m_db.lastError());
     m_inTransaction = false;
 }
 
@@ -100,7 +159,7 @@ QSqlQuery &Connection::exec(const QString &sql, const QVariantList &values)
         QSqlQuery query(m_db);
         query.setForwardOnly(true);
         if (!query.prepare(sql))
-            throw StoreError(QStringLiteral("SQL 文を実行できません。"), query.lastError().text() + QLatin1Char('\n') + sql);
+            throw failure(QStringLiteral("SQL 文を実行できません。"), query.lastError(), sql);
         it = m_statements.insert(sql, query);
     }
     QSqlQuery &query = it.value();
@@ -108,6 +167,6 @@ QSqlQuery &Connection::exec(const QString &sql, const QVariantList &values)
     for (int i = 0; i < values.size(); ++i)
         query.bindValue(i, values.at(i));
     if (!query.exec())
-        throw StoreError(QStringLiteral("データベースの操作に失敗しました。"), query.lastError().text());
+        throw failure(QStringLiteral("データベースの操作に失敗しました。"), query.lastError());
     return query;
 }

@@ -18,12 +18,23 @@ public:
     Connection &operator=(const Connection &) = delete;
 
     // Opens the database named by a connection text ("...;Data Source=<path>").
-    // Raises StoreError when the file is missing or cannot be opened.
+    // Raises StoreError when the file is missing or cannot be opened. A file
+    // on a medium or share that cannot be written is opened read-only.
     void open(const QString &connectionText);
     void close();
     bool isOpen() const { return m_db.isOpen(); }
     QString databasePath() const { return m_path; }
 
+    // True when the database file or its folder cannot be written: it can
+    // then be read and printed, never changed.
+    static bool isReadOnlyLocation(const QString &databasePath);
+    bool isReadOnly() const { return m_readOnly; }
+    // Raises StoreError when the connection is read-only.
+    void requireWritable() const;
+    static QString readOnlyMessage();
+
+    // Takes the write lock at once (an immediate transaction), so that a
+    // transaction waits for another writer as long as a single write does.
     void beginTrans();
     void commitTrans();
     void rollbackTrans();
@@ -41,4 +52,5 @@ private:
     QSqlDatabase m_db;
     QHash<QString, QSqlQuery> m_statements;
     bool m_inTransaction = false;
+    bool m_readOnly = false;
 };

@@ -1,6 +1,7 @@
 #include "DataFolderBuilder.h"
 
 #include "Connection.h"
+#include "DatabaseBackup.h"
 #include "Schema.h"
 #include "StoreError.h"
 
@@ -9,6 +10,8 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <QSqlQuery>
+
+#include <functional>
 
 namespace {
 
@@ -72,9 +75,17 @@ const CodeName banks[] = {{"1", "中央銀行 本店"},
                           {"4", "さくら台銀行 川崎支店"},
                           {"5", "北関東銀行 高崎支店"}};
 
-} // namespace
+void removeDatabaseFiles(const QString &path)
+{
+    for (const char *suffix : {"", "-wal", "-shm", "-journal"})
+        QFile::remove(path + QLatin1String(suffix));
+}
 
-void DataFolderBuilder::createDatabase(const QString &dataFolder)
+// Builds the database under a temporary name in the data folder and renames
+// it into place once its schema, standard rows and `fill` are committed, so
+// that a build cut short leaves no file that a later start would take for
+// the database.
+void build(const QString &dataFolder, const std::function<void(Connection &)> &fill)
 {
     const QString path = Schema::databasePath(dataFolder);
     if (QFileInfo::exists(path))
@@ -82,30 +93,94 @@ void DataFolderBuilder::createDatabase(const QString &dataFolder)
     const QString folder = QFileInfo(path).absolutePath();
     if (!QDir().mkpath(folder))
         throw StoreError(QStringLiteral("データ フォルダを作れません。"), folder);
-    {
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly))
-            throw StoreError(QStringLiteral("データベース ファイルを作れません。"), path + QLatin1Char('\n') + file.errorString());
-    }
+    const QString building = DatabaseBackup::newFileBeside(path);
     try {
-        Connection c;
-        c.open(Schema::connectionText(dataFolder));
-        // Write-ahead logging lets screens read while another connection writes.
-        c.exec(QStringLiteral("PRAGMA journal_mode=WAL")).finish();
-        c.beginTrans();
-        const QStringList statements = Schema::createStatements();
-        for (const QString &sql : statements)
-            c.exec(sql).finish();
-        insertCodes(c, "kbn1", noteKinds);
-        insertCodes(c, "kbn2", purposes);
-        insertCodes(c, "Kbn3", states);
-        insertCodes(c, "Kbn4", accounting);
-        insertCodes(c, "Kbn5", supplierKinds);
-        c.commitTrans();
+        {
+            Connection c;
+            c.open(QStringLiteral("Provider=SQLite;Data Source=") + building);
+            // Write-ahead logging lets screens read while another connection writes.
+            c.exec(QStringLiteral("PRAGMA journal_mode=WAL")).finish();
+            c.beginTrans();
+            const QStringList statements = Schema::createStatements();
+            for (const QString &sql : statements)
+                c.exec(sql).finish();
+            insertCodes(c, "kbn1", noteKinds);
+            insertCodes(c, "kbn2", purposes);
+            insertCodes(c, "Kbn3", states);
+            insertCodes(c, "Kbn4", accounting);
+            insertCodes(c, "Kbn5", supplierKinds);
+            if (fill)
+                fill(c);
+            c.commitTrans();
+        }
+        // Closing the last connection folded the log into the file.
+        if (!QFile::rename(building, path))
+            throw StoreError(QStringLiteral("データベース ファイルを作れません。"), path);
     } catch (...) {
-        QFile::remove(path);
+        removeDatabaseFiles(building);
         throw;
     }
+}
+
+void fillDemo(Connection &c, int notes, const QDate &today)
+{
+    int code = 100;
+    for (const Supplier &s : suppliers) {
+        c.exec(QStringLiteral("INSERT INTO SireCliant (ClCode, ClName, ClPdName, ClYomigana, clAddress1, claddress2, "
+                              "claddress3, claddress4, clzip, cltel, clfax, ClSime, ClZan, Clpay, ClTokuiKbn) "
+                              "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+               {QString::number(code), QString::fromUtf8(s.name), QString::fromUtf8(s.boss),
+                QString::fromUtf8(s.yomi), QString::fromUtf8(s.pref), QString::fromUtf8(s.city),
+                QString::fromUtf8(s.town), QString::fromUtf8(s.street), QString::fromUtf8(s.zip),
+                QString::fromUtf8(s.tel), QString::fromUtf8(s.tel).replace(QLatin1String("000"), QLatin1String("900")),
+                QStringLiteral("20"), 0.0, QStringLiteral("31"), s.kind})
+                .finish();
+        code += 10;
+    }
+    for (const CodeName &b : banks)
+        c.exec(QStringLiteral("INSERT INTO kbn6 (KbnCode, KbnName, KbnZan) VALUES (?, ?, ?)"),
+               {QString::fromUtf8(b.code), QString::fromUtf8(b.name), 0.0})
+                .finish();
+
+    // A fixed seed: the same demo folder every time.
+    QRandomGenerator random(20240401);
+    const int supplierCount = int(std::size(suppliers));
+    const int span = int(today.addMonths(-12).daysTo(today.addMonths(6)));
+    for (int i = 0; i < notes; ++i) {
+        QDate due = today.addMonths(-12).addDays(random.bounded(span + 1));
+        // Notes fall due on weekdays.
+        while (due.dayOfWeek() > 5)
+            due = due.addDays(1);
+        const QDate drawn = due.addDays(-(60 + 30 * random.bounded(4)));
+        QString state = QStringLiteral("1");
+        if (due <= today)
+            state = random.bounded(10) < 8 ? QStringLiteral("3") : QStringLiteral("2");
+        const double amount = 1000.0 * (50 + random.bounded(4950));
+        const QString remark = random.bounded(5) == 0 ? QStringLiteral("%1月分支払").arg(drawn.month()) : QString();
+        c.exec(QStringLiteral("INSERT INTO SiteTbl (TNo, TFDate, TKDate, TBank, TTo, TKingaku, TKubun, TYoto, "
+                              "TCond, TRemarks, TKeiri) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+               {QStringLiteral("AB%1").arg(10001 + i), drawn.toString(Qt::ISODate), due.toString(Qt::ISODate),
+                QString::number(1 + random.bounded(int(std::size(banks)))),
+                QString::number(100 + 10 * random.bounded(supplierCount)), amount,
+                random.bounded(6) == 0 ? QStringLiteral("2") : QStringLiteral("1"),
+                QString::number(1 + random.bounded(4)), state, remark,
+                due > drawn.addDays(120) ? QStringLiteral("2") : QStringLiteral("1")})
+                .finish();
+    }
+}
+
+} // namespace
+
+void DataFolderBuilder::createDatabase(const QString &dataFolder)
+{
+    build(dataFolder, {});
+}
+
+void DataFolderBuilder::createDemo(const QString &dataFolder, int notes, const QDate &today)
+{
+    build(dataFolder, [&](Connection &c) {
+        fillDemo(c, notes, today);
+    });
 }
 
 void DataFolderBuilder::addDemoData(const QString &dataFolder, int notes, const QDate &today)
@@ -114,49 +189,7 @@ void DataFolderBuilder::addDemoData(const QString &dataFolder, int notes, const 
     c.open(Schema::connectionText(dataFolder));
     c.beginTrans();
     try {
-        int code = 100;
-        for (const Supplier &s : suppliers) {
-            c.exec(QStringLiteral("INSERT INTO SireCliant (ClCode, ClName, ClPdName, ClYomigana, clAddress1, claddress2, "
-                                  "claddress3, claddress4, clzip, cltel, clfax, ClSime, ClZan, Clpay, ClTokuiKbn) "
-                                  "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
-                   {QString::number(code), QString::fromUtf8(s.name), QString::fromUtf8(s.boss),
-                    QString::fromUtf8(s.yomi), QString::fromUtf8(s.pref), QString::fromUtf8(s.city),
-                    QString::fromUtf8(s.town), QString::fromUtf8(s.street), QString::fromUtf8(s.zip),
-                    QString::fromUtf8(s.tel), QString::fromUtf8(s.tel).replace(QLatin1String("000"), QLatin1String("900")),
-                    QStringLiteral("20"), 0.0, QStringLiteral("31"), s.kind})
-                    .finish();
-            code += 10;
-        }
-        for (const CodeName &b : banks)
-            c.exec(QStringLiteral("INSERT INTO kbn6 (KbnCode, KbnName, KbnZan) VALUES (?, ?, ?)"),
-                   {QString::fromUtf8(b.code), QString::fromUtf8(b.name), 0.0})
-                    .finish();
-
-        // A fixed seed: the same demo folder every time.
-        QRandomGenerator random(20240401);
-        const int supplierCount = int(std::size(suppliers));
-        const int span = int(today.addMonths(-12).daysTo(today.addMonths(6)));
-        for (int i = 0; i < notes; ++i) {
-            QDate due = today.addMonths(-12).addDays(random.bounded(span + 1));
-            // Notes fall due on weekdays.
-            while (due.dayOfWeek() > 5)
-                due = due.addDays(1);
-            const QDate drawn = due.addDays(-(60 + 30 * random.bounded(4)));
-            QString state = QStringLiteral("1");
-            if (due <= today)
-                state = random.bounded(10) < 8 ? QStringLiteral("3") : QStringLiteral("2");
-            const double amount = 1000.0 * (50 + random.bounded(4950));
-            const QString remark = random.bounded(5) == 0 ? QStringLiteral("%1月分支払").arg(drawn.month()) : QString();
-            c.exec(QStringLiteral("INSERT INTO SiteTbl (TNo, TFDate, TKDate, TBank, TTo, TKingaku, TKubun, TYoto, "
-                                  "TCond, TRemarks, TKeiri) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
-                   {QStringLiteral("AB%1").arg(10001 + i), drawn.toString(Qt::ISODate), due.toString(Qt::ISODate),
-                    QString::number(1 + random.bounded(int(std::size(banks)))),
-                    QString::number(100 + 10 * random.bounded(supplierCount)), amount,
-                    random.bounded(6) == 0 ? QStringLiteral("2") : QStringLiteral("1"),
-                    QString::number(1 + random.bounded(4)), state, remark,
-                    due > drawn.addDays(120) ? QStringLiteral("2") : QStringLiteral("1")})
-                    .finish();
-        }
+        fillDemo(c, notes, today);
         c.commitTrans();
     } catch (...) {
         c.rollbackTrans();

@@ -8,9 +8,13 @@
 class DataFolderBuilder
 {
 public:
-    // Creates the folder if needed and a new database in it. Raises StoreError
+    // Creates the folder if needed and a new database in it, built under a
+    // temporary name and renamed into place when complete. Raises StoreError
     // when a database is already there or cannot be written.
     static void createDatabase(const QString &dataFolder);
+
+    // A new database with the sample data of addDemoData, built the same way.
+    static void createDemo(const QString &dataFolder, int notes, const QDate &today);
 
     // Adds sample suppliers, banks and `notes` notes whose due dates spread
     // over twelve months before and six months after `today`, in states that

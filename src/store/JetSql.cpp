@@ -1,6 +1,7 @@
 #include "JetSql.h"
 
 #include "StoreError.h"
+#include "StoreText.h"
 
 #include <QRegularExpression>
 
@@ -67,6 +68,13 @@ bool isIdentifierChar(QChar c)
 
 QString JetSql::toSqlite(const QString &jet)
 {
+    // A NUL would cut the statement short at the engine, a lone surrogate
+    // would swallow the quote after it: neither has a place in a statement.
+    const qsizetype unsafe = StoreText::firstUnsafeInStatement(jet);
+    if (unsafe >= 0) {
+        const QString code = QString::number(jet.at(unsafe).unicode(), 16).toUpper().rightJustified(4, QLatin1Char('0'));
+        malformed(jet, QStringLiteral("%1 文字目に使えない文字 U+%2 があります").arg(unsafe + 1).arg(code));
+    }
     QString out;
     out.reserve(jet.size() + 16);
     const qsizetype n = jet.size();

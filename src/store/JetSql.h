@@ -19,7 +19,8 @@ public:
 
     // The translated statement; raises StoreError for a text that would not
     // be one well-formed statement (unterminated quote or date, a second
-    // statement after a semicolon, a date literal that is no date).
+    // statement after a semicolon, a date literal that is no date, a NUL or
+    // a lone surrogate anywhere).
     static QString toSqlite(const QString &jet);
 
     // Reads a date written as yyyy/mm/dd, yyyy-mm-dd (months and days with or

@@ -1,6 +1,7 @@
 #include "NumberText.h"
 
 #include "StoreError.h"
+#include "StoreText.h"
 
 #include <QLocale>
 #include <QRegularExpression>
@@ -14,7 +15,9 @@ double NumberText::toDouble(const QString &text)
     plain.remove(QLatin1Char(','));
     if (!number.match(plain).hasMatch())
         throw StoreError(QStringLiteral("型が一致しません。数値ではない値です: 「%1」").arg(text));
-    return plain.toDouble();
+    const double value = plain.toDouble();
+    StoreText::checkAmount(value, QStringLiteral("金額"));
+    return value;
 }
 
 QString NumberText::fromDouble(double value)

@@ -4,6 +4,7 @@
 #include "JetSql.h"
 #include "Schema.h"
 #include "StoreError.h"
+#include "StoreText.h"
 
 #include <QRegularExpression>
 #include <QSqlError>
@@ -71,7 +72,7 @@ bool isBaseTable(Connection &connection, const QString &name)
 
 } // namespace
 
-void Recordset::open(const QString &source, Connection &connection)
+void Recordset::open(const QString &source, Connection &connection, const QVariantList &values)
 {
     close();
     m_connection = &connection;
@@ -88,9 +89,9 @@ void Recordset::open(const QString &source, Connection &connection)
                 m_fieldIndex.insert(m_fields.at(i).toLower(), i);
             moveFirst();
         } else if (name.hasMatch()) {
-            openStatement(QStringLiteral("SELECT * FROM ") + name.captured(1));
+            openStatement(QStringLiteral("SELECT * FROM ") + name.captured(1), values);
         } else {
-            openStatement(source);
+            openStatement(source, values);
         }
     } catch (...) {
         close();
@@ -98,7 +99,7 @@ void Recordset::open(const QString &source, Connection &connection)
     }
 }
 
-void Recordset::openStatement(const QString &statement)
+void Recordset::openStatement(const QString &statement, const QVariantList &values)
 {
     m_mode = Mode::Static;
     QString sql = JetSql::toSqlite(statement);
@@ -122,7 +123,12 @@ void Recordset::openStatement(const QString &statement)
 
     QSqlQuery query(m_connection->database());
     query.setForwardOnly(true);
-    if (!query.exec(sql))
+    bool ran = query.prepare(sql);
+    for (int i = 0; ran && i < values.size(); ++i)
+        query.bindValue(i, values.at(i));
+    if (ran)
+        ran = query.exec();
+    if (!ran)
         throw StoreError(QStringLiteral("SQL 文を実行できません。"), query.lastError().text() + QLatin1Char('\n') + statement);
     if (m_table.isEmpty()) {
         const QSqlRecord record = query.record();
@@ -293,8 +299,12 @@ void Recordset::find(const QString &criterion)
 {
     if (!m_connection)
         throw StoreError(QStringLiteral("レコードセットが開いていません。"));
-    const Criterion c = parseCriterion(criterion);
+    Criterion c = parseCriterion(criterion);
     const int column = fieldIndex(c.column);
+    // The value is cleaned as it would be stored, so that a look-up finds
+    // what a write of the same text wrote and refuses what it refuses.
+    if (c.value.typeId() == QMetaType::QString && !Schema::isDateColumn(m_fields.at(column)))
+        c.value = storedValue(column, c.value);
     if (!m_pending.isEmpty())
         update();
     m_adding = false;
@@ -401,10 +411,24 @@ QVariant Recordset::readValue(int index, const QVariant &stored) const
 
 QVariant Recordset::storedValue(int index, const QVariant &value) const
 {
-    if (Schema::isDateColumn(m_fields.at(index)))
+    const QString &column = m_fields.at(index);
+    if (Schema::isDateColumn(column))
         return JetSql::toStoredDate(value);
     if (value.typeId() == QMetaType::QDate)
         return value.toDate().toString(Qt::ISODate);
+    const Schema::ColumnKind kind = Schema::columnKind(column);
+    if (value.typeId() == QMetaType::QString) {
+        const QString text = value.toString();
+        if (kind == Schema::ColumnKind::Code)
+            return StoreText::clean(text, StoreText::Kind::Code, Schema::columnCaption(column));
+        StoreText::check(text, kind == Schema::ColumnKind::Remark ? StoreText::Kind::Remark : StoreText::Kind::Name,
+                         Schema::columnCaption(column));
+        return value;
+    }
+    if (kind == Schema::ColumnKind::Amount && !value.isNull()
+        && (value.typeId() == QMetaType::Double || value.typeId() == QMetaType::Float
+            || value.typeId() == QMetaType::LongLong || value.typeId() == QMetaType::Int))
+        StoreText::checkAmount(value.toDouble(), Schema::columnCaption(column));
     return value;
 }
 
@@ -434,6 +458,7 @@ void Recordset::setValue(const QString &column, const QVariant &value)
         requireCurrentRow();
     if (m_table.isEmpty())
         throw StoreError(QStringLiteral("このレコードセットは更新できません。"));
+    m_connection->requireWritable();
     m_pending.insert(index, storedValue(index, value));
 }
 
@@ -443,6 +468,7 @@ void Recordset::addNew()
         throw StoreError(QStringLiteral("レコードセットが開いていません。"));
     if (m_table.isEmpty())
         throw StoreError(QStringLiteral("このレコードセットは更新できません。"));
+    m_connection->requireWritable();
     if (!m_pending.isEmpty())
         update();
     m_adding = true;
@@ -517,6 +543,7 @@ void Recordset::deleteCurrent()
     requireCurrentRow();
     if (m_table.isEmpty())
         throw StoreError(QStringLiteral("このレコードセットは更新できません。"));
+    m_connection->requireWritable();
     m_pending.clear();
     QSqlQuery &q = m_connection->exec(QStringLiteral("DELETE FROM ") + quoteIdentifier(m_table)
                                       + QStringLiteral(" WHERE rowid = ?"),

@@ -28,7 +28,8 @@ public:
     Recordset(const Recordset &) = delete;
     Recordset &operator=(const Recordset &) = delete;
 
-    void open(const QString &source, Connection &connection);
+    // A statement may hold "?" marks for `values`, bound in order.
+    void open(const QString &source, Connection &connection, const QVariantList &values = {});
     void close();
     bool isOpen() const { return m_connection != nullptr; }
 
@@ -72,7 +73,7 @@ private:
     qint64 currentRowId() const;
     void writeTableRow();
     bool staticRowMatches(int row, int column, const QVariant &wanted) const;
-    void openStatement(const QString &statement);
+    void openStatement(const QString &statement, const QVariantList &values);
 
     Connection *m_connection = nullptr;
     Mode m_mode = Mode::Table;

@@ -132,16 +132,20 @@ void RibodoClass::SearchRs()
 
 void RibodoClass::HenkoJ()
 {
-    QString cutOff;
+    // Only a real date is a cut-off; it is bound, never written into the
+    // statement, so no text can widen the update.
+    QDate cutOff;
     if (m_kDate.typeId() == QMetaType::QDate)
-        cutOff = m_kDate.toDate().toString(QStringLiteral("yyyy/MM/dd"));
-    else
-        cutOff = m_kDate.toString();
-    m_henkoSql = QStringLiteral("SELECT * FROM SiteTbl WHERE TCond = '1' AND TKdate <= #") + cutOff + QStringLiteral("#");
+        cutOff = m_kDate.toDate();
+    else if (m_kDate.typeId() == QMetaType::QString)
+        cutOff = JetSql::parseDate(m_kDate.toString());
+    if (!cutOff.isValid())
+        throw StoreError(QStringLiteral("状態を更新する基準日が日付ではありません。"), m_kDate.toString());
+    m_henkoSql = QStringLiteral("SELECT * FROM SiteTbl WHERE TCond = '1' AND TKdate <= ?");
 
     m_connection.beginTrans();
     try {
-        m_rsHenko.open(m_henkoSql, m_connection);
+        m_rsHenko.open(m_henkoSql, m_connection, {cutOff.toString(Qt::ISODate)});
         if (m_rsHenko.recordCount() != 0) {
             m_rsHenko.moveFirst();
             while (!m_rsHenko.eof()) {

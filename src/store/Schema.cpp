@@ -43,8 +43,15 @@ QStringList Schema::createStatements()
     s << QStringLiteral("CREATE UNIQUE INDEX SiteTbl_TNo ON SiteTbl (TNo)");
     s << QStringLiteral("CREATE INDEX SiteTbl_TKDate ON SiteTbl (TKDate)");
     s << QStringLiteral("CREATE INDEX SiteTbl_TCond_TKDate ON SiteTbl (TCond, TKDate)");
-    s << QStringLiteral("CREATE INDEX SiteTbl_TTo ON SiteTbl (TTo)");
-    s << QStringLiteral("CREATE INDEX SiteTbl_TBank ON SiteTbl (TBank)");
+    // Payee code first, then due date, amount and accounting category: the
+    // payment plan sums the notes per payee and due date straight from this
+    // index, in its order, without reading the table or sorting; the
+    // explorer's search for one payee within a period uses its first two
+    // columns. The bank with the due date serves the search for one bank
+    // within a period, which the bank alone would make read every note of
+    // that bank.
+    s << QStringLiteral("CREATE INDEX SiteTbl_TTo ON SiteTbl (TTo, TKDate, TKingaku, TKeiri)");
+    s << QStringLiteral("CREATE INDEX SiteTbl_TBank ON SiteTbl (TBank, TKDate)");
 
     s << QStringLiteral("CREATE TABLE SireCliant ("
                         "ClCode TEXT NOT NULL COLLATE NOCASE, "
@@ -91,6 +98,67 @@ bool Schema::isDateColumn(const QString &column)
 {
     return column.compare(QLatin1String("TFDate"), Qt::CaseInsensitive) == 0
             || column.compare(QLatin1String("TKDate"), Qt::CaseInsensitive) == 0;
+}
+
+namespace {
+
+struct ColumnInfo
+{
+    const char *name;
+    Schema::ColumnKind kind;
+    const char *caption;
+};
+
+const ColumnInfo columns[] = {
+    {"TNo", Schema::ColumnKind::Code, "手形番号"},
+    {"TBank", Schema::ColumnKind::Code, "支払銀行コード"},
+    {"TTo", Schema::ColumnKind::Code, "振出先コード"},
+    {"TKubun", Schema::ColumnKind::Code, "手形種類コード"},
+    {"TYoto", Schema::ColumnKind::Code, "手形用途コード"},
+    {"TCond", Schema::ColumnKind::Code, "手形の状態コード"},
+    {"TKeiri", Schema::ColumnKind::Code, "経理区分コード"},
+    {"ClCode", Schema::ColumnKind::Code, "仕入先コード"},
+    {"KbnCode", Schema::ColumnKind::Code, "コード"},
+    {"TRemarks", Schema::ColumnKind::Remark, "備考"},
+    {"TKingaku", Schema::ColumnKind::Amount, "金額"},
+    {"ClZan", Schema::ColumnKind::Amount, "期首請求残"},
+    {"KbnZan", Schema::ColumnKind::Amount, "残高"},
+    {"ClName", Schema::ColumnKind::Name, "仕入先名"},
+    {"ClPdName", Schema::ColumnKind::Name, "代表者名"},
+    {"ClYomigana", Schema::ColumnKind::Name, "よみがな"},
+    {"clAddress1", Schema::ColumnKind::Name, "都道府県"},
+    {"claddress2", Schema::ColumnKind::Name, "住所"},
+    {"claddress3", Schema::ColumnKind::Name, "区町村"},
+    {"claddress4", Schema::ColumnKind::Name, "字番地"},
+    {"clzip", Schema::ColumnKind::Name, "郵便番号"},
+    {"cltel", Schema::ColumnKind::Name, "電話番号"},
+    {"clfax", Schema::ColumnKind::Name, "FAX 番号"},
+    {"ClSime", Schema::ColumnKind::Name, "請求〆日"},
+    {"Clpay", Schema::ColumnKind::Name, "支払予定日"},
+    {"KbnName", Schema::ColumnKind::Name, "名称"},
+};
+
+const ColumnInfo *columnInfo(const QString &column)
+{
+    for (const ColumnInfo &c : columns) {
+        if (column.compare(QLatin1String(c.name), Qt::CaseInsensitive) == 0)
+            return &c;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+Schema::ColumnKind Schema::columnKind(const QString &column)
+{
+    const ColumnInfo *info = columnInfo(column);
+    return info ? info->kind : ColumnKind::Other;
+}
+
+QString Schema::columnCaption(const QString &column)
+{
+    const ColumnInfo *info = columnInfo(column);
+    return info ? QString::fromUtf8(info->caption) : column;
 }
 
 QString Schema::categoryTable(int number)

@@ -27,6 +27,12 @@ public:
     // order is date order); names compare without regard to letter case.
     static bool isDateColumn(const QString &column);
 
+    // What a column holds, for the checks every written value passes.
+    enum class ColumnKind { Code, Name, Remark, Amount, Other };
+    static ColumnKind columnKind(const QString &column);
+    // The column's name as the user knows it, for messages.
+    static QString columnCaption(const QString &column);
+
     // The category tables by their number 0 to 4 (kbn1 ... Kbn5); an empty
     // name for any other number.
     static QString categoryTable(int number);

@@ -1,10 +1,15 @@
 // ribodo-datafolder: creates a data folder for QXRibodo.
-//   ribodo-datafolder create <folder>            a new, empty database
+//   ribodo-datafolder create <folder>            a new, empty database and
+//                                                the manual help/RBHelp.html
 //   ribodo-datafolder demo <folder> [notes]      the same with sample data
 //   ribodo-datafolder sysfile <program folder> <data folder>
 //                                                writes the data-folder file
+//   ribodo-datafolder restore <folder> <backup file>
+//                                                puts a backup copy back
 
+#include "store/DatabaseBackup.h"
 #include "store/DataFolderBuilder.h"
+#include "store/Schema.h"
 #include "store/StoreError.h"
 
 #include <QCoreApplication>
@@ -21,7 +26,8 @@ int usage()
 {
     std::fputs("usage: ribodo-datafolder create <folder>\n"
                "       ribodo-datafolder demo <folder> [notes]\n"
-               "       ribodo-datafolder sysfile <program folder> <data folder>\n",
+               "       ribodo-datafolder sysfile <program folder> <data folder>\n"
+               "       ribodo-datafolder restore <folder> <backup file>\n",
                stderr);
     return 2;
 }
@@ -36,6 +42,20 @@ QString dataFolderOf(const QString &argument)
     return folder;
 }
 
+// The manual in the folder's help folder, where the help button looks.
+bool writeManual(const QString &folder)
+{
+    QFile shipped(QStringLiteral(":/help/RBHelp.html"));
+    if (!QDir(folder).mkpath(QStringLiteral("help")) || !shipped.open(QIODevice::ReadOnly))
+        return false;
+    QFile manual(QDir(folder).filePath(QStringLiteral("help/RBHelp.html")));
+    if (!manual.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        QTextStream(stderr) << manual.fileName() << ": " << manual.errorString() << Qt::endl;
+        return false;
+    }
+    return manual.write(shipped.readAll()) >= 0;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -48,12 +68,23 @@ int main(int argc, char *argv[])
     try {
         if (command == QLatin1String("create") || command == QLatin1String("demo")) {
             const QString folder = dataFolderOf(args.at(1));
-            DataFolderBuilder::createDatabase(folder);
-            if (command == QLatin1String("demo")) {
-                const int notes = args.size() > 2 ? args.at(2).toInt() : 400;
-                DataFolderBuilder::addDemoData(folder, notes, QDate::currentDate());
-            }
+            if (command == QLatin1String("demo"))
+                DataFolderBuilder::createDemo(folder, args.size() > 2 ? args.at(2).toInt() : 400, QDate::currentDate());
+            else
+                DataFolderBuilder::createDatabase(folder);
+            if (!writeManual(folder))
+                return 1;
             QTextStream(stdout) << folder << Qt::endl;
+            return 0;
+        }
+        if (command == QLatin1String("restore") && args.size() == 3) {
+            const QString folder = dataFolderOf(args.at(1));
+            DatabaseBackup::restore(folder, args.at(2));
+            const QString live = Schema::databasePath(folder);
+            QTextStream out(stdout);
+            out << "restored: " << live << Qt::endl;
+            if (QFile::exists(live + QStringLiteral(".before-restore")))
+                out << "kept: " << live << ".before-restore" << Qt::endl;
             return 0;
         }
         if (command == QLatin1String("sysfile") && args.size() == 3) {

@@ -2,7 +2,28 @@
 
 #include "store/StoreError.h"
 
+DialogService::Answer DialogService::detailedMessage(const QString &text, const QString &details, const QString &title,
+                                                     Buttons buttons, Icon icon)
+{
+    return message(details.isEmpty() ? text : text + QLatin1Char('\n') + details, title, buttons, icon);
+}
+
+QString DialogService::lockedText()
+{
+    return QStringLiteral("データベース ファイルを他のプログラムが使用しています。\n"
+                          "しばらく待ってから、もう一度操作してください。");
+}
+
+QString DialogService::withLockedNote(const QString &text, const QString &engineMessage)
+{
+    const bool locked = engineMessage.contains(QLatin1String("database is locked"), Qt::CaseInsensitive)
+            || engineMessage.contains(QLatin1String("database table is locked"), Qt::CaseInsensitive)
+            || engineMessage.contains(QLatin1String("database is busy"), Qt::CaseInsensitive);
+    return locked ? text + QLatin1Char('\n') + lockedText() : text;
+}
+
 void DialogService::showStoreError(const StoreError &error)
 {
-    message(error.text(), QStringLiteral("警告"), Buttons::Ok, Icon::Critical);
+    detailedMessage(withLockedNote(error.explanation(), error.engineMessage()), error.engineMessage(),
+                    QStringLiteral("警告"), Buttons::Ok, Icon::Critical);
 }

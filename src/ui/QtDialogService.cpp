@@ -26,12 +26,44 @@ QMessageBox::Icon toQt(DialogService::Icon icon)
 
 } // namespace
 
+QWidget *QtDialogService::owner()
+{
+    QWidget *window = QApplication::activeWindow();
+    if (qobject_cast<QMessageBox *>(window) || qobject_cast<QInputDialog *>(window))
+        window = window->parentWidget() ? window->parentWidget()->window() : nullptr;
+    if (!window && m_lastOwner && m_lastOwner->isVisible())
+        window = m_lastOwner;
+    if (window)
+        m_lastOwner = window;
+    return window;
+}
+
+// Shown over the owner's middle, also where the window manager would not
+// place a box.
+static void centreOver(QDialog &box, const QWidget *owner)
+{
+    if (!owner)
+        return;
+    box.adjustSize();
+    const QRect frame = owner->frameGeometry();
+    box.move(frame.center() - QPoint(box.width() / 2, box.height() / 2));
+}
+
 DialogService::Answer QtDialogService::message(const QString &text, const QString &title, Buttons buttons, Icon icon)
+{
+    return detailedMessage(text, QString(), title, buttons, icon);
+}
+
+DialogService::Answer QtDialogService::detailedMessage(const QString &text, const QString &details,
+                                                       const QString &title, Buttons buttons, Icon icon)
 {
     // Texts carry CR LF line breaks; a label shows the CR as a stray glyph.
     QString shown = text;
     shown.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    QMessageBox box(toQt(icon), title, shown, QMessageBox::NoButton, QApplication::activeWindow());
+    QWidget *parent = owner();
+    QMessageBox box(toQt(icon), title, shown, QMessageBox::NoButton, parent);
+    if (!details.isEmpty())
+        box.setDetailedText(details);
     struct Choice
     {
         QString caption;
@@ -51,6 +83,7 @@ DialogService::Answer QtDialogService::message(const QString &text, const QStrin
         choices = {ok, cancel};
         break;
     case Buttons::YesNo:
+    case Buttons::YesNoDefaultNo:
         choices = {yes, no};
         break;
     case Buttons::YesNoCancel:
@@ -63,8 +96,9 @@ DialogService::Answer QtDialogService::message(const QString &text, const QStrin
     QList<QAbstractButton *> made;
     for (const Choice &c : choices)
         made << box.addButton(c.caption, c.role);
-    box.setDefaultButton(qobject_cast<QPushButton *>(made.first()));
+    box.setDefaultButton(qobject_cast<QPushButton *>(buttons == Buttons::YesNoDefaultNo ? made.last() : made.first()));
     box.setEscapeButton(made.last());
+    centreOver(box, parent);
     box.exec();
     const qsizetype chosen = made.indexOf(box.clickedButton());
     return chosen < 0 ? choices.last().answer : choices.at(chosen).answer;
@@ -72,12 +106,14 @@ DialogService::Answer QtDialogService::message(const QString &text, const QStrin
 
 QString QtDialogService::input(const QString &prompt, const QString &title, const QString &defaultText)
 {
-    QInputDialog dialog(QApplication::activeWindow());
+    QWidget *parent = owner();
+    QInputDialog dialog(parent);
     dialog.setWindowTitle(title);
     dialog.setLabelText(prompt);
     dialog.setTextValue(defaultText);
     dialog.setOkButtonText(QStringLiteral("OK"));
     dialog.setCancelButtonText(QStringLiteral("キャンセル"));
+    centreOver(dialog, parent);
     if (dialog.exec() != QDialog::Accepted)
         return QString();
     return dialog.textValue();

@@ -1,11 +1,17 @@
 #include "TableGrid.h"
 
+#include "FitHeaderView.h"
+#include "FitTextDelegate.h"
+
 #include <QHeaderView>
 #include <QKeyEvent>
 
 TableGrid::TableGrid(QWidget *parent)
     : QTableView(parent)
 {
+    // Texts are drawn whole, narrower where a column is narrow.
+    setHorizontalHeader(new FitHeaderView(Qt::Horizontal, this));
+    setItemDelegate(new FitTextDelegate(this));
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);

@@ -4,7 +4,8 @@
 
 // The read-only grid every list screen shows: whole rows selected one at a
 // time, no row numbers, column widths given in twips as the screens specify
-// them. A double click or Enter on the selected row activates it.
+// them, every text drawn whole (narrower where the column is narrow). A
+// double click or Enter on the selected row activates it.
 class TableGrid : public QTableView
 {
     Q_OBJECT

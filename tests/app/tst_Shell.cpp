@@ -240,18 +240,21 @@ private Q_SLOTS:
         const QByteArray removed;
         const auto ok = DialogService::Buttons::Ok;
         const auto critical = DialogService::Icon::Critical;
-        const QString question =
-                QStringLiteral("データベース ファイルがありません。\n<B>\nこの場所に新しい空のデータベースを作成しますか？");
+        const QString question = QStringLiteral("このデータ フォルダには既存のデータが見つかりませんでした。\n"
+                                                "探した場所: <B>\n\nここに新しい空のデータベースを作成しますか？\n"
+                                                "フォルダを移動した場合やドライブが接続されていない場合は"
+                                                "「いいえ」を選んでください。");
         const QString unusable = QStringLiteral("データベースを開けません。\nファイル: <B>\n理由: …");
 
         QTest::newRow("no data-folder file: stops")
                 << "<F>" << removed << false << missingFile << DialogService::Icon::Exclamation << ok << "";
         QTest::newRow("empty first field: the current folder")
                 << "<F>" << QByteArray("\r\n") << true << notFound << critical << ok << "2";
+        const auto defaultNo = DialogService::Buttons::YesNoDefaultNo;
         QTest::newRow("no database, created")
-                << "<B>" << removed << true << question << DialogService::Icon::None << DialogService::Buttons::YesNo << "";
+                << "<B>" << removed << true << question << DialogService::Icon::None << defaultNo << "";
         QTest::newRow("no database, not created")
-                << "<B>" << removed << false << question << DialogService::Icon::None << DialogService::Buttons::YesNo << "";
+                << "<B>" << removed << false << question << DialogService::Icon::None << defaultNo << "";
         QTest::newRow("not a database") << "<B>" << QByteArray(4096, 'x') << false << unusable << critical << ok << "";
         QTest::newRow("damaged header") << "<B>" << QByteArray("SQLite format 3\0", 16) + QByteArray(2032, '\x7f')
                                         << false << unusable << critical << ok << "";
@@ -538,7 +541,8 @@ private Q_SLOTS:
         QTest::newRow("manual beside the help file") << true << QStringList{legacy, manual} << QString();
         QTest::newRow("manual alone") << true << QStringList{manual} << QString();
         QTest::newRow("legacy help file alone") << true << QStringList{legacy} << manual;
-        QTest::newRow("neither") << true << QStringList{} << legacy;
+        // The message names the file that was looked for.
+        QTest::newRow("neither") << true << QStringList{} << manual;
         QTest::newRow("data folder without separator") << false << QStringList{manual} << QString();
     }
 

@@ -1,22 +1,15 @@
 // note-entry-screenshot <png>: the note entry window with a called-up note,
 // on a demo data folder, saved as an image.
 
-#include "ScriptedDialogService.h"
+#include "Screenshot.h"
 
-#include "ui/AppContext.h"
-#include "ui/AppValues.h"
-#include "ui/WindowRegistry.h"
 #include "register/DateTextBox.h"
 #include "register/FrmSite.h"
-#include "store/DataFolderBuilder.h"
 
 #include <QApplication>
 #include <QComboBox>
-#include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTemporaryDir>
-#include <QTest>
 
 int main(int argc, char *argv[])
 {
@@ -24,19 +17,10 @@ int main(int argc, char *argv[])
     const QStringList args = QApplication::arguments();
     if (args.size() != 2)
         return 2;
-    QTemporaryDir scratch;
-    const QString folder = scratch.path() + QDir::separator();
-    DataFolderBuilder::createDatabase(folder);
-    DataFolderBuilder::addDemoData(folder, 40, QDate(2024, 4, 1));
-
-    AppValues values;
-    values.setDataFolder(folder);
-    ScriptedDialogService dialogs;
-    WindowRegistry windows;
-    AppContext ctx(values, dialogs, windows);
-    FrmSite window(ctx);
-    window.show();
-    if (!QTest::qWaitForWindowExposed(&window))
+    Screenshot shot(40, QDate(2024, 4, 1));
+    ScriptedDialogService &dialogs = shot.dialogs();
+    FrmSite window(shot.context());
+    if (!Screenshot::show(window))
         return 1;
 
     const auto box = [&](int i) { return window.findChild<QLineEdit *>(QStringLiteral("TxtRibodo_%1").arg(i)); };
@@ -57,6 +41,5 @@ int main(int argc, char *argv[])
     window.findChild<QPushButton *>(QStringLiteral("CmdCall"))->click();
     if (dialogs.messageTexts().size() != 1 || box(5)->text().isEmpty())
         return 1;
-    QTest::qWait(200);
-    return window.grab().save(args.at(1)) ? 0 : 1;
+    return Screenshot::save(window, args.at(1)) ? 0 : 1;
 }

@@ -426,8 +426,8 @@ private:
     QStringList shown() const
     {
         QStringList texts;
-        for (const QString &text : m_dialogs->messageTexts())
-            texts << (text.contains(QLatin1String("locked")) ? refusal : text);
+        for (const ScriptedDialogService::Call &c : m_dialogs->messages())
+            texts << (c.details.contains(QLatin1String("locked")) ? refusal : c.text);
         return texts;
     }
 

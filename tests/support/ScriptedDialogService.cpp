@@ -2,7 +2,7 @@
 
 DialogService::Answer ScriptedDialogService::message(const QString &text, const QString &title, Buttons buttons, Icon icon)
 {
-    m_calls.append({Call::Kind::Message, text, title, buttons, icon, QString()});
+    m_calls.append({Call::Kind::Message, text, title, buttons, icon, QString(), QString()});
     if (!m_answers.isEmpty())
         return m_answers.dequeue();
     switch (buttons) {
@@ -18,13 +18,24 @@ DialogService::Answer ScriptedDialogService::message(const QString &text, const 
     case Buttons::RetryCancel:
         ++m_unexpected;
         return Answer::Retry;
+    case Buttons::YesNoDefaultNo:
+        ++m_unexpected;
+        return Answer::No;
     }
     return Answer::Ok;
 }
 
+DialogService::Answer ScriptedDialogService::detailedMessage(const QString &text, const QString &details,
+                                                             const QString &title, Buttons buttons, Icon icon)
+{
+    const Answer answer = message(text, title, buttons, icon);
+    m_calls.last().details = details;
+    return answer;
+}
+
 QString ScriptedDialogService::input(const QString &prompt, const QString &title, const QString &defaultText)
 {
-    m_calls.append({Call::Kind::Input, prompt, title, Buttons::OkCancel, Icon::None, defaultText});
+    m_calls.append({Call::Kind::Input, prompt, title, Buttons::OkCancel, Icon::None, defaultText, QString()});
     if (m_inputs.isEmpty()) {
         ++m_unexpected;
         return QString();
@@ -34,7 +45,7 @@ QString ScriptedDialogService::input(const QString &prompt, const QString &title
 
 void ScriptedDialogService::beep()
 {
-    m_calls.append({Call::Kind::Beep, QString(), QString(), Buttons::Ok, Icon::None, QString()});
+    m_calls.append({Call::Kind::Beep, QString(), QString(), Buttons::Ok, Icon::None, QString(), QString()});
 }
 
 QList<ScriptedDialogService::Call> ScriptedDialogService::messages() const

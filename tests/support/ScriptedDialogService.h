@@ -7,7 +7,7 @@
 #include <QString>
 
 // A dialog service for tests: records every call and gives the answer queued
-// for it. A message with no queued answer is answered with its first button
+// for it. A message with no queued answer is answered with its default button
 // and counted as unexpected when it asks a question.
 class ScriptedDialogService : public DialogService
 {
@@ -21,9 +21,12 @@ public:
         Buttons buttons = Buttons::Ok;
         Icon icon = Icon::None;
         QString defaultText;
+        QString details;
     };
 
     Answer message(const QString &text, const QString &title, Buttons buttons, Icon icon) override;
+    Answer detailedMessage(const QString &text, const QString &details, const QString &title, Buttons buttons,
+                           Icon icon) override;
     QString input(const QString &prompt, const QString &title, const QString &defaultText) override;
     void beep() override;
 

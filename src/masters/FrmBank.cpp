@@ -1,0 +1,185 @@
+#include "FrmBank.h"
+
+#include "ui/AppValues.h"
+#include "ui/InputMethod.h"
+#include "ui/WindowRegistry.h"
+#include "store/BankClass.h"
+#include "store/NumberText.h"
+#include "store/UsageCount.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+FrmBank::FrmBank(const AppContext &context, QWidget *parent)
+    : MasterWindow(context, QStringLiteral("呼び出し(&C)"), QStringLiteral("一覧印刷(&P)"), parent)
+{
+    setObjectName(QStringLiteral("FrmBank"));
+    setWindowTitle(QStringLiteral("銀行"));
+
+    Label2 = new QLabel(QStringLiteral("銀行コード"), this);
+    txtClKubunKode = new QLineEdit(this);
+    txtClKubunKode->setObjectName(QStringLiteral("txtClKubunKode"));
+    InputMethod::apply(txtClKubunKode, InputMethod::Mode::Off);
+    Label3 = new QLabel(QStringLiteral("銀行/支店名称"), this);
+    txtClKubunName = new QLineEdit(this);
+    txtClKubunName->setObjectName(QStringLiteral("txtClKubunName"));
+    InputMethod::apply(txtClKubunName, InputMethod::Mode::Hiragana);
+    Label1 = new QLabel(QStringLiteral("発行残高"), this);
+    Label1->setVisible(false);
+    text1 = new QLineEdit(this);
+    text1->setObjectName(QStringLiteral("text1"));
+    text1->setVisible(false);
+    lbClKubun = new QLabel(this);
+    lbClKubun->setObjectName(QStringLiteral("lbClKubun"));
+    lbClKubun->setVisible(false);
+    Frame1 = new QGroupBox(QStringLiteral("登録済銀行一覧"), this);
+    Frame1->setObjectName(QStringLiteral("Frame1"));
+    ListView1 = makeCodeList(Frame1);
+    auto *frameLayout = new QVBoxLayout(Frame1);
+    frameLayout->addWidget(ListView1);
+
+    auto *fields = new QGridLayout;
+    fields->addWidget(Label2, 0, 0);
+    fields->addWidget(txtClKubunKode, 0, 1, Qt::AlignLeft);
+    fields->addWidget(Label3, 1, 0);
+    fields->addWidget(txtClKubunName, 1, 1);
+    fields->addWidget(Frame1, 2, 0, 1, 2);
+    fields->setColumnStretch(1, 1);
+    fields->setRowStretch(2, 1);
+    txtClKubunKode->setFixedWidth(txtClKubunKode->fontMetrics().horizontalAdvance(QStringLiteral("0000000000000")));
+    auto *body = new QHBoxLayout;
+    body->addLayout(fields, 1);
+    layOutAround(body, 12);
+
+    setTabChain({txtClKubunKode, txtClKubunName, ListView1});
+    setHint(txtClKubunKode, QStringLiteral("銀行コードを入力してください。"));
+    setHint(txtClKubunName, QStringLiteral("銀行/支店名称を入力してください。"));
+    setHint(ListView1, QStringLiteral("すでに登録されている銀行/支店名称の一覧です。"));
+    setHint(CmdRecorde, QStringLiteral("登録します。未入力、コードの重複に注意！"));
+    setHint(CmdCall, QStringLiteral("レコードの訂正、削除のためデータを呼び出します。"));
+    setHint(CmdEdit, QStringLiteral("すでに登録されている銀行/支店名称の訂正をします。"));
+    setHint(CmdDelete, QStringLiteral("すでに登録されている銀行/支店名称の削除をします。"));
+    setHint(CmdClear, QStringLiteral("入力、表示されたコード、銀行/支店名称を消去します。"));
+    setHint(CmdPrint, QStringLiteral("すでに登録されている銀行/支店名称の一覧を印刷します。"));
+    setHint(CmdEnd, QStringLiteral("銀行/支店名称の処理を終了します。"));
+
+    connect(CmdRecorde, &QPushButton::clicked, this, &FrmBank::CmdRecorde_Click);
+    connect(CmdCall, &QPushButton::clicked, this, &FrmBank::CmdCall_Click);
+    connect(CmdEdit, &QPushButton::clicked, this, &FrmBank::CmdEdit_Click);
+    connect(CmdDelete, &QPushButton::clicked, this, &FrmBank::CmdDelete_Click);
+    connect(CmdClear, &QPushButton::clicked, this, &FrmBank::CmdClear_Click);
+    connect(CmdPrint, &QPushButton::clicked, this, &FrmBank::CmdPrint_Click);
+    resize(560, 420);
+    Form_Load();
+}
+
+void FrmBank::Form_Load()
+{
+    FillList();
+    SetNormalButtons();
+}
+
+void FrmBank::FillList()
+{
+    fillCodes<BankClass>(ListView1, 0);
+}
+
+void FrmBank::CmdCall_Click()
+{
+    // The hidden balance box is not filled.
+    callUpCode<BankClass>(0, QStringLiteral("銀行コードを入力してください。"), QStringLiteral("銀行メンテ"),
+                          {txtClKubunKode, txtClKubunName, lbClKubun});
+}
+
+void FrmBank::InputCheck(bool forEdit)
+{
+    const QString code = txtClKubunKode->text();
+    m_checkResult = checkCodeAndName(code, txtClKubunName->text(), lbClKubun->text(), forEdit,
+                                     [&] { return duplicateMark<BankClass>(0, code); });
+}
+
+void FrmBank::registerOrEdit(bool edit)
+{
+    InputCheck(edit);
+    if (!saveChecked(m_checkResult, edit, [this] { Save(); }))
+        return;
+    FillList();
+    ClearInputs();
+    if (edit)
+        SetNormalButtons();
+}
+
+void FrmBank::CmdRecorde_Click()
+{
+    registerOrEdit(false);
+}
+
+void FrmBank::CmdEdit_Click()
+{
+    registerOrEdit(true);
+}
+
+void FrmBank::Save()
+{
+    BankClass bank;
+    openCodes(bank);
+    const QString mode = m_context.values().ModeFlag();
+    if (mode == QLatin1String("R")) {
+        bank.setKCode(txtClKubunKode->text());
+        bank.setKName(txtClKubunName->text());
+    } else if (mode == QLatin1String("E")) {
+        bank.setKCode2(lbClKubun->text());
+        bank.setKCode(txtClKubunKode->text());
+        bank.setKName(txtClKubunName->text());
+    } else {
+        return;
+    }
+    if (text1->text().isEmpty())
+        text1->setText(QStringLiteral("0"));
+    bank.setBZan(NumberText::fromDouble(NumberText::toDouble(text1->text())));
+    if (mode == QLatin1String("R"))
+        bank.Mcsave();
+    else
+        bank.Mcedit();
+}
+
+void FrmBank::CmdDelete_Click()
+{
+    const QString calledUp = lbClKubun->text();
+    const QString folder = m_context.values().dataFolder();
+    const DeleteTexts texts{QStringLiteral("削除する得意先区分を呼び出してください。"), QStringLiteral("入金区分"),
+                            QStringLiteral("入金区分"), QStringLiteral("手形")};
+    if (!confirmDelete(calledUp, texts, [&] { return UsageCount::notesOfBank(folder, calledUp); }))
+        return;
+    if (!deleteCode<BankClass>(0, calledUp))
+        return;
+    FillList();
+    ClearInputs();
+    SetNormalButtons();
+}
+
+void FrmBank::CmdClear_Click()
+{
+    askClear([this] { ClearInputs(); });
+}
+
+void FrmBank::ClearInputs()
+{
+    txtClKubunKode->clear();
+    txtClKubunName->clear();
+    text1->clear();
+    lbClKubun->clear();
+}
+
+void FrmBank::CmdPrint_Click()
+{
+    m_context.values().setModeFlag(QStringLiteral("2"));
+    m_context.windows().show(WindowId::FrmView);
+}
+

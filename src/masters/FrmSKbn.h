@@ -1,0 +1,56 @@
+#pragma once
+
+#include "MasterWindow.h"
+
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QTreeWidget;
+
+// The category maintenance window: the five category tables, chosen in a
+// selector, each listed and maintained by code and name. The note states
+// can be viewed and printed only. The called-up code is kept in the hidden
+// label lbClKubun; changes and deletions work on that entry.
+class FrmSKbn : public MasterWindow
+{
+    Q_OBJECT
+
+public:
+    explicit FrmSKbn(const AppContext &context, QWidget *parent = nullptr);
+
+private:
+    void Form_Load();
+    void Combo1_Click();
+    void CmdRecorde_Click();
+    void CmdCall_Click();
+    void CmdEdit_Click();
+    void CmdDelete_Click();
+    void CmdClear_Click();
+    void CmdPrint_Click();
+
+    // Sets the check result: "X1" missing input, "X2" code taken, "X3" a code
+    // refused with its own message, "E" the look-up failed, "" accepted. The
+    // duplicate look-up is skipped for an unchanged code only when the
+    // called-up entry is being corrected; a register always looks.
+    void InputCheck(bool forEdit);
+    void Save();
+    void FillList();
+    void ClearInputs();
+    void SetReadOnlyButtons();
+    bool supplierCategoryRefused(const QString &code);
+    qint16 tableNo() const;
+    void registerOrEdit(bool edit);
+
+    QLabel *Label1 = nullptr;
+    QComboBox *Combo1 = nullptr;
+    QLabel *Label2 = nullptr;
+    QLineEdit *txtClKubunKode = nullptr;
+    QLabel *lbClKubun = nullptr;
+    QLabel *Label3 = nullptr;
+    QLineEdit *txtClKubunName = nullptr;
+    QGroupBox *Frame1 = nullptr;
+    QTreeWidget *ListView1 = nullptr;
+
+    QString m_checkResult;
+};

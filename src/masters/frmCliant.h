@@ -1,0 +1,56 @@
+#pragma once
+
+#include "MasterWindow.h"
+
+#include <array>
+
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+
+// The supplier maintenance window "仕入先マスター": registers, calls up,
+// corrects (the code too), deletes and prints the suppliers. The payment
+// values are hidden, yet a called-up supplier's values are written back
+// unchanged. The called-up code is kept in the hidden label lbCcode. While
+// the window is open the main menu is hidden.
+class frmCliant : public MasterWindow
+{
+    Q_OBJECT
+
+public:
+    explicit frmCliant(const AppContext &context, QWidget *parent = nullptr);
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void Form_Load();
+    void FillCategoryList();
+    void ClEdPrs();
+    // The duplicate look-up is skipped for an unchanged code only when the
+    // called-up supplier is being corrected; a register always looks.
+    void CheckInput(bool forEdit);
+    void SaveSupplier();
+    void DeleteSupplier();
+    void ClearInput();
+    void SetRegisterButtons();
+    void SetEditButtons();
+    void selectCategory(qint16 code);
+    void registerOrEdit(bool edit);
+
+    void CmdRecorde_Click();
+    void CmdCall_Click();
+    void CmdEdit_Click();
+    void CmdDelete_Click();
+    void CmdClear_Click();
+    void CmdPrint_Click();
+
+    QGroupBox *Frame1 = nullptr;
+    QGroupBox *Frame2 = nullptr;
+    QGroupBox *Frame3 = nullptr;
+    QLabel *Label2 = nullptr;
+    std::array<QLineEdit *, 15> text1{};
+    QComboBox *Combo1 = nullptr;
+    QLabel *lbCcode = nullptr;
+};

@@ -1,0 +1,394 @@
+#include "ScriptedDialogService.h"
+#include "TestDataFolder.h"
+
+#include "app/FrmMain.h"
+#include "masters/FrmBank.h"
+#include "masters/FrmCliantU.h"
+#include "masters/FrmSKbn.h"
+#include "masters/frmCliant.h"
+#include "register/FrmSite.h"
+#include "ui/AppContext.h"
+#include "ui/AppValues.h"
+#include "ui/WindowRegistry.h"
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QAbstractItemView>
+#include <QTreeWidget>
+#include <QtTest>
+
+Q_DECLARE_METATYPE(WindowId)
+
+namespace {
+
+using Answer = DialogService::Answer;
+
+// One maintenance window on a data folder whose table holds A1 (甲) and B2
+// (乙); a stand-in report viewer notes the report number it was opened with.
+struct Screen
+{
+    explicit Screen(WindowId which)
+        : id(which)
+    {
+        values.setDataFolder(data.path());
+        const QString insert = id == WindowId::frmCliant
+                ? QStringLiteral("INSERT INTO SireCliant (ClCode, ClName, ClSime, ClZan, Clpay, ClTokuiKbn) "
+                                 "VALUES (?, ?, '20', 1234.5, '31', 2)")
+                : QStringLiteral("INSERT INTO %1 (KbnCode, KbnName) VALUES (?, ?)").arg(table());
+        data.exec(insert, {QStringLiteral("A1"), QStringLiteral("甲")});
+        data.exec(insert, {QStringLiteral("B2"), QStringLiteral("乙")});
+        windows.registerFactory(WindowId::FrmSKbn, [this] { return std::make_unique<FrmSKbn>(context); });
+        windows.registerFactory(WindowId::FrmBank, [this] { return std::make_unique<FrmBank>(context); });
+        windows.registerFactory(WindowId::frmCliant, [this] { return std::make_unique<frmCliant>(context); });
+        windows.registerFactory(WindowId::FrmCliantU, [this] { return std::make_unique<FrmCliantU>(context); });
+        windows.registerFactory(WindowId::FrmMain, [this] { return std::make_unique<FrmMain>(context); });
+        windows.registerFactory(WindowId::FrmView, [this] {
+            reports << values.ModeFlag();
+            return std::make_unique<QWidget>();
+        });
+        window = windows.load(id);
+    }
+
+    QString table() const { return id == WindowId::FrmBank ? QStringLiteral("kbn6") : QStringLiteral("kbn1"); }
+    bool supplier() const { return id == WindowId::frmCliant; }
+    QLineEdit *box(int i) const
+    {
+        static const char *const kbn[] = {"txtClKubunKode", "txtClKubunName"};
+        return window->findChild<QLineEdit *>(supplier() ? QStringLiteral("text1_%1").arg(i) : QLatin1String(kbn[i]));
+    }
+    QPushButton *button(const char *name) const { return window->findChild<QPushButton *>(QLatin1String(name)); }
+    QComboBox *combo() const { return window->findChild<QComboBox *>(QStringLiteral("Combo1")); }
+
+    // Codes and names of the test rows, in code order.
+    QString rows() const
+    {
+        const QString sql = supplier()
+                ? QStringLiteral("SELECT group_concat(ClCode || '=' || ClName) FROM (SELECT * FROM SireCliant ORDER BY ClCode)")
+                : QStringLiteral("SELECT group_concat(KbnCode || '=' || KbnName) FROM (SELECT * FROM %1 "
+                                 "WHERE KbnCode > '9' ORDER BY KbnCode)").arg(table());
+        return data.scalar(sql).toString();
+    }
+    // Enabled buttons: R, C, E, D, S or "-".
+    QString buttons() const
+    {
+        QString s = QStringLiteral("RCEDS");
+        const char *const names[] = {"CmdRecorde", "CmdCall", "CmdEdit", "CmdDelete", "CmdClear"};
+        for (int i = 0; i < 5; ++i) {
+            if (!button(names[i])->isEnabled())
+                s[i] = QLatin1Char('-');
+        }
+        return s;
+    }
+    QStringList warnings() const
+    {
+        QStringList texts;
+        for (const auto &m : dialogs.messages()) {
+            if (m.icon == DialogService::Icon::Critical)
+                texts << m.text;
+        }
+        return texts;
+    }
+
+    // Steps separated by ";": "code X", "name X", "R", "E", "D", "S",
+    // "call X" (the supplier window's question answered yes), "ok", "cancel"
+    // (the answer to the next question).
+    void run(const QString &script)
+    {
+        const QStringList steps = script.split(QLatin1Char(';'), Qt::SkipEmptyParts);
+        for (const QString &step : steps) {
+            const QString arg = step.section(QLatin1Char(' '), 1);
+            if (step.startsWith(QLatin1String("code"))) {
+                box(0)->setText(arg);
+                if (supplier() && combo()->currentIndex() < 0)
+                    combo()->setCurrentIndex(0);
+            } else if (step.startsWith(QLatin1String("name"))) {
+                box(1)->setText(arg);
+            } else if (step.startsWith(QLatin1String("call"))) {
+                if (supplier())
+                    dialogs.queueAnswer(Answer::Yes);
+                dialogs.queueInput(arg);
+                QTest::mouseClick(button("CmdCall"), Qt::LeftButton);
+            } else if (step == QLatin1String("ok") || step == QLatin1String("cancel")) {
+                dialogs.queueAnswer(step == QLatin1String("ok") ? Answer::Ok : Answer::Cancel);
+            } else {
+                static const QHash<QString, const char *> keys{{QStringLiteral("R"), "CmdRecorde"},
+                                                               {QStringLiteral("E"), "CmdEdit"},
+                                                               {QStringLiteral("D"), "CmdDelete"},
+                                                               {QStringLiteral("S"), "CmdClear"}};
+                QTest::mouseClick(button(keys.value(step)), Qt::LeftButton);
+            }
+        }
+    }
+
+    WindowId id;
+    TestDataFolder data;
+    AppValues values;
+    ScriptedDialogService dialogs;
+    WindowRegistry windows;
+    AppContext context{values, dialogs, windows};
+    QStringList reports;
+    QPointer<QWidget> window;
+};
+
+const QString missing = QStringLiteral("未入力の項目があります。");
+const QString taken = QStringLiteral("コードが重複しています。");
+const QString unchanged = QStringLiteral("A1=甲,B2=乙");
+
+} // namespace
+
+class TestMasterWindows : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void commands_data()
+    {
+        QTest::addColumn<WindowId>("window");
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<QStringList>("warnings");
+        QTest::addColumn<QString>("rows");
+        QTest::addColumn<QString>("codeBox"); // after the script
+        QTest::addColumn<QString>("buttons");
+
+        for (WindowId id : {WindowId::FrmSKbn, WindowId::FrmBank, WindowId::frmCliant}) {
+            const char *w = id == WindowId::FrmSKbn ? "区分 " : id == WindowId::FrmBank ? "銀行 " : "仕入先 ";
+            const QString notFound = id == WindowId::frmCliant ? QStringLiteral("番号が見つかりません。")
+                                                               : QStringLiteral("見つかりません。");
+            const auto row = [&](const char *name) -> QTestData & { return QTest::newRow((QByteArray(w) + name).constData()) << id; };
+            row("register, name missing") << "code Z9;R" << QStringList{missing} << unchanged << "Z9" << "RC--S";
+            row("register, code taken") << "code b2;name 新;R" << QStringList{taken} << unchanged << "b2" << "RC--S";
+            row("register") << "code Z9;name 新;R" << QStringList{} << "A1=甲,B2=乙,Z9=新" << "" << "RC--S";
+            row("register, quote refused") << "code Z'9;name 新;R" << QStringList{QStringLiteral("コードに「'」は使えません。")}
+                                           << unchanged << "Z'9" << "RC--S";
+            row("call up") << "call A1" << QStringList{} << unchanged << "A1" << "-CEDS";
+            row("call up, not found") << "call Q7" << QStringList{notFound} << unchanged << "" << "RC--S";
+            row("call up, cancelled") << "call " << QStringList{} << unchanged << "" << "RC--S";
+            row("edit, same code") << "call A1;name 新;E" << QStringList{} << "A1=新,B2=乙" << "" << "RC--S";
+            row("edit, free code") << "call A1;code Z9;E" << QStringList{} << "B2=乙,Z9=甲" << "" << "RC--S";
+            row("edit, taken code") << "call A1;code B2;E" << QStringList{taken} << unchanged << "B2" << "-CEDS";
+            row("delete, cancelled") << "call A1;cancel;D" << QStringList{} << unchanged << "A1" << "-CEDS";
+            row("delete") << "call A1;ok;D" << QStringList{} << "B2=乙" << "" << "RC--S";
+            if (id == WindowId::frmCliant) {
+                // A cancelled call-up after a call-up keeps the old code on screen.
+                row("register after a cancelled call-up") << "call A1;call ;R" << QStringList{taken} << unchanged << "A1"
+                                                          << "RC--S";
+                row("clear") << "call A1;S" << QStringList{} << unchanged << "" << "RC--S";
+            } else {
+                row("clear, cancelled, then register") << "call A1;cancel;S;R" << QStringList{taken} << unchanged << "A1"
+                                                       << "RC--S";
+                row("clear") << "call A1;ok;S" << QStringList{} << unchanged << "" << "RC--S";
+            }
+        }
+    }
+
+    void commands()
+    {
+        QFETCH(WindowId, window);
+        QFETCH(QString, script);
+        Screen s(window);
+        s.run(script);
+        QFETCH(QStringList, warnings);
+        QFETCH(QString, rows);
+        QFETCH(QString, codeBox);
+        QFETCH(QString, buttons);
+        QCOMPARE(s.warnings(), warnings);
+        QCOMPARE(s.rows(), rows);
+        QCOMPARE(s.box(0)->text(), codeBox);
+        QCOMPARE(s.buttons(), buttons);
+        QCOMPARE(s.dialogs.unexpected(), 0);
+        for (const auto &m : s.dialogs.messages()) {
+            if (m.icon == DialogService::Icon::Critical)
+                QCOMPARE(m.title, QStringLiteral("警告"));
+        }
+    }
+
+    void deleteQuestions_data()
+    {
+        QTest::addColumn<WindowId>("window");
+        QTest::addColumn<QString>("column"); // of the notes that use A1
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<bool>("confirmed"); // the second question
+        QTest::newRow("区分, kept") << WindowId::FrmSKbn << "TKubun" << "入金区分" << false;
+        QTest::newRow("銀行, deleted") << WindowId::FrmBank << "TBank" << "入金区分" << true;
+        QTest::newRow("仕入先, kept") << WindowId::frmCliant << "TTo" << "削除" << false;
+        QTest::newRow("仕入先, deleted") << WindowId::frmCliant << "TTo" << "削除" << true;
+    }
+
+    void deleteQuestions()
+    {
+        QFETCH(WindowId, window);
+        QFETCH(QString, column);
+        QFETCH(QString, title);
+        QFETCH(bool, confirmed);
+        Screen s(window);
+        for (const char *note : {"N1", "N2"})
+            s.data.addNote(QLatin1String(note), QStringLiteral("2024-05-01"));
+        s.data.exec(QStringLiteral("UPDATE SiteTbl SET %1 = 'a1'").arg(column));
+        s.run(QStringLiteral("call A1;ok;%1;D").arg(confirmed ? QStringLiteral("ok") : QStringLiteral("cancel")));
+
+        const QList<ScriptedDialogService::Call> m = s.dialogs.messages().mid(s.supplier() ? 1 : 0);
+        QCOMPARE(m.size(), 2);
+        QCOMPARE(m.at(0).text, QStringLiteral("コード：A1を　削除しますか？"));
+        QVERIFY(m.at(1).text.startsWith(QStringLiteral("コード：A1 は 2 件の手形で使われています。")));
+        for (const auto &q : m) {
+            QCOMPARE(q.title, title);
+            QCOMPARE(q.buttons, DialogService::Buttons::OkCancel);
+            QCOMPARE(q.icon, DialogService::Icon::None);
+        }
+        QCOMPARE(s.rows(), confirmed ? QStringLiteral("B2=乙") : unchanged);
+        // The notes keep their codes.
+        QCOMPARE(s.data.scalar(QStringLiteral("SELECT COUNT(*) FROM SiteTbl WHERE %1 = 'a1'").arg(column)).toInt(), 2);
+    }
+
+    void categories_data()
+    {
+        QTest::addColumn<int>("index");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QString>("frame");
+        QTest::addColumn<QString>("buttons");
+        QTest::addColumn<QString>("report");
+        QTest::newRow("手形種類") << 0 << "手形の種類メンテ" << "手形種類一覧" << "RC--S" << "3";
+        QTest::newRow("目的") << 1 << "手形目的メンテ" << "手形目的一覧" << "RC--S" << "4";
+        QTest::newRow("手形の状態") << 2 << "手形の状態メンテ" << "手形状態一覧" << "-----" << "5";
+        QTest::newRow("経理区分") << 3 << "経理区分メンテ" << "経理区分一覧" << "RC--S" << "6";
+        QTest::newRow("仕入先区分") << 4 << "仕入先区分メンテ" << "仕入先区分一覧" << "RC--S" << "7";
+    }
+
+    void categories()
+    {
+        QFETCH(int, index);
+        QFETCH(QString, caption);
+        QFETCH(QString, frame);
+        QFETCH(QString, buttons);
+        QFETCH(QString, report);
+        Screen s(WindowId::FrmSKbn);
+        QCOMPARE(s.window->windowTitle(), QStringLiteral("手形の種類メンテ"));
+        // An entry called up in another category stays on the screen.
+        if (index == 0)
+            s.combo()->setCurrentIndex(3);
+        s.run(QStringLiteral("call 1"));
+        s.combo()->setCurrentIndex(index);
+        QCOMPARE(s.window->windowTitle(), caption);
+        QCOMPARE(s.window->findChild<QGroupBox *>(QStringLiteral("Frame1"))->title(), frame);
+        QCOMPARE(s.buttons(), buttons);
+        const QString table = QStringLiteral("kbn1,kbn2,Kbn3,Kbn4,Kbn5").section(QLatin1Char(','), index, index);
+        const int rows = s.data.scalar(QStringLiteral("SELECT COUNT(*) FROM ") + table).toInt();
+        QCOMPARE(s.window->findChild<QTreeWidget *>(QStringLiteral("ListView1"))->topLevelItemCount(), rows);
+        QTest::mouseClick(s.button("CmdPrint"), Qt::LeftButton);
+        QCOMPARE(s.reports, QStringList{report});
+        // A register with that code is checked afresh in this category.
+        if (index != 2) {
+            s.run(QStringLiteral("code 1;name 新;R"));
+            QCOMPARE(s.warnings(), QStringList{taken});
+        }
+    }
+
+    void supplierCategoryCodes_data()
+    {
+        QTest::addColumn<QString>("code");
+        QTest::addColumn<QString>("stored"); // empty when refused
+        QTest::newRow("whole number") << "-32768" << "-32768";
+        QTest::newRow("full-width digits") << "１２" << "12";
+        QTest::newRow("letters") << "A" << "";
+        QTest::newRow("beyond 16 bits") << "32768" << "";
+        QTest::newRow("decimal") << "1.5" << "";
+    }
+
+    void supplierCategoryCodes()
+    {
+        QFETCH(QString, code);
+        QFETCH(QString, stored);
+        Screen s(WindowId::FrmSKbn);
+        s.combo()->setCurrentIndex(4);
+        s.run(QStringLiteral("code %1;name 新;R").arg(code));
+        QCOMPARE(s.warnings().size(), stored.isEmpty() ? 1 : 0);
+        QCOMPARE(s.data.scalar(QStringLiteral("SELECT group_concat(KbnCode) FROM Kbn5 WHERE KbnName = '新'")).toString(),
+                 stored);
+    }
+
+    void printNumbers()
+    {
+        for (const auto &[id, report] : {std::pair{WindowId::FrmBank, "2"}, std::pair{WindowId::frmCliant, "1"}}) {
+            Screen s(id);
+            QTest::mouseClick(s.button("CmdPrint"), Qt::LeftButton);
+            QCOMPARE(s.reports, QStringList{QLatin1String(report)});
+        }
+    }
+
+    void supplierKeepsHiddenValuesAndSearchListKeepsItsLoad()
+    {
+        Screen s(WindowId::frmCliant);
+        auto *list = qobject_cast<FrmCliantU *>(s.windows.load(WindowId::FrmCliantU));
+        const auto listed = [&] {
+            return list->findChild<QAbstractItemView *>(QStringLiteral("ListView1"))->model()->rowCount();
+        };
+        QCOMPARE(listed(), 2);
+        s.run(QStringLiteral("call A1;name 新;E"));
+        QCOMPARE(s.data.scalar(QStringLiteral("SELECT ClSime || '/' || ClZan || '/' || Clpay || '/' || ClTokuiKbn "
+                                              "FROM SireCliant WHERE ClCode = 'A1'")).toString(),
+                 QStringLiteral("20/1234.5/31/2"));
+        s.run(QStringLiteral("code Z9;name 新;R"));
+        QCOMPARE(s.data.scalar(QStringLiteral("SELECT ClSime || '/' || ClZan || '/' || Clpay || '/' || ClTokuiKbn "
+                                              "FROM SireCliant WHERE ClCode = 'Z9'")).toString(),
+                 QStringLiteral("/0.0//1"));
+        // The search list is read once per load: the new supplier is not in it yet.
+        QCOMPARE(listed(), 2);
+        QCOMPARE(s.combo()->itemText(0), QStringLiteral("1 : 仕入先"));
+        QCOMPARE(s.window->findChild<QLineEdit *>(QStringLiteral("text1_0"))->palette().color(QPalette::Base),
+                 QColor(192, 255, 255));
+    }
+
+    void bankShowsInNoteEntryFromItsNextLoad()
+    {
+        Screen s(WindowId::FrmBank);
+        FrmSite entry(s.context);
+        auto *banks = entry.findChild<QComboBox *>(QStringLiteral("Combo1_1"));
+        s.run(QStringLiteral("code Z9;name 新;R"));
+        QCOMPARE(banks->count(), 2);
+        FrmSite reopened(s.context);
+        QCOMPARE(reopened.findChild<QComboBox *>(QStringLiteral("Combo1_1"))->count(), 3);
+    }
+
+    void databaseFailureKeepsWindowUsable()
+    {
+        Screen s(WindowId::FrmBank);
+        s.data.exec(QStringLiteral("DROP TABLE kbn6"));
+        s.run(QStringLiteral("code Z9;name 新;R"));
+        QCOMPARE(s.dialogs.messages().size(), 1);
+        QCOMPARE(s.dialogs.messages().at(0).title, QStringLiteral("警告"));
+        QCOMPARE(s.box(0)->text(), QStringLiteral("Z9"));
+        QCOMPARE(s.buttons(), QStringLiteral("RC--S"));
+    }
+
+    void menuHiddenWhileSupplierWindowOpen_data()
+    {
+        QTest::addColumn<int>("key"); // 0 a click on 終り
+        QTest::newRow("終り") << 0;
+        QTest::newRow("its access key") << (Qt::ALT | Qt::Key_Q).toCombined();
+        QTest::newRow("Esc") << int(Qt::Key_Escape);
+    }
+
+    void menuHiddenWhileSupplierWindowOpen()
+    {
+        QFETCH(int, key);
+        Screen s(WindowId::FrmBank);
+        auto *menu = s.windows.show(WindowId::FrmMain);
+        QVERIFY(QTest::qWaitForWindowExposed(menu));
+        QTest::mouseClick(menu->findChild<QPushButton *>(QStringLiteral("Command2")), Qt::LeftButton);
+        QWidget *supplier = s.windows.window(WindowId::frmCliant);
+        QVERIFY(QTest::qWaitForWindowActive(supplier));
+        QVERIFY(!menu->isVisible());
+        if (key)
+            QTest::keySequence(supplier, QKeySequence(key));
+        else
+            QTest::mouseClick(supplier->findChild<QPushButton *>(QStringLiteral("CmdEnd")), Qt::LeftButton);
+        QTRY_VERIFY(menu->isVisible());
+        QTRY_VERIFY(!s.windows.window(WindowId::frmCliant));
+    }
+};
+
+QTEST_MAIN(TestMasterWindows)
+#include "tst_MasterWindows.moc"
