@@ -1,6 +1,8 @@
-// ribodo-bench [--quick] [--backup]: prints the benchmark table (markdown) on
-// stdout, progress on stderr. --quick stops at 100,000 notes; --backup runs
-// the backup section alone.
+// ribodo-bench [--quick] [--backup] [--only <section>...]: prints the
+// benchmark table (markdown) on stdout, progress on stderr. --quick stops at
+// 100,000 notes; --backup runs the backup section alone; --only runs the named
+// sections (store, backup, masters, startup, entry, reports, settlement,
+// explorer, plan).
 
 #include "BackupBench.h"
 #include "BenchReport.h"
@@ -19,25 +21,40 @@
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    const bool quick = QApplication::arguments().contains(QStringLiteral("--quick"));
+    const QStringList args = QApplication::arguments();
+    const bool quick = args.contains(QStringLiteral("--quick"));
     QTemporaryDir scratch;
     BenchReport report;
     const int largest = quick ? 100000 : 1000000;
-    if (QApplication::arguments().contains(QStringLiteral("--backup"))) {
+    if (args.contains(QStringLiteral("--backup"))) {
         benchBackup(report, scratch.path(), largest);
         report.print();
         return 0;
     }
+    const qsizetype only = args.indexOf(QStringLiteral("--only"));
+    const QStringList sections = only < 0 ? QStringList() : args.mid(only + 1);
+    const auto wanted = [&sections](const char *name) {
+        return sections.isEmpty() || sections.contains(QLatin1String(name));
+    };
 
-    benchStore(report, scratch.path(), largest);
-    benchBackup(report, scratch.path(), largest);
-    benchMasters(report, scratch.path());
-    benchStartup(report, scratch.path());
-    benchEntry(report, scratch.path());
-    benchReports(report, scratch.path());
-    benchSettlement(report, scratch.path(), quick ? 100000 : 1000000);
-    benchExplorer(report, scratch.path(), quick ? 100000 : 1000000);
-    benchPlan(report, scratch.path(), quick ? 100000 : 1000000);
+    if (wanted("store"))
+        benchStore(report, scratch.path(), largest);
+    if (wanted("backup"))
+        benchBackup(report, scratch.path(), largest);
+    if (wanted("masters"))
+        benchMasters(report, scratch.path());
+    if (wanted("startup"))
+        benchStartup(report, scratch.path());
+    if (wanted("entry"))
+        benchEntry(report, scratch.path());
+    if (wanted("reports"))
+        benchReports(report, scratch.path());
+    if (wanted("settlement"))
+        benchSettlement(report, scratch.path(), largest);
+    if (wanted("explorer"))
+        benchExplorer(report, scratch.path(), largest);
+    if (wanted("plan"))
+        benchPlan(report, scratch.path(), largest);
 
     report.print();
     return 0;

@@ -4,8 +4,11 @@
 
 #include "ui/AppValues.h"
 #include "ui/DialogService.h"
+#include "ui/QueryTableModel.h"
+#include "ui/TableGrid.h"
 #include "ui/WindowRegistry.h"
-#include "store/SireCliantClass.h"
+#include "store/Connection.h"
+#include "store/Schema.h"
 #include "store/StoreError.h"
 
 #include <QCloseEvent>
@@ -13,7 +16,6 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QPushButton>
-#include <QTreeWidget>
 #include <QVBoxLayout>
 
 FrmCliantU::FrmCliantU(const AppContext &context, QWidget *parent)
@@ -22,18 +24,13 @@ FrmCliantU::FrmCliantU(const AppContext &context, QWidget *parent)
 {
     setWindowTitle(QStringLiteral("得意先検索"));
 
-    ListView1 = new QTreeWidget(this);
+    m_suppliers = new QueryTableModel(this);
+    m_suppliers->setHeaders({QStringLiteral("コード"), QStringLiteral("名前")});
+    ListView1 = new TableGrid(this);
     ListView1->setObjectName(QStringLiteral("ListView1"));
-    ListView1->setColumnCount(2);
-    ListView1->setHeaderLabels({QStringLiteral("コード"), QStringLiteral("名前")});
-    ListView1->setRootIsDecorated(false);
-    ListView1->setItemsExpandable(false);
-    ListView1->setUniformRowHeights(true);
-    ListView1->setAllColumnsShowFocus(true);
-    ListView1->setSelectionMode(QAbstractItemView::SingleSelection);
-    ListView1->setSelectionBehavior(QAbstractItemView::SelectRows);
-    ListView1->header()->setStretchLastSection(true);
-    ListView1->setColumnWidth(0, 110);
+    ListView1->setModel(m_suppliers);
+    ListView1->setShowGrid(false);
+    ListView1->horizontalHeader()->setStretchLastSection(true);
     ListView1->installEventFilter(this);
 
     Command1 = new QPushButton(QStringLiteral("選択(&S)"), this);
@@ -57,6 +54,7 @@ FrmCliantU::FrmCliantU(const AppContext &context, QWidget *parent)
     resize(380, 440);
 
     fillList();
+    ListView1->setColumnWidth(0, 110);
 }
 
 void FrmCliantU::setTarget(SupplierPickTarget *target)
@@ -75,33 +73,29 @@ SupplierPickTarget *FrmCliantU::target() const
 
 void FrmCliantU::fillList()
 {
-    ListView1->clear();
+    // The two columns stand even when the suppliers cannot be read.
+    m_suppliers->setColumns({QStringLiteral("ClCode"), QStringLiteral("ClName")}, QVector<QVariantList>(2));
     try {
-        SireCliantClass suppliers;
-        suppliers.setDirPath(m_context.values().dataFolder());
-        suppliers.CntDb();
-        Recordset &rs = suppliers.RsMcds();
-        if (rs.recordCount() != 0) {
-            for (rs.moveFirst(); !rs.eof(); rs.moveNext()) {
-                new QTreeWidgetItem(ListView1, {rs.value(QStringLiteral("ClCode")).toString(),
-                                                rs.value(QStringLiteral("ClName")).toString()});
-            }
-        }
+        // The suppliers in the order the supplier record class walks them.
+        Connection connection;
+        connection.open(Schema::connectionText(m_context.values().dataFolder()));
+        m_suppliers->load(connection, QStringLiteral("SELECT ClCode, ClName FROM SireCliant ORDER BY rowid"));
     } catch (const StoreError &e) {
         m_context.dialogs().showStoreError(e);
     }
     // Enter in the list takes a row at once, as the user expects.
-    if (QTreeWidgetItem *first = ListView1->topLevelItem(0))
-        ListView1->setCurrentItem(first);
+    if (m_suppliers->rowCount() > 0)
+        ListView1->setCurrentIndex(m_suppliers->index(0, 0));
 }
 
 void FrmCliantU::takeSelectedRow()
 {
-    const QList<QTreeWidgetItem *> selected = ListView1->selectedItems();
+    const QModelIndexList selected = ListView1->selectionModel()->selectedRows();
     if (selected.isEmpty())
         return;
-    const QString code = selected.first()->text(0);
-    const QString name = selected.first()->text(1);
+    const int row = selected.first().row();
+    const QString code = m_suppliers->text(row, 0);
+    const QString name = m_suppliers->text(row, 1);
     if (SupplierPickTarget *t = target())
         t->supplierPicked(code, name);
     hide();

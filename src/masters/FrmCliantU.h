@@ -6,15 +6,16 @@
 #include <QWidget>
 
 class QPushButton;
-class QTreeWidget;
+class QueryTableModel;
+class TableGrid;
 class SupplierPickTarget;
 
 // The supplier search list "得意先検索": the code and name of every supplier,
-// read once when the window is loaded, so a supplier written later shows from
-// the next load on. Choosing a row hands the supplier to the note entry window
-// and hides the list; closing it only hides it too, so that it lives until
-// the registry unloads it. Esc hides it; a double click
-// takes the row.
+// read by one statement into a list model once, when the window is loaded,
+// so a supplier written later shows from the next load on. Choosing a row
+// hands the supplier to the note entry window and hides the list; closing it
+// only hides it too, so that it lives until the registry unloads it. Esc
+// hides it; a double click takes the row.
 class FrmCliantU : public QWidget
 {
     Q_OBJECT
@@ -42,7 +43,8 @@ private:
     void Command2_Click();
 
     AppContext m_context;
-    QTreeWidget *ListView1 = nullptr;
+    TableGrid *ListView1 = nullptr;
+    QueryTableModel *m_suppliers = nullptr;
     QPushButton *Command1 = nullptr;
     QPushButton *Command2 = nullptr;
     SupplierPickTarget *m_target = nullptr;

@@ -1,5 +1,6 @@
 #include "ReportQuery.h"
 
+#include "ColumnFormat.h"
 #include "CrossTable.h"
 #include "ReportError.h"
 #include "ReportFormat.h"
@@ -7,6 +8,7 @@
 #include "SelectionFormula.h"
 
 #include "store/Connection.h"
+#include "store/StatementReader.h"
 
 #include <QHash>
 #include <QSqlQuery>
@@ -154,18 +156,22 @@ ReportTable ReportQuery::rows(const QStringList &hiddenFields)
         sql += QStringLiteral(" ORDER BY ") + order.join(QStringLiteral(", "));
 
     const int shown = int(m_definition.columns.size());
-    ReportTable table(shown + int(hiddenFields.size()), int(summed.size()));
-    QSqlQuery &q = m_connection.exec(sql, values);
+    const int texts = shown + int(hiddenFields.size());
+    // Each pattern is read once, not once a cell.
+    QList<ColumnFormat> formats;
+    for (const ReportDefinition::Column &c : m_definition.columns)
+        formats.append(ColumnFormat(c.format));
+    formats.resize(texts);
+    ReportTable table(texts, int(summed.size()));
+    // Stepped on the engine itself: a notes book reads every note.
+    StatementReader q(m_connection, sql, values);
     while (q.next()) {
-        for (int i = 0; i < shown; ++i)
-            table.appendText(ReportFormat::text(q.value(i), m_definition.columns.at(i).format));
-        for (int i = 0; i < hiddenFields.size(); ++i)
-            table.appendText(ReportFormat::text(q.value(shown + i), QString()));
+        for (int i = 0; i < texts; ++i)
+            table.appendText(formats.at(i).text(q.value(i)));
         for (const int i : std::as_const(summed))
             table.appendNumber(ReportFormat::toNumber(q.value(i)));
         table.endRow();
     }
-    q.finish();
     table.squeeze();
     return table;
 }

@@ -1,23 +1,16 @@
 #pragma once
 
-#include "Connection.h"
-#include "Recordset.h"
+#include "CodeNameRecord.h"
 
 #include <QString>
 #include <QVariant>
 
 // The bank table kbn6, one bank at a time: the twin of RibodoKbns with the
-// issued balance besides. A caller creates an object for one piece of work:
-// setDirPath, CntDb, properties and one operation, then lets the object go.
-// Searches run forward from the current row, so only a fresh object searches
-// the whole table.
-class BankClass
+// issued balance besides, used as every CodeNameRecord is.
+class BankClass : public CodeNameRecord
 {
 public:
-    BankClass() = default;
-    ~BankClass();
-    BankClass(const BankClass &) = delete;
-    BankClass &operator=(const BankClass &) = delete;
+    BankClass();
 
     void CntDb();
     // Adds a row from KCode, KName and the balance.
@@ -46,20 +39,13 @@ public:
     QString BZan() const;
     void setBZan(const QString &BkZan);
     // The open rowset over the whole bank table; it belongs to this object.
-    Recordset &RsEd() { return m_rs; }
+    Recordset &RsEd() { return recordset(); }
     // Accepted and ignored: there is one bank table.
     void setKbnTblNo(qint16) {}
-    void setDirPath(const QString &DirPath) { m_dirPath = DirPath; }
 
 private:
-    bool search(const QString &code);
-    void findForChange();
     void write();
 
-    Connection m_connection;
-    Recordset m_rs;
-    QString m_criteria;
-    QString m_dirPath;
     QString m_kCode;
     QString m_kCode2;
     QString m_kName;

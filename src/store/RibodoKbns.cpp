@@ -1,71 +1,37 @@
 #include "RibodoKbns.h"
 
-#include "JetSql.h"
 #include "Schema.h"
-#include "StoreError.h"
 
-
-namespace {
-
-// Unset text is written as empty text, not as null.
-QString textOrEmpty(const QString &value)
+RibodoKbns::RibodoKbns()
+    : CodeNameRecord({QStringLiteral("KbnCode"), QStringLiteral("KbnName"),
+                      QStringLiteral("区分コードが見つかりません。"), QStringLiteral("区分コードが重複しています。")})
 {
-    return value.isNull() ? QStringLiteral("") : value;
-}
-
-} // namespace
-
-RibodoKbns::~RibodoKbns()
-{
-    m_rs.close();
-    m_connection.close();
 }
 
 void RibodoKbns::CntDb()
 {
-    m_connection.open(Schema::connectionText(m_dirPath));
-    const QString table = Schema::categoryTable(m_kbnTblNo);
-    if (!table.isEmpty())
-        m_rs.open(table, m_connection);
-}
-
-bool RibodoKbns::search(const QString &code)
-{
-    m_criteria = QStringLiteral("KbnCode = ") + JetSql::quote(code);
-    m_rs.find(m_criteria);
-    return !m_rs.eof();
-}
-
-void RibodoKbns::findForChange()
-{
-    if (!search(m_kCode2))
-        throw StoreError(QStringLiteral("区分コードが見つかりません。"), m_kCode2);
+    connectTo(Schema::categoryTable(m_kbnTblNo));
 }
 
 void RibodoKbns::write()
 {
-    m_rs.writeRow([this] {
-        m_rs.setValue(QStringLiteral("KbnCode"), textOrEmpty(m_kCode));
-        m_rs.setValue(QStringLiteral("KbnName"), textOrEmpty(m_kName));
-    }, QStringLiteral("区分コードが重複しています。"));
+    setText(QStringLiteral("KbnCode"), m_kCode);
+    setText(QStringLiteral("KbnName"), m_kName);
 }
 
 void RibodoKbns::Mcsave()
 {
-    m_rs.addNew();
-    write();
+    addRow([this] { write(); });
 }
 
 void RibodoKbns::Mcedit()
 {
-    findForChange();
-    write();
+    rewriteRow(m_kCode2, [this] { write(); });
 }
 
 void RibodoKbns::Mcdelete()
 {
-    findForChange();
-    m_rs.deleteCurrent();
+    deleteRow(m_kCode2);
 }
 
 void RibodoKbns::McEDsearch()
@@ -75,18 +41,16 @@ void RibodoKbns::McEDsearch()
         return;
     }
     // A null column (only other tools write one) reads as empty text.
-    m_kCode = m_rs.value(QStringLiteral("KbnCode")).toString();
-    m_kName = m_rs.value(QStringLiteral("KbnName")).toString();
+    m_kCode = recordset().value(QStringLiteral("KbnCode")).toString();
+    m_kName = recordset().value(QStringLiteral("KbnName")).toString();
 }
 
 QVariant RibodoKbns::DuplicateCodeCheck(const QVariant &Class1Code)
 {
-    return search(Class1Code.toString()) ? QStringLiteral("x") : QString();
+    return codeCheck(Class1Code, QStringLiteral("x"));
 }
 
 QVariant RibodoKbns::DispName(const QVariant &Class1Code)
 {
-    if (!search(Class1Code.toString()))
-        return QStringLiteral("X");
-    return m_rs.value(QStringLiteral("KbnName")).toString();
+    return nameOf(Class1Code);
 }

@@ -1,23 +1,16 @@
 #pragma once
 
-#include "Connection.h"
-#include "Recordset.h"
+#include "CodeNameRecord.h"
 
 #include <QString>
 #include <QVariant>
 
 // One category table (kbn1, kbn2, Kbn3, Kbn4, Kbn5, chosen by KbnTblNo 0 to
-// 4), one code at a time. A caller creates an object for one piece of work:
-// setDirPath, setKbnTblNo, CntDb, properties and one operation, then lets the
-// object go, which closes its recordset and connection. Searches run forward
-// from the current row, so only a fresh object searches the whole table.
-class RibodoKbns
+// 4), one code at a time, used as every CodeNameRecord is.
+class RibodoKbns : public CodeNameRecord
 {
 public:
-    RibodoKbns() = default;
-    ~RibodoKbns();
-    RibodoKbns(const RibodoKbns &) = delete;
-    RibodoKbns &operator=(const RibodoKbns &) = delete;
+    RibodoKbns();
 
     // Connects and opens the selected table; a number outside 0 to 4 opens
     // the connection only, so every row operation then fails.
@@ -42,19 +35,12 @@ public:
     QString KName() const { return m_kName; }
     void setKName(const QString &SName) { m_kName = SName; }
     // The open rowset over the whole table; it belongs to this object.
-    Recordset &RsEd() { return m_rs; }
+    Recordset &RsEd() { return recordset(); }
     void setKbnTblNo(qint16 KbnNo) { m_kbnTblNo = KbnNo; }
-    void setDirPath(const QString &DirPath) { m_dirPath = DirPath; }
 
 private:
-    bool search(const QString &code);
-    void findForChange();
     void write();
 
-    Connection m_connection;
-    Recordset m_rs;
-    QString m_criteria;
-    QString m_dirPath;
     qint16 m_kbnTblNo = 0;
     QString m_kCode;
     QString m_kCode2;

@@ -1,104 +1,70 @@
 #include "SireCliantClass.h"
 
-#include "JetSql.h"
 #include "NumberText.h"
-#include "Schema.h"
 #include "StoreError.h"
 
 #include <limits>
 
-
-namespace {
-
-// Unset text is written as empty text, not as null.
-QString textOrEmpty(const QString &value)
+SireCliantClass::SireCliantClass()
+    : CodeNameRecord({QStringLiteral("ClCode"), QStringLiteral("ClName"),
+                      QStringLiteral("仕入先コードが見つかりません。"), QStringLiteral("仕入先コードが重複しています。")})
 {
-    return value.isNull() ? QStringLiteral("") : value;
-}
-
-} // namespace
-
-SireCliantClass::~SireCliantClass()
-{
-    m_rs.close();
-    m_connection.close();
 }
 
 void SireCliantClass::CntDb()
 {
-    m_connection.open(Schema::connectionText(m_dirPath));
-    m_rs.open(QStringLiteral("SireCliant"), m_connection);
-}
-
-bool SireCliantClass::search(const char *prefix, const QString &code)
-{
-    m_criteria = QLatin1String(prefix) + JetSql::quote(code);
-    m_rs.find(m_criteria);
-    return !m_rs.eof();
+    connectTo(QStringLiteral("SireCliant"));
 }
 
 QVariant SireCliantClass::CliantCodeCheck(const QVariant &CliantCode)
 {
-    return search("ClCode =", CliantCode.toString()) ? QStringLiteral("X") : QString();
+    return codeCheck(CliantCode, QStringLiteral("X"), QStringLiteral(" ="));
 }
 
 QVariant SireCliantClass::CliantNameDisplay(const QVariant &CliantCode)
 {
-    if (!search("ClCode = ", CliantCode.toString()))
-        return QStringLiteral("X");
-    return m_rs.value(QStringLiteral("ClName")).toString();
-}
-
-void SireCliantClass::findForChange()
-{
-    if (!search("ClCode = ", m_cliantCode2))
-        throw StoreError(QStringLiteral("仕入先コードが見つかりません。"), m_cliantCode2);
+    return nameOf(CliantCode);
 }
 
 void SireCliantClass::write()
 {
-    m_rs.writeRow([this] {
-        m_rs.setValue(QStringLiteral("ClCode"), textOrEmpty(m_cliantCode));
-        m_rs.setValue(QStringLiteral("ClName"), textOrEmpty(m_cliantName));
-        m_rs.setValue(QStringLiteral("ClPdName"), textOrEmpty(m_cliantPdName));
-        m_rs.setValue(QStringLiteral("ClYomigana"), textOrEmpty(m_cliantYomigana));
-        m_rs.setValue(QStringLiteral("clAddress1"), textOrEmpty(m_ads1));
-        m_rs.setValue(QStringLiteral("claddress2"), textOrEmpty(m_ads2));
-        m_rs.setValue(QStringLiteral("claddress3"), textOrEmpty(m_ads3));
-        m_rs.setValue(QStringLiteral("claddress4"), textOrEmpty(m_ads4));
-        m_rs.setValue(QStringLiteral("clzip"), textOrEmpty(m_zipCd));
-        m_rs.setValue(QStringLiteral("cltel"), textOrEmpty(m_clTelNo));
-        m_rs.setValue(QStringLiteral("clfax"), textOrEmpty(m_clFaxNo));
-        m_rs.setValue(QStringLiteral("ClSime"), textOrEmpty(m_clSimeBi));
-        m_rs.setValue(QStringLiteral("ClZan"), m_clSeikyuZan);
-        m_rs.setValue(QStringLiteral("Clpay"), textOrEmpty(m_clKaisyuYotei));
-        m_rs.setValue(QStringLiteral("ClTokuiKbn"), int(m_sClKbn));
-    }, QStringLiteral("仕入先コードが重複しています。"));
+    setText(QStringLiteral("ClCode"), m_cliantCode);
+    setText(QStringLiteral("ClName"), m_cliantName);
+    setText(QStringLiteral("ClPdName"), m_cliantPdName);
+    setText(QStringLiteral("ClYomigana"), m_cliantYomigana);
+    setText(QStringLiteral("clAddress1"), m_ads1);
+    setText(QStringLiteral("claddress2"), m_ads2);
+    setText(QStringLiteral("claddress3"), m_ads3);
+    setText(QStringLiteral("claddress4"), m_ads4);
+    setText(QStringLiteral("clzip"), m_zipCd);
+    setText(QStringLiteral("cltel"), m_clTelNo);
+    setText(QStringLiteral("clfax"), m_clFaxNo);
+    setText(QStringLiteral("ClSime"), m_clSimeBi);
+    recordset().setValue(QStringLiteral("ClZan"), m_clSeikyuZan);
+    setText(QStringLiteral("Clpay"), m_clKaisyuYotei);
+    recordset().setValue(QStringLiteral("ClTokuiKbn"), int(m_sClKbn));
 }
 
 void SireCliantClass::SaveRs()
 {
-    m_rs.addNew();
-    write();
+    addRow([this] { write(); });
 }
 
 void SireCliantClass::EditRs()
 {
-    findForChange();
-    write();
+    rewriteRow(m_cliantCode2, [this] { write(); });
 }
 
 void SireCliantClass::DeleteRs()
 {
-    findForChange();
-    m_rs.deleteCurrent();
+    deleteRow(m_cliantCode2);
 }
 
 void SireCliantClass::SearchRs()
 {
     bool found = false;
     try {
-        found = search("ClCode = ", m_cliantCode);
+        found = search(m_cliantCode);
     } catch (const StoreError &) {
         // A search that fails finds nothing.
     }
@@ -108,7 +74,7 @@ void SireCliantClass::SearchRs()
     }
     const auto load = [this](const char *column, auto assign) {
         try {
-            const QVariant v = m_rs.value(QLatin1String(column));
+            const QVariant v = recordset().value(QLatin1String(column));
             if (!v.isNull())
                 assign(v);
         } catch (const StoreError &) {

@@ -1,23 +1,16 @@
 #pragma once
 
-#include "Connection.h"
-#include "Recordset.h"
+#include "CodeNameRecord.h"
 
 #include <QString>
 #include <QVariant>
 
-// The supplier table SireCliant, one supplier at a time. A caller creates an
-// object for one piece of work: setDirPath, CntDb, properties and one
-// operation, then lets the object go, which closes its recordset and
-// connection. Searches run forward from the current row, so only a fresh
-// object searches the whole table.
-class SireCliantClass
+// The supplier table SireCliant, one supplier at a time, used as every
+// CodeNameRecord is.
+class SireCliantClass : public CodeNameRecord
 {
 public:
-    SireCliantClass() = default;
-    ~SireCliantClass();
-    SireCliantClass(const SireCliantClass &) = delete;
-    SireCliantClass &operator=(const SireCliantClass &) = delete;
+    SireCliantClass();
 
     // "X" when a supplier has the code, "" when none has.
     QVariant CliantCodeCheck(const QVariant &CliantCode);
@@ -74,19 +67,12 @@ public:
     void setMbookMark(const QString &SBookMark) { m_mbookMark = SBookMark; }
     void setSQLCliant(const QString &SqlCl) { m_sqlCliant = SqlCl; }
     // The open rowset over the whole table; it belongs to this object.
-    Recordset &RsMcds() { return m_rs; }
-    void setDirPath(const QString &DirPath) { m_dirPath = DirPath; }
+    Recordset &RsMcds() { return recordset(); }
 
 private:
-    bool search(const char *prefix, const QString &code);
-    void findForChange();
     void write();
 
-    QString m_dirPath;
-    Connection m_connection;
-    Recordset m_rs;
     QString m_mbookMark;
-    QString m_criteria;
     QString m_cliantCode;
     QString m_cliantCode2;
     QString m_cliantName;

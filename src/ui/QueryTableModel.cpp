@@ -1,9 +1,6 @@
 #include "QueryTableModel.h"
 
-#include "store/Connection.h"
-
-#include <QSqlQuery>
-#include <QSqlRecord>
+#include "store/StatementReader.h"
 
 QueryTableModel::QueryTableModel(QObject *parent)
     : QAbstractTableModel(parent)
@@ -12,23 +9,34 @@ QueryTableModel::QueryTableModel(QObject *parent)
 
 void QueryTableModel::load(Connection &connection, const QString &sql, const QVariantList &values)
 {
-    QSqlQuery &query = connection.exec(sql, values);
-    const QSqlRecord record = query.record();
+    // Read on the engine itself: the generic query's conversions cost more
+    // than the read on a list of many thousand rows.
+    StatementReader query(connection, sql, values);
     QStringList names;
-    names.reserve(record.count());
-    for (int i = 0; i < record.count(); ++i)
-        names.append(record.fieldName(i));
+    names.reserve(query.columnCount());
+    for (int i = 0; i < query.columnCount(); ++i)
+        names.append(query.columnName(i));
 
-    QVector<QVariantList> columns(names.size());
+    QVector<ValueColumn> columns(names.size());
     while (query.next()) {
         for (int i = 0; i < columns.size(); ++i)
-            columns[i].append(query.value(i));
+            columns[i].append(query, i);
     }
-    query.finish();
-    setColumns(names, std::move(columns));
+    replaceColumns(names, std::move(columns));
 }
 
 void QueryTableModel::setColumns(const QStringList &names, QVector<QVariantList> columns)
+{
+    QVector<ValueColumn> stored(columns.size());
+    for (qsizetype c = 0; c < columns.size(); ++c) {
+        stored[c].reserve(columns.at(c).size());
+        for (const QVariant &v : std::as_const(columns.at(c)))
+            stored[c].append(v);
+    }
+    replaceColumns(names, std::move(stored));
+}
+
+void QueryTableModel::replaceColumns(const QStringList &names, QVector<ValueColumn> columns)
 {
     beginResetModel();
     const bool shapeChanged = names.size() != m_names.size();
@@ -45,7 +53,7 @@ void QueryTableModel::setColumns(const QStringList &names, QVector<QVariantList>
 void QueryTableModel::clear()
 {
     beginResetModel();
-    for (QVariantList &column : m_columns)
+    for (ValueColumn &column : m_columns)
         column.clear();
     m_rows = 0;
     endResetModel();

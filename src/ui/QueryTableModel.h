@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ValueColumn.h"
+
 #include <QAbstractTableModel>
 #include <QStringList>
 #include <QVariantList>
@@ -10,8 +12,8 @@
 class Connection;
 
 // A read-only table over the rows of one statement. The rows are read once,
-// column by column, so that a list of many thousand notes costs one pass over
-// the result and no widget item per cell.
+// straight from the engine into compact columns, so that a list of many
+// thousand notes costs one pass over the result and no widget item per cell.
 class QueryTableModel : public QAbstractTableModel
 {
     Q_OBJECT
@@ -49,9 +51,11 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
 private:
+    void replaceColumns(const QStringList &names, QVector<ValueColumn> columns);
+
     QStringList m_names;
     QStringList m_headers;
-    QVector<QVariantList> m_columns;
+    QVector<ValueColumn> m_columns;
     int m_rows = 0;
     QVector<Formatter> m_formatters;
     QVector<Qt::Alignment> m_alignments;

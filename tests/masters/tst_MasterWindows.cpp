@@ -16,6 +16,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QAbstractItemView>
 #include <QTreeWidget>
 #include <QtTest>
 
@@ -321,7 +322,9 @@ private Q_SLOTS:
     {
         Screen s(WindowId::frmCliant);
         auto *list = qobject_cast<FrmCliantU *>(s.windows.load(WindowId::FrmCliantU));
-        const auto listed = [&] { return list->findChild<QTreeWidget *>()->topLevelItemCount(); };
+        const auto listed = [&] {
+            return list->findChild<QAbstractItemView *>(QStringLiteral("ListView1"))->model()->rowCount();
+        };
         QCOMPARE(listed(), 2);
         s.run(QStringLiteral("call A1;name 新;E"));
         QCOMPARE(s.data.scalar(QStringLiteral("SELECT ClSime || '/' || ClZan || '/' || Clpay || '/' || ClTokuiKbn "

@@ -14,7 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTreeWidget>
+#include <QAbstractItemView>
 #include <QtTest>
 
 #include <array>
@@ -35,20 +35,357 @@ class TestFrmSite : public QObject
     Q_OBJECT
 
 private slots:
-    void init();
-    void cleanup();
-    void load_data();
-    void load();
-    void registerChecks_data();
-    void registerChecks();
-    void registerCallUpClear();
-    void changeTheCalledUpNote_data();
-    void changeTheCalledUpNote();
-    void callUpFindingNothing_data();
-    void callUpFindingNothing();
-    void printShowsReportEight();
-    void tabOrderAndHelpLines();
-    void payeeFromTheSearchList();
+    void init()
+    {
+        m_folder = std::make_unique<TestDataFolder>();
+        m_folder->exec(QStringLiteral("INSERT INTO kbn6 (KbnCode, KbnName, KbnZan) VALUES ('01', '中央銀行 本店', 0), "
+                                      "('02', 'みなと銀行 駅前支店', 0)"));
+        m_folder->exec(QStringLiteral("INSERT INTO SireCliant (ClCode, ClName) VALUES ('100', '株式会社山田製作所'), "
+                                      "('200', '有限会社佐藤工業')"));
+        m_values = std::make_unique<AppValues>();
+        m_values->setDataFolder(m_folder->path());
+        m_dialogs = std::make_unique<ScriptedDialogService>();
+        m_windows = std::make_unique<WindowRegistry>();
+        m_ctx = std::make_unique<AppContext>(*m_values, *m_dialogs, *m_windows);
+    }
+
+    void cleanup()
+    {
+        QCOMPARE(m_dialogs->unexpected(), 0);
+        m_window.reset();
+        m_windows.reset();
+        m_ctx.reset();
+        m_dialogs.reset();
+        m_values.reset();
+        m_folder.reset();
+    }
+
+    void load_data()
+    {
+        QTest::addColumn<QString>("emptied");
+        QTest::addColumn<QStringList>("messages");
+        QTest::addColumn<QString>("lists");
+        QTest::addColumn<QString>("savedCodes");
+
+        QTest::newRow("tables filled") << "" << QStringList {} << "00000" << "01|1";
+        QTest::newRow("no banks, no categories") << "kbn6 Kbn4" << QStringList {QStringLiteral("支払銀行が登録されていません。")}
+                                                 << "0-100-1" << "|";
+    }
+
+    void load()
+    {
+        QFETCH(QString, emptied);
+        QFETCH(QStringList, messages);
+        QFETCH(QString, lists);
+        QFETCH(QString, savedCodes);
+
+        for (const QString &table : emptied.split(QLatin1Char(' '), Qt::SkipEmptyParts))
+            m_folder->exec(QStringLiteral("DELETE FROM ") + table);
+        open();
+        QCOMPARE(m_dialogs->messageTexts(), messages);
+        for (const ScriptedDialogService::Call &c : m_dialogs->messages())
+            QVERIFY(c.title == QStringLiteral("警告") && c.icon == DialogService::Icon::Critical);
+        // Kind, bank, state, purpose and accounting category, as "code : name" in table order.
+        const std::array<const char *, 5> tables {"kbn1", "kbn6", "Kbn3", "kbn2", "Kbn4"};
+        for (int i = 0; i < 5; ++i) {
+            QStringList items;
+            for (int k = 0; k < combo(i)->count(); ++k)
+                items << combo(i)->itemText(k);
+            QCOMPARE(items.join(QLatin1Char('|')),
+                     m_folder->scalar(QStringLiteral("SELECT group_concat(KbnCode || ' : ' || KbnName, '|') "
+                                                     "FROM (SELECT * FROM %1 ORDER BY rowid)")
+                                              .arg(QLatin1String(tables[i]))).toString());
+        }
+        const QString empty = QStringLiteral("||||||//|//|%1|R").arg(lists);
+        QCOMPARE(screen(), empty);
+
+        // Usable either way: a note is saved with the codes of the first items, or none.
+        m_dialogs->clear();
+        enterNote(QStringLiteral("E-1"));
+        click("CmdRecorde");
+        QVERIFY(m_dialogs->calls().isEmpty());
+        QCOMPARE(stored(QStringLiteral("IFNULL(TBank, '') || '|' || IFNULL(TKeiri, '')"), QStringLiteral("E-1")),
+                 savedCodes);
+        QCOMPARE(screen(), empty);
+    }
+
+    void registerChecks_data()
+    {
+        QTest::addColumn<QString>("number");
+        QTest::addColumn<bool>("payee");
+        QTest::addColumn<QString>("amount");
+        QTest::addColumn<QString>("drawn");
+        QTest::addColumn<QString>("due");
+        QTest::addColumn<QStringList>("messages");
+
+        const QString missing = QStringLiteral("未入力の項目があります。");
+        const QString notANumber = QStringLiteral("金額は数値で入力してください。");
+        const QString noDrawn = QStringLiteral("振出日が入力されていません。");
+        const QString noDue = QStringLiteral("決済日が入力されていません。");
+        const char *drawn = "2024/4/15";
+        const char *due = "2024/7/31";
+        QTest::newRow("number and dates empty") << "" << true << "1000" << "//" << "//"
+                                                << QStringList {missing, noDrawn, noDue};
+        QTest::newRow("payee missing") << "N-1" << false << "1000" << drawn << due << QStringList {missing};
+        QTest::newRow("amount missing") << "N-1" << true << "" << drawn << due << QStringList {missing};
+        QTest::newRow("day part missing") << "N-1" << true << "1000" << drawn << "2024/7/" << QStringList {noDue};
+        QTest::newRow("no valid date") << "N-1" << true << "1000" << "9999/13/1" << due << QStringList {noDrawn};
+        QTest::newRow("number taken") << "OLD-1" << true << "1000" << drawn << due << QStringList {taken};
+        QTest::newRow("quote in the number") << "A'1" << true << "1000" << drawn << due
+                                             << QStringList {QStringLiteral("手形番号に「'」は使えません。")};
+        QTest::newRow("amount not a number") << "N-1" << true << "1.2.3" << drawn << due << QStringList {notANumber};
+        QTest::newRow("everything wrong") << "OLD-1" << true << "x" << "//" << "//"
+                                          << QStringList {notANumber, noDrawn, noDue, taken};
+        QTest::newRow("database refuses") << "LOCKED" << true << "1000" << drawn << due << QStringList {refusal};
+        // Month 13 is January of the next year.
+        QTest::newRow("all checks pass") << "N-1" << true << "1,000" << "2024/13/10" << due << QStringList {};
+    }
+
+    void registerChecks()
+    {
+        QFETCH(QString, number);
+        QFETCH(bool, payee);
+        QFETCH(QString, amount);
+        QFETCH(QString, drawn);
+        QFETCH(QString, due);
+        QFETCH(QStringList, messages);
+
+        m_folder->addNote(QStringLiteral("OLD-1"), QStringLiteral("2024-06-30"));
+        m_folder->exec(refuseWrites.arg(QStringLiteral("INSERT"), QStringLiteral("WHEN NEW.TNo = 'LOCKED'")));
+        open();
+        enterNote(number, amount, drawn, due, payee);
+        const QString typed = screen();
+        click("CmdRecorde");
+
+        QCOMPARE(shown(), messages);
+        for (const ScriptedDialogService::Call &c : m_dialogs->messages())
+            QVERIFY(c.title == QStringLiteral("警告") && c.icon == DialogService::Icon::Critical
+                    && c.buttons == DialogService::Buttons::Ok);
+        if (messages.isEmpty()) {
+            QCOMPARE(numbers(), QStringLiteral("N-1,OLD-1"));
+            QCOMPARE(stored(QStringLiteral("TKingaku || '|' || TFDate"), number), QStringLiteral("1000.0|2025-01-10"));
+            QCOMPARE(screen(), emptyScreen);
+        } else {
+            QCOMPARE(numbers(), QStringLiteral("OLD-1"));
+            QCOMPARE(screen(), typed);
+        }
+        QVERIFY(!QApplication::overrideCursor());
+    }
+
+    void registerCallUpClear()
+    {
+        open();
+        enterNote(QStringLiteral("A-12"), QStringLiteral("1,234,567"));
+        // Third kind, second bank, second state, fourth purpose, second category.
+        const std::array<int, 5> downs {2, 1, 1, 3, 1};
+        for (int list = 0; list < 5; ++list) {
+            for (int i = 0; i < downs[list]; ++i)
+                QTest::keyClick(combo(list), Qt::Key_Down);
+        }
+        // Japanese text arrives from the input method as a committed string.
+        QInputMethodEvent commit;
+        commit.setCommitString(QStringLiteral("4月分 支払"));
+        QApplication::sendEvent(box(4), &commit);
+        click("CmdRecorde");
+
+        QVERIFY(m_dialogs->calls().isEmpty());
+        QCOMPARE(m_folder->scalar(QStringLiteral("SELECT TNo || '|' || TTo || '|' || TFDate || '|' || TKDate || '|' || "
+                                                 "TBank || '|' || TKingaku || '|' || TKubun || '|' || TCond || '|' || "
+                                                 "TYoto || '|' || TKeiri || '|' || TRemarks FROM SiteTbl")).toString(),
+                 QStringLiteral("A-12|100|2024-04-15|2024-07-31|02|1234567.0|3|2|4|2|4月分 支払"));
+        QCOMPARE(screen(), emptyScreen);
+
+        callUp(QStringLiteral("A-12"));
+        // Asked first whether the screen may be overwritten, then for the number.
+        QCOMPARE(m_dialogs->calls().size(), 2);
+        QCOMPARE(m_dialogs->messageTexts(), QStringList {QStringLiteral("表示されているデータが消去されます。")});
+        QCOMPARE(m_dialogs->calls().first().buttons, DialogService::Buttons::YesNo);
+        QCOMPARE(screen(), QStringLiteral("A-12|100|株式会社山田製作所|1234567|4月分 支払|A-12|2024/4/15|2024/7/31|21131|E"));
+
+        // Clearing keeps the mode but forgets the called-up note: there is nothing to delete.
+        click("CmdClear");
+        QCOMPARE(screen(), QStringLiteral("||||||//|//|00000|E"));
+        m_dialogs->clear();
+        click("CmdDelete");
+        QCOMPARE(m_dialogs->messageTexts(), QStringList {QStringLiteral("削除する手形を呼び出してください。")});
+        QCOMPARE(m_dialogs->messages().first().icon, DialogService::Icon::Critical);
+        QCOMPARE(numbers(), QStringLiteral("A-12"));
+    }
+
+    void changeTheCalledUpNote_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("number");
+        QTest::addColumn<Answer>("answer");
+        QTest::addColumn<QString>("refused");
+        QTest::addColumn<QStringList>("messages");
+        QTest::addColumn<QString>("numbersAfter");
+        QTest::addColumn<bool>("written");
+
+        const QStringList none;
+        QTest::newRow("correct under its own number") << "CmdEdit" << "A-12" << Answer::Ok << "" << none << "A-12,B-1"
+                                                      << true;
+        QTest::newRow("correct to a free number") << "CmdEdit" << "A-13" << Answer::Ok << "" << none << "A-13,B-1" << true;
+        QTest::newRow("correct to a taken number") << "CmdEdit" << "B-1" << Answer::Ok << "" << QStringList {taken}
+                                                   << "A-12,B-1" << false;
+        QTest::newRow("correct refused") << "CmdEdit" << "A-12" << Answer::Ok << "UPDATE" << QStringList {refusal}
+                                         << "A-12,B-1" << false;
+        // The called-up note is deleted, whatever number is in the box.
+        const QStringList asked {QStringLiteral("手形番号：A-12を　削除しますか？")};
+        QTest::newRow("delete cancelled") << "CmdDelete" << "B-1" << Answer::Cancel << "" << asked << "A-12,B-1" << false;
+        QTest::newRow("delete confirmed") << "CmdDelete" << "B-1" << Answer::Ok << "" << asked << "B-1" << true;
+        QTest::newRow("delete refused") << "CmdDelete" << "B-1" << Answer::Ok << "DELETE" << (asked + QStringList {refusal})
+                                        << "A-12,B-1" << false;
+    }
+
+    void changeTheCalledUpNote()
+    {
+        QFETCH(QString, command);
+        QFETCH(QString, number);
+        QFETCH(Answer, answer);
+        QFETCH(QString, refused);
+        QFETCH(QStringList, messages);
+        QFETCH(QString, numbersAfter);
+        QFETCH(bool, written);
+
+        m_folder->addNote(QStringLiteral("A-12"), QStringLiteral("2024-06-30"));
+        m_folder->addNote(QStringLiteral("B-1"), QStringLiteral("2024-06-30"));
+        if (!refused.isEmpty())
+            m_folder->exec(refuseWrites.arg(refused, QString()));
+        open();
+        callUp(QStringLiteral("A-12"));
+        m_dialogs->clear();
+        box(0)->selectAll();
+        QTest::keyClicks(box(0), number);
+        box(3)->selectAll();
+        QTest::keyClicks(box(3), QStringLiteral("2,000"));
+        const QString typed = screen();
+        const bool deleting = command == QLatin1String("CmdDelete");
+        if (deleting)
+            m_dialogs->queueAnswer(answer);
+        click(command.toLatin1().constData());
+
+        QCOMPARE(shown(), messages);
+        if (deleting)
+            QCOMPARE(m_dialogs->messages().first().buttons, DialogService::Buttons::OkCancel);
+        QCOMPARE(numbers(), numbersAfter);
+        // Only a correction that went through saves the amount typed.
+        QCOMPARE(stored(QStringLiteral("TKingaku"), numbersAfter.section(QLatin1Char(','), 0, 0)).toDouble(),
+                 written && !deleting ? 2000.0 : 100000.0);
+        QCOMPARE(screen(), written ? emptyScreen : typed);
+        QVERIFY(!QApplication::overrideCursor());
+    }
+
+    void callUpFindingNothing_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QStringList>("messages");
+
+        QTest::newRow("missing number") << "ZZ-9" << QStringList {QStringLiteral("手形番号が見つかりません。")};
+        QTest::newRow("input cancelled") << "" << QStringList {};
+    }
+
+    void callUpFindingNothing()
+    {
+        QFETCH(QString, typed);
+
+        // The payee's supplier has been deleted since: its name shows as "X".
+        m_folder->addNote(QStringLiteral("A-12"), QStringLiteral("2024-06-30"), QStringLiteral("1"), 100000,
+                          QStringLiteral("200"));
+        m_folder->exec(QStringLiteral("DELETE FROM SireCliant WHERE ClCode = '200'"));
+        open();
+        callUp(QStringLiteral("A-12"));
+        QCOMPARE(screen(), QStringLiteral("A-12|200|X|100000||A-12|2024/1/10|2024/6/30|00000|E"));
+        m_dialogs->clear();
+        callUp(typed);
+
+        QTEST(m_dialogs->messageTexts().mid(1), "messages");
+        // The fields are kept; the called-up number is forgotten.
+        const QString kept = QStringLiteral("A-12|200|X|100000|||2024/1/10|2024/6/30|00000|R");
+        QCOMPARE(screen(), kept);
+
+        // So registering the note on the screen again is refused as a duplicate.
+        m_dialogs->clear();
+        click("CmdRecorde");
+        QCOMPARE(m_dialogs->messageTexts(), QStringList {taken});
+        QCOMPARE(numbers(), QStringLiteral("A-12"));
+
+        // Answering No to the question changes nothing.
+        m_dialogs->clear();
+        m_dialogs->queueAnswer(Answer::No);
+        click("CmdCall");
+        QCOMPARE(m_dialogs->calls().size(), 1);
+        QCOMPARE(screen(), kept);
+    }
+
+    void printShowsReportEight()
+    {
+        m_windows->registerFactory(WindowId::FrmView, [] { return std::make_unique<QWidget>(); });
+        open();
+        click("CmdPrint");
+        QCOMPARE(m_values->ModeFlag(), QStringLiteral("8"));
+        QVERIFY(m_windows->window(WindowId::FrmView)->isVisible());
+    }
+
+    void tabOrderAndHelpLines()
+    {
+        open();
+        showActive();
+        QCOMPARE(QApplication::focusWidget(), combo(0));
+        const QList<QWidget *> expected {
+            box(0), button("CmdCKensaku"), box(1), box(2), date(0)->yearPart(), date(0)->monthPart(), date(0)->dayPart(),
+            box(3), date(1)->yearPart(), date(1)->monthPart(), date(1)->dayPart(), combo(1), combo(2), combo(3), combo(4),
+            box(4), button("CmdRecorde"), button("CmdCall"), button("CmdClear"), button("CmdEnd"), button("CmdPrint"),
+            combo(0),
+        };
+        // The help line each time it changes: fields without one keep the last.
+        const QLabel *help = m_window->findChild<QLabel *>(QStringLiteral("StatusPanel2"));
+        QStringList helpLines {help->text()};
+        QList<QWidget *> visited;
+        for (qsizetype i = 0; i < expected.size(); ++i) {
+            QTest::keyClick(static_cast<QWidget *>(nullptr), Qt::Key_Tab);
+            visited << QApplication::focusWidget();
+            if (help->text() != helpLines.last())
+                helpLines << help->text();
+        }
+        QCOMPARE(visited, expected);
+        const QString kind = QStringLiteral("手形の種類（約束/為替）を選択してください。");
+        QCOMPARE(helpLines, QStringList({kind, QStringLiteral("手形番号（手形帳記載）を入力してください。"),
+                                         QStringLiteral("振出先を選択してください。"),
+                                         QStringLiteral("振出た手形の金額を入力してください。"),
+                                         QStringLiteral("決済する銀行を選択してください。"),
+                                         QStringLiteral("手形の状態を選択してください。"),
+                                         QStringLiteral("手形を振り出す用途を選択してください。"),
+                                         QStringLiteral("長期、短期などの区分を選択してください。"),
+                                         QStringLiteral("手形に関するコメントがあれば入力してください。"), kind}));
+    }
+
+    void payeeFromTheSearchList()
+    {
+        m_windows->registerFactory(WindowId::FrmCliantU, [this] { return std::make_unique<FrmCliantU>(*m_ctx); });
+        open();
+        showActive();
+        // The payee comes only from the list.
+        QVERIFY(box(1)->isReadOnly() && box(2)->isReadOnly());
+        click("CmdCKensaku");
+        QWidget *list = m_windows->window(WindowId::FrmCliantU);
+        QVERIFY(list && list->isVisible());
+        auto *rows = list->findChild<QAbstractItemView *>(QStringLiteral("ListView1"));
+        rows->setCurrentIndex(rows->model()->index(1, 0));
+        QTest::mouseClick(list->findChild<QPushButton *>(QStringLiteral("Command1")), Qt::LeftButton);
+
+        QCOMPARE(box(1)->text(), QStringLiteral("200"));
+        QCOMPARE(box(2)->text(), QStringLiteral("有限会社佐藤工業"));
+        QVERIFY(!list->isVisible());
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        QCOMPARE(QApplication::focusWidget(), date(0)->yearPart());
+
+        // Closing the window hides the list.
+        click("CmdCKensaku");
+        QVERIFY(list->isVisible());
+        click("CmdEnd");
+        QVERIFY(!m_window->isVisible() && !list->isVisible());
+    }
 
 private:
     void open() { m_window = std::make_unique<FrmSite>(*m_ctx); }
@@ -140,359 +477,6 @@ private:
     std::unique_ptr<AppContext> m_ctx;
     std::unique_ptr<FrmSite> m_window;
 };
-
-void TestFrmSite::init()
-{
-    m_folder = std::make_unique<TestDataFolder>();
-    m_folder->exec(QStringLiteral("INSERT INTO kbn6 (KbnCode, KbnName, KbnZan) VALUES ('01', '中央銀行 本店', 0), "
-                                  "('02', 'みなと銀行 駅前支店', 0)"));
-    m_folder->exec(QStringLiteral("INSERT INTO SireCliant (ClCode, ClName) VALUES ('100', '株式会社山田製作所'), "
-                                  "('200', '有限会社佐藤工業')"));
-    m_values = std::make_unique<AppValues>();
-    m_values->setDataFolder(m_folder->path());
-    m_dialogs = std::make_unique<ScriptedDialogService>();
-    m_windows = std::make_unique<WindowRegistry>();
-    m_ctx = std::make_unique<AppContext>(*m_values, *m_dialogs, *m_windows);
-}
-
-void TestFrmSite::cleanup()
-{
-    QCOMPARE(m_dialogs->unexpected(), 0);
-    m_window.reset();
-    m_windows.reset();
-    m_ctx.reset();
-    m_dialogs.reset();
-    m_values.reset();
-    m_folder.reset();
-}
-
-void TestFrmSite::load_data()
-{
-    QTest::addColumn<QString>("emptied");
-    QTest::addColumn<QStringList>("messages");
-    QTest::addColumn<QString>("lists");
-    QTest::addColumn<QString>("savedCodes");
-
-    QTest::newRow("tables filled") << "" << QStringList {} << "00000" << "01|1";
-    QTest::newRow("no banks, no categories") << "kbn6 Kbn4" << QStringList {QStringLiteral("支払銀行が登録されていません。")}
-                                             << "0-100-1" << "|";
-}
-
-void TestFrmSite::load()
-{
-    QFETCH(QString, emptied);
-    QFETCH(QStringList, messages);
-    QFETCH(QString, lists);
-    QFETCH(QString, savedCodes);
-
-    for (const QString &table : emptied.split(QLatin1Char(' '), Qt::SkipEmptyParts))
-        m_folder->exec(QStringLiteral("DELETE FROM ") + table);
-    open();
-    QCOMPARE(m_dialogs->messageTexts(), messages);
-    for (const ScriptedDialogService::Call &c : m_dialogs->messages())
-        QVERIFY(c.title == QStringLiteral("警告") && c.icon == DialogService::Icon::Critical);
-    // Kind, bank, state, purpose and accounting category, as "code : name" in table order.
-    const std::array<const char *, 5> tables {"kbn1", "kbn6", "Kbn3", "kbn2", "Kbn4"};
-    for (int i = 0; i < 5; ++i) {
-        QStringList items;
-        for (int k = 0; k < combo(i)->count(); ++k)
-            items << combo(i)->itemText(k);
-        QCOMPARE(items.join(QLatin1Char('|')),
-                 m_folder->scalar(QStringLiteral("SELECT group_concat(KbnCode || ' : ' || KbnName, '|') "
-                                                 "FROM (SELECT * FROM %1 ORDER BY rowid)")
-                                          .arg(QLatin1String(tables[i]))).toString());
-    }
-    const QString empty = QStringLiteral("||||||//|//|%1|R").arg(lists);
-    QCOMPARE(screen(), empty);
-
-    // Usable either way: a note is saved with the codes of the first items, or none.
-    m_dialogs->clear();
-    enterNote(QStringLiteral("E-1"));
-    click("CmdRecorde");
-    QVERIFY(m_dialogs->calls().isEmpty());
-    QCOMPARE(stored(QStringLiteral("IFNULL(TBank, '') || '|' || IFNULL(TKeiri, '')"), QStringLiteral("E-1")),
-             savedCodes);
-    QCOMPARE(screen(), empty);
-}
-
-void TestFrmSite::registerChecks_data()
-{
-    QTest::addColumn<QString>("number");
-    QTest::addColumn<bool>("payee");
-    QTest::addColumn<QString>("amount");
-    QTest::addColumn<QString>("drawn");
-    QTest::addColumn<QString>("due");
-    QTest::addColumn<QStringList>("messages");
-
-    const QString missing = QStringLiteral("未入力の項目があります。");
-    const QString notANumber = QStringLiteral("金額は数値で入力してください。");
-    const QString noDrawn = QStringLiteral("振出日が入力されていません。");
-    const QString noDue = QStringLiteral("決済日が入力されていません。");
-    const char *drawn = "2024/4/15";
-    const char *due = "2024/7/31";
-    QTest::newRow("number and dates empty") << "" << true << "1000" << "//" << "//"
-                                            << QStringList {missing, noDrawn, noDue};
-    QTest::newRow("payee missing") << "N-1" << false << "1000" << drawn << due << QStringList {missing};
-    QTest::newRow("amount missing") << "N-1" << true << "" << drawn << due << QStringList {missing};
-    QTest::newRow("day part missing") << "N-1" << true << "1000" << drawn << "2024/7/" << QStringList {noDue};
-    QTest::newRow("no valid date") << "N-1" << true << "1000" << "9999/13/1" << due << QStringList {noDrawn};
-    QTest::newRow("number taken") << "OLD-1" << true << "1000" << drawn << due << QStringList {taken};
-    QTest::newRow("quote in the number") << "A'1" << true << "1000" << drawn << due
-                                         << QStringList {QStringLiteral("手形番号に「'」は使えません。")};
-    QTest::newRow("amount not a number") << "N-1" << true << "1.2.3" << drawn << due << QStringList {notANumber};
-    QTest::newRow("everything wrong") << "OLD-1" << true << "x" << "//" << "//"
-                                      << QStringList {notANumber, noDrawn, noDue, taken};
-    QTest::newRow("database refuses") << "LOCKED" << true << "1000" << drawn << due << QStringList {refusal};
-    // Month 13 is January of the next year.
-    QTest::newRow("all checks pass") << "N-1" << true << "1,000" << "2024/13/10" << due << QStringList {};
-}
-
-void TestFrmSite::registerChecks()
-{
-    QFETCH(QString, number);
-    QFETCH(bool, payee);
-    QFETCH(QString, amount);
-    QFETCH(QString, drawn);
-    QFETCH(QString, due);
-    QFETCH(QStringList, messages);
-
-    m_folder->addNote(QStringLiteral("OLD-1"), QStringLiteral("2024-06-30"));
-    m_folder->exec(refuseWrites.arg(QStringLiteral("INSERT"), QStringLiteral("WHEN NEW.TNo = 'LOCKED'")));
-    open();
-    enterNote(number, amount, drawn, due, payee);
-    const QString typed = screen();
-    click("CmdRecorde");
-
-    QCOMPARE(shown(), messages);
-    for (const ScriptedDialogService::Call &c : m_dialogs->messages())
-        QVERIFY(c.title == QStringLiteral("警告") && c.icon == DialogService::Icon::Critical
-                && c.buttons == DialogService::Buttons::Ok);
-    if (messages.isEmpty()) {
-        QCOMPARE(numbers(), QStringLiteral("N-1,OLD-1"));
-        QCOMPARE(stored(QStringLiteral("TKingaku || '|' || TFDate"), number), QStringLiteral("1000.0|2025-01-10"));
-        QCOMPARE(screen(), emptyScreen);
-    } else {
-        QCOMPARE(numbers(), QStringLiteral("OLD-1"));
-        QCOMPARE(screen(), typed);
-    }
-    QVERIFY(!QApplication::overrideCursor());
-}
-
-void TestFrmSite::registerCallUpClear()
-{
-    open();
-    enterNote(QStringLiteral("A-12"), QStringLiteral("1,234,567"));
-    // Third kind, second bank, second state, fourth purpose, second category.
-    const std::array<int, 5> downs {2, 1, 1, 3, 1};
-    for (int list = 0; list < 5; ++list) {
-        for (int i = 0; i < downs[list]; ++i)
-            QTest::keyClick(combo(list), Qt::Key_Down);
-    }
-    // Japanese text arrives from the input method as a committed string.
-    QInputMethodEvent commit;
-    commit.setCommitString(QStringLiteral("4月分 支払"));
-    QApplication::sendEvent(box(4), &commit);
-    click("CmdRecorde");
-
-    QVERIFY(m_dialogs->calls().isEmpty());
-    QCOMPARE(m_folder->scalar(QStringLiteral("SELECT TNo || '|' || TTo || '|' || TFDate || '|' || TKDate || '|' || "
-                                             "TBank || '|' || TKingaku || '|' || TKubun || '|' || TCond || '|' || "
-                                             "TYoto || '|' || TKeiri || '|' || TRemarks FROM SiteTbl")).toString(),
-             QStringLiteral("A-12|100|2024-04-15|2024-07-31|02|1234567.0|3|2|4|2|4月分 支払"));
-    QCOMPARE(screen(), emptyScreen);
-
-    callUp(QStringLiteral("A-12"));
-    // Asked first whether the screen may be overwritten, then for the number.
-    QCOMPARE(m_dialogs->calls().size(), 2);
-    QCOMPARE(m_dialogs->messageTexts(), QStringList {QStringLiteral("表示されているデータが消去されます。")});
-    QCOMPARE(m_dialogs->calls().first().buttons, DialogService::Buttons::YesNo);
-    QCOMPARE(screen(), QStringLiteral("A-12|100|株式会社山田製作所|1234567|4月分 支払|A-12|2024/4/15|2024/7/31|21131|E"));
-
-    // Clearing keeps the mode but forgets the called-up note: there is nothing to delete.
-    click("CmdClear");
-    QCOMPARE(screen(), QStringLiteral("||||||//|//|00000|E"));
-    m_dialogs->clear();
-    click("CmdDelete");
-    QCOMPARE(m_dialogs->messageTexts(), QStringList {QStringLiteral("削除する手形を呼び出してください。")});
-    QCOMPARE(m_dialogs->messages().first().icon, DialogService::Icon::Critical);
-    QCOMPARE(numbers(), QStringLiteral("A-12"));
-}
-
-void TestFrmSite::changeTheCalledUpNote_data()
-{
-    QTest::addColumn<QString>("command");
-    QTest::addColumn<QString>("number");
-    QTest::addColumn<Answer>("answer");
-    QTest::addColumn<QString>("refused");
-    QTest::addColumn<QStringList>("messages");
-    QTest::addColumn<QString>("numbersAfter");
-    QTest::addColumn<bool>("written");
-
-    const QStringList none;
-    QTest::newRow("correct under its own number") << "CmdEdit" << "A-12" << Answer::Ok << "" << none << "A-12,B-1"
-                                                  << true;
-    QTest::newRow("correct to a free number") << "CmdEdit" << "A-13" << Answer::Ok << "" << none << "A-13,B-1" << true;
-    QTest::newRow("correct to a taken number") << "CmdEdit" << "B-1" << Answer::Ok << "" << QStringList {taken}
-                                               << "A-12,B-1" << false;
-    QTest::newRow("correct refused") << "CmdEdit" << "A-12" << Answer::Ok << "UPDATE" << QStringList {refusal}
-                                     << "A-12,B-1" << false;
-    // The called-up note is deleted, whatever number is in the box.
-    const QStringList asked {QStringLiteral("手形番号：A-12を　削除しますか？")};
-    QTest::newRow("delete cancelled") << "CmdDelete" << "B-1" << Answer::Cancel << "" << asked << "A-12,B-1" << false;
-    QTest::newRow("delete confirmed") << "CmdDelete" << "B-1" << Answer::Ok << "" << asked << "B-1" << true;
-    QTest::newRow("delete refused") << "CmdDelete" << "B-1" << Answer::Ok << "DELETE" << (asked + QStringList {refusal})
-                                    << "A-12,B-1" << false;
-}
-
-void TestFrmSite::changeTheCalledUpNote()
-{
-    QFETCH(QString, command);
-    QFETCH(QString, number);
-    QFETCH(Answer, answer);
-    QFETCH(QString, refused);
-    QFETCH(QStringList, messages);
-    QFETCH(QString, numbersAfter);
-    QFETCH(bool, written);
-
-    m_folder->addNote(QStringLiteral("A-12"), QStringLiteral("2024-06-30"));
-    m_folder->addNote(QStringLiteral("B-1"), QStringLiteral("2024-06-30"));
-    if (!refused.isEmpty())
-        m_folder->exec(refuseWrites.arg(refused, QString()));
-    open();
-    callUp(QStringLiteral("A-12"));
-    m_dialogs->clear();
-    box(0)->selectAll();
-    QTest::keyClicks(box(0), number);
-    box(3)->selectAll();
-    QTest::keyClicks(box(3), QStringLiteral("2,000"));
-    const QString typed = screen();
-    const bool deleting = command == QLatin1String("CmdDelete");
-    if (deleting)
-        m_dialogs->queueAnswer(answer);
-    click(command.toLatin1().constData());
-
-    QCOMPARE(shown(), messages);
-    if (deleting)
-        QCOMPARE(m_dialogs->messages().first().buttons, DialogService::Buttons::OkCancel);
-    QCOMPARE(numbers(), numbersAfter);
-    // Only a correction that went through saves the amount typed.
-    QCOMPARE(stored(QStringLiteral("TKingaku"), numbersAfter.section(QLatin1Char(','), 0, 0)).toDouble(),
-             written && !deleting ? 2000.0 : 100000.0);
-    QCOMPARE(screen(), written ? emptyScreen : typed);
-    QVERIFY(!QApplication::overrideCursor());
-}
-
-void TestFrmSite::callUpFindingNothing_data()
-{
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<QStringList>("messages");
-
-    QTest::newRow("missing number") << "ZZ-9" << QStringList {QStringLiteral("手形番号が見つかりません。")};
-    QTest::newRow("input cancelled") << "" << QStringList {};
-}
-
-void TestFrmSite::callUpFindingNothing()
-{
-    QFETCH(QString, typed);
-    QFETCH(QStringList, messages);
-
-    // The payee's supplier has been deleted since: its name shows as "X".
-    m_folder->addNote(QStringLiteral("A-12"), QStringLiteral("2024-06-30"), QStringLiteral("1"), 100000,
-                      QStringLiteral("200"));
-    m_folder->exec(QStringLiteral("DELETE FROM SireCliant WHERE ClCode = '200'"));
-    open();
-    callUp(QStringLiteral("A-12"));
-    QCOMPARE(screen(), QStringLiteral("A-12|200|X|100000||A-12|2024/1/10|2024/6/30|00000|E"));
-    m_dialogs->clear();
-    callUp(typed);
-
-    QCOMPARE(m_dialogs->messageTexts().mid(1), messages);
-    // The fields are kept; the called-up number is forgotten.
-    const QString kept = QStringLiteral("A-12|200|X|100000|||2024/1/10|2024/6/30|00000|R");
-    QCOMPARE(screen(), kept);
-
-    // So registering the note on the screen again is refused as a duplicate.
-    m_dialogs->clear();
-    click("CmdRecorde");
-    QCOMPARE(m_dialogs->messageTexts(), QStringList {taken});
-    QCOMPARE(numbers(), QStringLiteral("A-12"));
-
-    // Answering No to the question changes nothing.
-    m_dialogs->clear();
-    m_dialogs->queueAnswer(Answer::No);
-    click("CmdCall");
-    QCOMPARE(m_dialogs->calls().size(), 1);
-    QCOMPARE(screen(), kept);
-}
-
-void TestFrmSite::printShowsReportEight()
-{
-    m_windows->registerFactory(WindowId::FrmView, [] { return std::make_unique<QWidget>(); });
-    open();
-    click("CmdPrint");
-    QCOMPARE(m_values->ModeFlag(), QStringLiteral("8"));
-    QVERIFY(m_windows->window(WindowId::FrmView)->isVisible());
-}
-
-void TestFrmSite::tabOrderAndHelpLines()
-{
-    open();
-    showActive();
-    QCOMPARE(QApplication::focusWidget(), combo(0));
-    const QList<QWidget *> expected {
-        box(0), button("CmdCKensaku"), box(1), box(2), date(0)->yearPart(), date(0)->monthPart(), date(0)->dayPart(),
-        box(3), date(1)->yearPart(), date(1)->monthPart(), date(1)->dayPart(), combo(1), combo(2), combo(3), combo(4),
-        box(4), button("CmdRecorde"), button("CmdCall"), button("CmdClear"), button("CmdEnd"), button("CmdPrint"),
-        combo(0),
-    };
-    // The help line each time it changes: fields without one keep the last.
-    const QLabel *help = m_window->findChild<QLabel *>(QStringLiteral("StatusPanel2"));
-    QStringList helpLines {help->text()};
-    QList<QWidget *> visited;
-    for (qsizetype i = 0; i < expected.size(); ++i) {
-        QTest::keyClick(static_cast<QWidget *>(nullptr), Qt::Key_Tab);
-        visited << QApplication::focusWidget();
-        if (help->text() != helpLines.last())
-            helpLines << help->text();
-    }
-    QCOMPARE(visited, expected);
-    const QString kind = QStringLiteral("手形の種類（約束/為替）を選択してください。");
-    QCOMPARE(helpLines, QStringList({kind, QStringLiteral("手形番号（手形帳記載）を入力してください。"),
-                                     QStringLiteral("振出先を選択してください。"),
-                                     QStringLiteral("振出た手形の金額を入力してください。"),
-                                     QStringLiteral("決済する銀行を選択してください。"),
-                                     QStringLiteral("手形の状態を選択してください。"),
-                                     QStringLiteral("手形を振り出す用途を選択してください。"),
-                                     QStringLiteral("長期、短期などの区分を選択してください。"),
-                                     QStringLiteral("手形に関するコメントがあれば入力してください。"), kind}));
-}
-
-void TestFrmSite::payeeFromTheSearchList()
-{
-    m_windows->registerFactory(WindowId::FrmCliantU, [this] { return std::make_unique<FrmCliantU>(*m_ctx); });
-    open();
-    showActive();
-    // The payee comes only from the list.
-    QVERIFY(box(1)->isReadOnly() && box(2)->isReadOnly());
-    click("CmdCKensaku");
-    QWidget *list = m_windows->window(WindowId::FrmCliantU);
-    QVERIFY(list && list->isVisible());
-    auto *rows = list->findChild<QTreeWidget *>(QStringLiteral("ListView1"));
-    rows->setCurrentItem(rows->topLevelItem(1));
-    QTest::mouseClick(list->findChild<QPushButton *>(QStringLiteral("Command1")), Qt::LeftButton);
-
-    QCOMPARE(box(1)->text(), QStringLiteral("200"));
-    QCOMPARE(box(2)->text(), QStringLiteral("有限会社佐藤工業"));
-    QVERIFY(!list->isVisible());
-    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
-    QCOMPARE(QApplication::focusWidget(), date(0)->yearPart());
-
-    // Closing the window hides the list.
-    click("CmdCKensaku");
-    QVERIFY(list->isVisible());
-    click("CmdEnd");
-    QVERIFY(!m_window->isVisible() && !list->isVisible());
-}
 
 QTEST_MAIN(TestFrmSite)
 #include "tst_FrmSite.moc"

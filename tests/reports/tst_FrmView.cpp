@@ -38,16 +38,195 @@ class TestFrmView : public QObject
     Q_OBJECT
 
 private slots:
-    void init();
-    void cleanup();
-    void opensTheReportModeFlagNames_data();
-    void opensTheReportModeFlagNames();
-    void readsModeFlagOnlyWhileLoading();
-    void viewerFillsTheWindow();
-    void navigatesByOutlineAndPage();
-    void firstPageIsDrawn();
-    void printsAndSavesPdf_data();
-    void printsAndSavesPdf();
+    void init()
+    {
+        m = std::make_unique<Fixture>();
+        ReportTestData::addMasters(m->folder);
+        // Three pages of notes book: 40 notes of bank 1, 10 of bank 2, 10 of bank 10.
+        ReportTestData::addNotes(m->folder, 60, [](int i) {
+            return ReportTestData::Note{QStringLiteral("N%1").arg(i, 3, 10, QLatin1Char('0')),
+                                        QDate(2024, 5, 1).addDays(i).toString(Qt::ISODate), 1000.0 * (i + 1),
+                                        i < 40 ? QStringLiteral("1") : (i < 50 ? QStringLiteral("2") : QStringLiteral("10"))};
+        });
+        m->values.setDataFolder(m->folder.path());
+        m->values.setProgramFolder(QDir::toNativeSeparators(QCoreApplication::applicationDirPath()));
+        m->windows.registerFactory(WindowId::FrmView, [this] { return FrmView::create(m->context); });
+    }
+
+    void cleanup()
+    {
+        m.reset();
+    }
+
+    void opensTheReportModeFlagNames_data()
+    {
+        QTest::addColumn<QString>("modeFlag");
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("reportTitle");
+        QTest::addColumn<QString>("warningNames");
+        QTest::newRow("1") << "1" << "" << "印刷プレビュー" << "仕入先一覧" << "";
+        QTest::newRow("2") << "2" << "" << "印刷プレビュー" << "銀行一覧" << "";
+        QTest::newRow("8") << "8" << "" << "印刷プレビュー" << "支払手形一覧" << "";
+        QTest::newRow("10") << "10" << "" << "手形帳印刷プレビュー" << "手形帳" << "";
+        QTest::newRow("11") << "11" << "" << "印刷プレビュー" << "手形決済一覧" << "";
+        QTest::newRow("12") << "12" << "" << "印刷プレビュー" << "振出先別支払予定表" << "";
+        // Anything but "1" to "12" leaves the viewer empty, without a word.
+        for (const char *flag : {"", "0", "13", "01", " 1", "E"})
+            QTest::addRow("\"%s\"", flag) << QString::fromUtf8(flag) << "" << "印刷プレビュー" << "" << "";
+        // A failure is told, naming the file, and leaves the viewer empty.
+        QTest::newRow("report file missing") << "2" << "no report files" << "印刷プレビュー" << "" << "RBBank1.rpt";
+        QTest::newRow("database missing") << "8" << "no database" << "印刷プレビュー" << "" << "dbRibodo";
+        QTest::newRow("date that is no date") << "11" << "no such date" << "印刷プレビュー" << "" << "RBKesai.rpt";
+    }
+
+    void opensTheReportModeFlagNames()
+    {
+        QFETCH(QString, modeFlag);
+        QFETCH(QString, fault);
+        QFETCH(QString, title);
+        QFETCH(QString, reportTitle);
+        QFETCH(QString, warningNames);
+        TestDataFolder empty(false);
+        if (fault == QLatin1String("no report files"))
+            m->values.setProgramFolder(QDir::toNativeSeparators(m->scratch.path()));
+        if (fault == QLatin1String("no database"))
+            m->values.setDataFolder(empty.path());
+        m->values.setReportDate(fault == QLatin1String("no such date") ? QStringLiteral("2024/02/30")
+                                                                       : QStringLiteral("2024/05/01"));
+        m->values.setReportKeiri(QStringLiteral("1"));
+        FrmView *view = open(modeFlag);
+        QVERIFY(view);
+        QCOMPARE(m->windows.window(WindowId::FrmView), view);
+        QCOMPARE(view->windowTitle(), title);
+        QCOMPARE(view->ReportFolder(), m->values.programFolder() + QDir::separator());
+        const ReportDocument *report = view->CRViewer1()->reportSource();
+        QCOMPARE(report ? report->definition().title : QString(), reportTitle);
+        QCOMPARE(view->CRViewer1()->pageCount() > 0, !reportTitle.isEmpty());
+        QCOMPARE(view->CRViewer1()->currentPage(), 0);
+        QVERIFY(!QGuiApplication::overrideCursor());
+        QVERIFY(!m->dialogs.waitPointerAtMessage);
+        QCOMPARE(m->dialogs.calls().size(), warningNames.isEmpty() ? 0 : 1);
+        if (!warningNames.isEmpty()) {
+            const ScriptedDialogService::Call warning = m->dialogs.messages().first();
+            QCOMPARE(warning.title, QStringLiteral("警告"));
+            QVERIFY2(warning.text.contains(warningNames) && warning.text.contains(QStringLiteral("理由")),
+                     qPrintable(warning.text));
+        }
+    }
+
+    void readsModeFlagOnlyWhileLoading()
+    {
+        FrmView *view = open(QStringLiteral("2"));
+        // A second print request brings the open viewer forward unchanged.
+        QCOMPARE(open(QStringLiteral("10")), view);
+        QCOMPARE(view->windowTitle(), QStringLiteral("印刷プレビュー"));
+        QCOMPARE(view->reportNumber(), 2);
+        QCOMPARE(view->CRViewer1()->reportSource()->definition().title, QStringLiteral("銀行一覧"));
+        // After the viewer is closed, the request is honoured.
+        m->windows.unload(WindowId::FrmView);
+        FrmView *again = open(QStringLiteral("10"));
+        QCOMPARE(again->windowTitle(), QStringLiteral("手形帳印刷プレビュー"));
+        QCOMPARE(again->reportNumber(), 10);
+    }
+
+    void viewerFillsTheWindow()
+    {
+        FrmView *view = open(QStringLiteral("8"));
+        for (const QSize size : {QSize(900, 600), QSize(640, 480), QSize(1200, 900)}) {
+            view->resize(size);
+            QCOMPARE(view->CRViewer1()->geometry(), QRect(QPoint(0, 0), size));
+        }
+    }
+
+    void navigatesByOutlineAndPage()
+    {
+        ReportViewer *viewer = open(QStringLiteral("10"))->CRViewer1();
+        QVERIFY(viewer->repeatGroupHeadings());
+        QTreeWidget *tree = viewer->groupTree();
+        QVERIFY(viewer->displayGroupTree() && tree->isVisible());
+        QCOMPARE(tree->topLevelItemCount(), 3);
+        QCOMPARE(tree->topLevelItem(1)->text(0), QStringLiteral("支払銀行　2　みなと銀行"));
+        // Bank 1 fills the first page and continues on the second under its heading.
+        QCOMPARE(viewer->reportSource()->page(1).lines.first().kind, ReportLine::Kind::ContinuedHeading);
+        Q_EMIT tree->itemClicked(tree->topLevelItem(2), 0);
+        QCOMPARE(viewer->currentPage(), viewer->reportSource()->outline().at(2).page);
+        QVERIFY(viewer->currentPage() > 0);
+        QCOMPARE(viewer->pageWidget()->page(), viewer->currentPage());
+        // Pages beyond either end show the last or the first.
+        viewer->showPage(viewer->pageCount() + 5);
+        QCOMPARE(viewer->currentPage(), viewer->pageCount() - 1);
+        viewer->showPage(-1);
+        QCOMPARE(viewer->currentPage(), 0);
+        viewer->setZoom(ReportViewer::Zoom::Percent, 200);
+        const double doubled = viewer->pageScale();
+        viewer->setZoom(ReportViewer::Zoom::Percent, 100);
+        QCOMPARE(viewer->pageScale() * 2, doubled);
+
+        m->windows.unload(WindowId::FrmView);
+        ReportViewer *other = open(QStringLiteral("8"))->CRViewer1();
+        QVERIFY(!other->displayGroupTree() && !other->groupTree()->isVisible());
+    }
+
+    void firstPageIsDrawn()
+    {
+        const QImage image = open(QStringLiteral("10"))->CRViewer1()->pageWidget()->grab().toImage();
+        QVERIFY(image.width() > image.height() && image.height() > 100);
+        // Text and rules cover a good part of the page.
+        int inked = 0;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x)
+                inked += qGray(image.pixel(x, y)) < 200;
+        }
+        QVERIFY(inked > image.width() * image.height() / 50);
+    }
+
+    void printsAndSavesPdf_data()
+    {
+        QTest::addColumn<QString>("modeFlag");
+        QTest::addColumn<int>("from");
+        QTest::addColumn<int>("to");
+        QTest::addColumn<int>("printed");
+        QTest::addColumn<int>("pages");
+        QTest::newRow("all pages") << "10" << 0 << 0 << 3 << 3;
+        QTest::newRow("pages 2 to 3") << "10" << 2 << 3 << 2 << 3;
+        QTest::newRow("page 3 only") << "10" << 3 << 3 << 1 << 3;
+        // The explorer's list is empty here: one page with the notice.
+        QTest::newRow("empty report") << "9" << 0 << 0 << 1 << 1;
+    }
+
+    void printsAndSavesPdf()
+    {
+        QFETCH(QString, modeFlag);
+        QFETCH(int, from);
+        QFETCH(int, to);
+        QFETCH(int, printed);
+        QFETCH(int, pages);
+        ReportViewer *viewer = open(modeFlag)->CRViewer1();
+        QCOMPARE(viewer->pageCount(), pages);
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(m->scratch.filePath(QStringLiteral("printed.pdf")));
+        printer.setPageLayout(viewer->reportSource()->pageLayout());
+        if (from > 0) {
+            printer.setPrintRange(QPrinter::PageRange);
+            printer.setFromTo(from, to);
+        }
+        QVERIFY(viewer->printTo(printer));
+        QCOMPARE(ReportTestData::pdfPages(printer.outputFileName()), printed);
+
+        const QString saved = m->scratch.filePath(QStringLiteral("saved.pdf"));
+        viewer->savePdf(saved);
+        QCOMPARE(ReportTestData::pdfPages(saved), pages);
+        QVERIFY(!QGuiApplication::overrideCursor());
+        try {
+            viewer->savePdf(m->scratch.filePath(QStringLiteral("no/such/folder/x.pdf")));
+            QFAIL("a PDF was written into a missing folder");
+        } catch (const ReportError &e) {
+            QVERIFY(e.file().endsWith(QStringLiteral("x.pdf")));
+        }
+        QVERIFY(!QGuiApplication::overrideCursor());
+    }
 
 private:
     FrmView *open(const QString &modeFlag);
@@ -65,200 +244,10 @@ private:
     std::unique_ptr<Fixture> m;
 };
 
-void TestFrmView::init()
-{
-    m = std::make_unique<Fixture>();
-    ReportTestData::addMasters(m->folder);
-    // Three pages of notes book: 40 notes of bank 1, 10 of bank 2, 10 of bank 10.
-    ReportTestData::addNotes(m->folder, 60, [](int i) {
-        return ReportTestData::Note{QStringLiteral("N%1").arg(i, 3, 10, QLatin1Char('0')),
-                                    QDate(2024, 5, 1).addDays(i).toString(Qt::ISODate), 1000.0 * (i + 1),
-                                    i < 40 ? QStringLiteral("1") : (i < 50 ? QStringLiteral("2") : QStringLiteral("10"))};
-    });
-    m->values.setDataFolder(m->folder.path());
-    m->values.setProgramFolder(QDir::toNativeSeparators(QCoreApplication::applicationDirPath()));
-    m->windows.registerFactory(WindowId::FrmView, [this] { return FrmView::create(m->context); });
-}
-
-void TestFrmView::cleanup()
-{
-    m.reset();
-}
-
 FrmView *TestFrmView::open(const QString &modeFlag)
 {
     m->values.setModeFlag(modeFlag);
     return qobject_cast<FrmView *>(m->windows.show(WindowId::FrmView));
-}
-
-void TestFrmView::opensTheReportModeFlagNames_data()
-{
-    QTest::addColumn<QString>("modeFlag");
-    QTest::addColumn<QString>("fault");
-    QTest::addColumn<QString>("title");
-    QTest::addColumn<QString>("reportTitle");
-    QTest::addColumn<QString>("warningNames");
-    QTest::newRow("1") << "1" << "" << "印刷プレビュー" << "仕入先一覧" << "";
-    QTest::newRow("2") << "2" << "" << "印刷プレビュー" << "銀行一覧" << "";
-    QTest::newRow("8") << "8" << "" << "印刷プレビュー" << "支払手形一覧" << "";
-    QTest::newRow("10") << "10" << "" << "手形帳印刷プレビュー" << "手形帳" << "";
-    QTest::newRow("11") << "11" << "" << "印刷プレビュー" << "手形決済一覧" << "";
-    QTest::newRow("12") << "12" << "" << "印刷プレビュー" << "振出先別支払予定表" << "";
-    // Anything but "1" to "12" leaves the viewer empty, without a word.
-    for (const char *flag : {"", "0", "13", "01", " 1", "E"})
-        QTest::addRow("\"%s\"", flag) << QString::fromUtf8(flag) << "" << "印刷プレビュー" << "" << "";
-    // A failure is told, naming the file, and leaves the viewer empty.
-    QTest::newRow("report file missing") << "2" << "no report files" << "印刷プレビュー" << "" << "RBBank1.rpt";
-    QTest::newRow("database missing") << "8" << "no database" << "印刷プレビュー" << "" << "dbRibodo";
-    QTest::newRow("date that is no date") << "11" << "no such date" << "印刷プレビュー" << "" << "RBKesai.rpt";
-}
-
-void TestFrmView::opensTheReportModeFlagNames()
-{
-    QFETCH(QString, modeFlag);
-    QFETCH(QString, fault);
-    QFETCH(QString, title);
-    QFETCH(QString, reportTitle);
-    QFETCH(QString, warningNames);
-    TestDataFolder empty(false);
-    if (fault == QLatin1String("no report files"))
-        m->values.setProgramFolder(QDir::toNativeSeparators(m->scratch.path()));
-    if (fault == QLatin1String("no database"))
-        m->values.setDataFolder(empty.path());
-    m->values.setReportDate(fault == QLatin1String("no such date") ? QStringLiteral("2024/02/30")
-                                                                   : QStringLiteral("2024/05/01"));
-    m->values.setReportKeiri(QStringLiteral("1"));
-    FrmView *view = open(modeFlag);
-    QVERIFY(view);
-    QCOMPARE(m->windows.window(WindowId::FrmView), view);
-    QCOMPARE(view->windowTitle(), title);
-    QCOMPARE(view->ReportFolder(), m->values.programFolder() + QDir::separator());
-    const ReportDocument *report = view->CRViewer1()->reportSource();
-    QCOMPARE(report ? report->definition().title : QString(), reportTitle);
-    QCOMPARE(view->CRViewer1()->pageCount() > 0, !reportTitle.isEmpty());
-    QCOMPARE(view->CRViewer1()->currentPage(), 0);
-    QVERIFY(!QGuiApplication::overrideCursor());
-    QVERIFY(!m->dialogs.waitPointerAtMessage);
-    QCOMPARE(m->dialogs.calls().size(), warningNames.isEmpty() ? 0 : 1);
-    if (!warningNames.isEmpty()) {
-        const ScriptedDialogService::Call warning = m->dialogs.messages().first();
-        QCOMPARE(warning.title, QStringLiteral("警告"));
-        QVERIFY2(warning.text.contains(warningNames) && warning.text.contains(QStringLiteral("理由")),
-                 qPrintable(warning.text));
-    }
-}
-
-void TestFrmView::readsModeFlagOnlyWhileLoading()
-{
-    FrmView *view = open(QStringLiteral("2"));
-    // A second print request brings the open viewer forward unchanged.
-    QCOMPARE(open(QStringLiteral("10")), view);
-    QCOMPARE(view->windowTitle(), QStringLiteral("印刷プレビュー"));
-    QCOMPARE(view->reportNumber(), 2);
-    QCOMPARE(view->CRViewer1()->reportSource()->definition().title, QStringLiteral("銀行一覧"));
-    // After the viewer is closed, the request is honoured.
-    m->windows.unload(WindowId::FrmView);
-    FrmView *again = open(QStringLiteral("10"));
-    QCOMPARE(again->windowTitle(), QStringLiteral("手形帳印刷プレビュー"));
-    QCOMPARE(again->reportNumber(), 10);
-}
-
-void TestFrmView::viewerFillsTheWindow()
-{
-    FrmView *view = open(QStringLiteral("8"));
-    for (const QSize size : {QSize(900, 600), QSize(640, 480), QSize(1200, 900)}) {
-        view->resize(size);
-        QCOMPARE(view->CRViewer1()->geometry(), QRect(QPoint(0, 0), size));
-    }
-}
-
-void TestFrmView::navigatesByOutlineAndPage()
-{
-    ReportViewer *viewer = open(QStringLiteral("10"))->CRViewer1();
-    QVERIFY(viewer->repeatGroupHeadings());
-    QTreeWidget *tree = viewer->groupTree();
-    QVERIFY(viewer->displayGroupTree() && tree->isVisible());
-    QCOMPARE(tree->topLevelItemCount(), 3);
-    QCOMPARE(tree->topLevelItem(1)->text(0), QStringLiteral("支払銀行　2　みなと銀行"));
-    // Bank 1 fills the first page and continues on the second under its heading.
-    QCOMPARE(viewer->reportSource()->page(1).lines.first().kind, ReportLine::Kind::ContinuedHeading);
-    Q_EMIT tree->itemClicked(tree->topLevelItem(2), 0);
-    QCOMPARE(viewer->currentPage(), viewer->reportSource()->outline().at(2).page);
-    QVERIFY(viewer->currentPage() > 0);
-    QCOMPARE(viewer->pageWidget()->page(), viewer->currentPage());
-    // Pages beyond either end show the last or the first.
-    viewer->showPage(viewer->pageCount() + 5);
-    QCOMPARE(viewer->currentPage(), viewer->pageCount() - 1);
-    viewer->showPage(-1);
-    QCOMPARE(viewer->currentPage(), 0);
-    viewer->setZoom(ReportViewer::Zoom::Percent, 200);
-    const double doubled = viewer->pageScale();
-    viewer->setZoom(ReportViewer::Zoom::Percent, 100);
-    QCOMPARE(viewer->pageScale() * 2, doubled);
-
-    m->windows.unload(WindowId::FrmView);
-    ReportViewer *other = open(QStringLiteral("8"))->CRViewer1();
-    QVERIFY(!other->displayGroupTree() && !other->groupTree()->isVisible());
-}
-
-void TestFrmView::firstPageIsDrawn()
-{
-    const QImage image = open(QStringLiteral("10"))->CRViewer1()->pageWidget()->grab().toImage();
-    QVERIFY(image.width() > image.height() && image.height() > 100);
-    // Text and rules cover a good part of the page.
-    int inked = 0;
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x)
-            inked += qGray(image.pixel(x, y)) < 200;
-    }
-    QVERIFY(inked > image.width() * image.height() / 50);
-}
-
-void TestFrmView::printsAndSavesPdf_data()
-{
-    QTest::addColumn<QString>("modeFlag");
-    QTest::addColumn<int>("from");
-    QTest::addColumn<int>("to");
-    QTest::addColumn<int>("printed");
-    QTest::addColumn<int>("pages");
-    QTest::newRow("all pages") << "10" << 0 << 0 << 3 << 3;
-    QTest::newRow("pages 2 to 3") << "10" << 2 << 3 << 2 << 3;
-    QTest::newRow("page 3 only") << "10" << 3 << 3 << 1 << 3;
-    // The explorer's list is empty here: one page with the notice.
-    QTest::newRow("empty report") << "9" << 0 << 0 << 1 << 1;
-}
-
-void TestFrmView::printsAndSavesPdf()
-{
-    QFETCH(QString, modeFlag);
-    QFETCH(int, from);
-    QFETCH(int, to);
-    QFETCH(int, printed);
-    QFETCH(int, pages);
-    ReportViewer *viewer = open(modeFlag)->CRViewer1();
-    QCOMPARE(viewer->pageCount(), pages);
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(m->scratch.filePath(QStringLiteral("printed.pdf")));
-    printer.setPageLayout(viewer->reportSource()->pageLayout());
-    if (from > 0) {
-        printer.setPrintRange(QPrinter::PageRange);
-        printer.setFromTo(from, to);
-    }
-    QVERIFY(viewer->printTo(printer));
-    QCOMPARE(ReportTestData::pdfPages(printer.outputFileName()), printed);
-
-    const QString saved = m->scratch.filePath(QStringLiteral("saved.pdf"));
-    viewer->savePdf(saved);
-    QCOMPARE(ReportTestData::pdfPages(saved), pages);
-    QVERIFY(!QGuiApplication::overrideCursor());
-    try {
-        viewer->savePdf(m->scratch.filePath(QStringLiteral("no/such/folder/x.pdf")));
-        QFAIL("a PDF was written into a missing folder");
-    } catch (const ReportError &e) {
-        QVERIFY(e.file().endsWith(QStringLiteral("x.pdf")));
-    }
-    QVERIFY(!QGuiApplication::overrideCursor());
 }
 
 QTEST_MAIN(TestFrmView)

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QByteArrayView>
+#include <QString>
+#include <QVariant>
+#include <QVariantList>
+
+class Connection;
+struct sqlite3;
+struct sqlite3_stmt;
+
+// Steps one statement straight on the connection's engine handle: the read
+// of a long list or report, where the generic query's conversions per value
+// show. Values come as the generic query gives them: whole numbers as
+// qlonglong, reals as double, text as QString, null as a null QString.
+class StatementReader
+{
+public:
+    // Prepares the statement (SQLite text) and binds the values; raises
+    // StoreError when the engine refuses it.
+    StatementReader(Connection &connection, const QString &sql, const QVariantList &values = {});
+    ~StatementReader();
+    StatementReader(const StatementReader &) = delete;
+    StatementReader &operator=(const StatementReader &) = delete;
+
+    int columnCount() const;
+    QString columnName(int column) const;
+
+    // Moves to the next row; false after the last. Raises StoreError when
+    // the engine fails on the way.
+    bool next();
+    QVariant value(int column) const;
+
+    // The same value without a QVariant, for readers that keep many.
+    enum class Type { Null, Integer, Real, Text, Blob };
+    Type type(int column) const;
+    qint64 integer(int column) const;
+    double real(int column) const;
+    // A text's UTF-8 bytes as the engine holds them, valid until next().
+    QByteArrayView utf8(int column) const;
+
+private:
+    [[noreturn]] void fail(const QString &explanation) const;
+
+    sqlite3 *m_db = nullptr;
+    sqlite3_stmt *m_statement = nullptr;
+    QString m_sql;
+};
