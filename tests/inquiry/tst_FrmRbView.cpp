@@ -24,20 +24,6 @@ class TestFrmRbView : public QObject
 {
     Q_OBJECT
 
-private slots:
-    void init();
-    void cleanup() { m_window.reset(); }
-    void opening_data();
-    void opening();
-    void nodeClick_data();
-    void nodeClick();
-    void search_data();
-    void search();
-    void periodRule();
-    void printing_data();
-    void printing();
-    void escapeCloses();
-
 private:
     void open()
     {
@@ -117,218 +103,215 @@ private:
     std::unique_ptr<WindowRegistry> m_windows;
     std::unique_ptr<AppContext> m_ctx;
     std::unique_ptr<FrmRbView> m_window;
-};
 
-void TestFrmRbView::init()
-{
-    m_folder = std::make_unique<TestDataFolder>();
-    m_folder->exec(QStringLiteral("INSERT INTO SireCliant (ClCode, ClName) VALUES ('12', '山田'), ('A01', '佐藤'), "
-                                  "('007', '鈴木')"));
-    m_folder->exec(QStringLiteral("INSERT INTO kbn6 (KbnCode, KbnName) VALUES ('3', '中央'), ('007', 'みなと')"));
-    m_folder->exec(QStringLiteral(
-            "INSERT INTO SiteTbl (TNo, TFDate, TKDate, TBank, TTo, TKingaku, TKubun, TYoto, TCond, TKeiri, TRemarks) "
-            "VALUES ('N4', '2024-03-01', '2024-06-15', '007', '12', 1234567, '1', '1', '1', '2', 'x'), "
-            "('N2', '2024-02-01', '2024-04-30', '007', 'A01', 250000, '1', '1', '1', '2', ''), "
-            "('N1', '2024-01-10', '2024-04-01', '3', '12', 100000, '1', '2', '1', '1', '3月分'), "
-            "('N3', NULL, '2024-04-01', '3', '007', 0.4, '1', '1', '1', '1', NULL), "
-            "('N5', '2024-04-01', '2024-07-01', '3', '12', 0, '1', '1', '1', '1', NULL)"));
-    m_values = std::make_unique<AppValues>();
-    m_values->setDataFolder(m_folder->path());
-    m_dialogs = std::make_unique<ScriptedDialogService>();
-    m_windows = std::make_unique<WindowRegistry>();
-    m_windows->registerFactory(WindowId::FrmView, [] { return std::make_unique<QWidget>(); });
-    m_ctx = std::make_unique<AppContext>(*m_values, *m_dialogs, *m_windows);
-}
+private slots:
+    void cleanup() { m_window.reset(); }
 
-void TestFrmRbView::opening_data()
-{
-    QTest::addColumn<QString>("setup");
-    QTest::addColumn<QString>("tree");
-    QTest::addColumn<QStringList>("messages");
-    QTest::addColumn<QString>("lists"); // ComboF and ComboB items, then the position of Combo2
 
-    const QString dates = QStringLiteral("支払手形:2024/04/01,2024/04/30,2024/06/15,2024/07/01");
-    const QString lists = QStringLiteral("<振出先全部>;12, 山田;A01, 佐藤;007, 鈴木|<銀行全部>;3, 中央;007, みなと|");
-    QTest::newRow("dates ascending") << "" << dates << QStringList() << lists + QStringLiteral("0");
-    QTest::newRow("no notes") << "DELETE FROM SiteTbl" << QStringLiteral("支払手形:")
-                              << QStringList {QStringLiteral("警告!") + noNotes} << lists + QStringLiteral("-1");
-    QTest::newRow("supplier and bank tables unreadable")
-            << "DROP TABLE SireCliant;DROP TABLE kbn6" << dates << QStringList {QStringLiteral("警告!db"), QStringLiteral("警告!db")}
-            << QStringLiteral("<振出先全部>|<銀行全部>|0");
-}
-
-void TestFrmRbView::opening()
-{
-    QFETCH(QString, setup);
-    QFETCH(QString, lists);
-    for (const QString &sql : setup.split(QLatin1Char(';'), Qt::SkipEmptyParts))
-        m_folder->exec(sql);
-    open();
-    QTEST(tree(), "tree");
-    QTEST(shown(), "messages");
-    QString shownLists;
-    for (QComboBox *c : {combo("ComboF"), combo("ComboB")}) {
-        QCOMPARE(c->currentIndex(), 0);
-        for (int i = 0; i < c->count(); ++i)
-            shownLists += c->itemText(i) + (i + 1 < c->count() ? QLatin1Char(';') : QLatin1Char('|'));
+    void init()
+    {
+        m_folder = std::make_unique<TestDataFolder>();
+        m_folder->exec(QStringLiteral("INSERT INTO SireCliant (ClCode, ClName) VALUES ('12', '山田'), ('A01', '佐藤'), "
+                                      "('007', '鈴木')"));
+        m_folder->exec(QStringLiteral("INSERT INTO kbn6 (KbnCode, KbnName) VALUES ('3', '中央'), ('007', 'みなと')"));
+        m_folder->exec(QStringLiteral(
+                "INSERT INTO SiteTbl (TNo, TFDate, TKDate, TBank, TTo, TKingaku, TKubun, TYoto, TCond, TKeiri, TRemarks) "
+                "VALUES ('N4', '2024-03-01', '2024-06-15', '007', '12', 1234567, '1', '1', '1', '2', 'x'), "
+                "('N2', '2024-02-01', '2024-04-30', '007', 'A01', 250000, '1', '1', '1', '2', ''), "
+                "('N1', '2024-01-10', '2024-04-01', '3', '12', 100000, '1', '2', '1', '1', '3月分'), "
+                "('N3', NULL, '2024-04-01', '3', '007', 0.4, '1', '1', '1', '1', NULL), "
+                "('N5', '2024-04-01', '2024-07-01', '3', '12', 0, '1', '1', '1', '1', NULL)"));
+        m_values = std::make_unique<AppValues>();
+        m_values->setDataFolder(m_folder->path());
+        m_dialogs = std::make_unique<ScriptedDialogService>();
+        m_windows = std::make_unique<WindowRegistry>();
+        m_windows->registerFactory(WindowId::FrmView, [] { return std::make_unique<QWidget>(); });
+        m_ctx = std::make_unique<AppContext>(*m_values, *m_dialogs, *m_windows);
     }
-    QCOMPARE(shownLists + QString::number(combo("Combo2")->currentIndex()), lists);
-    QCOMPARE(listed(), QString());
-}
 
-void TestFrmRbView::nodeClick_data()
-{
-    QTest::addColumn<QString>("node");
-    QTest::addColumn<QString>("list");
-    QTest::addColumn<QString>("pickers");
-    QTest::addColumn<QString>("sql");
+    void opening_data()
+    {
+        QTest::addColumn<QString>("setup");
+        QTest::addColumn<QString>("tree");
+        QTest::addColumn<QStringList>("messages");
+        QTest::addColumn<QString>("lists"); // ComboF and ComboB items, then the position of Combo2
 
-    const QString today = QDate::currentDate().toString(QStringLiteral("yyyy/MM/dd"));
-    QTest::newRow("root lists all") << "支払手形" << "N4,N2,N1,N3,N5/金額計 1,584,567" << today + QLatin1Char('-') + today
-                                    << "";
-    QTest::newRow("one date") << "2024/04/01" << "N1,N3/金額計 100,000" << "2024/04/01-2024/04/01"
-                              << sqlBase + QStringLiteral(" WHERE TKDate = #2024/04/01#");
-    QTest::newRow("zero total shows empty") << "2024/07/01" << "N5/金額計 " << "2024/07/01-2024/07/01"
-                                            << sqlBase + QStringLiteral(" WHERE TKDate = #2024/07/01#");
-}
+        const QString dates = QStringLiteral("支払手形:2024/04/01,2024/04/30,2024/06/15,2024/07/01");
+        const QString lists = QStringLiteral("<振出先全部>;12, 山田;A01, 佐藤;007, 鈴木|<銀行全部>;3, 中央;007, みなと|");
+        QTest::newRow("dates ascending") << "" << dates << QStringList() << lists + QStringLiteral("0");
+        QTest::newRow("no notes") << "DELETE FROM SiteTbl" << QStringLiteral("支払手形:")
+                                  << QStringList {QStringLiteral("警告!") + noNotes} << lists + QStringLiteral("-1");
+        QTest::newRow("supplier and bank tables unreadable")
+                << "DROP TABLE SireCliant;DROP TABLE kbn6" << dates << QStringList {QStringLiteral("警告!db"), QStringLiteral("警告!db")}
+                << QStringLiteral("<振出先全部>|<銀行全部>|0");
+    }
 
-void TestFrmRbView::nodeClick()
-{
-    QFETCH(QString, node);
-    open();
-    choose("ComboF", QStringLiteral("A01"));
-    choose("ComboB", QStringLiteral("3"));
-    combo("Combo2")->setCurrentIndex(2);
-    QCOMPARE(combo("Combo1")->count(), 4);
-    clickNode(node);
-    QTEST(listed(), "list");
-    QTEST(pickers(), "pickers");
-    QTEST(m_window->ExplorerSql(), "sql");
-    QCOMPARE(combo("ComboF")->currentText() + combo("ComboB")->currentText() + combo("Combo2")->currentText()
-                     + QString::number(combo("Combo1")->count()),
-             QStringLiteral("<振出先全部><銀行全部><区分選択なし>0"));
-    // The same node clicked again reads the notes again.
-    clickNode(QStringLiteral("2024/04/30"));
-    m_folder->addNote(QStringLiteral("N6"), QStringLiteral("2024-04-30"), QStringLiteral("1"), 5000);
-    clickNode(QStringLiteral("2024/04/30"));
-    QCOMPARE(listed(), QStringLiteral("N2,N6/金額計 255,000"));
-    QCOMPARE(shown(), QStringList());
-}
+    void opening()
+    {
+        QFETCH(QString, setup);
+        QFETCH(QString, lists);
+        for (const QString &sql : setup.split(QLatin1Char(';'), Qt::SkipEmptyParts))
+            m_folder->exec(sql);
+        open();
+        QTEST(tree(), "tree");
+        QTEST(shown(), "messages");
+        QString shownLists;
+        for (QComboBox *c : {combo("ComboF"), combo("ComboB")}) {
+            QCOMPARE(c->currentIndex(), 0);
+            for (int i = 0; i < c->count(); ++i)
+                shownLists += c->itemText(i) + (i + 1 < c->count() ? QLatin1Char(';') : QLatin1Char('|'));
+        }
+        QCOMPARE(shownLists + QString::number(combo("Combo2")->currentIndex()), lists);
+        QCOMPARE(listed(), QString());
+    }
 
-void TestFrmRbView::search_data()
-{
-    QTest::addColumn<QString>("payee");
-    QTest::addColumn<QString>("bank");
-    QTest::addColumn<QString>("period");
-    QTest::addColumn<int>("kind");
-    QTest::addColumn<QString>("item");
-    QTest::addColumn<QString>("sql");
-    QTest::addColumn<QString>("list");
+    void nodeClick_data()
+    {
+        QTest::addColumn<QString>("node");
+        QTest::addColumn<QString>("list");
+        QTest::addColumn<QString>("pickers");
+        QTest::addColumn<QString>("sql");
 
-    const QString from = QStringLiteral(" TKDate >= #2024/04/01#");
-    const QString april = QStringLiteral(" TKDate BETWEEN #2024/04/01# AND #2024/04/30#");
-    const QString all = QStringLiteral("0");
-    QTest::newRow("000") << all << all << "" << 0 << "" << QStringLiteral("WHERE") + from << "N1,N2,N3,N4,N5/金額計 1,584,567";
-    QTest::newRow("001") << all << all << "4/30" << 0 << "" << QStringLiteral("WHERE") + april << "N1,N2,N3/金額計 350,000";
-    QTest::newRow("010") << all << "3" << "" << 0 << "" << QStringLiteral("WHERE TBank = '3' AND") + from << "N1,N3,N5/金額計 100,000";
-    QTest::newRow("100") << "12" << all << "" << 0 << "" << QStringLiteral("WHERE TTo = '12' AND") + from
-                         << "N1,N4,N5/金額計 1,334,567";
-    QTest::newRow("011") << all << "3" << "4/30" << 0 << "" << QStringLiteral("WHERE TBank = '3' AND") + april << "N1,N3/金額計 100,000";
-    QTest::newRow("101") << "12" << all << "4/30" << 0 << "" << QStringLiteral("WHERE TTo = '12' AND") + april << "N1/金額計 100,000";
-    QTest::newRow("110") << "12" << "3" << "" << 0 << "" << QStringLiteral("WHERE TTo = '12' AND TBank = '3' AND") + from
-                         << "N1,N5/金額計 100,000";
-    QTest::newRow("111") << "12" << "3" << "4/30" << 0 << "" << QStringLiteral("WHERE TTo = '12' AND TBank = '3' AND") + april
-                         << "N1/金額計 100,000";
-    QTest::newRow("100 purpose 2") << "12" << all << "" << 2 << "2" << QStringLiteral("WHERE TTo = '12' AND") + from + QStringLiteral(" AND TYoto = '2'")
-                                   << "N1/金額計 100,000";
-    QTest::newRow("001 accounting 2") << all << all << "4/30" << 4 << "2" << QStringLiteral("WHERE") + april + QStringLiteral(" AND TKeiri = '2'")
-                                      << "N2/金額計 250,000";
-    QTest::newRow("text payee A01") << "A01" << all << "" << 0 << "" << QStringLiteral("WHERE TTo = 'A01' AND") + from
-                                    << "N2/金額計 250,000";
-    QTest::newRow("text bank 007") << all << "007" << "4/30" << 0 << "" << QStringLiteral("WHERE TBank = '007' AND") + april
-                                   << "N2/金額計 250,000";
-    QTest::newRow("kind without items") << all << all << "" << 1 << "-" << QStringLiteral("WHERE") + from
-                                        << "N1,N2,N3,N4,N5/金額計 1,584,567";
-    QTest::newRow("nothing found, no totals row") << "007" << "007" << "" << 0 << "" << QStringLiteral("WHERE TTo = '007' AND TBank = '007' AND") + from << "";
-}
+        const QString today = QDate::currentDate().toString(QStringLiteral("yyyy/MM/dd"));
+        QTest::newRow("root lists all") << "支払手形" << "N4,N2,N1,N3,N5/金額計 1,584,567" << today + QLatin1Char('-') + today
+                                        << "";
+        QTest::newRow("one date") << "2024/04/01" << "N1,N3/金額計 100,000" << "2024/04/01-2024/04/01"
+                                  << sqlBase + QStringLiteral(" WHERE TKDate = #2024/04/01#");
+        QTest::newRow("zero total shows empty") << "2024/07/01" << "N5/金額計 " << "2024/07/01-2024/07/01"
+                                                << sqlBase + QStringLiteral(" WHERE TKDate = #2024/07/01#");
+    }
 
-void TestFrmRbView::search()
-{
-    QFETCH(QString, payee);
-    QFETCH(QString, bank);
-    QFETCH(QString, period);
-    QFETCH(int, kind);
-    QFETCH(QString, item);
-    QFETCH(QString, sql);
-    if (item == QLatin1String("-"))
-        m_folder->exec(QStringLiteral("DELETE FROM kbn1"));
-    open();
-    choose("ComboF", payee);
-    choose("ComboB", bank);
-    date("DTStart")->setDate(QDate(2024, 4, 1));
-    date("DTEnd")->setDate(period.isEmpty() ? QDate(2024, 4, 1) : QDate(2024, 4, 30));
-    combo("Combo2")->setCurrentIndex(kind);
-    if (!item.isEmpty() && item != QLatin1String("-"))
-        choose("Combo1", item);
-    click("cmdGo");
-    QCOMPARE(m_window->ExplorerSql(), sqlBase + QLatin1Char(' ') + sql);
-    QTEST(listed(true), "list");
-}
+    void nodeClick()
+    {
+        QFETCH(QString, node);
+        open();
+        choose("ComboF", QStringLiteral("A01"));
+        choose("ComboB", QStringLiteral("3"));
+        combo("Combo2")->setCurrentIndex(2);
+        QCOMPARE(combo("Combo1")->count(), 4);
+        clickNode(node);
+        QTEST(listed(), "list");
+        QTEST(pickers(), "pickers");
+        QTEST(m_window->ExplorerSql(), "sql");
+        QCOMPARE(combo("ComboF")->currentText() + combo("ComboB")->currentText() + combo("Combo2")->currentText()
+                         + QString::number(combo("Combo1")->count()),
+                 QStringLiteral("<振出先全部><銀行全部><区分選択なし>0"));
+        // The same node clicked again reads the notes again.
+        clickNode(QStringLiteral("2024/04/30"));
+        m_folder->addNote(QStringLiteral("N6"), QStringLiteral("2024-04-30"), QStringLiteral("1"), 5000);
+        clickNode(QStringLiteral("2024/04/30"));
+        QCOMPARE(listed(), QStringLiteral("N2,N6/金額計 255,000"));
+        QCOMPARE(shown(), QStringList());
+    }
 
-void TestFrmRbView::periodRule()
-{
-    open();
-    clickNode(QStringLiteral("2024/04/30"));
-    date("DTStart")->setDate(QDate(2024, 1, 1));
-    QCOMPARE(pickers(), QStringLiteral("2024/01/01-2024/12/01"));
-    date("DTStart")->setDate(QDate(2024, 5, 1));
-    date("DTEnd")->setDate(QDate(2024, 4, 30));
-    click("cmdGo");
-    QCOMPARE(shown(), QStringList {QStringLiteral("警告!") + badPeriod});
-    QCOMPARE(listed(), QStringLiteral("N2/金額計 250,000"));
-    QCOMPARE(m_window->ExplorerSql(), sqlBase + QStringLiteral(" WHERE TKDate = #2024/04/30#"));
-}
+    void search_data()
+    {
+        QTest::addColumn<QString>("payee");
+        QTest::addColumn<QString>("bank");
+        QTest::addColumn<QString>("period");
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("item");
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<QString>("list");
 
-void TestFrmRbView::printing_data()
-{
-    QTest::addColumn<QString>("node");
-    QTest::addColumn<bool>("refused");
-    QTest::addColumn<QString>("table"); // empty: the first print's rows stay
+        const QString from = QStringLiteral(" TKDate >= #2024/04/01#");
+        const QString april = QStringLiteral(" TKDate BETWEEN #2024/04/01# AND #2024/04/30#");
+        const QString all = QStringLiteral("0");
+        QTest::newRow("000") << all << all << "" << 0 << "" << QStringLiteral("WHERE") + from << "N1,N2,N3,N4,N5/金額計 1,584,567";
+        QTest::newRow("001") << all << all << "4/30" << 0 << "" << QStringLiteral("WHERE") + april << "N1,N2,N3/金額計 350,000";
+        QTest::newRow("010, text bank code") << all << "007" << "" << 0 << "" << QStringLiteral("WHERE TBank = '007' AND") + from
+                                             << "N2,N4/金額計 1,484,567";
+        QTest::newRow("100, text payee code") << "A01" << all << "" << 0 << "" << QStringLiteral("WHERE TTo = 'A01' AND") + from
+                                              << "N2/金額計 250,000";
+        QTest::newRow("011") << all << "3" << "4/30" << 0 << "" << QStringLiteral("WHERE TBank = '3' AND") + april << "N1,N3/金額計 100,000";
+        QTest::newRow("101") << "12" << all << "4/30" << 0 << "" << QStringLiteral("WHERE TTo = '12' AND") + april << "N1/金額計 100,000";
+        QTest::newRow("110") << "12" << "3" << "" << 0 << "" << QStringLiteral("WHERE TTo = '12' AND TBank = '3' AND") + from
+                             << "N1,N5/金額計 100,000";
+        QTest::newRow("111") << "12" << "3" << "4/30" << 0 << "" << QStringLiteral("WHERE TTo = '12' AND TBank = '3' AND") + april
+                             << "N1/金額計 100,000";
+        QTest::newRow("100 purpose 2") << "12" << all << "" << 2 << "2" << QStringLiteral("WHERE TTo = '12' AND") + from + QStringLiteral(" AND TYoto = '2'")
+                                       << "N1/金額計 100,000";
+        QTest::newRow("001 accounting 2") << all << all << "4/30" << 4 << "2" << QStringLiteral("WHERE") + april + QStringLiteral(" AND TKeiri = '2'")
+                                          << "N2/金額計 250,000";
+        QTest::newRow("kind without items") << all << all << "" << 1 << "-" << QStringLiteral("WHERE") + from
+                                            << "N1,N2,N3,N4,N5/金額計 1,584,567";
+        QTest::newRow("nothing found, no totals row") << "007" << "007" << "" << 0 << "" << QStringLiteral("WHERE TTo = '007' AND TBank = '007' AND") + from << "";
+    }
 
-    QTest::newRow("second list replaces the first")
-            << "2024/04/01" << false << "2024/01/10|N1|山田|100,000|2024/04/01|中央|3月分;|N3|鈴木||2024/04/01|中央|";
-    QTest::newRow("amount 0 as empty text") << "2024/07/01" << false << "2024/04/01|N5|山田||2024/07/01|中央|";
-    QTest::newRow("refused write keeps the table") << "2024/07/01" << true << "";
-}
+    void search()
+    {
+        QFETCH(QString, payee);
+        QFETCH(QString, bank);
+        QFETCH(QString, period);
+        QFETCH(int, kind);
+        QFETCH(QString, item);
+        QFETCH(QString, sql);
+        if (item == QLatin1String("-"))
+            m_folder->exec(QStringLiteral("DELETE FROM kbn1"));
+        open();
+        choose("ComboF", payee);
+        choose("ComboB", bank);
+        date("DTStart")->setDate(QDate(2024, 4, 1));
+        date("DTEnd")->setDate(period.isEmpty() ? QDate(2024, 4, 1) : QDate(2024, 4, 30));
+        combo("Combo2")->setCurrentIndex(kind);
+        if (!item.isEmpty() && item != QLatin1String("-"))
+            choose("Combo1", item);
+        click("cmdGo");
+        QCOMPARE(m_window->ExplorerSql(), sqlBase + QLatin1Char(' ') + sql);
+        QTEST(listed(true), "list");
+    }
 
-void TestFrmRbView::printing()
-{
-    QFETCH(QString, node);
-    QFETCH(bool, refused);
-    QFETCH(QString, table);
-    open();
-    clickNode(QStringLiteral("支払手形"));
-    click("cmdPrint");
-    const QString first = workTable();
-    QCOMPARE(first.count(QLatin1Char(';')), 4);
-    QCOMPARE(m_values->ModeFlag(), QStringLiteral("9"));
-    QVERIFY(m_windows->window(WindowId::FrmView));
-    m_windows->unload(WindowId::FrmView);
-    if (refused)
-        m_folder->exec(QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON TMPTbl BEGIN SELECT RAISE(ABORT, 'locked'); END"));
-    clickNode(node);
-    click("cmdPrint");
-    QCOMPARE(workTable(), table.isEmpty() ? first : table);
-    QCOMPARE(m_windows->window(WindowId::FrmView) != nullptr, !refused);
-    QCOMPARE(shown(), refused ? QStringList {QStringLiteral("警告!db")} : QStringList());
-}
+    void periodRule()
+    {
+        open();
+        clickNode(QStringLiteral("2024/04/30"));
+        date("DTStart")->setDate(QDate(2024, 1, 1));
+        QCOMPARE(pickers(), QStringLiteral("2024/01/01-2024/12/01"));
+        date("DTStart")->setDate(QDate(2024, 5, 1));
+        date("DTEnd")->setDate(QDate(2024, 4, 30));
+        click("cmdGo");
+        QCOMPARE(shown(), QStringList {QStringLiteral("警告!") + badPeriod});
+        QCOMPARE(listed(), QStringLiteral("N2/金額計 250,000"));
+        QCOMPARE(m_window->ExplorerSql(), sqlBase + QStringLiteral(" WHERE TKDate = #2024/04/30#"));
+        QTest::keyClick(child<QTreeWidget>("TreeView1"), Qt::Key_Escape);
+        QVERIFY(!m_window->isVisible());
+    }
 
-void TestFrmRbView::escapeCloses()
-{
-    open();
-    QTest::keyClick(child<QTreeWidget>("TreeView1"), Qt::Key_Escape);
-    QVERIFY(!m_window->isVisible());
-}
+    void printing_data()
+    {
+        QTest::addColumn<QString>("node");
+        QTest::addColumn<bool>("refused");
+        QTest::addColumn<QString>("table"); // empty: the first print's rows stay
+
+        QTest::newRow("second list replaces the first")
+                << "2024/04/01" << false << "2024/01/10|N1|山田|100,000|2024/04/01|中央|3月分;|N3|鈴木||2024/04/01|中央|";
+        QTest::newRow("amount 0 as empty text") << "2024/07/01" << false << "2024/04/01|N5|山田||2024/07/01|中央|";
+        QTest::newRow("refused write keeps the table") << "2024/07/01" << true << "";
+    }
+
+    void printing()
+    {
+        QFETCH(QString, node);
+        QFETCH(bool, refused);
+        QFETCH(QString, table);
+        open();
+        clickNode(QStringLiteral("支払手形"));
+        click("cmdPrint");
+        const QString first = workTable();
+        QCOMPARE(first.count(QLatin1Char(';')), 4);
+        QCOMPARE(m_values->ModeFlag(), QStringLiteral("9"));
+        QVERIFY(m_windows->window(WindowId::FrmView));
+        m_windows->unload(WindowId::FrmView);
+        if (refused)
+            m_folder->exec(QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON TMPTbl BEGIN SELECT RAISE(ABORT, 'locked'); END"));
+        clickNode(node);
+        click("cmdPrint");
+        QCOMPARE(workTable(), table.isEmpty() ? first : table);
+        QCOMPARE(m_windows->window(WindowId::FrmView) != nullptr, !refused);
+        QCOMPARE(shown(), refused ? QStringList {QStringLiteral("警告!db")} : QStringList());
+    }
+
+};
 
 QTEST_MAIN(TestFrmRbView)
 #include "tst_FrmRbView.moc"

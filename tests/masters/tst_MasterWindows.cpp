@@ -71,23 +71,22 @@ struct Screen
                                  "WHERE KbnCode > '9' ORDER BY KbnCode)").arg(table());
         return data.scalar(sql).toString();
     }
+    static constexpr const char *commands[] = {"CmdRecorde", "CmdCall", "CmdEdit", "CmdDelete", "CmdClear"};
     // Enabled buttons: R, C, E, D, S or "-".
     QString buttons() const
     {
         QString s = QStringLiteral("RCEDS");
-        const char *const names[] = {"CmdRecorde", "CmdCall", "CmdEdit", "CmdDelete", "CmdClear"};
-        for (int i = 0; i < 5; ++i) {
-            if (!button(names[i])->isEnabled())
-                s[i] = QLatin1Char('-');
-        }
+        for (int i = 0; i < 5; ++i)
+            s[i] = button(commands[i])->isEnabled() ? s[i] : u'-';
         return s;
     }
+    // Texts of the critical messages, each prefixed by its title unless that is 警告.
     QStringList warnings() const
     {
         QStringList texts;
         for (const auto &m : dialogs.messages()) {
             if (m.icon == DialogService::Icon::Critical)
-                texts << m.text;
+                texts << (m.title == QStringLiteral("警告") ? m.text : m.title + u':' + m.text);
         }
         return texts;
     }
@@ -114,11 +113,7 @@ struct Screen
             } else if (step == QLatin1String("ok") || step == QLatin1String("cancel")) {
                 dialogs.queueAnswer(step == QLatin1String("ok") ? Answer::Ok : Answer::Cancel);
             } else {
-                static const QHash<QString, const char *> keys{{QStringLiteral("R"), "CmdRecorde"},
-                                                               {QStringLiteral("E"), "CmdEdit"},
-                                                               {QStringLiteral("D"), "CmdDelete"},
-                                                               {QStringLiteral("S"), "CmdClear"}};
-                QTest::mouseClick(button(keys.value(step)), Qt::LeftButton);
+                QTest::mouseClick(button(commands[QStringLiteral("RCEDS").indexOf(step)]), Qt::LeftButton);
             }
         }
     }
@@ -163,7 +158,6 @@ private Q_SLOTS:
             row("register") << "code Z9;name 新;R" << QStringList{} << "A1=甲,B2=乙,Z9=新" << "" << "RC--S";
             row("register, quote refused") << "code Z'9;name 新;R" << QStringList{QStringLiteral("コードに「'」は使えません。")}
                                            << unchanged << "Z'9" << "RC--S";
-            row("call up") << "call A1" << QStringList{} << unchanged << "A1" << "-CEDS";
             row("call up, not found") << "call Q7" << QStringList{notFound} << unchanged << "" << "RC--S";
             row("call up, cancelled") << "call " << QStringList{} << unchanged << "" << "RC--S";
             row("edit, same code") << "call A1;name 新;E" << QStringList{} << "A1=新,B2=乙" << "" << "RC--S";
@@ -190,19 +184,11 @@ private Q_SLOTS:
         QFETCH(QString, script);
         Screen s(window);
         s.run(script);
-        QFETCH(QStringList, warnings);
-        QFETCH(QString, rows);
-        QFETCH(QString, codeBox);
-        QFETCH(QString, buttons);
-        QCOMPARE(s.warnings(), warnings);
-        QCOMPARE(s.rows(), rows);
-        QCOMPARE(s.box(0)->text(), codeBox);
-        QCOMPARE(s.buttons(), buttons);
+        QTEST(s.warnings(), "warnings");
+        QTEST(s.rows(), "rows");
+        QTEST(s.box(0)->text(), "codeBox");
+        QTEST(s.buttons(), "buttons");
         QCOMPARE(s.dialogs.unexpected(), 0);
-        for (const auto &m : s.dialogs.messages()) {
-            if (m.icon == DialogService::Icon::Critical)
-                QCOMPARE(m.title, QStringLiteral("警告"));
-        }
     }
 
     void deleteQuestions_data()
@@ -221,7 +207,6 @@ private Q_SLOTS:
     {
         QFETCH(WindowId, window);
         QFETCH(QString, column);
-        QFETCH(QString, title);
         QFETCH(bool, confirmed);
         Screen s(window);
         for (const char *note : {"N1", "N2"})
@@ -234,9 +219,8 @@ private Q_SLOTS:
         QCOMPARE(m.at(0).text, QStringLiteral("コード：A1を　削除しますか？"));
         QVERIFY(m.at(1).text.startsWith(QStringLiteral("コード：A1 は 2 件の手形で使われています。")));
         for (const auto &q : m) {
-            QCOMPARE(q.title, title);
-            QCOMPARE(q.buttons, DialogService::Buttons::OkCancel);
-            QCOMPARE(q.icon, DialogService::Icon::None);
+            QTEST(q.title, "title");
+            QVERIFY(q.buttons == DialogService::Buttons::OkCancel && q.icon == DialogService::Icon::None);
         }
         QCOMPARE(s.rows(), confirmed ? QStringLiteral("B2=乙") : unchanged);
         // The notes keep their codes.
@@ -260,10 +244,6 @@ private Q_SLOTS:
     void categories()
     {
         QFETCH(int, index);
-        QFETCH(QString, caption);
-        QFETCH(QString, frame);
-        QFETCH(QString, buttons);
-        QFETCH(QString, report);
         Screen s(WindowId::FrmSKbn);
         QCOMPARE(s.window->windowTitle(), QStringLiteral("手形の種類メンテ"));
         // An entry called up in another category stays on the screen.
@@ -271,14 +251,14 @@ private Q_SLOTS:
             s.combo()->setCurrentIndex(3);
         s.run(QStringLiteral("call 1"));
         s.combo()->setCurrentIndex(index);
-        QCOMPARE(s.window->windowTitle(), caption);
-        QCOMPARE(s.window->findChild<QGroupBox *>(QStringLiteral("Frame1"))->title(), frame);
-        QCOMPARE(s.buttons(), buttons);
+        QTEST(s.window->windowTitle(), "caption");
+        QTEST(s.window->findChild<QGroupBox *>(QStringLiteral("Frame1"))->title(), "frame");
+        QTEST(s.buttons(), "buttons");
         const QString table = QStringLiteral("kbn1,kbn2,Kbn3,Kbn4,Kbn5").section(QLatin1Char(','), index, index);
         const int rows = s.data.scalar(QStringLiteral("SELECT COUNT(*) FROM ") + table).toInt();
         QCOMPARE(s.window->findChild<QTreeWidget *>(QStringLiteral("ListView1"))->topLevelItemCount(), rows);
         QTest::mouseClick(s.button("CmdPrint"), Qt::LeftButton);
-        QCOMPARE(s.reports, QStringList{report});
+        QTEST(s.reports.join(u','), "report");
         // A register with that code is checked afresh in this category.
         if (index != 2) {
             s.run(QStringLiteral("code 1;name 新;R"));
@@ -309,15 +289,6 @@ private Q_SLOTS:
                  stored);
     }
 
-    void printNumbers()
-    {
-        for (const auto &[id, report] : {std::pair{WindowId::FrmBank, "2"}, std::pair{WindowId::frmCliant, "1"}}) {
-            Screen s(id);
-            QTest::mouseClick(s.button("CmdPrint"), Qt::LeftButton);
-            QCOMPARE(s.reports, QStringList{QLatin1String(report)});
-        }
-    }
-
     void supplierKeepsHiddenValuesAndSearchListKeepsItsLoad()
     {
         Screen s(WindowId::frmCliant);
@@ -325,20 +296,21 @@ private Q_SLOTS:
         const auto listed = [&] {
             return list->findChild<QAbstractItemView *>(QStringLiteral("ListView1"))->model()->rowCount();
         };
+        const auto hidden = [&](const char *code) {
+            return s.data.scalar(QStringLiteral("SELECT ClSime || '/' || ClZan || '/' || Clpay || '/' || ClTokuiKbn "
+                                                "FROM SireCliant WHERE ClCode = ?"), {QLatin1String(code)}).toString();
+        };
         QCOMPARE(listed(), 2);
         s.run(QStringLiteral("call A1;name 新;E"));
-        QCOMPARE(s.data.scalar(QStringLiteral("SELECT ClSime || '/' || ClZan || '/' || Clpay || '/' || ClTokuiKbn "
-                                              "FROM SireCliant WHERE ClCode = 'A1'")).toString(),
-                 QStringLiteral("20/1234.5/31/2"));
+        QCOMPARE(hidden("A1"), QStringLiteral("20/1234.5/31/2"));
         s.run(QStringLiteral("code Z9;name 新;R"));
-        QCOMPARE(s.data.scalar(QStringLiteral("SELECT ClSime || '/' || ClZan || '/' || Clpay || '/' || ClTokuiKbn "
-                                              "FROM SireCliant WHERE ClCode = 'Z9'")).toString(),
-                 QStringLiteral("/0.0//1"));
+        QCOMPARE(hidden("Z9"), QStringLiteral("/0.0//1"));
         // The search list is read once per load: the new supplier is not in it yet.
         QCOMPARE(listed(), 2);
         QCOMPARE(s.combo()->itemText(0), QStringLiteral("1 : 仕入先"));
-        QCOMPARE(s.window->findChild<QLineEdit *>(QStringLiteral("text1_0"))->palette().color(QPalette::Base),
-                 QColor(192, 255, 255));
+        QCOMPARE(s.box(0)->palette().color(QPalette::Base), QColor(192, 255, 255));
+        QTest::mouseClick(s.button("CmdPrint"), Qt::LeftButton);
+        QCOMPARE(s.reports, QStringList{QStringLiteral("1")});
     }
 
     void bankShowsInNoteEntryFromItsNextLoad()
@@ -358,9 +330,10 @@ private Q_SLOTS:
         s.data.exec(QStringLiteral("DROP TABLE kbn6"));
         s.run(QStringLiteral("code Z9;name 新;R"));
         QCOMPARE(s.dialogs.messages().size(), 1);
-        QCOMPARE(s.dialogs.messages().at(0).title, QStringLiteral("警告"));
-        QCOMPARE(s.box(0)->text(), QStringLiteral("Z9"));
-        QCOMPARE(s.buttons(), QStringLiteral("RC--S"));
+        QCOMPARE(s.warnings().value(0).contains(u':'), false); // titled 警告
+        QCOMPARE(s.box(0)->text() + s.buttons(), QStringLiteral("Z9RC--S"));
+        QTest::mouseClick(s.button("CmdPrint"), Qt::LeftButton);
+        QCOMPARE(s.reports, QStringList{QStringLiteral("2")});
     }
 
     void menuHiddenWhileSupplierWindowOpen_data()
