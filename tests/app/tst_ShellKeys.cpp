@@ -195,31 +195,16 @@ private slots:
         QTEST(int(QDir(DatabaseBackup::folder(office.data.path())).entryList({u"*.sqlite"_s}, QDir::Files).size()), "backups");
     }
 
-    void escCloses_data()
+    void escClosesSecondaryWindows()
     {
-        QTest::addColumn<int>("window");
-        QTest::newRow("help") << 0;
-        QTest::newRow("report viewer") << 1;
-        QTest::newRow("supplier search list") << 2;
-        QTest::newRow("note entry") << 3;
-    }
-
-    void escCloses()
-    {
-        QFETCH(int, window);
-        std::unique_ptr<QWidget> w;
-        if (window == 0)
-            w = std::make_unique<FrmHelp>(m_ctx);
-        else if (window == 1)
-            w = std::make_unique<FrmView>(m_ctx);
-        else if (window == 2)
-            w = std::make_unique<FrmCliantU>(m_ctx);
-        else
-            w = std::make_unique<FrmSite>(m_ctx);
-        w->show();
-        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
-        QTest::keyClick(w->focusWidget() ? w->focusWidget() : w.get(), Qt::Key_Escape);
-        QVERIFY(!w->isVisible());
+        const std::unique_ptr<QWidget> windows[] = {std::make_unique<FrmHelp>(m_ctx), std::make_unique<FrmView>(m_ctx),
+                                                    std::make_unique<FrmCliantU>(m_ctx)};
+        for (QWidget *w : {windows[0].get(), windows[1].get(), windows[2].get(), static_cast<QWidget *>(m_window.get())}) {
+            w->show();
+            QVERIFY(QTest::qWaitForWindowExposed(w));
+            QTest::keyClick(w->focusWidget() ? w->focusWidget() : w, Qt::Key_Escape);
+            QVERIFY2(!w->isVisible(), w->metaObject()->className());
+        }
     }
 
     void searchListTakesDoubleClickedRow()
@@ -257,23 +242,19 @@ private slots:
         QTRY_COMPARE(view.CRViewer1()->currentPage(), 1);
     }
 
-    void storeErrorDetails_data()
-    {
-        QTest::addColumn<QString>("engine");
-        QTest::addColumn<QString>("text");
-        const QString cannot = u"変更を書き込めません。"_s;
-        QTest::newRow("other failure") << u"disk I/O error"_s << cannot;
-        QTest::newRow("locked") << u"database is locked Unable to fetch row"_s << cannot + u'\n' + DialogService::lockedText();
-    }
-
+    // The engine's words go to the details; a lock is explained.
     void storeErrorDetails()
     {
-        QFETCH(QString, engine);
-        m_dialogs.showStoreError(StoreError(u"変更を書き込めません。"_s, engine));
-        const ScriptedDialogService::Call shown = m_dialogs.messages().value(0);
-        QCOMPARE(shown.title, u"警告"_s);
-        QTEST(shown.text, "text");
-        QCOMPARE(shown.details, engine);
+        const QString cannot = u"変更を書き込めません。"_s;
+        for (const auto &[engine, text] : {std::pair{u"disk I/O error"_s, cannot},
+                                           {u"database is locked Unable to fetch row"_s, cannot + u'\n' + DialogService::lockedText()}}) {
+            m_dialogs.clear();
+            m_dialogs.showStoreError(StoreError(cannot, engine));
+            const ScriptedDialogService::Call shown = m_dialogs.messages().value(0);
+            QCOMPARE(shown.title, u"警告"_s);
+            QCOMPARE(shown.text, text);
+            QCOMPARE(shown.details, engine);
+        }
     }
 
     void standardDialogsSpeakJapanese()
