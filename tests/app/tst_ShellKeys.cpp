@@ -2,35 +2,87 @@
 #include "TestDataFolder.h"
 
 #include "app/FrmHelp.h"
+#include "app/frmSplash.h"
 #include "masters/FrmCliantU.h"
 #include "reports/FrmView.h"
 #include "reports/ReportViewer.h"
+#include "register/DateTextBox.h"
 #include "register/FrmSite.h"
+#include "store/DatabaseBackup.h"
 #include "store/StoreError.h"
 #include "ui/AppContext.h"
 #include "ui/AppValues.h"
+#include "ui/EnterPressesButton.h"
 #include "ui/QtDialogService.h"
 #include "ui/QtTranslations.h"
 #include "ui/SupplierPickTarget.h"
 #include "ui/WindowRegistry.h"
 
 #include <QAbstractItemView>
+#include <QInputMethodEvent>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QProcess>
+#include <QPushButton>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QToolButton>
 #include <QtTest>
 
+using namespace Qt::StringLiterals;
+
+Q_DECLARE_METATYPE(DialogService::Answer)
+Q_DECLARE_METATYPE(DialogService::Buttons)
+
 namespace {
+
 struct Picked : SupplierPickTarget
 {
     void supplierPicked(const QString &code, const QString &name) override { taken = code + QLatin1Char(' ') + name; }
     QString taken;
 };
-}
 
-// Keys, dialogs and messages of the shell and the secondary windows.
+// A program folder whose data-folder file names `data` (or a folder below
+// it), and the application objects a start needs.
+struct Office
+{
+    Office()
+    {
+        values.setProgramFolder(QDir::toNativeSeparators(program.path()));
+        name(data.path());
+        windows.registerFactory(WindowId::FrmMain, [] { return std::make_unique<QWidget>(); });
+        data.addNote(u"T-1"_s, QDate::currentDate().toString(Qt::ISODate));
+    }
+
+    void name(const QString &folder) const
+    {
+        QFile f(QDir(program.path()).filePath(u"RibodoDa.sys"_s));
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write("\"" + folder.toUtf8() + "\"\r\n");
+    }
+
+    // The splash does its work; true when the main menu came up.
+    bool start()
+    {
+        frmSplash splash(context);
+        QSignalSpy finished(&splash, &frmSplash::finished);
+        splash.show();
+        return QTest::qWaitFor([&] { return finished.count() == 1; }) && finished.at(0).at(0).toBool();
+    }
+
+    TestDataFolder data;
+    QTemporaryDir program;
+    AppValues values;
+    ScriptedDialogService dialogs;
+    WindowRegistry windows;
+    AppContext context{values, dialogs, windows};
+};
+
+} // namespace
+
+// Start-up, keys, dialogs and messages of the shell, the secondary windows
+// and the note entry window.
 class TestShellKeys : public QObject
 {
     Q_OBJECT
@@ -39,36 +91,120 @@ private slots:
     void init()
     {
         m_folder = std::make_unique<TestDataFolder>();
-        m_folder->exec(QStringLiteral("INSERT INTO SireCliant (ClCode, ClName) VALUES ('100', '山田製作所')"));
+        m_folder->exec(u"INSERT INTO SireCliant (ClCode, ClName) VALUES ('100', '山田製作所')"_s);
         m_values.setDataFolder(m_folder->path());
+        m_folder->exec(u"INSERT INTO kbn6 (KbnCode, KbnName, KbnZan) VALUES ('01', '中央銀行', 0)"_s);
         m_dialogs.clear();
+        m_window = std::make_unique<FrmSite>(m_ctx);
     }
 
-    void escCloses_data()
+    void cleanup()
     {
-        QTest::addColumn<int>("window");
-        QTest::newRow("help") << 0;
-        QTest::newRow("report viewer") << 1;
-        QTest::newRow("supplier search list") << 2;
-        QTest::newRow("note entry") << 3;
+        QCOMPARE(m_dialogs.unexpected(), 0);
+        m_window.reset();
+        m_folder.reset();
     }
-    void escCloses()
+
+    void start_data()
     {
-        QFETCH(int, window);
-        std::unique_ptr<QWidget> w;
-        if (window == 0)
-            w = std::make_unique<FrmHelp>(m_ctx);
-        else if (window == 1)
-            w = std::make_unique<FrmView>(m_ctx);
-        else if (window == 2)
-            w = std::make_unique<FrmCliantU>(m_ctx);
-        else
-            w = std::make_unique<FrmSite>(m_ctx);
-        w->show();
-        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
-        QWidget *focused = w->focusWidget() ? w->focusWidget() : w.get();
-        QTest::keyClick(focused, Qt::Key_Escape);
-        QVERIFY(!w->isVisible());
+        QTest::addColumn<QString>("setup");
+        QTest::addColumn<DialogService::Answer>("answer");
+        QTest::addColumn<bool>("started");
+        QTest::addColumn<QString>("message"); // <D>: the data folder; ending in …: how it begins; empty: none
+        QTest::addColumn<DialogService::Buttons>("buttons");
+        QTest::addColumn<QString>("state");
+        QTest::addColumn<int>("backups");
+        const auto ok = DialogService::Buttons::Ok;
+        const auto noAnswer = DialogService::Answer::Ok;
+        const QString question = u"このデータ フォルダには既存のデータが見つかりませんでした。\n"
+                                 "探した場所: <D>/dbRibodo.sqlite\n\nここに新しい空のデータベースを作成しますか？\n"
+                                 "フォルダを移動した場合やドライブが接続されていない場合は「いいえ」を選んでください。"_s;
+        const auto noDatabase = DialogService::Buttons::YesNoDefaultNo;
+        QTest::newRow("first start of the day") << "" << noAnswer << true << "" << ok << "2" << 1;
+        QTest::newRow("second start of the day") << "twice" << noAnswer << true << "" << ok << "2" << 1;
+        QTest::newRow("folder moved") << "moved" << noAnswer << false
+                                      << "データ フォルダが見つかりません。\n<D>/moved\nフォルダが移動されたか、ドライブが接続されていない"
+                                         "可能性があります。RibodoDa.sys の設定とドライブを確かめてから、もう一度起動してください。"
+                                      << ok << "" << 0;
+        QTest::newRow("drive not mounted") << "unmounted" << noAnswer << false << "データ フォルダが見つかりません。\n…" << ok
+                                           << "" << 0;
+        QTest::newRow("no database, Enter") << "no database" << DialogService::Answer::No << false << question
+                                            << noDatabase << "" << 0;
+        QTest::newRow("no database, はい") << "no database" << DialogService::Answer::Yes << true << question
+                                          << noDatabase << "" << 1;
+        QTest::newRow("folder not writable") << "not writable" << noAnswer << false
+                                             << "データ フォルダにデータベースがなく、書き込みもできません。\n<D>\n…" << ok << "" << 0;
+        QTest::newRow("read-only folder") << "read-only" << noAnswer << true << "データ フォルダが読み取り専用です。\n<D>\n…"
+                                          << ok << "1" << 0;
+        QTest::newRow("backup fails") << "backup blocked" << noAnswer << true
+                                      << "本日のバックアップを作成できませんでした。\n<D>/backup\n…" << ok << "2" << 0;
+    }
+
+    // Start-up never makes a second, empty register by accident, says once that a
+    // read-only folder can only be looked at, and copies the database each day.
+    void start()
+    {
+        QFETCH(QString, setup);
+        QFETCH(DialogService::Answer, answer);
+        QFETCH(QString, message);
+        QFETCH(QString, state);
+        Office office;
+        const QString dir = office.data.path().chopped(1);
+        const auto permissions = qScopeGuard([&] {
+            QFile::setPermissions(dir, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        });
+        const QString gone = office.data.path() + u"moved"_s + QDir::separator();
+        if (setup == "moved"_L1)
+            office.name(gone);
+        if (setup == "unmounted"_L1)
+            office.name(QDir::toNativeSeparators(office.data.path() + u"mnt/usb/経理/"_s));
+        const bool noDatabase = setup == "no database"_L1 || setup == "not writable"_L1;
+        if (noDatabase)
+            QVERIFY(QFile::remove(office.data.databasePath()));
+        if (setup == "not writable"_L1 || setup == "read-only"_L1) {
+            QFile::setPermissions(dir, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+            if (QFile(office.data.path() + u"probe"_s).open(QIODevice::WriteOnly))
+                QSKIP("this user writes into read-only folders");
+        }
+        QFile blocker(DatabaseBackup::folder(office.data.path()));
+        if (setup == "backup blocked"_L1)
+            QVERIFY(blocker.open(QIODevice::WriteOnly));
+        if (setup == "twice"_L1)
+            QVERIFY(office.start());
+        office.dialogs.queueAnswer(answer);
+
+        QTEST(office.start(), "started");
+
+        const QList<ScriptedDialogService::Call> shown = office.dialogs.messages();
+        QCOMPARE(shown.size(), message.isEmpty() ? 0 : 1);
+        if (!message.isEmpty()) {
+            const QString expected = QDir::toNativeSeparators(message.replace("<D>"_L1, dir));
+            if (expected.endsWith(u'…'))
+                QVERIFY2(shown.at(0).text.startsWith(expected.chopped(1)), qPrintable(shown.at(0).text));
+            else
+                QCOMPARE(shown.at(0).text, expected);
+            QCOMPARE(shown.at(0).title, u"警告"_s);
+            QTEST(shown.at(0).buttons, "buttons");
+        }
+        // Nothing is created where the data folder is missing.
+        QVERIFY(!QFileInfo::exists(gone) && !QFileInfo::exists(office.data.path() + u"mnt"_s));
+        if (noDatabase)
+            QTEST(QFileInfo::exists(office.data.databasePath()), "started");
+        if (!state.isEmpty())
+            QCOMPARE(office.data.scalar(u"SELECT TCond FROM SiteTbl"_s).toString(), state);
+        QTEST(int(QDir(DatabaseBackup::folder(office.data.path())).entryList({u"*.sqlite"_s}, QDir::Files).size()), "backups");
+    }
+
+    void escClosesSecondaryWindows()
+    {
+        const std::unique_ptr<QWidget> windows[] = {std::make_unique<FrmHelp>(m_ctx), std::make_unique<FrmView>(m_ctx),
+                                                    std::make_unique<FrmCliantU>(m_ctx)};
+        for (QWidget *w : {windows[0].get(), windows[1].get(), windows[2].get(), static_cast<QWidget *>(m_window.get())}) {
+            w->show();
+            QVERIFY(QTest::qWaitForWindowExposed(w));
+            QTest::keyClick(w->focusWidget() ? w->focusWidget() : w, Qt::Key_Escape);
+            QVERIFY2(!w->isVisible(), w->metaObject()->className());
+        }
     }
 
     void searchListTakesDoubleClickedRow()
@@ -78,29 +214,27 @@ private slots:
         list.setTarget(&target);
         list.show();
         QVERIFY(QTest::qWaitForWindowExposed(&list));
-        auto *view = list.findChild<QAbstractItemView *>(QStringLiteral("ListView1"));
-        const QModelIndex first = view->model()->index(0, 1);
-        const QPoint at = view->visualRect(first).center();
+        auto *view = list.findChild<QAbstractItemView *>(u"ListView1"_s);
+        const QPoint at = view->visualRect(view->model()->index(0, 1)).center();
         QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at);
         QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, at);
-        QCOMPARE(target.taken, QStringLiteral("100 山田製作所"));
+        QCOMPARE(target.taken, u"100 山田製作所"_s);
         QVERIFY(!list.isVisible());
     }
 
     void viewerToolbarHasAccessKeys()
     {
-        m_folder->exec(QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 90) "
-                                      "INSERT INTO SiteTbl (TNo, TKDate, TBank, TTo, TKingaku) "
-                                      "SELECT 'N' || i, '2024-05-01', '1', '100', 1000 FROM n"));
-        m_values.setModeFlag(QStringLiteral("10"));
+        m_folder->exec(u"WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 90) "
+                       "INSERT INTO SiteTbl (TNo, TKDate, TBank, TTo, TKingaku) "
+                       "SELECT 'N' || i, '2024-05-01', '1', '100', 1000 FROM n"_s);
+        m_values.setModeFlag(u"10"_s);
         FrmView view(m_ctx);
-        QStringList keys;
+        QString keys;
         for (const QToolButton *b : view.findChildren<QToolButton *>()) {
             if (b->defaultAction() && b->defaultAction()->isVisible())
-                keys << b->text().section(QLatin1Char('&'), 1).left(1);
+                keys += b->text().section(u'&', 1).left(1);
         }
-        QCOMPARE(keys, QStringList({QStringLiteral("G"), QStringLiteral("F"), QStringLiteral("B"), QStringLiteral("N"),
-                                    QStringLiteral("L"), QStringLiteral("P"), QStringLiteral("S")}));
+        QCOMPARE(keys, u"GFBNLPS"_s);
         view.show();
         QVERIFY(QTest::qWaitForWindowActive(&view));
         QVERIFY(view.CRViewer1()->pageCount() > 1);
@@ -108,30 +242,25 @@ private slots:
         QTRY_COMPARE(view.CRViewer1()->currentPage(), 1);
     }
 
-    void storeErrorDetails_data()
-    {
-        QTest::addColumn<QString>("engine");
-        QTest::addColumn<QString>("text");
-        const QString cannot = QStringLiteral("変更を書き込めません。");
-        QTest::newRow("other failure") << QStringLiteral("disk I/O error") << cannot;
-        QTest::newRow("locked") << QStringLiteral("database is locked Unable to fetch row")
-                                << cannot + QLatin1Char('\n') + DialogService::lockedText();
-    }
+    // The engine's words go to the details; a lock is explained.
     void storeErrorDetails()
     {
-        QFETCH(QString, engine);
-        QFETCH(QString, text);
-        m_dialogs.showStoreError(StoreError(QStringLiteral("変更を書き込めません。"), engine));
-        const ScriptedDialogService::Call shown = m_dialogs.messages().value(0);
-        QCOMPARE(shown.title, QStringLiteral("警告"));
-        QCOMPARE(shown.text, text);
-        QCOMPARE(shown.details, engine);
+        const QString cannot = u"変更を書き込めません。"_s;
+        for (const auto &[engine, text] : {std::pair{u"disk I/O error"_s, cannot},
+                                           {u"database is locked Unable to fetch row"_s, cannot + u'\n' + DialogService::lockedText()}}) {
+            m_dialogs.clear();
+            m_dialogs.showStoreError(StoreError(cannot, engine));
+            const ScriptedDialogService::Call shown = m_dialogs.messages().value(0);
+            QCOMPARE(shown.title, u"警告"_s);
+            QCOMPARE(shown.text, text);
+            QCOMPARE(shown.details, engine);
+        }
     }
 
     void standardDialogsSpeakJapanese()
     {
         QVERIFY(QtTranslations::installJapanese(*qApp));
-        QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("キャンセル"));
+        QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), u"キャンセル"_s);
     }
 
     void messagesCentredOverTheirWindow()
@@ -149,28 +278,121 @@ private slots:
                 if (box)
                     static_cast<QMessageBox *>(box)->done(0);
             });
-            service.message(QStringLiteral("確認 %1").arg(i), QStringLiteral("警告"), DialogService::Buttons::Ok,
-                            DialogService::Icon::Critical);
+            service.message(u"確認 %1"_s.arg(i), u"警告"_s, DialogService::Buttons::Ok, DialogService::Icon::Critical);
         }
         for (const QPoint &c : std::as_const(centres))
-            QVERIFY2((c - owner.frameGeometry().center()).manhattanLength() <= 4,
-                     qPrintable(QStringLiteral("%1,%2").arg(c.x()).arg(c.y())));
+            QVERIFY2((c - owner.frameGeometry().center()).manhattanLength() <= 4, qPrintable(u"%1,%2"_s.arg(c.x()).arg(c.y())));
     }
 
     void newDataFolderHasTheManual()
     {
         QTemporaryDir dir;
-        const QString folder = dir.filePath(QStringLiteral("data"));
-        QCOMPARE(QProcess::execute(QStringLiteral(RIBODO_DATAFOLDER_TOOL), {QStringLiteral("create"), folder}), 0);
-        QVERIFY(QFileInfo(folder + QStringLiteral("/help/RBHelp.html")).size() > 1000);
+        const QString folder = dir.filePath(u"data"_s);
+        QCOMPARE(QProcess::execute(QStringLiteral(RIBODO_DATAFOLDER_TOOL), {u"create"_s, folder}), 0);
+        QVERIFY(QFileInfo(folder + u"/help/RBHelp.html"_s).size() > 1000);
+    }
+
+    // The note entry window as a first user met it: the amount field, a change
+    // of letter case in a note number, Enter on a button, the layout.
+    void amount_data()
+    {
+        QTest::addColumn<QString>("typed"); // full-width text comes through the input method
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("stored");
+        const QString wholeYen = u"金額は1円以上の整数で入力してください。"_s;
+        QTest::newRow("commas") << u"1,000,000"_s << QString() << u"1000000"_s;
+        QTest::newRow("full width") << u"１２０，４５６"_s << QString() << u"120456"_s;
+        QTest::newRow("negative fraction") << u"-100.5"_s << wholeYen << QString();
+        QTest::newRow("fraction only") << u".5"_s << wholeYen << QString();
+        QTest::newRow("zero") << u"0"_s << wholeYen << QString();
+        QTest::newRow("full-width minus") << u"－５"_s << wholeYen << QString();
+        QTest::newRow("letters") << u"12a"_s << u"金額は数値で入力してください。"_s << QString();
+    }
+
+    void amount()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, message);
+        enterNote(u"A-1"_s);
+        const QString plain = typed.normalized(QString::NormalizationForm_KC);
+        if (plain != typed) {
+            QInputMethodEvent commit;
+            commit.setCommitString(typed);
+            QApplication::sendEvent(box(3), &commit);
+            // Converted as it is typed, not refused.
+            QCOMPARE(box(3)->text(), QString(plain).replace(QChar(0x2212), u'-'));
+        } else {
+            QTest::keyClicks(box(3), typed);
+        }
+        click("CmdRecorde");
+        QCOMPARE(m_dialogs.messageTexts(), message.isEmpty() ? QStringList() : QStringList{message});
+        QTEST(m_folder->scalar(u"SELECT CAST(TKingaku AS INTEGER) FROM SiteTbl"_s).toString(), "stored");
+    }
+
+    void caseOfTheCalledUpNumber()
+    {
+        enterNote(u"TEST-101"_s);
+        QTest::keyClicks(box(3), u"5000"_s);
+        click("CmdRecorde");
+        m_dialogs.queueAnswer(DialogService::Answer::Yes);
+        m_dialogs.queueInput(u"TEST-101"_s);
+        click("CmdCall");
+        box(0)->setText(u"test-101"_s);
+        click("CmdEdit");
+        QCOMPARE(m_dialogs.messages().size(), 1); // the call-up question alone
+        QCOMPARE(m_folder->scalar(u"SELECT group_concat(TNo) FROM SiteTbl"_s).toString(), u"test-101"_s);
+    }
+
+    void enterPressesTheFocusedButton()
+    {
+        EnterPressesButton::install(*qApp);
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        box(0)->setText(u"X-1"_s);
+        button("CmdClear")->setFocus();
+        QTest::keyClick(button("CmdClear"), Qt::Key_Return);
+        QCOMPARE(box(0)->text(), QString());
+    }
+
+    void layoutAndPayeeBox()
+    {
+        m_window->show();
+        const QWidget *due = m_window->findChild<DateTextBox *>(u"DateTextBox1_1"_s);
+        const int height = due->height();
+        m_window->resize(m_window->width() * 2, m_window->height() * 3);
+        QTest::qWait(20);
+        QCOMPARE(due->height(), height);
+
+        const QString name = u"株式会社ＡＢＣホールディングス東日本本社営業部第一課"_s;
+        m_window->supplierPicked(u"130"_s, name);
+        QCOMPARE(box(2)->cursorPosition(), 0);
+        QCOMPARE(box(2)->toolTip(), name);
+        QVERIFY(box(2)->isReadOnly());
+        QCOMPARE(box(2)->palette().color(QPalette::Base), box(2)->palette().color(QPalette::Window));
     }
 
 private:
+    QLineEdit *box(int i) const { return m_window->findChild<QLineEdit *>(u"TxtRibodo_%1"_s.arg(i)); }
+    QPushButton *button(const char *name) const { return m_window->findChild<QPushButton *>(QLatin1String(name)); }
+    void click(const char *name) const { QTest::mouseClick(button(name), Qt::LeftButton); }
+    void enterNote(const QString &number) const
+    {
+        QTest::keyClicks(box(0), number);
+        m_window->supplierPicked(u"100"_s, u"山田製作所"_s);
+        for (int i = 0; i < 2; ++i) {
+            auto *date = m_window->findChild<DateTextBox *>(u"DateTextBox1_%1"_s.arg(i));
+            QTest::keyClicks(date->yearPart(), u"2024"_s);
+            QTest::keyClicks(date->monthPart(), u"5"_s);
+            QTest::keyClicks(date->dayPart(), QString::number(10 + i));
+        }
+    }
+
     std::unique_ptr<TestDataFolder> m_folder;
     AppValues m_values;
     ScriptedDialogService m_dialogs;
     WindowRegistry m_windows;
     AppContext m_ctx{m_values, m_dialogs, m_windows};
+    std::unique_ptr<FrmSite> m_window;
 };
 
 QTEST_MAIN(TestShellKeys)

@@ -3,20 +3,28 @@
 
 #include "reports/ReportDocument.h"
 #include "reports/ReportEngine.h"
+#include "reports/ReportError.h"
 #include "reports/ReportPdf.h"
+#include "reports/SelectionFormula.h"
+#include "store/Connection.h"
+#include "store/Schema.h"
 
 #include <QProcess>
-#include <QStandardPaths>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QtTest>
 
+using namespace Qt::StringLiterals;
+
 namespace {
-const QString longPayee = QStringLiteral("株式会社ＡＢＣホールディングス東日本");
-const QString longBank = QStringLiteral("東日本みらい信用金庫ホールディングス本店営業部");
-const QString longNumber = QStringLiteral("TK-2024-000000012345");
+const QString longPayee = u"株式会社ＡＢＣホールディングス東日本"_s;
+const QString longBank = u"東日本みらい信用金庫ホールディングス本店営業部"_s;
+const QString longNumber = u"TK-2024-000000012345"_s;
 }
 
-// What a report prints, read back from the text of its PDF.
+// What a report prints, read back from the text of its PDF, and how strictly
+// its selection formula is read: a misspelt column is refused, the empty text
+// is a value, and nesting has a limit.
 class TestReportFit : public QObject
 {
     Q_OBJECT
@@ -26,63 +34,52 @@ private slots:
     {
         m_folder = std::make_unique<TestDataFolder>();
         ReportTestData::addMasters(*m_folder);
-        m_folder->exec(QStringLiteral("INSERT INTO SireCliant (ClCode, ClName) VALUES ('130', ?)"), {longPayee});
-        m_folder->exec(QStringLiteral("INSERT INTO kbn6 (KbnCode, KbnName) VALUES ('30', ?)"), {longBank});
+        m_folder->exec(u"INSERT INTO SireCliant (ClCode, ClName) VALUES ('130', ?)"_s, {longPayee});
+        m_folder->exec(u"INSERT INTO kbn6 (KbnCode, KbnName) VALUES ('30', ?)"_s, {longBank});
         // Too long for one line: it runs on two.
-        m_folder->exec(QStringLiteral("INSERT INTO SireCliant (ClCode, ClName) VALUES ('140', ?)"),
-                       {longPayee + QStringLiteral("第二営業本部関東支社資材調達部購買課")});
+        m_folder->exec(u"INSERT INTO SireCliant (ClCode, ClName) VALUES ('140', ?)"_s,
+                       {longPayee + u"第二営業本部関東支社資材調達部購買課"_s});
     }
 
     void wholeTexts_data()
     {
         QTest::addColumn<int>("report");
         QTest::addColumn<QStringList>("expected");
-        using N = ReportTestData::Note;
-        m_notes = {
-                N{longNumber, QStringLiteral("2024-04-30"), 9999999999, QStringLiteral("30"), QStringLiteral("130")},
-                N{QStringLiteral("Y-1"), QStringLiteral("2024-04-30"), 9999999999, QStringLiteral("1"),
-                  QStringLiteral("100"), QStringLiteral("1"), QStringLiteral("1"), QStringLiteral("一行目\n二行目")},
-                // Payee 999 and banks 98 and 99 have been deleted.
-                N{QStringLiteral("D-1"), QStringLiteral("2024-04-30"), 1000, QStringLiteral("98"),
-                  QStringLiteral("999")},
-                N{QStringLiteral("D-2"), QStringLiteral("2024-04-30"), 2000, QStringLiteral("99"),
-                  QStringLiteral("999")},
-                N{QStringLiteral("L-1"), QStringLiteral("2024-04-30"), 0, QStringLiteral("1"), QStringLiteral("140")},
-        };
-        const QString title = QStringLiteral("支払手形一覧");
-        const QString amount = QStringLiteral("9,999,999,999");
-        const QString total = QStringLiteral("20,000,002,998");
-        const QString lost = QStringLiteral("(未登録 999)");
-        QTest::newRow("1 suppliers") << 1 << QStringList{longPayee, QStringLiteral("山田製作所")};
-        QTest::newRow("8 notes") << 8
-                                 << QStringList{title, longNumber, longPayee, longBank, amount, total, lost,
-                                                QStringLiteral("(未登録 98)"), QStringLiteral("一行目 二行目")};
+        const QString title = u"支払手形一覧"_s;
+        const QString amount = u"9,999,999,999"_s;
+        const QString total = u"20,000,002,998"_s;
+        const QString lost = u"(未登録 999)"_s;
+        const QString lost98 = u"(未登録 98)"_s;
+        QTest::newRow("1 suppliers") << 1 << QStringList{longPayee, u"山田製作所"_s};
+        QTest::newRow("8 notes") << 8 << QStringList{title, longNumber, longPayee, longBank, amount, total, lost, lost98,
+                                                     u"一行目 二行目"_s};
         QTest::newRow("9 explorer list") << 9 << QStringList{longNumber, longPayee, longBank, amount};
-        QTest::newRow("10 notes book") << 10
-                                       << QStringList{QStringLiteral("手形帳"), longNumber, longPayee, longBank, amount,
-                                                      lost, QStringLiteral("(未登録 98)")};
-        QTest::newRow("11 settlement") << 11
-                                       << QStringList{QStringLiteral("手形決済一覧"), longNumber, longPayee, longBank,
-                                                      // Report 11 has no bank column: two marks are
-                                                      // two group headings.
-                                                      lost, QStringLiteral("(未登録 98)"),
-                                                      QStringLiteral("(未登録 99)")};
-        QTest::newRow("12 payment plan") << 12
-                                         << QStringList{QStringLiteral("振出先別支払予定表"), longPayee, lost, amount,
-                                                        total};
+        QTest::newRow("10 notes book") << 10 << QStringList{u"手形帳"_s, longNumber, longPayee, longBank, amount, lost, lost98};
+        // Report 11 has no bank column: two marks are two group headings.
+        QTest::newRow("11 settlement") << 11 << QStringList{u"手形決済一覧"_s, longNumber, longPayee, longBank, lost, lost98,
+                                                            u"(未登録 99)"_s};
+        QTest::newRow("12 payment plan") << 12 << QStringList{u"振出先別支払予定表"_s, longPayee, lost, amount, total};
     }
 
     void wholeTexts()
     {
         QFETCH(int, report);
         QFETCH(QStringList, expected);
-        ReportTestData::addNotes(*m_folder, m_notes);
-        m_folder->exec(QStringLiteral("INSERT INTO TMPTbl (F1, F2, F3, F4, F5, F6, F7) "
-                                      "VALUES ('2024/01/10', ?, ?, '9,999,999,999', '2024/04/30', ?, '')"),
+        using N = ReportTestData::Note;
+        ReportTestData::addNotes(*m_folder, {
+                N{longNumber, u"2024-04-30"_s, 9999999999, u"30"_s, u"130"_s},
+                N{u"Y-1"_s, u"2024-04-30"_s, 9999999999, u"1"_s, u"100"_s, u"1"_s, u"1"_s, u"一行目\n二行目"_s},
+                // Payee 999 and banks 98 and 99 have been deleted.
+                N{u"D-1"_s, u"2024-04-30"_s, 1000, u"98"_s, u"999"_s},
+                N{u"D-2"_s, u"2024-04-30"_s, 2000, u"99"_s, u"999"_s},
+                N{u"L-1"_s, u"2024-04-30"_s, 0, u"1"_s, u"140"_s},
+        });
+        m_folder->exec(u"INSERT INTO TMPTbl (F1, F2, F3, F4, F5, F6, F7) "
+                       "VALUES ('2024/01/10', ?, ?, '9,999,999,999', '2024/04/30', ?, '')"_s,
                        {longNumber, longPayee, longBank});
-        const QString text = pdfText(report, QStringLiteral("2024/04/30"), QStringLiteral("1"));
+        const QString text = pdfText(report, u"2024/04/30"_s, u"1"_s);
         for (const QString &e : std::as_const(expected))
-            QVERIFY2(text.contains(e), qPrintable(e + QStringLiteral(" not in:\n") + text));
+            QVERIFY2(text.contains(e), qPrintable(e + u" not in:\n"_s + text));
         QVERIFY2(!text.contains(QChar(0x2026)), "a text was cut");
         // Kanji are named by their own code points, not by radicals.
         QVERIFY(!text.contains(QChar(0x2F3F)) && !text.contains(QChar(0x2F47)));
@@ -97,15 +94,14 @@ private slots:
             TestDataFolder folder;
             ReportTestData::addMasters(folder);
             ReportTestData::addNotes(folder, count, [](int i) {
-                return ReportTestData::Note{QStringLiteral("N%1").arg(i, 3, 10, QLatin1Char('0')),
-                                            QStringLiteral("2024-04-30")};
+                return ReportTestData::Note{u"N%1"_s.arg(i, 3, 10, QLatin1Char('0')), u"2024-04-30"_s};
             });
-            const auto document = ReportEngine::build(ReportTestData::request(11, folder, QStringLiteral("2024/04/30")));
+            const auto document = ReportEngine::build(ReportTestData::request(11, folder, u"2024/04/30"_s));
             for (int p = 1; p < document->pageCount(); ++p) {
                 const QList<ReportLine> lines = document->page(p).lines;
                 QVERIFY(lines.first().kind != ReportLine::Kind::GroupFooter);
                 if (lines.size() > 1 && lines.at(1).kind == ReportLine::Kind::GroupFooter) {
-                    QCOMPARE(lines.first().label, QStringLiteral("支払銀行　中央銀行（続き）"));
+                    QCOMPARE(lines.first().label, u"支払銀行　中央銀行（続き）"_s);
                     seen = true;
                 }
             }
@@ -113,23 +109,98 @@ private slots:
         QVERIFY(seen);
     }
 
+    void misspeltFieldIsRefused_data()
+    {
+        QTest::addColumn<int>("report");
+        QTest::addColumn<QString>("formula");
+        QTest::addColumn<QString>("field"); // empty: the report is made
+        QTest::newRow("misspelt state") << 11 << "{QRYKesai.Jyoutai} = '決済済み'" << "{QRYKesai.Jyoutai}";
+        QTest::newRow("misspelt, second term") << 10 << "{QRYRibodo.TCond} = '1' AND {QRYRibodo.TKingak} > 0"
+                                               << "{QRYRibodo.TKingak}";
+        QTest::newRow("spelt right") << 11 << "{QRYKesai.Jyotai} = '決済済み'" << "";
+        QTest::newRow("any letter case") << 10 << "{QRYRibodo.tcond} = '1'" << "";
+    }
+
+    void misspeltFieldIsRefused()
+    {
+        QFETCH(int, report);
+        QFETCH(QString, formula);
+        QFETCH(QString, field);
+        ReportRequest request = ReportTestData::request(report, *m_folder, u"2024/04/30"_s, u"1"_s);
+        request.selectionFormula = formula;
+        try {
+            ReportEngine::build(request);
+            QVERIFY2(field.isEmpty(), "a misspelt field was read as a text");
+        } catch (const ReportError &e) {
+            QVERIFY2(!field.isEmpty() && e.reason().contains(field), qPrintable(e.reason()));
+            QCOMPARE(QFileInfo(e.file()).fileName(), QFileInfo(request.definitionPath).fileName());
+        }
+    }
+
+    void emptyTextSelectsEmptyColumns_data()
+    {
+        QTest::addColumn<QString>("formula");
+        QTest::addColumn<QString>("selected");
+        QTest::newRow("= ''") << "{QRYRibodo.TRemarks} = ''" << "E1,N1";
+        QTest::newRow("= \"\"") << "{QRYRibodo.TRemarks} = \"\"" << "E1,N1";
+        QTest::newRow("'' first") << "'' = {QRYRibodo.TRemarks}" << "E1,N1";
+        QTest::newRow("<> ''") << "{QRYRibodo.TRemarks} <> ''" << "X1";
+    }
+
+    void emptyTextSelectsEmptyColumns()
+    {
+        QFETCH(QString, formula);
+        QFETCH(QString, selected);
+        ReportTestData::addNotes(*m_folder, {{u"E1"_s, u"2024-05-10"_s},
+                                             {u"X1"_s, u"2024-05-10"_s, 1000, u"1"_s, u"100"_s, u"1"_s, u"1"_s, u"x"_s},
+                                             {u"N1"_s, u"2024-05-10"_s}});
+        m_folder->exec(u"UPDATE SiteTbl SET TRemarks = NULL WHERE TNo = 'N1'"_s);
+        const SqlCondition c = SelectionFormula::toSql(formula, u"QRYRibodo"_s, u"X.rpt"_s);
+        Connection connection;
+        connection.open(Schema::connectionText(m_folder->path()));
+        QSqlQuery &q = connection.exec(
+                u"SELECT group_concat(TNo) FROM (SELECT TNo FROM QRYRibodo WHERE "_s + c.sql + u" ORDER BY TNo)"_s, c.values);
+        QVERIFY(q.next());
+        QCOMPARE(q.value(0).toString(), selected);
+    }
+
+    void nestingHasALimit_data()
+    {
+        QTest::addColumn<int>("depth");
+        QTest::addColumn<bool>("taken");
+        QTest::newRow("200 deep") << 200 << true;
+        QTest::newRow("201 deep") << 201 << false;
+        QTest::newRow("100,000 deep") << 100000 << false;
+    }
+
+    void nestingHasALimit()
+    {
+        QFETCH(int, depth);
+        QFETCH(bool, taken);
+        const QString formula = QString(depth, u'(') + u"{QRYRibodo.TCond} = '1'"_s + QString(depth, u')');
+        try {
+            SelectionFormula::toSql(formula, u"QRYRibodo"_s, u"X.rpt"_s);
+            QVERIFY(taken);
+        } catch (const ReportError &e) {
+            QVERIFY2(!taken, qPrintable(e.reason().left(200)));
+            QCOMPARE(e.file(), u"X.rpt"_s);
+        }
+    }
+
 private:
     QString pdfText(int report, const QString &date, const QString &keiri)
     {
         QTemporaryDir dir;
-        const QString pdf = dir.filePath(QStringLiteral("r.pdf"));
-        const auto document = ReportEngine::build(ReportTestData::request(report, *m_folder, date, keiri));
-        ReportPdf::write(*document, pdf);
+        const QString pdf = dir.filePath(u"r.pdf"_s);
+        ReportPdf::write(*ReportEngine::build(ReportTestData::request(report, *m_folder, date, keiri)), pdf);
         QProcess tool;
-        tool.start(QStringLiteral("pdftotext"), {QStringLiteral("-enc"), QStringLiteral("UTF-8"), pdf,
-                                                 QStringLiteral("-")});
+        tool.start(u"pdftotext"_s, {u"-enc"_s, u"UTF-8"_s, pdf, u"-"_s});
         if (!tool.waitForFinished(30000) || tool.exitCode() != 0)
-            return QStringLiteral("pdftotext failed: ") + QString::fromLocal8Bit(tool.readAllStandardError());
+            return u"pdftotext failed: "_s + QString::fromLocal8Bit(tool.readAllStandardError());
         return QString::fromUtf8(tool.readAllStandardOutput());
     }
 
     std::unique_ptr<TestDataFolder> m_folder;
-    QList<ReportTestData::Note> m_notes;
 };
 
 QTEST_MAIN(TestReportFit)

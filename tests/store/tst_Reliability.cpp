@@ -3,6 +3,7 @@
 #include "store/Connection.h"
 #include "store/DatabaseBackup.h"
 #include "store/DataFolderBuilder.h"
+#include "store/JetCrossTab.h"
 #include "store/JetSql.h"
 #include "store/Recordset.h"
 #include "store/RibodoClass.h"
@@ -19,14 +20,24 @@
 #include <limits>
 #include <thread>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 const QString tool = QStringLiteral(RIBODO_DATAFOLDER_TOOL);
+const QString plan = u"TRANSFORM Sum(QRYRibodo.TKingaku) AS 値 SELECT QRYRibodo.ClName, Sum(QRYRibodo.TKingaku) "
+                     "AS SSum_ From QRYRibodo WHERE TKDate >= #2024/04/01# AND Tkeiri = '2' GROUP BY "
+                     "QRYRibodo.ClName  PIVOT Format([TKDate],'Short Date')"_s;
+
+// The plan with `from` replaced by `to`.
+QString planWith(const QString &from, const QString &to)
+{
+    return QString(plan).replace(from, to);
+}
 
 QString notes(const TestDataFolder &folder)
 {
-    return folder.scalar(QStringLiteral("SELECT group_concat(TNo || ':' || TCond) FROM (SELECT * FROM SiteTbl ORDER BY TNo)"))
-            .toString();
+    return folder.scalar(u"SELECT group_concat(TNo || ':' || TCond) FROM (SELECT * FROM SiteTbl ORDER BY TNo)"_s).toString();
 }
 
 // Runs `work` on a fresh note object of `folder`; the explanation of the
@@ -48,7 +59,8 @@ QString refusal(const TestDataFolder &folder, const std::function<void(RibodoCla
 
 // The faults the store was put through: a build cut short, a brief lock, a
 // read-only medium, texts the engine misreads, statements that slip past the
-// translation, amounts beyond exact doubles, and the daily copy and its restore.
+// translation, amounts beyond exact doubles, the daily copy and its restore,
+// and the cross-tab statements the store runs or refuses.
 class TestReliability : public QObject
 {
     Q_OBJECT
@@ -58,7 +70,7 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("command");
         QTest::addColumn<int>("delay");
-        for (int delay : {0, 10, 30, 60, 120, 250, 500})
+        for (int delay : {0, 60, 250})
             QTest::addRow("demo, killed after %d ms", delay) << "demo" << delay;
         QTest::newRow("create, killed at once") << "create" << 0;
     }
@@ -71,7 +83,7 @@ private Q_SLOTS:
         QFETCH(int, delay);
         TestDataFolder folder(false);
         QProcess child;
-        child.start(tool, {command, folder.path(), QStringLiteral("30000")});
+        child.start(tool, {command, folder.path(), u"30000"_s});
         QVERIFY(child.waitForStarted());
         QTest::qSleep(delay);
         child.kill();
@@ -79,44 +91,58 @@ private Q_SLOTS:
         if (!QFileInfo::exists(folder.databasePath()))
             DataFolderBuilder::createDatabase(folder.path());
         DatabaseBackup::check(folder.databasePath());
-        QCOMPARE(folder.scalar(QStringLiteral("SELECT KbnName FROM Kbn3 WHERE KbnCode = '3'")).toString(),
-                 QStringLiteral("決済済み"));
+        QCOMPARE(folder.scalar(u"SELECT KbnName FROM Kbn3 WHERE KbnCode = '3'"_s).toString(), u"決済済み"_s);
     }
 
-    void lockIsWaitedOut_data()
+    void stateUpdate_data()
     {
-        QTest::addColumn<int>("heldMs");
+        QTest::addColumn<QVariant>("cutOff");
+        QTest::addColumn<int>("lockedMs"); // another writer holds the lock, having added L0
         QTest::addColumn<QString>("after");
-        QTest::newRow("held for a second: waited out") << 1000 << "L0:2,L1:2";
-        QTest::newRow("held for six seconds: given up after five") << 6000 << "L0:1,L1:1";
+        QTest::addColumn<QString>("refused"); // how the explanation begins; empty: done
+        const QVariant day(u"2024/02/01"_s);
+        const QString noDate = u"状態を更新する基準日が日付ではありません。"_s;
+        QTest::newRow("date text") << day << 0 << "D1:2,D2:1" << "";
+        QTest::newRow("date") << QVariant(QDate(2024, 2, 1)) << 0 << "D1:2,D2:1" << "";
+        QTest::newRow("widened by text") << QVariant(u"2024/01/01# OR TKDate > #2000/01/01"_s) << 0 << "D1:1,D2:1" << noDate;
+        QTest::newRow("no date") << QVariant(u"2024/02/30"_s) << 0 << "D1:1,D2:1" << noDate;
+        QTest::newRow("locked for a second: waited out") << day << 1000 << "D1:2,D2:1,L0:2" << "";
+        QTest::newRow("locked for six seconds: given up after five")
+                << day << 6000 << "D1:1,D2:1,L0:1" << u"データベースが他の処理で使用中"_s;
     }
 
-    // The state update waits for another writer's lock like any write, and
-    // gives up after five seconds saying why, nothing changed.
-    void lockIsWaitedOut()
+    // Only a real date is taken as the cut-off; the update waits for another
+    // writer's lock like any write, and gives up after five seconds, nothing changed.
+    void stateUpdate()
     {
-        QFETCH(int, heldMs);
+        QFETCH(QVariant, cutOff);
+        QFETCH(int, lockedMs);
         QFETCH(QString, after);
+        QFETCH(QString, refused);
         TestDataFolder folder;
-        folder.addNote(QStringLiteral("L1"), QStringLiteral("2024-01-31"));
+        folder.addNote(u"D1"_s, u"2024-01-31"_s);
+        folder.addNote(u"D2"_s, u"2024-03-31"_s);
         QSemaphore locked;
         std::thread holder([&] {
             Connection other;
-            other.open(Schema::connectionText(folder.path()));
-            other.beginTrans();
-            other.exec(QStringLiteral("INSERT INTO SiteTbl (TNo, TKDate, TCond) VALUES ('L0', '2024-01-31', '1')")).finish();
+            if (lockedMs > 0) {
+                other.open(Schema::connectionText(folder.path()));
+                other.beginTrans();
+                other.exec(u"INSERT INTO SiteTbl (TNo, TKDate, TCond) VALUES ('L0', '2024-01-31', '1')"_s).finish();
+            }
             locked.release();
-            QTest::qSleep(heldMs);
-            other.commitTrans();
+            QTest::qSleep(lockedMs);
+            if (lockedMs > 0)
+                other.commitTrans();
         });
         locked.acquire();
-        const QString refused = refusal(folder, [](RibodoClass &n) {
-            n.setRibodoKDate(QStringLiteral("2024/02/01"));
+        const QString explanation = refusal(folder, [&](RibodoClass &n) {
+            n.setRibodoKDate(cutOff);
             n.HenkoJ();
         });
         holder.join();
         QCOMPARE(notes(folder), after);
-        QCOMPARE(refused.startsWith(QStringLiteral("データベースが他の処理で使用中")), after.endsWith(QLatin1String("L1:1")));
+        QVERIFY2(refused.isEmpty() ? explanation.isEmpty() : explanation.startsWith(refused), qPrintable(explanation));
     }
 
     void readOnlyFolder_data()
@@ -132,14 +158,14 @@ private Q_SLOTS:
     {
         QFETCH(bool, logBeside);
         TestDataFolder source;
-        source.addNote(QStringLiteral("R1"), QStringLiteral("2024-01-31"));
+        source.addNote(u"R1"_s, u"2024-01-31"_s);
         TestDataFolder folder(false);
         {
             Connection writer; // open while copied: its log is not folded in
             writer.open(Schema::connectionText(source.path()));
-            writer.exec(QStringLiteral("PRAGMA wal_autocheckpoint=0")).finish();
+            writer.exec(u"PRAGMA wal_autocheckpoint=0"_s).finish();
             if (logBeside)
-                writer.exec(QStringLiteral("UPDATE SiteTbl SET TKDate = '2024-02-29'")).finish();
+                writer.exec(u"UPDATE SiteTbl SET TKDate = '2024-02-29'"_s).finish();
             for (const char *suffix : {"", "-wal", "-shm"})
                 QFile::copy(source.databasePath() + QLatin1String(suffix), folder.databasePath() + QLatin1String(suffix));
         }
@@ -153,18 +179,18 @@ private Q_SLOTS:
 
         QString due;
         QCOMPARE(refusal(folder, [&](RibodoClass &n) {
-                     n.setRibodoNo(QStringLiteral("R1"));
+                     n.setRibodoNo(u"R1"_s);
                      n.SearchRs();
                      due = n.RibodoKDate().toDate().toString(Qt::ISODate);
                  }),
                  QString());
-        QCOMPARE(due, logBeside ? QStringLiteral("2024-02-29") : QStringLiteral("2024-01-31"));
+        QCOMPARE(due, logBeside ? u"2024-02-29"_s : u"2024-01-31"_s);
         for (const auto &write : std::initializer_list<std::function<void(RibodoClass &)>>{
                      [](RibodoClass &n) { n.SaveRs(); }, [](RibodoClass &n) { n.DeleteRs(); },
                      [](RibodoClass &n) { n.setRibodoKDate(QDate(2024, 3, 1)); n.HenkoJ(); }})
-            QCOMPARE(refusal(folder, [&](RibodoClass &n) { n.setRibodoNo2(QStringLiteral("R1")); write(n); }),
+            QCOMPARE(refusal(folder, [&](RibodoClass &n) { n.setRibodoNo2(u"R1"_s); write(n); }),
                      Connection::readOnlyMessage());
-        QCOMPARE(notes(folder), QStringLiteral("R1:1"));
+        QCOMPARE(notes(folder), u"R1:1"_s);
     }
 
     void cleanText_data()
@@ -173,19 +199,16 @@ private Q_SLOTS:
         QTest::addColumn<QString>("written");
         QTest::addColumn<QString>("stored"); // empty: refused, naming the field
         QTest::addColumn<QString>("field");
-        const QString number = QStringLiteral("手形番号");
-        QTest::newRow("full-width code") << "TNo" << QStringLiteral("ＵＱ１") << "UQ1" << number;
-        QTest::newRow("blanks around a code") << "TNo" << QStringLiteral("\u3000UQ1 ") << "UQ1" << number;
-        QTest::newRow("NUL in a code") << "TNo" << QStringLiteral("AB1") + QChar(0) + QLatin1Char('X') << "" << number;
-        QTest::newRow("byte order mark") << "TNo" << QStringLiteral("\uFEFFBOM1") << "" << number;
-        QTest::newRow("lone high surrogate") << "TNo" << QStringLiteral("A") + QChar(0xD800) + QLatin1Char('B') << ""
-                                             << number;
-        QTest::newRow("lone low surrogate") << "TTo" << QChar(0xDC00) + QStringLiteral("1") << ""
-                                            << QStringLiteral("振出先コード");
-        QTest::newRow("pair kept") << "TNo" << QStringLiteral("A\U0002000B") << QStringLiteral("A\U0002000B") << number;
+        const QString number = u"手形番号"_s;
+        QTest::newRow("full-width code, blanks around") << "TNo" << u"\u3000ＵＱ１ "_s << "UQ1" << number;
+        QTest::newRow("NUL in a code") << "TNo" << u"AB1"_s + QChar(0) + u"X"_s << "" << number;
+        QTest::newRow("byte order mark") << "TNo" << u"\uFEFFBOM1"_s << "" << number;
+        QTest::newRow("lone high surrogate") << "TNo" << u"A"_s + QChar(0xD800) + u"B"_s << "" << number;
+        QTest::newRow("lone low surrogate") << "TTo" << QChar(0xDC00) + u"1"_s << "" << u"振出先コード"_s;
+        QTest::newRow("pair kept") << "TNo" << u"A\U0002000B"_s << u"A\U0002000B"_s << number;
         QTest::newRow("line break in remarks") << "TRemarks" << "a\r\nb" << "a\r\nb" << QString();
-        QTest::newRow("tab in remarks") << "TRemarks" << "a\tb" << "" << QStringLiteral("備考");
-        QTest::newRow("line break in a name") << "ClName" << "a\nb" << "" << QStringLiteral("仕入先名");
+        QTest::newRow("tab in remarks") << "TRemarks" << "a\tb" << "" << u"備考"_s;
+        QTest::newRow("line break in a name") << "ClName" << "a\nb" << "" << u"仕入先名"_s;
     }
 
     // Every write and every look-up pass the same check: what is stored is
@@ -199,26 +222,26 @@ private Q_SLOTS:
         QFETCH(QString, field);
         TestDataFolder folder;
         const bool supplier = column.startsWith(QLatin1String("Cl"));
-        const QString table = supplier ? QStringLiteral("SireCliant") : QStringLiteral("SiteTbl");
-        const QString key = supplier ? QStringLiteral("ClCode") : QStringLiteral("TNo");
+        const QString table = supplier ? u"SireCliant"_s : u"SiteTbl"_s;
+        const QString key = supplier ? u"ClCode"_s : u"TNo"_s;
         Connection c;
         c.open(Schema::connectionText(folder.path()));
         Recordset rs;
         rs.open(table, c);
         try {
             rs.addNew();
-            rs.setValue(key, QStringLiteral("K1"));
+            rs.setValue(key, u"K1"_s);
             rs.setValue(column, written);
             rs.update();
             QVERIFY2(!stored.isEmpty(), "refused text was stored");
-            QCOMPARE(folder.scalar(QStringLiteral("SELECT %1 FROM %2").arg(column, table)).toString(), stored);
+            QCOMPARE(folder.scalar(u"SELECT %1 FROM %2"_s.arg(column, table)).toString(), stored);
         } catch (const StoreError &e) {
             QVERIFY2(stored.isEmpty() && e.explanation().startsWith(field), e.what());
-            folder.exec(QStringLiteral("INSERT INTO %1 (%2) VALUES ('K1')").arg(table, key));
+            folder.exec(u"INSERT INTO %1 (%2) VALUES ('K1')"_s.arg(table, key));
         }
         Recordset lookUp;
         lookUp.open(table, c);
-        const QString criterion = column + QStringLiteral(" = ") + JetSql::quote(written);
+        const QString criterion = column + u" = "_s + JetSql::quote(written);
         if (stored.isEmpty()) {
             QVERIFY_THROWS_EXCEPTION(StoreError, lookUp.find(criterion));
         } else {
@@ -227,63 +250,26 @@ private Q_SLOTS:
         }
     }
 
-    void unsafeStatements_data()
-    {
-        QTest::addColumn<QString>("statement");
-        QTest::newRow("lone surrogate before a closing quote")
-                << QStringLiteral("SELECT * FROM SiteTbl WHERE TNo = '") + QChar(0xD800) + QStringLiteral("' OR 1 = 1");
-        QTest::newRow("NUL outside quotes")
-                << QStringLiteral("SELECT * FROM SiteTbl WHERE TCond = '9'") + QChar(0) + QStringLiteral(" OR 1 = 1");
-    }
-
+    // A lone surrogate before a closing quote, a NUL outside quotes.
     void unsafeStatements()
     {
-        QFETCH(QString, statement);
         TestDataFolder folder;
         Connection c;
         c.open(Schema::connectionText(folder.path()));
-        Recordset rs;
-        QVERIFY_THROWS_EXCEPTION(StoreError, rs.open(statement, c));
-    }
-
-    void stateUpdateCutOff_data()
-    {
-        QTest::addColumn<QVariant>("cutOff");
-        QTest::addColumn<QString>("after");
-        QTest::newRow("date text") << QVariant(QStringLiteral("2024/02/01")) << "D1:2,D2:1";
-        QTest::newRow("date") << QVariant(QDate(2024, 2, 1)) << "D1:2,D2:1";
-        QTest::newRow("widened by text") << QVariant(QStringLiteral("2024/01/01# OR TKDate > #2000/01/01")) << "D1:1,D2:1";
-        QTest::newRow("no date") << QVariant(QStringLiteral("2024/02/30")) << "D1:1,D2:1";
-        QTest::newRow("empty") << QVariant(QString()) << "D1:1,D2:1";
-    }
-
-    // Only a real date is taken as the cut-off; any other text is refused.
-    void stateUpdateCutOff()
-    {
-        QFETCH(QVariant, cutOff);
-        QFETCH(QString, after);
-        TestDataFolder folder;
-        folder.addNote(QStringLiteral("D1"), QStringLiteral("2024-01-31"));
-        folder.addNote(QStringLiteral("D2"), QStringLiteral("2024-03-31"));
-        const QString refused = refusal(folder, [&](RibodoClass &n) {
-            n.setRibodoKDate(cutOff);
-            n.HenkoJ();
-        });
-        QCOMPARE(notes(folder), after);
-        QCOMPARE(refused.isEmpty(), after.contains(QLatin1String(":2")));
+        for (const QString &statement : {u"SELECT * FROM SiteTbl WHERE TNo = '"_s + QChar(0xD800) + u"' OR 1 = 1"_s,
+                                         u"SELECT * FROM SiteTbl WHERE TCond = '9'"_s + QChar(0) + u" OR 1 = 1"_s}) {
+            Recordset rs;
+            QVERIFY_THROWS_EXCEPTION(StoreError, rs.open(statement, c));
+        }
     }
 
     void amounts_data()
     {
         QTest::addColumn<QVariant>("amount"); // a text through Kingaku, a number straight to the column
         QTest::addColumn<QString>("stored"); // empty: refused
-        QTest::newRow("twelve digits") << QVariant(QStringLiteral("999,999,999,999")) << "999999999999";
-        QTest::newRow("negative") << QVariant(QStringLiteral("-999999999999")) << "-999999999999";
-        QTest::newRow("thirteen digits") << QVariant(QStringLiteral("1000000000000")) << "";
-        QTest::newRow("twenty nines") << QVariant(QStringLiteral("99999999999999999999")) << "";
-        QTest::newRow("1 and 400 zeros") << QVariant(QStringLiteral("1") + QString(400, QLatin1Char('0'))) << "";
-        QTest::newRow("exponent") << QVariant(QStringLiteral("1e13")) << "";
-        QTest::newRow("infinity") << QVariant(std::numeric_limits<double>::infinity()) << "";
+        QTest::newRow("twelve digits") << QVariant(u"999,999,999,999"_s) << "999999999999";
+        QTest::newRow("negative") << QVariant(u"-999999999999"_s) << "-999999999999";
+        QTest::newRow("thirteen digits") << QVariant(u"1000000000000"_s) << "";
         QTest::newRow("NaN") << QVariant(std::numeric_limits<double>::quiet_NaN()) << "";
         QTest::newRow("thirteen digits as a number") << QVariant(1e12) << "";
     }
@@ -295,18 +281,17 @@ private Q_SLOTS:
         TestDataFolder folder;
         const QString refused = refusal(folder, [&](RibodoClass &n) {
             if (amount.typeId() == QMetaType::QString) {
-                n.setRibodoNo(QStringLiteral("M1"));
+                n.setRibodoNo(u"M1"_s);
                 n.setKingaku(amount.toString());
-                n.SaveRs();
-                return;
+                return n.SaveRs();
             }
             n.RsMcds().addNew();
-            n.RsMcds().setValue(QStringLiteral("TNo"), QStringLiteral("M1"));
-            n.RsMcds().setValue(QStringLiteral("TKingaku"), amount);
+            n.RsMcds().setValue(u"TNo"_s, u"M1"_s);
+            n.RsMcds().setValue(u"TKingaku"_s, amount);
             n.RsMcds().update();
         });
-        QCOMPARE(refused.startsWith(QStringLiteral("金額")), stored.isEmpty());
-        QCOMPARE(folder.scalar(QStringLiteral("SELECT printf('%.0f', TKingaku) FROM SiteTbl")).toString(), stored);
+        QCOMPARE(refused.startsWith(u"金額"_s), stored.isEmpty());
+        QCOMPARE(folder.scalar(u"SELECT printf('%.0f', TKingaku) FROM SiteTbl"_s).toString(), stored);
     }
 
     // A register made before the payee and bank indexes took the due date
@@ -314,36 +299,32 @@ private Q_SLOTS:
     void olderIndexesRebuilt()
     {
         TestDataFolder folder;
-        folder.exec(QStringLiteral("INSERT INTO SiteTbl (TNo, TTo, TBank, TKDate, TCond) VALUES ('I1', '1', '2', '2024-05-01', '1')"));
-        folder.exec(QStringLiteral("DROP INDEX SiteTbl_TBank"));
-        folder.exec(QStringLiteral("CREATE INDEX SiteTbl_TBank ON SiteTbl (TBank)"));
-        QCOMPARE(SchemaIndexes::refresh(folder.path()), QStringList{QStringLiteral("SiteTbl_TBank")});
+        folder.addNote(u"I1"_s, u"2024-05-01"_s);
+        folder.exec(u"DROP INDEX SiteTbl_TBank"_s);
+        folder.exec(u"CREATE INDEX SiteTbl_TBank ON SiteTbl (TBank)"_s);
+        QCOMPARE(SchemaIndexes::refresh(folder.path()), QStringList{u"SiteTbl_TBank"_s});
         QCOMPARE(SchemaIndexes::refresh(folder.path()), QStringList());
-        QVERIFY(folder.scalar(QStringLiteral("SELECT sql FROM sqlite_master WHERE name = 'SiteTbl_TBank'"))
-                        .toString()
-                        .contains(QStringLiteral("TKDate")));
-        QCOMPARE(notes(folder), QStringLiteral("I1:1"));
+        QVERIFY(folder.scalar(u"SELECT sql FROM sqlite_master WHERE name = 'SiteTbl_TBank'"_s).toString().contains(u"TKDate"_s));
+        QCOMPARE(notes(folder), u"I1:1"_s);
     }
 
+    // Once a day, the last ten kept unless backup.ini says otherwise.
     void dailyBackup()
     {
         TestDataFolder folder;
         const QDir backups(DatabaseBackup::folder(folder.path()));
-        const QString first = DatabaseBackup::daily(folder.path(), QDate(2024, 5, 1));
-        QCOMPARE(QFileInfo(first).fileName(), QStringLiteral("dbRibodo-20240501.sqlite"));
-        QCOMPARE(DatabaseBackup::daily(folder.path(), QDate(2024, 5, 1)), QString()); // once a day
+        QCOMPARE(QFileInfo(DatabaseBackup::daily(folder.path(), QDate(2024, 5, 1))).fileName(), u"dbRibodo-20240501.sqlite"_s);
+        QCOMPARE(DatabaseBackup::daily(folder.path(), QDate(2024, 5, 1)), QString());
         for (int day = 2; day <= 12; ++day)
             DatabaseBackup::daily(folder.path(), QDate(2024, 5, day));
         QCOMPARE(backups.entryList(QDir::Files).size(), 10);
-        QCOMPARE(backups.entryList(QDir::Files).first(), QStringLiteral("dbRibodo-20240503.sqlite"));
-        QFile ini(backups.filePath(QStringLiteral("backup.ini")));
-        QVERIFY(ini.open(QIODevice::WriteOnly));
-        ini.write("keep=3\n");
+        QCOMPARE(backups.entryList(QDir::Files).first(), u"dbRibodo-20240503.sqlite"_s);
+        QFile ini(backups.filePath(u"backup.ini"_s));
+        QVERIFY(ini.open(QIODevice::WriteOnly) && ini.write("keep=3\n") > 0);
         ini.close();
         DatabaseBackup::daily(folder.path(), QDate(2024, 5, 13));
-        QCOMPARE(backups.entryList({QStringLiteral("*.sqlite")}, QDir::Files),
-                 QStringList({QStringLiteral("dbRibodo-20240511.sqlite"), QStringLiteral("dbRibodo-20240512.sqlite"),
-                              QStringLiteral("dbRibodo-20240513.sqlite")}));
+        QCOMPARE(backups.entryList({u"*.sqlite"_s}, QDir::Files),
+                 QStringList({u"dbRibodo-20240511.sqlite"_s, u"dbRibodo-20240512.sqlite"_s, u"dbRibodo-20240513.sqlite"_s}));
     }
 
     void restore_data()
@@ -362,10 +343,10 @@ private Q_SLOTS:
         QFETCH(QByteArray, current);
         QFETCH(bool, damagedCopy);
         TestDataFolder folder;
-        folder.addNote(QStringLiteral("C1"), QStringLiteral("2024-01-31"));
+        folder.addNote(u"C1"_s, u"2024-01-31"_s);
         const QString copy = DatabaseBackup::daily(folder.path(), QDate(2024, 5, 1));
-        folder.addNote(QStringLiteral("C2"), QStringLiteral("2024-01-31"));
-        const QString kept = folder.databasePath() + QStringLiteral(".before-restore");
+        folder.addNote(u"C2"_s, u"2024-01-31"_s);
+        const QString kept = folder.databasePath() + u".before-restore"_s;
         QFile f(damagedCopy ? copy : folder.databasePath());
         if (damagedCopy || current != "sound") {
             QVERIFY(f.open(QIODevice::ReadWrite | (damagedCopy ? QIODevice::NotOpen : QIODevice::Truncate)));
@@ -376,24 +357,100 @@ private Q_SLOTS:
                 QVERIFY(f.remove());
         }
         QProcess command;
-        command.start(tool, {QStringLiteral("restore"), folder.path(), copy});
+        command.start(tool, {u"restore"_s, folder.path(), copy});
         QVERIFY(command.waitForFinished());
         QCOMPARE(command.exitCode(), damagedCopy ? 1 : 0);
-        QCOMPARE(notes(folder), damagedCopy ? QStringLiteral("C1:1,C2:1") : QStringLiteral("C1:1"));
+        QCOMPARE(notes(folder), damagedCopy ? u"C1:1,C2:1"_s : u"C1:1"_s);
         if (damagedCopy || current == "missing") {
             QVERIFY(!QFileInfo::exists(kept));
         } else if (current == "sound") {
             Connection c;
-            c.open(QStringLiteral("Data Source=") + kept);
-            QSqlQuery &q = c.exec(QStringLiteral("SELECT group_concat(TNo) FROM SiteTbl"));
+            c.open(u"Data Source="_s + kept);
+            QSqlQuery &q = c.exec(u"SELECT group_concat(TNo) FROM SiteTbl"_s);
             QVERIFY(q.next());
-            QCOMPARE(q.value(0).toString(), QStringLiteral("C1,C2"));
+            QCOMPARE(q.value(0).toString(), u"C1,C2"_s);
         } else {
             QFile k(kept);
             QVERIFY(k.open(QIODevice::ReadOnly));
             QCOMPARE(k.readAll(), current);
         }
-        folder.addNote(QStringLiteral("C3"), QStringLiteral("2024-01-31")); // written as before
+        folder.addNote(u"C3"_s, u"2024-01-31"_s); // written as before
+    }
+
+    // The payment plan's cross-tab, read from its Jet text.
+    void crossTabTranslation_data()
+    {
+        QTest::addColumn<QString>("jet");
+        QTest::addColumn<QString>("sqlite");
+        QTest::addColumn<QStringList>("leading");
+        QTest::addColumn<QString>("byPayeeCode");
+        QTest::newRow("payment plan")
+                << plan
+                << R"(SELECT "ClName", "TKDate", SUM("TKingaku") FROM "QRYRibodo" WHERE TKDate >= '2024-04-01' AND Tkeiri = '2' GROUP BY 1, 2 ORDER BY 1, 2)"
+                << QStringList{u"ClName"_s, u"SSum_"_s}
+                << R"(SELECT "TTo", CAST(REPLACE("TKDate", '-', '') AS INTEGER), SUM("TKingaku") FROM "SiteTbl" AS "QRYRibodo" WHERE TKDate >= '2024-04-01' AND Tkeiri = '2' GROUP BY "TTo", "TKDate")";
+        QTest::newRow("two row fields, another sum, plain pivot")
+                << "transform sum(TKingaku) select TBank, [TTo], Sum(TFee) AS Fees from [SiteTbl] group by TTo, TBank pivot TKeiri"
+                << R"(SELECT "TTo", "TBank", "TKeiri", SUM("TKingaku"), SUM("TFee") FROM "SiteTbl" GROUP BY 1, 2, 3 ORDER BY 1, 2, 3)"
+                << QStringList{u"TBank"_s, u"TTo"_s, u"Fees"_s} << QString();
+    }
+
+    void crossTabTranslation()
+    {
+        QFETCH(QString, jet);
+        const JetCrossTab crossTab(jet);
+        QTEST(crossTab.sqlite(), "sqlite");
+        QTEST(crossTab.leadingColumns(), "leading");
+        QTEST(crossTab.byPayeeCodeSql(), "byPayeeCode");
+    }
+
+    void crossTabRefused_data()
+    {
+        QTest::addColumn<QString>("jet");
+        QTest::newRow("not a cross-tab") << "SELECT * FROM QRYRibodo";
+        QTest::newRow("no pivot") << "TRANSFORM Sum(TKingaku) SELECT ClName FROM QRYRibodo GROUP BY ClName";
+        QTest::newRow("pivot list") << planWith(u"'Short Date')"_s, u"'Short Date') IN ('a')"_s);
+        QTest::newRow("other aggregate") << planWith(u"TRANSFORM Sum"_s, u"TRANSFORM Avg"_s);
+        QTest::newRow("other format") << planWith(u"Short Date"_s, u"Long Date"_s);
+        QTest::newRow("join") << planWith(u"From QRYRibodo"_s, u"From QRYRibodo, SiteTbl"_s);
+        QTest::newRow("field outside GROUP BY") << planWith(u"SELECT QRYRibodo.ClName"_s, u"SELECT TNo"_s);
+        QTest::newRow("other source") << planWith(u"Sum(QRYRibodo.TKingaku) AS 値"_s, u"Sum(X.TKingaku)"_s);
+        QTest::newRow("second statement") << plan + u"; DROP TABLE SiteTbl"_s;
+        QTest::newRow("open date") << planWith(u"#2024/04/01#"_s, u"#2024/04/01"_s);
+    }
+
+    void crossTabRefused()
+    {
+        QFETCH(QString, jet);
+        QVERIFY_THROWS_EXCEPTION(StoreError, JetCrossTab{jet});
+    }
+
+    // Sparse cells, columns in heading order, sums per row, payees of one
+    // name in one row; a null amount leaves its cell empty. Summed per payee
+    // code first or straight from the query, the plan is the same.
+    void crossTabPivot()
+    {
+        TestDataFolder folder;
+        folder.exec(u"INSERT INTO SireCliant (ClCode, ClName) VALUES ('1', 'B'), ('2', 'A'), ('3', 'B')"_s);
+        folder.addNote(u"1"_s, u"2024-05-20"_s, u"1"_s, 50, u"1"_s);
+        folder.addNote(u"2"_s, u"2024-05-10"_s, u"1"_s, 20, u"2"_s);
+        folder.addNote(u"3"_s, u"2024-05-10"_s, u"1"_s, 30, u"3"_s);
+        folder.addNote(u"4"_s, u"2024-05-10"_s, u"1"_s, 5, u"1"_s);
+        folder.exec(u"UPDATE SiteTbl SET TKingaku = NULL WHERE TNo = '2'"_s);
+        Connection connection;
+        connection.open(Schema::connectionText(folder.path()));
+        for (const QString &condition : {QString(), u" AND Ginko IS NOT NULL"_s}) {
+            const JetCrossTab crossTab(planWith(u" AND Tkeiri = '2'"_s, condition));
+            QCOMPARE(crossTab.byPayeeCodeSql().isEmpty(), !condition.isEmpty());
+            const CrossTabTable table = crossTab.run(connection);
+            QCOMPARE(table.columnNames(), (QStringList{u"ClName"_s, u"SSum_"_s, u"2024/05/10"_s, u"2024/05/20"_s}));
+            QCOMPARE(table.rowCount(), 2);
+            QCOMPARE(table.cellCount(), 2);
+            QCOMPARE(table.value(0, 0).toString(), u"A"_s);
+            QVERIFY(table.value(0, 1).isNull() && table.value(0, 2).isNull());
+            QCOMPARE(QList<double>({table.value(1, 1).toDouble(), table.value(1, 2).toDouble(), table.value(1, 3).toDouble()}),
+                     QList<double>({85.0, 35.0, 50.0}));
+        }
     }
 };
 
