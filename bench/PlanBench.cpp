@@ -104,10 +104,6 @@ void benchPlan(BenchReport &report, const QString &scratchFolder, int notes)
     };
     const Timing rawAll = raw(all);
     const Timing rawOne = raw(one);
-    const QByteArray byName = JetCrossTab(all).sqlite().toUtf8();
-    const Timing rawByName = measure(1, [&] { RawSqlite(database, true).run(byName.constData(), {}, true); });
-    report.add(section, QStringLiteral("raw SQLite: the plan grouped by payee name in one statement"), rawByName.wallMs,
-               rawAll.wallMs, QStringLiteral("the translated statement word for word, for comparison; ") + cpu(rawByName, rawAll));
 
     CrossTabTable table;
     const Timing pivot = measure(runs, [&] {
