@@ -283,9 +283,7 @@ private Q_SLOTS:
     {
         Screen s(WindowId::frmCliant);
         auto *list = qobject_cast<FrmCliantU *>(s.windows.load(WindowId::FrmCliantU));
-        const auto listed = [&] {
-            return list->findChild<QAbstractItemView *>(QStringLiteral("ListView1"))->model()->rowCount();
-        };
+        const auto listed = [&] { return WindowFixture::child<QAbstractItemView>(list, "ListView1")->model()->rowCount(); };
         const auto hidden = [&](const char *code) {
             return s.data.scalar(QStringLiteral("SELECT ClSime || '/' || ClZan || '/' || Clpay || '/' || ClTokuiKbn "
                                                 "FROM SireCliant WHERE ClCode = ?"), {QLatin1String(code)}).toString();
@@ -340,7 +338,7 @@ private Q_SLOTS:
         Screen s(WindowId::FrmBank);
         auto *menu = s.windows.show(WindowId::FrmMain);
         QVERIFY(QTest::qWaitForWindowExposed(menu));
-        QTest::mouseClick(menu->findChild<QPushButton *>(QStringLiteral("Command2")), Qt::LeftButton);
+        WindowFixture::click(menu, "Command2");
         QWidget *supplier = s.windows.window(WindowId::frmCliant);
         QVERIFY(QTest::qWaitForWindowActive(supplier));
         QVERIFY(!menu->isVisible());
