@@ -1,12 +1,8 @@
-#include "ScriptedDialogService.h"
-#include "TestDataFolder.h"
+#include "WindowFixture.h"
 
-#include "ui/AppContext.h"
-#include "ui/AppValues.h"
 #include "app/FrmHelp.h"
 #include "app/FrmMain.h"
 #include "app/Startup.h"
-#include "ui/WindowRegistry.h"
 #include "app/frmSplash.h"
 
 #include <QApplication>
@@ -39,13 +35,14 @@ const QString notFound = QStringLiteral("ファイルが見つかりません。
 // A program folder whose data-folder file names a data folder, the
 // application objects around them, and stand-ins for the screens that other
 // parts of the application provide.
-struct App
+struct App : WindowFixture
 {
     explicit App(bool standIns = true)
+        : WindowFixture(false)
     {
         values.setProgramFolder(QDir::toNativeSeparators(program.path()));
         write(QStringLiteral("<F>"), (QLatin1Char('"') + data.path() + QStringLiteral("\"\r\n")).toUtf8());
-        windows.registerFactory(WindowId::FrmMain, [this] { return std::make_unique<FrmMain>(context); });
+        add<FrmMain>(WindowId::FrmMain);
         for (WindowId id : {WindowId::FrmCliantU, WindowId::FrmSite, WindowId::FrmSKbn, WindowId::FrmBank,
                             WindowId::frmCliant, WindowId::FrmRbView, WindowId::FrmRibodo, WindowId::FrmRBKeikaku,
                             WindowId::FrmView, WindowId::FrmHelp}) {
@@ -108,12 +105,7 @@ struct App
         return data.scalar(QStringLiteral("SELECT TCond FROM SiteTbl WHERE TNo = ?"), {QLatin1String(note)}).toString();
     }
 
-    TestDataFolder data;
     QTemporaryDir program;
-    AppValues values;
-    ScriptedDialogService dialogs;
-    WindowRegistry windows;
-    AppContext context{values, dialogs, windows};
     QHash<WindowId, int> made;
     std::unique_ptr<frmSplash> splash;
     QPointer<FrmMain> menu;

@@ -1,13 +1,9 @@
-#include "ScriptedDialogService.h"
-#include "TestDataFolder.h"
+#include "WindowFixture.h"
 
 #include "inquiry/FrmRBKeikaku.h"
 #include "inquiry/FrozenColumnGrid.h"
 #include "inquiry/PlanTableModel.h"
 #include "store/Schema.h"
-#include "ui/AppContext.h"
-#include "ui/AppValues.h"
-#include "ui/WindowRegistry.h"
 
 #include <QComboBox>
 #include <QDateEdit>
@@ -24,28 +20,27 @@ const QString head = QStringLiteral("TRANSFORM Sum(QRYRibodo.TKingaku) AS 値 SE
 const QString tail = QStringLiteral(" GROUP BY QRYRibodo.ClName  PIVOT Format([TKDate],'Short Date')");
 
 // A data folder with suppliers 1 (A), 2 (B) and 3 (A again), and the payment plan on it.
-struct Plan
+struct Plan : WindowFixture
 {
     Plan()
     {
-        values.setDataFolder(folder.path());
-        folder.exec(QStringLiteral("INSERT INTO SireCliant (ClCode, ClName) VALUES ('1', 'A'), ('2', 'B'), ('3', 'A')"));
+        data.exec(QStringLiteral("INSERT INTO SireCliant (ClCode, ClName) VALUES ('1', 'A'), ('2', 'B'), ('3', 'A')"));
     }
     // "payee due amount category"
     void addNote(const QString &note)
     {
         const QStringList f = note.split(u' ');
-        folder.exec(QStringLiteral("INSERT INTO SiteTbl (TNo, TKDate, TTo, TKingaku, TCond, TKeiri) VALUES (?, ?, ?, ?, '1', ?)"),
+        data.exec(QStringLiteral("INSERT INTO SiteTbl (TNo, TKDate, TTo, TKingaku, TCond, TKeiri) VALUES (?, ?, ?, ?, '1', ?)"),
                     {QString::number(++notes), f.at(1), f.at(0), f.at(2).toDouble(), f.at(3)});
     }
     void open()
     {
-        window = std::make_unique<FrmRBKeikaku>(ctx);
+        window = std::make_unique<FrmRBKeikaku>(context);
         window->show();
     }
     template<typename T>
-    T *child(const char *name) const { return window->findChild<T *>(QLatin1String(name)); }
-    void click(const char *name) const { QTest::mouseClick(child<QPushButton>(name), Qt::LeftButton); }
+    T *child(const char *name) const { return WindowFixture::child<T>(window.get(), name); }
+    void click(const char *name) const { WindowFixture::click(window.get(), name); }
     void choose(const QDate &start, int category) const
     {
         child<QDateEdit>("DTPicker1")->setDate(start);
@@ -65,11 +60,6 @@ struct Plan
         return rows.join(u';');
     }
 
-    TestDataFolder folder;
-    AppValues values;
-    ScriptedDialogService dialogs;
-    WindowRegistry windows;
-    AppContext ctx{values, dialogs, windows};
     std::unique_ptr<FrmRBKeikaku> window;
     int notes = 0;
 };
@@ -146,7 +136,7 @@ private slots:
         QFETCH(bool, noCategories);
         Plan p;
         if (noCategories)
-            p.folder.exec(QStringLiteral("DELETE FROM Kbn4"));
+            p.data.exec(QStringLiteral("DELETE FROM Kbn4"));
         p.open();
         const QString loaded = p.window->RecordSource();
         p.choose(QDate(2024, 4, 1), 1);
@@ -161,7 +151,7 @@ private slots:
     void databaseFailure()
     {
         Plan p;
-        p.folder.exec(QStringLiteral("DROP TABLE SireCliant"));
+        p.data.exec(QStringLiteral("DROP TABLE SireCliant"));
         p.open();
         QCOMPARE(p.dialogs.messages().size(), 1);
         QCOMPARE(p.dialogs.messages().first().title, QStringLiteral("警告"));
@@ -169,9 +159,9 @@ private slots:
 
         for (const QString &sql : Schema::createStatements()) {
             if (sql.contains(QLatin1String(" SireCliant ")) && !sql.contains(QLatin1String("VIEW")))
-                p.folder.exec(sql);
+                p.data.exec(sql);
         }
-        p.folder.exec(QStringLiteral("INSERT INTO SireCliant (ClCode, ClName) VALUES ('2', 'B')"));
+        p.data.exec(QStringLiteral("INSERT INTO SireCliant (ClCode, ClName) VALUES ('2', 'B')"));
         p.addNote(QStringLiteral("2 2024-05-10 30000 1"));
         p.choose(QDate(2024, 5, 1), 0);
         p.click("Command1");

@@ -1,11 +1,7 @@
-#include "ScriptedDialogService.h"
-#include "TestDataFolder.h"
+#include "WindowFixture.h"
 
 #include "inquiry/FrmRbView.h"
-#include "ui/AppContext.h"
-#include "ui/AppValues.h"
 #include "ui/TableGrid.h"
-#include "ui/WindowRegistry.h"
 
 #include <QComboBox>
 #include <QDateEdit>
@@ -27,15 +23,14 @@ class TestFrmRbView : public QObject
 private:
     void open()
     {
-        m_window = std::make_unique<FrmRbView>(*m_ctx);
-        m_window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        m_window = std::make_unique<FrmRbView>(m_f->context);
+        QVERIFY(WindowFixture::show(m_window.get()));
     }
     template<typename T>
-    T *child(const char *name) const { return m_window->findChild<T *>(QLatin1String(name)); }
+    T *child(const char *name) const { return WindowFixture::child<T>(m_window.get(), name); }
     QComboBox *combo(const char *name) const { return child<QComboBox>(name); }
     QDateEdit *date(const char *name) const { return child<QDateEdit>(name); }
-    void click(const char *name) const { QTest::mouseClick(child<QPushButton>(name), Qt::LeftButton); }
+    void click(const char *name) const { WindowFixture::click(m_window.get(), name); }
     // "0" chooses the first item (all payees, all banks).
     void choose(const char *name, const QString &code) const
     {
@@ -84,7 +79,7 @@ private:
     QStringList shown() const
     {
         QStringList out;
-        for (const auto &m : m_dialogs->messages())
+        for (const auto &m : m_f->dialogs.messages())
             out << m.title + (m.icon == DialogService::Icon::Critical ? QStringLiteral("!") : QString())
                             + (m.text == noNotes || m.text == badPeriod ? m.text : QStringLiteral("db"));
         return out;
@@ -93,15 +88,11 @@ private:
     QString workTable() const
     {
         // A null field drops its row: every field must be text, empty or not.
-        return m_folder->scalar(QStringLiteral("SELECT group_concat(F1||'|'||F2||'|'||F3||'|'||F4||'|'||F5||'|'||F6||'|'||F7, "
+        return m_f->data.scalar(QStringLiteral("SELECT group_concat(F1||'|'||F2||'|'||F3||'|'||F4||'|'||F5||'|'||F6||'|'||F7, "
                                                "';') FROM (SELECT * FROM TMPTbl ORDER BY rowid)")).toString();
     }
 
-    std::unique_ptr<TestDataFolder> m_folder;
-    std::unique_ptr<AppValues> m_values;
-    std::unique_ptr<ScriptedDialogService> m_dialogs;
-    std::unique_ptr<WindowRegistry> m_windows;
-    std::unique_ptr<AppContext> m_ctx;
+    std::unique_ptr<WindowFixture> m_f;
     std::unique_ptr<FrmRbView> m_window;
 
 private slots:
@@ -110,23 +101,18 @@ private slots:
 
     void init()
     {
-        m_folder = std::make_unique<TestDataFolder>();
-        m_folder->exec(QStringLiteral("INSERT INTO SireCliant (ClCode, ClName) VALUES ('12', '山田'), ('A01', '佐藤'), "
+        m_f = std::make_unique<WindowFixture>();
+        m_f->data.exec(QStringLiteral("INSERT INTO SireCliant (ClCode, ClName) VALUES ('12', '山田'), ('A01', '佐藤'), "
                                       "('007', '鈴木')"));
-        m_folder->exec(QStringLiteral("INSERT INTO kbn6 (KbnCode, KbnName) VALUES ('3', '中央'), ('007', 'みなと')"));
-        m_folder->exec(QStringLiteral(
+        m_f->data.exec(QStringLiteral("INSERT INTO kbn6 (KbnCode, KbnName) VALUES ('3', '中央'), ('007', 'みなと')"));
+        m_f->data.exec(QStringLiteral(
                 "INSERT INTO SiteTbl (TNo, TFDate, TKDate, TBank, TTo, TKingaku, TKubun, TYoto, TCond, TKeiri, TRemarks) "
                 "VALUES ('N4', '2024-03-01', '2024-06-15', '007', '12', 1234567, '1', '1', '1', '2', 'x'), "
                 "('N2', '2024-02-01', '2024-04-30', '007', 'A01', 250000, '1', '1', '1', '2', ''), "
                 "('N1', '2024-01-10', '2024-04-01', '3', '12', 100000, '1', '2', '1', '1', '3月分'), "
                 "('N3', NULL, '2024-04-01', '3', '007', 0.4, '1', '1', '1', '1', NULL), "
                 "('N5', '2024-04-01', '2024-07-01', '3', '12', 0, '1', '1', '1', '1', NULL)"));
-        m_values = std::make_unique<AppValues>();
-        m_values->setDataFolder(m_folder->path());
-        m_dialogs = std::make_unique<ScriptedDialogService>();
-        m_windows = std::make_unique<WindowRegistry>();
-        m_windows->registerFactory(WindowId::FrmView, [] { return std::make_unique<QWidget>(); });
-        m_ctx = std::make_unique<AppContext>(*m_values, *m_dialogs, *m_windows);
+        m_f->windows.registerFactory(WindowId::FrmView, [] { return std::make_unique<QWidget>(); });
     }
 
     void opening_data()
@@ -151,7 +137,7 @@ private slots:
         QFETCH(QString, setup);
         QFETCH(QString, lists);
         for (const QString &sql : setup.split(QLatin1Char(';'), Qt::SkipEmptyParts))
-            m_folder->exec(sql);
+            m_f->data.exec(sql);
         open();
         QTEST(tree(), "tree");
         QTEST(shown(), "messages");
@@ -198,7 +184,7 @@ private slots:
                  QStringLiteral("<振出先全部><銀行全部><区分選択なし>0"));
         // The same node clicked again reads the notes again.
         clickNode(QStringLiteral("2024/04/30"));
-        m_folder->addNote(QStringLiteral("N6"), QStringLiteral("2024-04-30"), QStringLiteral("1"), 5000);
+        m_f->data.addNote(QStringLiteral("N6"), QStringLiteral("2024-04-30"), QStringLiteral("1"), 5000);
         clickNode(QStringLiteral("2024/04/30"));
         QCOMPARE(listed(), QStringLiteral("N2,N6/金額計 255,000"));
         QCOMPARE(shown(), QStringList());
@@ -247,7 +233,7 @@ private slots:
         QFETCH(QString, item);
         QFETCH(QString, sql);
         if (item == QLatin1String("-"))
-            m_folder->exec(QStringLiteral("DELETE FROM kbn1"));
+            m_f->data.exec(QStringLiteral("DELETE FROM kbn1"));
         open();
         choose("ComboF", payee);
         choose("ComboB", bank);
@@ -299,15 +285,15 @@ private slots:
         click("cmdPrint");
         const QString first = workTable();
         QCOMPARE(first.count(QLatin1Char(';')), 4);
-        QCOMPARE(m_values->ModeFlag(), QStringLiteral("9"));
-        QVERIFY(m_windows->window(WindowId::FrmView));
-        m_windows->unload(WindowId::FrmView);
+        QCOMPARE(m_f->values.ModeFlag(), QStringLiteral("9"));
+        QVERIFY(m_f->windows.window(WindowId::FrmView));
+        m_f->windows.unload(WindowId::FrmView);
         if (refused)
-            m_folder->exec(QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON TMPTbl BEGIN SELECT RAISE(ABORT, 'locked'); END"));
+            m_f->data.exec(QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON TMPTbl BEGIN SELECT RAISE(ABORT, 'locked'); END"));
         clickNode(node);
         click("cmdPrint");
         QCOMPARE(workTable(), table.isEmpty() ? first : table);
-        QCOMPARE(m_windows->window(WindowId::FrmView) != nullptr, !refused);
+        QCOMPARE(m_f->windows.window(WindowId::FrmView) != nullptr, !refused);
         QCOMPARE(shown(), refused ? QStringList {QStringLiteral("警告!db")} : QStringList());
     }
 

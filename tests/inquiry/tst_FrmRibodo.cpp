@@ -1,12 +1,8 @@
-#include "ScriptedDialogService.h"
-#include "TestDataFolder.h"
+#include "WindowFixture.h"
 
 #include "inquiry/FrmRibodo.h"
-#include "ui/AppContext.h"
-#include "ui/AppValues.h"
 #include "ui/QueryTableModel.h"
 #include "ui/TableGrid.h"
-#include "ui/WindowRegistry.h"
 
 #include <QComboBox>
 #include <QDateEdit>
@@ -23,13 +19,8 @@ const QString allBanks = QStringLiteral("<銀行全部>");
 const QString dayListed = QStringLiteral("T1 100,000,T2 250,000*,T3 50,000 / 150,000 / 250,000");
 
 // What one test works on, made afresh for each.
-struct World
+struct World : WindowFixture
 {
-    TestDataFolder folder;
-    AppValues values;
-    ScriptedDialogService dialogs;
-    WindowRegistry windows;
-    AppContext ctx {values, dialogs, windows};
     std::unique_ptr<FrmRibodo> window;
     QString printed; // mode and date the report viewer was opened with
 };
@@ -43,15 +34,14 @@ class TestFrmRibodo : public QObject
 private:
     void open()
     {
-        w->window = std::make_unique<FrmRibodo>(w->ctx);
-        w->window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(w->window.get()));
+        w->window = std::make_unique<FrmRibodo>(w->context);
+        QVERIFY(WindowFixture::show(w->window.get()));
     }
     template<typename T = QWidget>
-    T *child(const char *name) const { return w->window->findChild<T *>(QLatin1String(name)); }
+    T *child(const char *name) const { return WindowFixture::child<T>(w->window.get(), name); }
     TableGrid *grid() const { return child<TableGrid>("HFGrid1"); }
     QueryTableModel *model() const { return qobject_cast<QueryTableModel *>(grid()->model()); }
-    void click(const char *name) const { QTest::mouseClick(child<QPushButton>(name), Qt::LeftButton); }
+    void click(const char *name) const { WindowFixture::click(w->window.get(), name); }
     bool settling() const { return !child("Frame2")->isHidden() && child("Command5")->isHidden(); }
     void list(const QDate &date, const QString &bank) const
     {
@@ -70,7 +60,7 @@ private:
         }
         return rows.join(u',') + u" / "_s + child<QLabel>("Label7")->text() + u" / "_s + child<QLabel>("Label8")->text();
     }
-    QString state(const QString &number) const { return w->folder.scalar(u"SELECT TCond FROM SiteTbl WHERE TNo = ?"_s, {number}).toString(); }
+    QString state(const QString &number) const { return w->data.scalar(u"SELECT TCond FROM SiteTbl WHERE TNo = ?"_s, {number}).toString(); }
 
     std::unique_ptr<World> w;
 
@@ -78,20 +68,19 @@ private slots:
     void init()
     {
         w = std::make_unique<World>();
-        w->values.setDataFolder(w->folder.path());
         w->windows.registerFactory(WindowId::FrmView, [w = w.get()] {
             w->printed = w->values.ModeFlag() + u' ' + w->values.ReportDate();
             return std::make_unique<QWidget>();
         });
-        w->folder.exec(QStringLiteral("INSERT INTO kbn6 (KbnCode, KbnName, KbnZan) VALUES ('1', '中央銀行', 0), "
+        w->data.exec(QStringLiteral("INSERT INTO kbn6 (KbnCode, KbnName, KbnZan) VALUES ('1', '中央銀行', 0), "
                                       "('2', 'O''Hara銀行', 0), ('3', 'みなと銀行', 0)"));
-        w->folder.exec(QStringLiteral("INSERT INTO SireCliant (ClCode, ClName) VALUES ('100', '株式会社山田製作所'), "
+        w->data.exec(QStringLiteral("INSERT INTO SireCliant (ClCode, ClName) VALUES ('100', '株式会社山田製作所'), "
                                       "('200', '有限会社佐藤工業')"));
-        w->folder.addNote(QStringLiteral("T1"), QStringLiteral("2024-04-30"), QStringLiteral("1"), 100000);
-        w->folder.addNote(QStringLiteral("T2"), QStringLiteral("2024-04-30"), QStringLiteral("3"), 250000,
+        w->data.addNote(QStringLiteral("T1"), QStringLiteral("2024-04-30"), QStringLiteral("1"), 100000);
+        w->data.addNote(QStringLiteral("T2"), QStringLiteral("2024-04-30"), QStringLiteral("3"), 250000,
                           QStringLiteral("200"), QStringLiteral("2"));
-        w->folder.addNote(QStringLiteral("T3"), QStringLiteral("2024-04-30"), QStringLiteral("2"), 50000);
-        w->folder.addNote(QStringLiteral("T5"), QDate::currentDate().toString(Qt::ISODate), QStringLiteral("1"), 70000);
+        w->data.addNote(QStringLiteral("T3"), QStringLiteral("2024-04-30"), QStringLiteral("2"), 50000);
+        w->data.addNote(QStringLiteral("T5"), QDate::currentDate().toString(Qt::ISODate), QStringLiteral("1"), 70000);
     }
 
     void cleanup()
@@ -166,7 +155,7 @@ private slots:
         QFETCH(QString, newState);
         QFETCH(QString, button);
         if (!setup.isEmpty())
-            w->folder.exec(setup);
+            w->data.exec(setup);
         open();
         list(day, allBanks);
         auto *states = child<QComboBox>("Combo2");
@@ -195,21 +184,21 @@ private slots:
         list(day, allBanks);
         grid()->selectRow(0);
         QTest::keyClick(grid(), Qt::Key_Return);
-        w->folder.exec(QStringLiteral("CREATE TRIGGER refuse BEFORE UPDATE ON SiteTbl BEGIN SELECT RAISE(ABORT, 'locked'); END"));
+        w->data.exec(QStringLiteral("CREATE TRIGGER refuse BEFORE UPDATE ON SiteTbl BEGIN SELECT RAISE(ABORT, 'locked'); END"));
         child<QComboBox>("Combo2")->setCurrentText(QStringLiteral("決済済み"));
         click("Command3");
         QCOMPARE(state(QStringLiteral("T1")), QStringLiteral("1"));
         QVERIFY(settling());
         click("Command4");
 
-        const QVariant view = w->folder.scalar(QStringLiteral("SELECT sql FROM sqlite_master WHERE name = 'QRYKesai'"));
-        w->folder.exec(QStringLiteral("DROP VIEW QRYKesai"));
+        const QVariant view = w->data.scalar(QStringLiteral("SELECT sql FROM sqlite_master WHERE name = 'QRYKesai'"));
+        w->data.exec(QStringLiteral("DROP VIEW QRYKesai"));
         click("Command1");
         QCOMPARE(shown(), QStringLiteral(" /  / "));
         QCOMPARE(w->dialogs.messages().size(), 2);
         for (const ScriptedDialogService::Call &c : w->dialogs.messages())
             QVERIFY(c.title == QStringLiteral("警告") && c.icon == DialogService::Icon::Critical);
-        w->folder.exec(view.toString());
+        w->data.exec(view.toString());
         click("Command1");
         QCOMPARE(shown(), dayListed);
     }

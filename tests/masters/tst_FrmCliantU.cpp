@@ -1,9 +1,5 @@
-#include "ScriptedDialogService.h"
-#include "TestDataFolder.h"
+#include "WindowFixture.h"
 
-#include "ui/AppContext.h"
-#include "ui/AppValues.h"
-#include "ui/WindowRegistry.h"
 #include "masters/FrmCliantU.h"
 #include "ui/SupplierPickTarget.h"
 
@@ -33,7 +29,7 @@ public:
 
 // The search list loaded over three suppliers stored out of code order, or
 // none, choosing into an entry window.
-struct List
+struct List : WindowFixture
 {
     explicit List(bool suppliers = true)
     {
@@ -42,8 +38,7 @@ struct List
                 data.exec(QStringLiteral("INSERT INTO SireCliant (ClCode, ClName) VALUES (?, ?)"),
                           {QLatin1String(code), QStringLiteral("仕入先") + QLatin1String(code)});
         }
-        values.setDataFolder(data.path());
-        windows.registerFactory(WindowId::FrmCliantU, [this] { return std::make_unique<FrmCliantU>(context); });
+        add<FrmCliantU>(WindowId::FrmCliantU);
         window = qobject_cast<FrmCliantU *>(windows.load(WindowId::FrmCliantU));
         window->setTarget(entry.get());
     }
@@ -53,13 +48,8 @@ struct List
     QAbstractItemView *list() const { return window->findChild<QAbstractItemView *>(QStringLiteral("ListView1")); }
     int rowCount() const { return list()->model()->rowCount(); }
     QString cell(int row, int column) const { return list()->model()->index(row, column).data().toString(); }
-    QPushButton *button(const char *name) const { return window->findChild<QPushButton *>(QLatin1String(name)); }
+    QPushButton *button(const char *name) const { return child<QPushButton>(window, name); }
 
-    TestDataFolder data;
-    AppValues values;
-    ScriptedDialogService dialogs;
-    WindowRegistry windows;
-    AppContext context{values, dialogs, windows};
     std::unique_ptr<EntryStandIn> entry = std::make_unique<EntryStandIn>();
     QPointer<FrmCliantU> window;
 };

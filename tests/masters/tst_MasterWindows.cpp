@@ -1,5 +1,4 @@
-#include "ScriptedDialogService.h"
-#include "TestDataFolder.h"
+#include "WindowFixture.h"
 
 #include "app/FrmMain.h"
 #include "masters/FrmBank.h"
@@ -7,9 +6,6 @@
 #include "masters/FrmSKbn.h"
 #include "masters/frmCliant.h"
 #include "register/FrmSite.h"
-#include "ui/AppContext.h"
-#include "ui/AppValues.h"
-#include "ui/WindowRegistry.h"
 
 #include <QComboBox>
 #include <QGroupBox>
@@ -28,23 +24,22 @@ using Answer = DialogService::Answer;
 
 // One maintenance window on a data folder whose table holds A1 (甲) and B2
 // (乙); a stand-in report viewer notes the report number it was opened with.
-struct Screen
+struct Screen : WindowFixture
 {
     explicit Screen(WindowId which)
         : id(which)
     {
-        values.setDataFolder(data.path());
         const QString insert = id == WindowId::frmCliant
                 ? QStringLiteral("INSERT INTO SireCliant (ClCode, ClName, ClSime, ClZan, Clpay, ClTokuiKbn) "
                                  "VALUES (?, ?, '20', 1234.5, '31', 2)")
                 : QStringLiteral("INSERT INTO %1 (KbnCode, KbnName) VALUES (?, ?)").arg(table());
         data.exec(insert, {QStringLiteral("A1"), QStringLiteral("甲")});
         data.exec(insert, {QStringLiteral("B2"), QStringLiteral("乙")});
-        windows.registerFactory(WindowId::FrmSKbn, [this] { return std::make_unique<FrmSKbn>(context); });
-        windows.registerFactory(WindowId::FrmBank, [this] { return std::make_unique<FrmBank>(context); });
-        windows.registerFactory(WindowId::frmCliant, [this] { return std::make_unique<frmCliant>(context); });
-        windows.registerFactory(WindowId::FrmCliantU, [this] { return std::make_unique<FrmCliantU>(context); });
-        windows.registerFactory(WindowId::FrmMain, [this] { return std::make_unique<FrmMain>(context); });
+        add<FrmSKbn>(WindowId::FrmSKbn);
+        add<FrmBank>(WindowId::FrmBank);
+        add<frmCliant>(WindowId::frmCliant);
+        add<FrmCliantU>(WindowId::FrmCliantU);
+        add<FrmMain>(WindowId::FrmMain);
         windows.registerFactory(WindowId::FrmView, [this] {
             reports << values.ModeFlag();
             return std::make_unique<QWidget>();
@@ -59,8 +54,8 @@ struct Screen
         static const char *const kbn[] = {"txtClKubunKode", "txtClKubunName"};
         return window->findChild<QLineEdit *>(supplier() ? QStringLiteral("text1_%1").arg(i) : QLatin1String(kbn[i]));
     }
-    QPushButton *button(const char *name) const { return window->findChild<QPushButton *>(QLatin1String(name)); }
-    QComboBox *combo() const { return window->findChild<QComboBox *>(QStringLiteral("Combo1")); }
+    QPushButton *button(const char *name) const { return child<QPushButton>(window, name); }
+    QComboBox *combo() const { return child<QComboBox>(window, "Combo1"); }
 
     // Codes and names of the test rows, in code order.
     QString rows() const
@@ -119,11 +114,6 @@ struct Screen
     }
 
     WindowId id;
-    TestDataFolder data;
-    AppValues values;
-    ScriptedDialogService dialogs;
-    WindowRegistry windows;
-    AppContext context{values, dialogs, windows};
     QStringList reports;
     QPointer<QWidget> window;
 };
@@ -293,9 +283,7 @@ private Q_SLOTS:
     {
         Screen s(WindowId::frmCliant);
         auto *list = qobject_cast<FrmCliantU *>(s.windows.load(WindowId::FrmCliantU));
-        const auto listed = [&] {
-            return list->findChild<QAbstractItemView *>(QStringLiteral("ListView1"))->model()->rowCount();
-        };
+        const auto listed = [&] { return WindowFixture::child<QAbstractItemView>(list, "ListView1")->model()->rowCount(); };
         const auto hidden = [&](const char *code) {
             return s.data.scalar(QStringLiteral("SELECT ClSime || '/' || ClZan || '/' || Clpay || '/' || ClTokuiKbn "
                                                 "FROM SireCliant WHERE ClCode = ?"), {QLatin1String(code)}).toString();
@@ -350,7 +338,7 @@ private Q_SLOTS:
         Screen s(WindowId::FrmBank);
         auto *menu = s.windows.show(WindowId::FrmMain);
         QVERIFY(QTest::qWaitForWindowExposed(menu));
-        QTest::mouseClick(menu->findChild<QPushButton *>(QStringLiteral("Command2")), Qt::LeftButton);
+        WindowFixture::click(menu, "Command2");
         QWidget *supplier = s.windows.window(WindowId::frmCliant);
         QVERIFY(QTest::qWaitForWindowActive(supplier));
         QVERIFY(!menu->isVisible());

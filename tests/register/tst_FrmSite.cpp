@@ -1,9 +1,5 @@
-#include "ScriptedDialogService.h"
-#include "TestDataFolder.h"
+#include "WindowFixture.h"
 
-#include "ui/AppContext.h"
-#include "ui/AppValues.h"
-#include "ui/WindowRegistry.h"
 #include "masters/FrmCliantU.h"
 #include "register/DateTextBox.h"
 #include "register/FrmSite.h"
@@ -37,27 +33,18 @@ class TestFrmSite : public QObject
 private slots:
     void init()
     {
-        m_folder = std::make_unique<TestDataFolder>();
-        m_folder->exec(QStringLiteral("INSERT INTO kbn6 (KbnCode, KbnName, KbnZan) VALUES ('01', '中央銀行 本店', 0), "
+        m_f = std::make_unique<WindowFixture>();
+        m_f->data.exec(QStringLiteral("INSERT INTO kbn6 (KbnCode, KbnName, KbnZan) VALUES ('01', '中央銀行 本店', 0), "
                                       "('02', 'みなと銀行 駅前支店', 0)"));
-        m_folder->exec(QStringLiteral("INSERT INTO SireCliant (ClCode, ClName) VALUES ('100', '株式会社山田製作所'), "
+        m_f->data.exec(QStringLiteral("INSERT INTO SireCliant (ClCode, ClName) VALUES ('100', '株式会社山田製作所'), "
                                       "('200', '有限会社佐藤工業')"));
-        m_values = std::make_unique<AppValues>();
-        m_values->setDataFolder(m_folder->path());
-        m_dialogs = std::make_unique<ScriptedDialogService>();
-        m_windows = std::make_unique<WindowRegistry>();
-        m_ctx = std::make_unique<AppContext>(*m_values, *m_dialogs, *m_windows);
     }
 
     void cleanup()
     {
-        QCOMPARE(m_dialogs->unexpected(), 0);
+        QCOMPARE(m_f->dialogs.unexpected(), 0);
         m_window.reset();
-        m_windows.reset();
-        m_ctx.reset();
-        m_dialogs.reset();
-        m_values.reset();
-        m_folder.reset();
+        m_f.reset();
     }
 
     void load_data()
@@ -80,10 +67,10 @@ private slots:
         QFETCH(QString, savedCodes);
 
         for (const QString &table : emptied.split(QLatin1Char(' '), Qt::SkipEmptyParts))
-            m_folder->exec(QStringLiteral("DELETE FROM ") + table);
+            m_f->data.exec(QStringLiteral("DELETE FROM ") + table);
         open();
-        QCOMPARE(m_dialogs->messageTexts(), messages);
-        for (const ScriptedDialogService::Call &c : m_dialogs->messages())
+        QCOMPARE(m_f->dialogs.messageTexts(), messages);
+        for (const ScriptedDialogService::Call &c : m_f->dialogs.messages())
             QVERIFY(c.title == QStringLiteral("警告") && c.icon == DialogService::Icon::Critical);
         // Kind, bank, state, purpose and accounting category, as "code : name" in table order.
         const std::array<const char *, 5> tables {"kbn1", "kbn6", "Kbn3", "kbn2", "Kbn4"};
@@ -92,7 +79,7 @@ private slots:
             for (int k = 0; k < combo(i)->count(); ++k)
                 items << combo(i)->itemText(k);
             QCOMPARE(items.join(QLatin1Char('|')),
-                     m_folder->scalar(QStringLiteral("SELECT group_concat(KbnCode || ' : ' || KbnName, '|') "
+                     m_f->data.scalar(QStringLiteral("SELECT group_concat(KbnCode || ' : ' || KbnName, '|') "
                                                      "FROM (SELECT * FROM %1 ORDER BY rowid)")
                                               .arg(QLatin1String(tables[i]))).toString());
         }
@@ -100,10 +87,10 @@ private slots:
         QCOMPARE(screen(), empty);
 
         // Usable either way: a note is saved with the codes of the first items, or none.
-        m_dialogs->clear();
+        m_f->dialogs.clear();
         enterNote(QStringLiteral("E-1"));
         click("CmdRecorde");
-        QVERIFY(m_dialogs->calls().isEmpty());
+        QVERIFY(m_f->dialogs.calls().isEmpty());
         QCOMPARE(stored(QStringLiteral("IFNULL(TBank, '') || '|' || IFNULL(TKeiri, '')"), QStringLiteral("E-1")),
                  savedCodes);
         QCOMPARE(screen(), empty);
@@ -150,15 +137,15 @@ private slots:
         QFETCH(QString, due);
         QFETCH(QStringList, messages);
 
-        m_folder->addNote(QStringLiteral("OLD-1"), QStringLiteral("2024-06-30"));
-        m_folder->exec(refuseWrites.arg(QStringLiteral("INSERT"), QStringLiteral("WHEN NEW.TNo = 'LOCKED'")));
+        m_f->data.addNote(QStringLiteral("OLD-1"), QStringLiteral("2024-06-30"));
+        m_f->data.exec(refuseWrites.arg(QStringLiteral("INSERT"), QStringLiteral("WHEN NEW.TNo = 'LOCKED'")));
         open();
         enterNote(number, amount, drawn, due, payee);
         const QString typed = screen();
         click("CmdRecorde");
 
         QCOMPARE(shown(), messages);
-        for (const ScriptedDialogService::Call &c : m_dialogs->messages())
+        for (const ScriptedDialogService::Call &c : m_f->dialogs.messages())
             QVERIFY(c.title == QStringLiteral("警告") && c.icon == DialogService::Icon::Critical
                     && c.buttons == DialogService::Buttons::Ok);
         if (messages.isEmpty()) {
@@ -188,8 +175,8 @@ private slots:
         QApplication::sendEvent(box(4), &commit);
         click("CmdRecorde");
 
-        QVERIFY(m_dialogs->calls().isEmpty());
-        QCOMPARE(m_folder->scalar(QStringLiteral("SELECT TNo || '|' || TTo || '|' || TFDate || '|' || TKDate || '|' || "
+        QVERIFY(m_f->dialogs.calls().isEmpty());
+        QCOMPARE(m_f->data.scalar(QStringLiteral("SELECT TNo || '|' || TTo || '|' || TFDate || '|' || TKDate || '|' || "
                                                  "TBank || '|' || TKingaku || '|' || TKubun || '|' || TCond || '|' || "
                                                  "TYoto || '|' || TKeiri || '|' || TRemarks FROM SiteTbl")).toString(),
                  QStringLiteral("A-12|100|2024-04-15|2024-07-31|02|1234567.0|3|2|4|2|4月分 支払"));
@@ -197,18 +184,18 @@ private slots:
 
         callUp(QStringLiteral("A-12"));
         // Asked first whether the screen may be overwritten, then for the number.
-        QCOMPARE(m_dialogs->calls().size(), 2);
-        QCOMPARE(m_dialogs->messageTexts(), QStringList {QStringLiteral("表示されているデータが消去されます。")});
-        QCOMPARE(m_dialogs->calls().first().buttons, DialogService::Buttons::YesNo);
+        QCOMPARE(m_f->dialogs.calls().size(), 2);
+        QCOMPARE(m_f->dialogs.messageTexts(), QStringList {QStringLiteral("表示されているデータが消去されます。")});
+        QCOMPARE(m_f->dialogs.calls().first().buttons, DialogService::Buttons::YesNo);
         QCOMPARE(screen(), QStringLiteral("A-12|100|株式会社山田製作所|1234567|4月分 支払|A-12|2024/4/15|2024/7/31|21131|E"));
 
         // Clearing keeps the mode but forgets the called-up note: there is nothing to delete.
         click("CmdClear");
         QCOMPARE(screen(), QStringLiteral("||||||//|//|00000|E"));
-        m_dialogs->clear();
+        m_f->dialogs.clear();
         click("CmdDelete");
-        QCOMPARE(m_dialogs->messageTexts(), QStringList {QStringLiteral("削除する手形を呼び出してください。")});
-        QCOMPARE(m_dialogs->messages().first().icon, DialogService::Icon::Critical);
+        QCOMPARE(m_f->dialogs.messageTexts(), QStringList {QStringLiteral("削除する手形を呼び出してください。")});
+        QCOMPARE(m_f->dialogs.messages().first().icon, DialogService::Icon::Critical);
         QCOMPARE(numbers(), QStringLiteral("A-12"));
     }
 
@@ -248,13 +235,13 @@ private slots:
         QFETCH(QString, numbersAfter);
         QFETCH(bool, written);
 
-        m_folder->addNote(QStringLiteral("A-12"), QStringLiteral("2024-06-30"));
-        m_folder->addNote(QStringLiteral("B-1"), QStringLiteral("2024-06-30"));
+        m_f->data.addNote(QStringLiteral("A-12"), QStringLiteral("2024-06-30"));
+        m_f->data.addNote(QStringLiteral("B-1"), QStringLiteral("2024-06-30"));
         if (!refused.isEmpty())
-            m_folder->exec(refuseWrites.arg(refused, QString()));
+            m_f->data.exec(refuseWrites.arg(refused, QString()));
         open();
         callUp(QStringLiteral("A-12"));
-        m_dialogs->clear();
+        m_f->dialogs.clear();
         box(0)->selectAll();
         QTest::keyClicks(box(0), number);
         box(3)->selectAll();
@@ -262,12 +249,12 @@ private slots:
         const QString typed = screen();
         const bool deleting = command == QLatin1String("CmdDelete");
         if (deleting)
-            m_dialogs->queueAnswer(answer);
+            m_f->dialogs.queueAnswer(answer);
         click(command.toLatin1().constData());
 
         QCOMPARE(shown(), messages);
         if (deleting)
-            QCOMPARE(m_dialogs->messages().first().buttons, DialogService::Buttons::OkCancel);
+            QCOMPARE(m_f->dialogs.messages().first().buttons, DialogService::Buttons::OkCancel);
         QCOMPARE(numbers(), numbersAfter);
         // Only a correction that went through saves the amount typed.
         QCOMPARE(stored(QStringLiteral("TKingaku"), numbersAfter.section(QLatin1Char(','), 0, 0)).toDouble(),
@@ -290,41 +277,41 @@ private slots:
         QFETCH(QString, typed);
 
         // The payee's supplier has been deleted since: its name shows as "X".
-        m_folder->addNote(QStringLiteral("A-12"), QStringLiteral("2024-06-30"), QStringLiteral("1"), 100000,
+        m_f->data.addNote(QStringLiteral("A-12"), QStringLiteral("2024-06-30"), QStringLiteral("1"), 100000,
                           QStringLiteral("200"));
-        m_folder->exec(QStringLiteral("DELETE FROM SireCliant WHERE ClCode = '200'"));
+        m_f->data.exec(QStringLiteral("DELETE FROM SireCliant WHERE ClCode = '200'"));
         open();
         callUp(QStringLiteral("A-12"));
         QCOMPARE(screen(), QStringLiteral("A-12|200|X|100000||A-12|2024/1/10|2024/6/30|00000|E"));
-        m_dialogs->clear();
+        m_f->dialogs.clear();
         callUp(typed);
 
-        QTEST(m_dialogs->messageTexts().mid(1), "messages");
+        QTEST(m_f->dialogs.messageTexts().mid(1), "messages");
         // The fields are kept; the called-up number is forgotten.
         const QString kept = QStringLiteral("A-12|200|X|100000|||2024/1/10|2024/6/30|00000|R");
         QCOMPARE(screen(), kept);
 
         // So registering the note on the screen again is refused as a duplicate.
-        m_dialogs->clear();
+        m_f->dialogs.clear();
         click("CmdRecorde");
-        QCOMPARE(m_dialogs->messageTexts(), QStringList {taken});
+        QCOMPARE(m_f->dialogs.messageTexts(), QStringList {taken});
         QCOMPARE(numbers(), QStringLiteral("A-12"));
 
         // Answering No to the question changes nothing.
-        m_dialogs->clear();
-        m_dialogs->queueAnswer(Answer::No);
+        m_f->dialogs.clear();
+        m_f->dialogs.queueAnswer(Answer::No);
         click("CmdCall");
-        QCOMPARE(m_dialogs->calls().size(), 1);
+        QCOMPARE(m_f->dialogs.calls().size(), 1);
         QCOMPARE(screen(), kept);
     }
 
     void printShowsReportEight()
     {
-        m_windows->registerFactory(WindowId::FrmView, [] { return std::make_unique<QWidget>(); });
+        m_f->windows.registerFactory(WindowId::FrmView, [] { return std::make_unique<QWidget>(); });
         open();
         click("CmdPrint");
-        QCOMPARE(m_values->ModeFlag(), QStringLiteral("8"));
-        QVERIFY(m_windows->window(WindowId::FrmView)->isVisible());
+        QCOMPARE(m_f->values.ModeFlag(), QStringLiteral("8"));
+        QVERIFY(m_f->windows.window(WindowId::FrmView)->isVisible());
     }
 
     void tabOrderAndHelpLines()
@@ -362,13 +349,13 @@ private slots:
 
     void payeeFromTheSearchList()
     {
-        m_windows->registerFactory(WindowId::FrmCliantU, [this] { return std::make_unique<FrmCliantU>(*m_ctx); });
+        m_f->windows.registerFactory(WindowId::FrmCliantU, [this] { return std::make_unique<FrmCliantU>(m_f->context); });
         open();
         showActive();
         // The payee comes only from the list.
         QVERIFY(box(1)->isReadOnly() && box(2)->isReadOnly());
         click("CmdCKensaku");
-        QWidget *list = m_windows->window(WindowId::FrmCliantU);
+        QWidget *list = m_f->windows.window(WindowId::FrmCliantU);
         QVERIFY(list && list->isVisible());
         auto *rows = list->findChild<QAbstractItemView *>(QStringLiteral("ListView1"));
         rows->setCurrentIndex(rows->model()->index(1, 0));
@@ -388,15 +375,15 @@ private slots:
     }
 
 private:
-    void open() { m_window = std::make_unique<FrmSite>(*m_ctx); }
+    void open() { m_window = std::make_unique<FrmSite>(m_f->context); }
     QLineEdit *box(int i) const { return m_window->findChild<QLineEdit *>(QStringLiteral("TxtRibodo_%1").arg(i)); }
     QComboBox *combo(int i) const { return m_window->findChild<QComboBox *>(QStringLiteral("Combo1_%1").arg(i)); }
     DateTextBox *date(int i) const
     {
         return m_window->findChild<DateTextBox *>(QStringLiteral("DateTextBox1_%1").arg(i));
     }
-    QPushButton *button(const char *name) const { return m_window->findChild<QPushButton *>(QLatin1String(name)); }
-    void click(const char *name) const { QTest::mouseClick(button(name), Qt::LeftButton); }
+    QPushButton *button(const char *name) const { return WindowFixture::child<QPushButton>(m_window.get(), name); }
+    void click(const char *name) const { WindowFixture::click(m_window.get(), name); }
 
     // Types a note; the defaults make it valid. Dates as "year/month/day".
     void enterNote(const QString &number, const QString &amount = QStringLiteral("500000"),
@@ -417,8 +404,8 @@ private:
 
     void callUp(const QString &number) const
     {
-        m_dialogs->queueAnswer(Answer::Yes);
-        m_dialogs->queueInput(number);
+        m_f->dialogs.queueAnswer(Answer::Yes);
+        m_f->dialogs.queueInput(number);
         click("CmdCall");
     }
 
@@ -426,7 +413,7 @@ private:
     QStringList shown() const
     {
         QStringList texts;
-        for (const ScriptedDialogService::Call &c : m_dialogs->messages())
+        for (const ScriptedDialogService::Call &c : m_f->dialogs.messages())
             texts << (c.details.contains(QLatin1String("locked")) ? refusal : c.text);
         return texts;
     }
@@ -434,13 +421,13 @@ private:
     // The stored note numbers in order, joined by commas.
     QString numbers() const
     {
-        return m_folder->scalar(QStringLiteral("SELECT group_concat(TNo, ',') FROM (SELECT TNo FROM SiteTbl "
+        return m_f->data.scalar(QStringLiteral("SELECT group_concat(TNo, ',') FROM (SELECT TNo FROM SiteTbl "
                                                "ORDER BY TNo)")).toString();
     }
 
     QString stored(const QString &column, const QString &number) const
     {
-        return m_folder->scalar(QStringLiteral("SELECT %1 FROM SiteTbl WHERE TNo = ?").arg(column), {number})
+        return m_f->data.scalar(QStringLiteral("SELECT %1 FROM SiteTbl WHERE TNo = ?").arg(column), {number})
                 .toString();
     }
 
@@ -470,11 +457,7 @@ private:
         QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
     }
 
-    std::unique_ptr<TestDataFolder> m_folder;
-    std::unique_ptr<AppValues> m_values;
-    std::unique_ptr<ScriptedDialogService> m_dialogs;
-    std::unique_ptr<WindowRegistry> m_windows;
-    std::unique_ptr<AppContext> m_ctx;
+    std::unique_ptr<WindowFixture> m_f;
     std::unique_ptr<FrmSite> m_window;
 };
 

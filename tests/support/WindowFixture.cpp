@@ -1,0 +1,21 @@
+#include "WindowFixture.h"
+
+#include <QPushButton>
+#include <QtTest>
+
+WindowFixture::WindowFixture(bool useFolder)
+{
+    if (useFolder)
+        values.setDataFolder(data.path());
+}
+
+void WindowFixture::click(const QWidget *window, const char *name)
+{
+    QTest::mouseClick(child<QPushButton>(window, name), Qt::LeftButton);
+}
+
+bool WindowFixture::show(QWidget *window)
+{
+    window->show();
+    return QTest::qWaitForWindowExposed(window);
+}
