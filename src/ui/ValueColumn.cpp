@@ -2,7 +2,6 @@
 
 #include "store/StatementReader.h"
 
-#include <QStringDecoder>
 
 #include <bit>
 
@@ -31,10 +30,10 @@ void ValueColumn::clear()
     m_others.clear();
 }
 
-QChar *ValueColumn::room(qsizetype length)
+char *ValueColumn::room(qsizetype length)
 {
     if (m_blocks.isEmpty() || m_used + length > m_blocks.last().size()) {
-        m_blocks.append(QString(blockSize, Qt::Uninitialized));
+        m_blocks.append(QByteArray(blockSize, Qt::Uninitialized));
         m_used = 0;
     }
     return m_blocks.last().data() + m_used;
@@ -63,12 +62,11 @@ void ValueColumn::append(const QVariant &value)
     default:
         break;
     }
-    if (kind == Text && value.toString().size() >= blockSize)
+    const QByteArray text = kind == Text ? value.toString().toUtf8() : QByteArray();
+    if (text.size() >= blockSize)
         kind = Other;
     if (kind == Text) {
-        const QString text = value.toString();
-        QChar *out = room(text.size());
-        std::copy(text.cbegin(), text.cend(), out);
+        std::copy(text.cbegin(), text.cend(), room(text.size()));
         m_used += text.size();
     } else if (kind == Other) {
         m_others.insert(m_kinds.size(), value);
@@ -93,25 +91,15 @@ void ValueColumn::append(const StatementReader &reader, int column)
         appendNumber(Real, std::bit_cast<qint64>(reader.real(column)));
         return;
     case StatementReader::Type::Text: {
-        // Decoded straight into the block: no string per cell. Codes and
-        // numbers are plain ASCII, widened as they are.
+        // Kept as the engine's UTF-8, copied straight into the block: a
+        // list of many thousand rows is decoded only where it is shown.
         const QByteArrayView bytes = reader.utf8(column);
         if (bytes.size() >= blockSize) {
             append(reader.value(column));
             return;
         }
-        QChar *out = room(bytes.size() + 1);
-        qsizetype i = 0;
-        for (; i < bytes.size() && uchar(bytes[i]) < 0x80; ++i)
-            out[i] = QLatin1Char(bytes[i]);
-        if (i == bytes.size()) {
-            m_used += i;
-        } else {
-            thread_local QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless
-                                                        | QStringDecoder::Flag::ConvertInitialBom);
-            out = room(decoder.requiredSpace(bytes.size()));
-            m_used += decoder.appendToBuffer(out, bytes) - out;
-        }
+        std::copy(bytes.begin(), bytes.end(), room(bytes.size()));
+        m_used += bytes.size();
         endCell(Text);
         return;
     }
@@ -133,7 +121,7 @@ QVariant ValueColumn::at(qsizetype cell) const
         const qsizetype block = qsizetype(end >> offsetBits);
         const qsizetype stop = qsizetype(end & offsetMask);
         const qsizetype start = qsizetype(before >> offsetBits) == block ? qsizetype(before & offsetMask) : 0;
-        return QString(m_blocks.at(block).constData() + start, stop - start);
+        return QString::fromUtf8(m_blocks.at(block).constData() + start, stop - start);
     }
     case Integer:
         return qlonglong(m_numbers.at(cell));

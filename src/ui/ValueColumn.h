@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QHash>
 #include <QString>
 #include <QVariant>
@@ -7,8 +8,8 @@
 
 class StatementReader;
 
-// One column of a long list, held compactly: the texts one after another in
-// blocks of text, numbers beside them, a byte per cell for its kind. A list
+// One column of a long list, held compactly: the texts one after another as
+// UTF-8 in blocks, numbers beside them, a byte per cell for its kind. A list
 // of 100,000 suppliers costs a few megabytes, no allocation per cell and no
 // copying as it grows; a cell comes back as the same QVariant it was given.
 class ValueColumn
@@ -25,8 +26,8 @@ public:
 private:
     enum Kind : quint8 { Null, Text, Integer, Real, Other };
 
-    // Room for `length` more characters at the end of the last block.
-    QChar *room(qsizetype length);
+    // Room for `length` more bytes at the end of the last block.
+    char *room(qsizetype length);
     void endCell(Kind kind);
     void appendNumber(Kind kind, qint64 bits);
 
@@ -36,8 +37,8 @@ private:
     // ended, or at the start of a new block. A text longer than a block is
     // kept with the other values.
     QVector<quint32> m_ends;
-    QVector<QString> m_blocks;
-    qsizetype m_used = 0; // characters used in the last block
+    QVector<QByteArray> m_blocks;
+    qsizetype m_used = 0; // bytes used in the last block
     QVector<qint64> m_numbers; // filled up to the last number only
     QHash<qsizetype, QVariant> m_others; // any other kind of value, as given
 };
