@@ -42,28 +42,6 @@ namespace {
 const QString warningTitle = QStringLiteral("警告");
 const QString dateFormat = QStringLiteral("yyyy/MM/dd");
 
-// A message never shows the wait pointer of the step it interrupts.
-class NormalCursor
-{
-public:
-    NormalCursor()
-        : m_waiting(QApplication::overrideCursor() != nullptr)
-    {
-        if (m_waiting)
-            QApplication::restoreOverrideCursor();
-    }
-    ~NormalCursor()
-    {
-        if (m_waiting)
-            QApplication::setOverrideCursor(Qt::WaitCursor);
-    }
-    NormalCursor(const NormalCursor &) = delete;
-    NormalCursor &operator=(const NormalCursor &) = delete;
-
-private:
-    bool m_waiting;
-};
-
 // Adds "code, name" per row; the code text is the item's value, so that
 // codes such as A01 or 007 are carried as they are stored.
 void addCodeItems(QComboBox *combo, Recordset &rs, const QString &codeColumn, const QString &nameColumn)
@@ -446,12 +424,10 @@ bool FrmRbView::eventFilter(QObject *watched, QEvent *event)
 
 void FrmRbView::warn(const QString &text)
 {
-    const NormalCursor normal;
     m_ctx.dialogs().message(text, warningTitle, DialogService::Buttons::Ok, DialogService::Icon::Critical);
 }
 
 void FrmRbView::warn(const StoreError &error)
 {
-    const NormalCursor normal;
     m_ctx.dialogs().showStoreError(error);
 }

@@ -1,5 +1,7 @@
 #include "QtDialogService.h"
 
+#include "NormalCursor.h"
+
 #include <QApplication>
 #include <QInputDialog>
 #include <QMessageBox>
@@ -60,6 +62,7 @@ DialogService::Answer QtDialogService::detailedMessage(const QString &text, cons
     // Texts carry CR LF line breaks; a label shows the CR as a stray glyph.
     QString shown = text;
     shown.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    const NormalCursor normal;
     QWidget *parent = owner();
     QMessageBox box(toQt(icon), title, shown, QMessageBox::NoButton, parent);
     if (!details.isEmpty())
@@ -106,6 +109,7 @@ DialogService::Answer QtDialogService::detailedMessage(const QString &text, cons
 
 QString QtDialogService::input(const QString &prompt, const QString &title, const QString &defaultText)
 {
+    const NormalCursor normal;
     QWidget *parent = owner();
     QInputDialog dialog(parent);
     dialog.setWindowTitle(title);
