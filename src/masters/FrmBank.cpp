@@ -69,12 +69,6 @@ FrmBank::FrmBank(const AppContext &context, QWidget *parent)
     setHint(CmdPrint, QStringLiteral("すでに登録されている銀行/支店名称の一覧を印刷します。"));
     setHint(CmdEnd, QStringLiteral("銀行/支店名称の処理を終了します。"));
 
-    connect(CmdRecorde, &QPushButton::clicked, this, &FrmBank::CmdRecorde_Click);
-    connect(CmdCall, &QPushButton::clicked, this, &FrmBank::CmdCall_Click);
-    connect(CmdEdit, &QPushButton::clicked, this, &FrmBank::CmdEdit_Click);
-    connect(CmdDelete, &QPushButton::clicked, this, &FrmBank::CmdDelete_Click);
-    connect(CmdClear, &QPushButton::clicked, this, &FrmBank::CmdClear_Click);
-    connect(CmdPrint, &QPushButton::clicked, this, &FrmBank::CmdPrint_Click);
     resize(560, 420);
     Form_Load();
 }

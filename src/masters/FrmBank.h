@@ -20,12 +20,12 @@ public:
 
 private:
     void Form_Load();
-    void CmdRecorde_Click();
-    void CmdCall_Click();
-    void CmdEdit_Click();
-    void CmdDelete_Click();
-    void CmdClear_Click();
-    void CmdPrint_Click();
+    void CmdRecorde_Click() override;
+    void CmdCall_Click() override;
+    void CmdEdit_Click() override;
+    void CmdDelete_Click() override;
+    void CmdClear_Click() override;
+    void CmdPrint_Click() override;
 
     // Sets the check result as the category window does; the duplicate
     // look-up is skipped for an unchanged code only when correcting.

@@ -94,12 +94,6 @@ FrmSKbn::FrmSKbn(const AppContext &context, QWidget *parent)
     setHint(txtClKubunName, QStringLiteral("処理をする区分名を入力してください。"));
 
     connect(Combo1, &QComboBox::currentIndexChanged, this, &FrmSKbn::Combo1_Click);
-    connect(CmdRecorde, &QPushButton::clicked, this, &FrmSKbn::CmdRecorde_Click);
-    connect(CmdCall, &QPushButton::clicked, this, &FrmSKbn::CmdCall_Click);
-    connect(CmdEdit, &QPushButton::clicked, this, &FrmSKbn::CmdEdit_Click);
-    connect(CmdDelete, &QPushButton::clicked, this, &FrmSKbn::CmdDelete_Click);
-    connect(CmdClear, &QPushButton::clicked, this, &FrmSKbn::CmdClear_Click);
-    connect(CmdPrint, &QPushButton::clicked, this, &FrmSKbn::CmdPrint_Click);
     resize(560, 440);
     Form_Load();
 }

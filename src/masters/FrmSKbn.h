@@ -22,12 +22,12 @@ public:
 private:
     void Form_Load();
     void Combo1_Click();
-    void CmdRecorde_Click();
-    void CmdCall_Click();
-    void CmdEdit_Click();
-    void CmdDelete_Click();
-    void CmdClear_Click();
-    void CmdPrint_Click();
+    void CmdRecorde_Click() override;
+    void CmdCall_Click() override;
+    void CmdEdit_Click() override;
+    void CmdDelete_Click() override;
+    void CmdClear_Click() override;
+    void CmdPrint_Click() override;
 
     // Sets the check result: "X1" missing input, "X2" code taken, "X3" a code
     // refused with its own message, "E" the look-up failed, "" accepted. The

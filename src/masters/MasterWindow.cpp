@@ -41,6 +41,13 @@ MasterWindow::MasterWindow(const AppContext &context, const QString &callCaption
     StatusBar1->addWidget(panel1);
     StatusBar1->addWidget(m_panel2, 1);
 
+    // Connected here, called on the window's own commands when clicked.
+    connect(CmdRecorde, &QPushButton::clicked, this, &MasterWindow::CmdRecorde_Click);
+    connect(CmdCall, &QPushButton::clicked, this, &MasterWindow::CmdCall_Click);
+    connect(CmdEdit, &QPushButton::clicked, this, &MasterWindow::CmdEdit_Click);
+    connect(CmdDelete, &QPushButton::clicked, this, &MasterWindow::CmdDelete_Click);
+    connect(CmdClear, &QPushButton::clicked, this, &MasterWindow::CmdClear_Click);
+    connect(CmdPrint, &QPushButton::clicked, this, &MasterWindow::CmdPrint_Click);
     connect(CmdEnd, &QPushButton::clicked, this, &QWidget::close);
     // Esc closes the window as 終り does.
     auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);

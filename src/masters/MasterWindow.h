@@ -42,6 +42,14 @@ protected:
         bool clear;
     };
     void setButtons(const ButtonStates &states);
+
+    // The commands of the column of buttons, each window's own; 終り closes.
+    virtual void CmdRecorde_Click() = 0;
+    virtual void CmdCall_Click() = 0;
+    virtual void CmdEdit_Click() = 0;
+    virtual void CmdDelete_Click() = 0;
+    virtual void CmdClear_Click() = 0;
+    virtual void CmdPrint_Click() = 0;
     // Register, call up and clear; once an entry is called up, all but register.
     void SetNormalButtons();
     void SetCalledUpButtons();

@@ -144,12 +144,6 @@ frmCliant::frmCliant(const AppContext &context, QWidget *parent)
         chain << text1[i];
     setTabChain(chain << Combo1);
 
-    connect(CmdRecorde, &QPushButton::clicked, this, &frmCliant::CmdRecorde_Click);
-    connect(CmdCall, &QPushButton::clicked, this, &frmCliant::CmdCall_Click);
-    connect(CmdEdit, &QPushButton::clicked, this, &frmCliant::CmdEdit_Click);
-    connect(CmdDelete, &QPushButton::clicked, this, &frmCliant::CmdDelete_Click);
-    connect(CmdClear, &QPushButton::clicked, this, &frmCliant::CmdClear_Click);
-    connect(CmdPrint, &QPushButton::clicked, this, &frmCliant::CmdPrint_Click);
     Form_Load();
 }
 

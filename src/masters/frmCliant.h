@@ -39,12 +39,12 @@ private:
     void selectCategory(qint16 code);
     void registerOrEdit(bool edit);
 
-    void CmdRecorde_Click();
-    void CmdCall_Click();
-    void CmdEdit_Click();
-    void CmdDelete_Click();
-    void CmdClear_Click();
-    void CmdPrint_Click();
+    void CmdRecorde_Click() override;
+    void CmdCall_Click() override;
+    void CmdEdit_Click() override;
+    void CmdDelete_Click() override;
+    void CmdClear_Click() override;
+    void CmdPrint_Click() override;
 
     QGroupBox *Frame1 = nullptr;
     QGroupBox *Frame2 = nullptr;
