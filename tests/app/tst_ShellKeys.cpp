@@ -128,8 +128,6 @@ private slots:
                                       << ok << "" << 0;
         QTest::newRow("drive not mounted") << "unmounted" << noAnswer << false << "データ フォルダが見つかりません。\n…" << ok
                                            << "" << 0;
-        QTest::newRow("no database, Enter") << "no database" << DialogService::Answer::No << false << question
-                                            << noDatabase << "" << 0;
         QTest::newRow("no database, はい") << "no database" << DialogService::Answer::Yes << true << question
                                           << noDatabase << "" << 1;
         QTest::newRow("folder not writable") << "not writable" << noAnswer << false
