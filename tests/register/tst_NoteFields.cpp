@@ -1,4 +1,3 @@
-#include "register/AmountText.h"
 #include "register/CodeItem.h"
 #include "register/DateSerial.h"
 #include "register/DateTextBox.h"
@@ -9,8 +8,8 @@
 
 #include <array>
 
-// The date box as it is typed into, and the rules the note's dates, amount
-// and list items are read by.
+// The date box as it is typed into, and the rules the note's dates and list
+// items are read by.
 class TestNoteFields : public QObject
 {
     Q_OBJECT
@@ -72,14 +71,6 @@ private slots:
         QFETCH(QString, month);
         QFETCH(QString, day);
         QTEST(DateSerial::fromParts(year, month, day), "expected");
-    }
-
-    void amount()
-    {
-        for (const char *number : {"1234567", "1,234,567", "1234.5", "-500"})
-            QVERIFY2(AmountText::isNumber(QString::fromUtf8(number)), number);
-        for (const char *other : {"12a", "   ", "1 000", "1.2.3", "1e5", ",100", "１２３"})
-            QVERIFY2(!AmountText::isNumber(QString::fromUtf8(other)), other);
     }
 
     void itemCodes()

@@ -65,12 +65,9 @@ private slots:
         QTest::addColumn<QString>("title");
         QTest::addColumn<QString>("reportTitle");
         QTest::addColumn<QString>("warningNames");
-        QTest::newRow("1") << "1" << "" << "印刷プレビュー" << "仕入先一覧" << "";
         QTest::newRow("2") << "2" << "" << "印刷プレビュー" << "銀行一覧" << "";
-        QTest::newRow("8") << "8" << "" << "印刷プレビュー" << "支払手形一覧" << "";
         QTest::newRow("10") << "10" << "" << "手形帳印刷プレビュー" << "手形帳" << "";
         QTest::newRow("11") << "11" << "" << "印刷プレビュー" << "手形決済一覧" << "";
-        QTest::newRow("12") << "12" << "" << "印刷プレビュー" << "振出先別支払予定表" << "";
         // Anything but "1" to "12" leaves the viewer empty, without a word.
         for (const char *flag : {"", "0", "13", "01", " 1", "E"})
             QTest::addRow("\"%s\"", flag) << QString::fromUtf8(flag) << "" << "印刷プレビュー" << "" << "";

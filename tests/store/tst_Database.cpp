@@ -282,11 +282,6 @@ private slots:
         rs.update();
         QCOMPARE(numbers(), QStringLiteral("B2"));
 
-        rs.addNew();
-        rs.setValue(QStringLiteral("TNo"), QStringLiteral("b2")); // the same number in other letters
-        QVERIFY_THROWS_EXCEPTION(StoreError, rs.update());
-        QCOMPARE(numbers(), QStringLiteral("B2"));
-
         rs.moveFirst();
         rs.deleteCurrent();
         QCOMPARE(numbers(), QString());

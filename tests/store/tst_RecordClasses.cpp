@@ -193,7 +193,6 @@ private slots:
         QTest::addColumn<QString>("refused"); // a note whose update the database refuses
         QTest::addColumn<QString>("states");
         QTest::newRow("due on or before the day, as text") << QVariant(QStringLiteral("2024/04/30")) << "" << "2;2;1;3;4";
-        QTest::newRow("due on or before the day, as a date") << QVariant(QDate(2024, 4, 30)) << "" << "2;2;1;3;4";
         QTest::newRow("nothing due") << QVariant(QDate(2024, 3, 30)) << "" << "1;1;1;3;4";
         QTest::newRow("all or nothing") << QVariant(QDate(2024, 4, 30)) << "due on the day" << "1;1;1;3;4";
     }
