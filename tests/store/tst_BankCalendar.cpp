@@ -4,8 +4,11 @@
 #include "store/HolidayLaw.h"
 
 #include <QFile>
+#include <QProcess>
 #include <QStringEncoder>
 #include <QTest>
+
+#include <algorithm>
 
 class TestBankCalendar : public QObject
 {
@@ -20,6 +23,7 @@ private slots:
     void settlementDate();
     void holidaysBefore();
     void publishedListTakesPrecedence();
+    void listedByTheTool();
 };
 
 void TestBankCalendar::holidayName_data()
@@ -128,6 +132,26 @@ void TestBankCalendar::publishedListTakesPrecedence()
     QCOMPARE(list.at(1).date, QDate(2026, 11, 4));
     QCOMPARE(list.at(2).date, QDate(2027, 1, 1));
     QVERIFY(BankCalendar().isProvisional(2026));
+}
+
+// The tool prints one holiday a line in date order, taking the folder's list.
+void TestBankCalendar::listedByTheTool()
+{
+    TestDataFolder folder(false);
+    QFile file(folder.path() + HolidayFile::fileName());
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(QStringEncoder("Shift_JIS").encode(QStringLiteral("国民の祝日・休日月日,国民の祝日・休日名称\r\n2020/1/1,元日\r\n")));
+    file.close();
+    QProcess tool;
+    tool.start(QStringLiteral(RIBODO_DATAFOLDER_TOOL), {QStringLiteral("holidays"), QStringLiteral("2019"),
+                                                         QStringLiteral("2020"), QStringLiteral("--data"), folder.path()});
+    QVERIFY(tool.waitForFinished());
+    QCOMPARE(tool.exitCode(), 0);
+    const QStringList lines = QString::fromUtf8(tool.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 23);
+    QCOMPARE(lines.at(5), QStringLiteral("2019/04/30 国民の休日"));
+    QCOMPARE(lines.last(), QStringLiteral("2020/01/01 元日"));
+    QVERIFY(std::is_sorted(lines.cbegin(), lines.cend()));
 }
 
 QTEST_GUILESS_MAIN(TestBankCalendar)
