@@ -1,5 +1,7 @@
 #include "FrmRibodo.h"
 
+#include "HolidayDueCheck.h"
+
 #include "reports/ReportFormat.h"
 #include "store/BankClass.h"
 #include "store/JetSql.h"
@@ -107,6 +109,7 @@ void FrmRibodo::buildLayout()
     frame1Layout->addWidget(bankCaption, 1, 0);
     frame1Layout->addWidget(Combo1, 1, 1);
     frame1Layout->addWidget(Command1, 1, 2);
+    frame1Layout->addWidget(ChkHolidayDue = new HolidayDueCheck(Frame1), 2, 1, 1, 2);
 
     Command5 = NamedButton::create(this, "Command5", QStringLiteral("印刷(&P)"), &FrmRibodo::Command5_Click);
     Command2 = NamedButton::create(this, "Command2", QStringLiteral("終わり(&Q)"), &FrmRibodo::Command2_Click);
@@ -209,6 +212,7 @@ void FrmRibodo::buildLayout()
     setTabOrder(Combo2, Command3);
     setTabOrder(Command3, Command4);
     setTabOrder(Command4, HFGrid1);
+    setTabOrder(Command1, ChkHolidayDue);
 
     // Esc closes an open 決済入力 first, then the window.
     auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
@@ -315,6 +319,8 @@ void FrmRibodo::ShowSettlement()
     m_recordSource = QStringLiteral("SELECT * FROM QRYKesai WHERE TKDate =#") + reportDate + ending;
     m_totalSource = QStringLiteral("SELECT SUM(QRYkesai!TKingaku) AS gokei FROM QRYKesai WHERE TKDate =#") + reportDate
             + ending;
+    m_recordSource = ChkHolidayDue->widened(m_recordSource, DTPicker1->date(), m_ctx.values().dataFolder());
+    m_totalSource = ChkHolidayDue->widened(m_totalSource, DTPicker1->date(), m_ctx.values().dataFolder());
 
     const int keptRow = HFGrid1->currentRow();
     try {

@@ -7,6 +7,7 @@
 #include <QWidget>
 
 class AppContext;
+class HolidayDueCheck;
 class QComboBox;
 class QDateEdit;
 class QGroupBox;
@@ -63,6 +64,7 @@ private:
     QDateEdit *DTPicker1 = nullptr;
     QComboBox *Combo1 = nullptr;
     QPushButton *Command1 = nullptr;
+    HolidayDueCheck *ChkHolidayDue = nullptr;
     QPushButton *Command5 = nullptr;
     QPushButton *Command2 = nullptr;
     QStackedWidget *m_topRight = nullptr;

@@ -4,6 +4,7 @@
 #include "CodeItem.h"
 #include "DateSerial.h"
 #include "DateTextBox.h"
+#include "SettlementDateLabel.h"
 
 #include "ui/AppContext.h"
 #include "ui/AppValues.h"
@@ -143,7 +144,7 @@ void FrmSite::buildLayout()
     addRow(QStringLiteral("振り出し先"), payee);
     addRow(QStringLiteral("振出日"), DateTextBox1[0]);
     addRow(QStringLiteral("金額"), TxtRibodo[3]);
-    addRow(QStringLiteral("決済日"), DateTextBox1[1]);
+    addRow(QStringLiteral("決済日"), SettlementDateLabel::besideField(DateTextBox1[1], m_ctx.values().dataFolder(), this));
     addRow(QStringLiteral("支払銀行"), Combo1[1]);
     addRow(QStringLiteral("手形の状態"), Combo1[2]);
     addRow(QStringLiteral("手形用途"), Combo1[3]);

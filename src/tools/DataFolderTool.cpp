@@ -6,7 +6,10 @@
 //                                                writes the data-folder file
 //   ribodo-datafolder restore <folder> <backup file>
 //                                                puts a backup copy back
+//   ribodo-datafolder holidays <from-year> <to-year> [--data <folder>]
+//                                                lists the national holidays
 
+#include "HolidayListCommand.h"
 #include "store/DatabaseBackup.h"
 #include "store/DataFolderBuilder.h"
 #include "store/Schema.h"
@@ -27,7 +30,8 @@ int usage()
     std::fputs("usage: ribodo-datafolder create <folder>\n"
                "       ribodo-datafolder demo <folder> [notes]\n"
                "       ribodo-datafolder sysfile <program folder> <data folder>\n"
-               "       ribodo-datafolder restore <folder> <backup file>\n",
+               "       ribodo-datafolder restore <folder> <backup file>\n"
+               "       ribodo-datafolder holidays <from-year> <to-year> [--data <folder>]\n",
                stderr);
     return 2;
 }
@@ -65,6 +69,10 @@ int main(int argc, char *argv[])
     if (args.size() < 2)
         return usage();
     const QString command = args.at(0);
+    if (command == QLatin1String("holidays")) {
+        const int code = printHolidays(args.mid(1));
+        return code == 2 ? usage() : code;
+    }
     try {
         if (command == QLatin1String("create") || command == QLatin1String("demo")) {
             const QString folder = dataFolderOf(args.at(1));

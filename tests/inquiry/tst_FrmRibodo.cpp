@@ -4,6 +4,7 @@
 #include "ui/QueryTableModel.h"
 #include "ui/TableGrid.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QLabel>
@@ -125,6 +126,39 @@ private slots:
         click("Command5");
         QCOMPARE(w->printed, QStringLiteral("11 ") + listed);
         QVERIFY(w->dialogs.calls().isEmpty());
+    }
+
+    // A note due on a bank holiday is paid on the next business day: ticked,
+    // the day's list takes the holidays just before it; unticked, nothing changes.
+    void holidayDueNotes_data()
+    {
+        QTest::addColumn<bool>("ticked");
+        QTest::addColumn<QString>("condition");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("unticked") << false << "TKDate =#2027/01/04#" << "H3 30,000 / 30,000 / ";
+        QTest::newRow("ticked") << true << "TKDate BETWEEN #2026/12/31# AND #2027/01/04#"
+                                << "H1 100,000,H2 20,000,H3 30,000 / 150,000 / ";
+    }
+
+    void holidayDueNotes()
+    {
+        QFETCH(bool, ticked);
+        const QStringList notes {u"H0 2026-12-30 70000"_s, u"H1 2026-12-31 100000"_s, u"H2 2027-01-02 20000"_s,
+                                 u"H3 2027-01-04 30000"_s};
+        for (const QString &note : notes) {
+            const QStringList f = note.split(u' ');
+            w->data.addNote(f.at(0), f.at(1), u"1"_s, f.at(2).toDouble());
+        }
+        open();
+        auto *check = child<QCheckBox>("ChkHolidayDue");
+        QVERIFY(!check->isChecked());
+        check->setChecked(ticked);
+        list(QDate(2027, 1, 4), allBanks);
+        QFETCH(QString, condition);
+        QCOMPARE(w->window->RecordSource(), u"SELECT * FROM QRYKesai WHERE "_s + condition);
+        QCOMPARE(w->window->TotalSource(), u"SELECT SUM(QRYkesai!TKingaku) AS gokei FROM QRYKesai WHERE "_s + condition);
+        QCOMPARE(w->values.ReportDate(), u"2027/01/04"_s);
+        QTEST(shown(), "expected");
     }
 
     void changeState_data()

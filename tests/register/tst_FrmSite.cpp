@@ -373,6 +373,32 @@ private slots:
         QVERIFY(!m_window->isVisible() && !list->isVisible());
     }
 
+    void actualSettlementDate_data()
+    {
+        QTest::addColumn<QString>("due");
+        QTest::addColumn<QString>("label");
+        QTest::newRow("business day") << "2026/12/30" << "";
+        QTest::newRow("year end") << "2026/12/31" << "実際の決済日 2027/01/04(月)";
+        QTest::newRow("month end Sunday") << "2027/1/31" << "実際の決済日 2027/02/01(月)";
+    }
+
+    // The label follows the due date; the note is saved as typed and the
+    // window's messages and flow stay as they are.
+    void actualSettlementDate()
+    {
+        QFETCH(QString, due);
+        open();
+        auto *label = m_window->findChild<QLabel *>(QStringLiteral("lblSettlementDate"));
+        enterNote(QStringLiteral("H-1"), QStringLiteral("500000"), QStringLiteral("2026/10/1"), due);
+        QTEST(label->text(), "label");
+        click("CmdRecorde");
+        QVERIFY(m_f->dialogs.calls().isEmpty());
+        QCOMPARE(stored(QStringLiteral("TKDate"), QStringLiteral("H-1")),
+                 QDate::fromString(due, QStringLiteral("yyyy/M/d")).toString(Qt::ISODate));
+        QCOMPARE(screen(), emptyScreen);
+        QVERIFY(label->text().isEmpty());
+    }
+
 private:
     void open() { m_window = std::make_unique<FrmSite>(m_f->context); }
     QLineEdit *box(int i) const { return m_window->findChild<QLineEdit *>(QStringLiteral("TxtRibodo_%1").arg(i)); }

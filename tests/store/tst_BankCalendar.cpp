@@ -1,0 +1,158 @@
+#include "TestDataFolder.h"
+
+#include "store/BankCalendar.h"
+#include "store/HolidayLaw.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QStringEncoder>
+#include <QTest>
+
+#include <algorithm>
+
+class TestBankCalendar : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void holidayName_data();
+    void holidayName();
+    void equinoxFormula_data();
+    void equinoxFormula();
+    void settlementDate_data();
+    void settlementDate();
+    void holidaysBefore();
+    void publishedListTakesPrecedence();
+    void listedByTheTool();
+};
+
+void TestBankCalendar::holidayName_data()
+{
+    QTest::addColumn<QDate>("date");
+    QTest::addColumn<QString>("name");
+    const auto row = [](const char *tag, QDate d, const char *name) { QTest::newRow(tag) << d << QString::fromUtf8(name); };
+    row("before the substitute law", QDate(1973, 2, 12), "");
+    row("first substitute", QDate(1973, 4, 30), "振替休日");
+    row("substitute the Monday", QDate(1990, 4, 30), "振替休日");
+    row("substitute after two holidays", QDate(2008, 5, 6), "振替休日");
+    row("citizens' holiday on a Sunday", QDate(1986, 5, 4), "");
+    row("citizens' holiday", QDate(1988, 5, 4), "国民の休日");
+    row("silver week 2009", QDate(2009, 9, 22), "国民の休日");
+    row("silver week 2026", QDate(2026, 9, 22), "国民の休日");
+    row("coming of age fixed", QDate(1999, 1, 15), "成人の日");
+    row("coming of age Monday", QDate(2000, 1, 10), "成人の日");
+    row("marine day fixed", QDate(2002, 7, 20), "海の日");
+    row("marine day Monday", QDate(2003, 7, 21), "海の日");
+    row("respect for the aged before", QDate(1965, 9, 15), "");
+    row("foundation day before", QDate(1966, 2, 11), "");
+    row("foundation day", QDate(1967, 2, 11), "建国記念の日");
+    row("mountain day before", QDate(2015, 8, 11), "");
+    row("sports day moved 2020", QDate(2020, 7, 24), "スポーツの日");
+    row("no sports day in October 2020", QDate(2020, 10, 12), "");
+    row("mountain day substitute 2021", QDate(2021, 8, 9), "振替休日");
+    row("no emperor's birthday 2019", QDate(2019, 12, 23), "");
+    row("enthronement", QDate(2019, 5, 1), "即位の日");
+    row("between enthronement and showa day", QDate(2019, 4, 30), "国民の休日");
+    row("funeral 1989", QDate(1989, 2, 24), "昭和天皇の大喪の礼");
+    row("greenery day 2007", QDate(2007, 5, 4), "みどりの日");
+}
+
+void TestBankCalendar::holidayName()
+{
+    QFETCH(QDate, date);
+    QFETCH(QString, name);
+    QCOMPARE(BankCalendar().holidayName(date), name);
+}
+
+void TestBankCalendar::equinoxFormula_data()
+{
+    QTest::addColumn<int>("year");
+    QTest::addColumn<int>("vernal");
+    QTest::addColumn<int>("autumnal");
+    QTest::newRow("1955") << 1955 << 21 << 24;
+    QTest::newRow("1960") << 1960 << 20 << 23;
+    QTest::newRow("1979") << 1979 << 21 << 24;
+    QTest::newRow("2012") << 2012 << 20 << 22;
+    QTest::newRow("2026") << 2026 << 20 << 23;
+    QTest::newRow("2099") << 2099 << 20 << 23;
+}
+
+void TestBankCalendar::equinoxFormula()
+{
+    QFETCH(int, year);
+    QFETCH(int, vernal);
+    QFETCH(int, autumnal);
+    QCOMPARE(HolidayLaw::vernalEquinoxDay(year), vernal);
+    QCOMPARE(HolidayLaw::autumnalEquinoxDay(year), autumnal);
+}
+
+void TestBankCalendar::settlementDate_data()
+{
+    QTest::addColumn<QDate>("due");
+    QTest::addColumn<QDate>("paid");
+    QTest::newRow("business day") << QDate(2026, 12, 30) << QDate(2026, 12, 30);
+    QTest::newRow("year end") << QDate(2026, 12, 31) << QDate(2027, 1, 4);
+    QTest::newRow("new year's weekend") << QDate(2028, 12, 30) << QDate(2029, 1, 4);
+    QTest::newRow("month end Saturday") << QDate(2026, 1, 31) << QDate(2026, 2, 2);
+    QTest::newRow("month end Sunday") << QDate(2025, 11, 30) << QDate(2025, 12, 1);
+    QTest::newRow("golden week") << QDate(2026, 5, 2) << QDate(2026, 5, 7);
+}
+
+void TestBankCalendar::settlementDate()
+{
+    QFETCH(QDate, due);
+    QFETCH(QDate, paid);
+    QCOMPARE(BankCalendar().settlementDate(due), paid);
+}
+
+void TestBankCalendar::holidaysBefore()
+{
+    const BankCalendar calendar;
+    QCOMPARE(calendar.bankHolidaysBefore(QDate(2027, 1, 4)),
+             QList<QDate>({QDate(2026, 12, 31), QDate(2027, 1, 1), QDate(2027, 1, 2), QDate(2027, 1, 3)}));
+    QVERIFY(calendar.bankHolidaysBefore(QDate(2026, 12, 30)).isEmpty());
+}
+
+void TestBankCalendar::publishedListTakesPrecedence()
+{
+    TestDataFolder folder(false);
+    QFile file(folder.path() + HolidayFile::fileName());
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QStringEncoder sjis("Shift_JIS");
+    file.write(sjis.encode(QStringLiteral("国民の祝日・休日月日,国民の祝日・休日名称\r\n2026/1/1,元日\r\n2026/11/4,休日\r\n")));
+    file.close();
+
+    const BankCalendar calendar(folder.path());
+    QVERIFY(!calendar.isProvisional(2026));
+    QVERIFY(calendar.isProvisional(2027));
+    QVERIFY(!calendar.isBankHoliday(QDate(2026, 11, 3)));
+    QCOMPARE(calendar.holidayName(QDate(2026, 11, 4)), QStringLiteral("休日"));
+    QCOMPARE(calendar.holidayName(QDate(2027, 11, 3)), QStringLiteral("文化の日"));
+    const QList<Holiday> list = calendar.nationalHolidays(2026, 2027);
+    QCOMPARE(list.at(1).date, QDate(2026, 11, 4));
+    QCOMPARE(list.at(2).date, QDate(2027, 1, 1));
+    QVERIFY(BankCalendar().isProvisional(2026));
+}
+
+// The tool prints one holiday a line in date order, taking the folder's list.
+void TestBankCalendar::listedByTheTool()
+{
+    TestDataFolder folder(false);
+    QFile file(folder.path() + HolidayFile::fileName());
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(QStringEncoder("Shift_JIS").encode(QStringLiteral("国民の祝日・休日月日,国民の祝日・休日名称\r\n2020/1/1,元日\r\n")));
+    file.close();
+    QProcess tool;
+    tool.start(QStringLiteral(RIBODO_DATAFOLDER_TOOL), {QStringLiteral("holidays"), QStringLiteral("2019"),
+                                                         QStringLiteral("2020"), QStringLiteral("--data"), folder.path()});
+    QVERIFY(tool.waitForFinished());
+    QCOMPARE(tool.exitCode(), 0);
+    const QStringList lines = QString::fromUtf8(tool.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 23);
+    QCOMPARE(lines.at(5), QStringLiteral("2019/04/30 国民の休日"));
+    QCOMPARE(lines.last(), QStringLiteral("2020/01/01 元日"));
+    QVERIFY(std::is_sorted(lines.cbegin(), lines.cend()));
+}
+
+QTEST_GUILESS_MAIN(TestBankCalendar)
+#include "tst_BankCalendar.moc"
