@@ -266,10 +266,10 @@ Prepared prepare(const LegacyTable &table, LegacyImport::Result &result)
     }
     for (const QString &c : table.columns) {
         if (!p.columns.contains(c, Qt::CaseInsensitive))
-            result.skippedColumns << QStringLiteral("%1 の列 %2").arg(tableLabel(table.name), c);
+            result.skippedColumns << QStringLiteral("%1の列 %2").arg(tableLabel(table.name), c);
     }
     if (p.target->key && !p.columns.contains(QLatin1String(p.target->key)))
-        result.problems << QStringLiteral("%1 にコードの列 %2 がありません。")
+        result.problems << QStringLiteral("%1にコードの列 %2 がありません。")
                                    .arg(tableLabel(table.name), QLatin1String(p.target->key));
     for (int r = 0; r < table.rows.size(); ++r) {
         const QVariantList &source = table.rows.at(r);
@@ -280,7 +280,7 @@ Prepared prepare(const LegacyTable &table, LegacyImport::Result &result)
             bool ok = true;
             row << convert(value, kinds.at(i), &ok);
             if (!ok)
-                result.problems << QStringLiteral("%1 の %2 行目: %3「%4」は%5として読めません。")
+                result.problems << QStringLiteral("%1の %2 行目: %3「%4」は%5として読めません。")
                                            .arg(tableLabel(table.name))
                                            .arg(r + 1)
                                            .arg(Schema::columnCaption(p.columns.at(i)), value.toString(),
@@ -404,7 +404,7 @@ QString LegacyImport::duplicatesText(const Result &result)
         QStringList rows;
         for (int r : d.rows)
             rows << QStringLiteral("%1 行目").arg(r);
-        lines << QStringLiteral("%1 の%2「%3」: %4")
+        lines << QStringLiteral("%1の%2「%3」: %4")
                          .arg(tableLabel(d.table), Schema::columnCaption(d.column), d.key, rows.join(QStringLiteral("、")));
     }
     return lines.join(u'\n');
@@ -414,7 +414,7 @@ QString LegacyImport::renamesText(const Result &result)
 {
     QStringList lines;
     for (const Rename &r : result.renames)
-        lines << QStringLiteral("%1 の %2 行目: %3「%4」→「%5」")
+        lines << QStringLiteral("%1の %2 行目: %3「%4」→「%5」")
                          .arg(tableLabel(r.table))
                          .arg(r.row)
                          .arg(Schema::columnCaption(r.column), r.from, r.to);
