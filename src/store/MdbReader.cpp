@@ -130,7 +130,7 @@ LegacyTable readTable(MdbHandle *mdb, MdbCatalogEntry *entry, const QString &pat
                 const QString text = QString::fromUtf8(bound[i].constData(), lengths[i]);
                 // A memo that says it holds text and reads back as none lies
                 // on pages the file does not have.
-                if (col->col_type == MDB_MEMO && text.isEmpty() && field.siz > MDB_MEMO_OVERHEAD
+                if (col->col_type == MDB_MEMO && text.isEmpty() && field.siz >= MDB_MEMO_OVERHEAD
                     && (mdb_get_int32(const_cast<unsigned char *>(bytes), 0) & 0x3fffffff) > 0)
                     throw StoreError(damaged(path),
                                      QStringLiteral("%1: row %2, %3").arg(result.name).arg(result.rows.size() + 1).arg(result.columns.at(int(i))));
