@@ -1,12 +1,11 @@
 #include "app/Startup.h"
 
 #include "ScriptedDialogService.h"
+#include "store/Connection.h"
 #include "store/Schema.h"
 #include "ui/AppContext.h"
 #include "ui/AppValues.h"
 #include "ui/WindowRegistry.h"
-
-#include "store/Connection.h"
 
 #include <QDir>
 #include <QFile>

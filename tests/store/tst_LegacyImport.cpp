@@ -1,9 +1,8 @@
+#include "store/Connection.h"
 #include "store/DatabaseBackup.h"
 #include "store/LegacyImport.h"
 #include "store/Schema.h"
 #include "store/StoreError.h"
-
-#include "TestDataFolder.h"
 
 #include <QDir>
 #include <QProcess>
@@ -11,8 +10,6 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
-
-#include "store/Connection.h"
 
 namespace {
 
