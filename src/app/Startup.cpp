@@ -8,6 +8,7 @@
 #include "store/Connection.h"
 #include "store/DatabaseBackup.h"
 #include "store/DataFolderBuilder.h"
+#include "store/LegacyImport.h"
 #include "store/RibodoClass.h"
 #include "store/Schema.h"
 #include "store/SchemaIndexes.h"
@@ -118,6 +119,13 @@ bool Startup::CheckDatabase()
         return false;
     }
 
+    const QString legacy = LegacyImport::legacyFileIn(dataFolder);
+    if (!legacy.isEmpty()) {
+        const Import imported = offerImport(legacy);
+        if (imported != Import::Declined)
+            return imported == Import::Done;
+    }
+
     DialogService &dialogs = m_context.dialogs();
     dialogs.beep();
     const DialogService::Answer answer =
@@ -139,6 +147,75 @@ bool Startup::CheckDatabase()
         return false;
     }
     return true;
+}
+
+namespace {
+
+// A long list is cut in the message and shown whole under 「詳細」.
+DialogService::Answer listMessage(DialogService &dialogs, const QString &before, const QString &list,
+                                  const QString &after, const QString &caption, DialogService::Buttons buttons,
+                                  DialogService::Icon icon)
+{
+    const int shown = 15;
+    const QStringList lines = list.split(u'\n');
+    if (lines.size() <= shown)
+        return dialogs.message(before + list + after, caption, buttons, icon);
+    const QString cut = lines.mid(0, shown).join(u'\n')
+            + QStringLiteral("\n…ほか %1 件（「詳細」に全部あります）").arg(lines.size() - shown);
+    return dialogs.detailedMessage(before + cut + after, list, caption, buttons, icon);
+}
+
+} // namespace
+
+Startup::Import Startup::offerImport(const QString &legacyFile)
+{
+    DialogService &dialogs = m_context.dialogs();
+    const QString dataFolder = m_context.values().dataFolder();
+    const QString shown = QDir::toNativeSeparators(QFileInfo(legacyFile).absoluteFilePath());
+    dialogs.beep();
+    const DialogService::Answer answer =
+            dialogs.message(QStringLiteral("このデータ フォルダには以前の版のデータベースがあります。\n%1\n\n"
+                                           "このデータを取り込んで新しいデータベースを作成しますか？\n"
+                                           "元のファイルは変更しません。"
+                                           "「いいえ」を選ぶと、空のデータベースを作成するかどうかをたずねます。")
+                                    .arg(shown),
+                            title, DialogService::Buttons::YesNo, DialogService::Icon::None);
+    if (answer != DialogService::Answer::Yes)
+        return Import::Declined;
+
+    const QString stopped = QStringLiteral("何も書き込んでいません。元のファイルもそのままです。");
+    try {
+        LegacyImport::Result result = LegacyImport::importFile(legacyFile, dataFolder, false);
+        if (!result.problems.isEmpty()) {
+            dialogs.beep();
+            listMessage(dialogs, QStringLiteral("次の値は新しいデータベースに入らないため、取り込みを中止しました。%1\n\n").arg(stopped),
+                        LegacyImport::problemsText(result), QString(), title, DialogService::Buttons::Ok,
+                        DialogService::Icon::Critical);
+            return Import::Failed;
+        }
+        if (!result.written) {
+            dialogs.beep();
+            const DialogService::Answer renaming = listMessage(
+                    dialogs, QStringLiteral("次の行はコードが重なっているため、取り込みを中止しました。%1\n\n").arg(stopped),
+                    LegacyImport::duplicatesText(result),
+                    QStringLiteral("\n\n重なった行の 2 行目以降を新しいコードに変えて取り込みますか？"), title,
+                    DialogService::Buttons::YesNoDefaultNo, DialogService::Icon::None);
+            if (renaming != DialogService::Answer::Yes)
+                return Import::Failed;
+            result = LegacyImport::importFile(legacyFile, dataFolder, true);
+        }
+        QString list = LegacyImport::countsText(result);
+        if (!result.renames.isEmpty())
+            list += QStringLiteral("\n\nコードを変えて取り込んだ行:\n") + LegacyImport::renamesText(result);
+        listMessage(dialogs, QStringLiteral("以前の版のデータを取り込みました。\n\n"), list, QString(),
+                    QStringLiteral("データの取り込み"), DialogService::Buttons::Ok, DialogService::Icon::Information);
+        return Import::Done;
+    } catch (const StoreError &e) {
+        dialogs.beep();
+        dialogs.detailedMessage(QStringLiteral("以前の版のデータを取り込めませんでした。\n%1").arg(e.explanation()),
+                                e.engineMessage(), title, DialogService::Buttons::Ok, DialogService::Icon::Critical);
+        return Import::Failed;
+    }
 }
 
 bool Startup::BackUp()

@@ -17,8 +17,9 @@ public:
     bool ResolveDirPath();
 
     // A missing or unwritable data folder ends the start. A data folder
-    // without a database offers to create an empty one (いいえ by default);
-    // a read-only one is said to be so, once.
+    // without a database offers to import the earlier version's database
+    // when it holds one, else (or when that is declined) to create an empty
+    // one (いいえ by default); a read-only one is said to be so, once.
     bool CheckDatabase();
 
     // At the first start of a day, a checked copy of the database in the
@@ -29,6 +30,9 @@ public:
     bool UpdateNoteStates();
 
 private:
+    enum class Import { Declined, Done, Failed };
+    Import offerImport(const QString &legacyFile);
+
     void warn(const QString &text);
     QString databasePath() const;
     bool readOnly() const;

@@ -85,7 +85,7 @@ void removeDatabaseFiles(const QString &path)
 // it into place once its schema, standard rows and `fill` are committed, so
 // that a build cut short leaves no file that a later start would take for
 // the database.
-void build(const QString &dataFolder, const std::function<void(Connection &)> &fill)
+void build(const QString &dataFolder, const std::function<void(Connection &)> &fill, bool standardRows = true)
 {
     const QString path = Schema::databasePath(dataFolder);
     if (QFileInfo::exists(path))
@@ -104,11 +104,13 @@ void build(const QString &dataFolder, const std::function<void(Connection &)> &f
             const QStringList statements = Schema::createStatements();
             for (const QString &sql : statements)
                 c.exec(sql).finish();
-            insertCodes(c, "kbn1", noteKinds);
-            insertCodes(c, "kbn2", purposes);
-            insertCodes(c, "Kbn3", states);
-            insertCodes(c, "Kbn4", accounting);
-            insertCodes(c, "Kbn5", supplierKinds);
+            if (standardRows) {
+                insertCodes(c, "kbn1", noteKinds);
+                insertCodes(c, "kbn2", purposes);
+                insertCodes(c, "Kbn3", states);
+                insertCodes(c, "Kbn4", accounting);
+                insertCodes(c, "Kbn5", supplierKinds);
+            }
             if (fill)
                 fill(c);
             c.commitTrans();
@@ -181,6 +183,11 @@ void DataFolderBuilder::createDemo(const QString &dataFolder, int notes, const Q
     build(dataFolder, [&](Connection &c) {
         fillDemo(c, notes, today);
     });
+}
+
+void DataFolderBuilder::createFilled(const QString &dataFolder, const std::function<void(Connection &)> &fill)
+{
+    build(dataFolder, fill, false);
 }
 
 void DataFolderBuilder::addDemoData(const QString &dataFolder, int notes, const QDate &today)

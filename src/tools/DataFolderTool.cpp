@@ -8,10 +8,14 @@
 //                                                puts a backup copy back
 //   ribodo-datafolder holidays <from-year> <to-year> [--data <folder>]
 //                                                lists the national holidays
+//   ribodo-datafolder import-mdb <file.mdb> <folder> [--rename-duplicates]
+//                                                a new data folder from the
+//                                                earlier version's database
 
 #include "HolidayListCommand.h"
 #include "store/DatabaseBackup.h"
 #include "store/DataFolderBuilder.h"
+#include "store/LegacyImport.h"
 #include "store/Schema.h"
 #include "store/StoreError.h"
 
@@ -31,7 +35,8 @@ int usage()
                "       ribodo-datafolder demo <folder> [notes]\n"
                "       ribodo-datafolder sysfile <program folder> <data folder>\n"
                "       ribodo-datafolder restore <folder> <backup file>\n"
-               "       ribodo-datafolder holidays <from-year> <to-year> [--data <folder>]\n",
+               "       ribodo-datafolder holidays <from-year> <to-year> [--data <folder>]\n"
+               "       ribodo-datafolder import-mdb <file.mdb> <folder> [--rename-duplicates]\n",
                stderr);
     return 2;
 }
@@ -58,6 +63,32 @@ bool writeManual(const QString &folder)
         return false;
     }
     return manual.write(shipped.readAll()) >= 0;
+}
+
+int importMdb(const QString &file, const QString &folder, bool rename)
+{
+    const LegacyImport::Result result = LegacyImport::importFile(file, folder, rename);
+    QTextStream err(stderr);
+    if (!result.problems.isEmpty()) {
+        err << "次の値は新しいデータベースに入らないため、取り込みを中止しました。何も書き込んでいません。\n"
+            << LegacyImport::problemsText(result) << Qt::endl;
+        return 1;
+    }
+    if (!result.written) {
+        err << "次の行はコードが重なっているため、取り込みを中止しました。何も書き込んでいません。\n"
+            << LegacyImport::duplicatesText(result) << "\n"
+            << "重なった行を新しいコードで取り込むには --rename-duplicates を付けてください。" << Qt::endl;
+        return 1;
+    }
+    QTextStream out(stdout);
+    if (!writeManual(folder))
+        return 1;
+    out << folder << "\n" << LegacyImport::countsText(result) << Qt::endl;
+    if (!result.renames.isEmpty())
+        out << "コードを変えて取り込んだ行:\n" << LegacyImport::renamesText(result) << Qt::endl;
+    if (!result.skippedColumns.isEmpty())
+        out << "取り込まなかった列:\n" << result.skippedColumns.join(u'\n') << Qt::endl;
+    return 0;
 }
 
 } // namespace
@@ -94,6 +125,12 @@ int main(int argc, char *argv[])
             if (QFile::exists(live + QStringLiteral(".before-restore")))
                 out << "kept: " << live << ".before-restore" << Qt::endl;
             return 0;
+        }
+        if (command == QLatin1String("import-mdb") && (args.size() == 3 || args.size() == 4)) {
+            const bool rename = args.size() == 4;
+            if (rename && args.at(3) != QLatin1String("--rename-duplicates"))
+                return usage();
+            return importMdb(args.at(1), dataFolderOf(args.at(2)), rename);
         }
         if (command == QLatin1String("sysfile") && args.size() == 3) {
             QFile file(QDir(args.at(1)).filePath(QStringLiteral("RibodoDa.sys")));

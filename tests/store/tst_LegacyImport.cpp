@@ -1,0 +1,238 @@
+#include "store/Connection.h"
+#include "store/DatabaseBackup.h"
+#include "store/LegacyImport.h"
+#include "store/Schema.h"
+#include "store/StoreError.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QSqlQuery>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+const QString fixtures = QStringLiteral(RIBODO_LEGACY_FIXTURES);
+
+QString folderIn(const QTemporaryDir &dir, const QString &name)
+{
+    return QDir::toNativeSeparators(dir.filePath(name)) + QDir::separator();
+}
+
+// One record of mdb-export's CSV with its invisible characters escaped:
+// fields split at commas outside double quotes, quotes undoubled, escapes
+// turned back into the characters.
+QStringList csvFields(const QString &line)
+{
+    QStringList fields;
+    QString field;
+    bool quoted = false;
+    for (qsizetype i = 0; i < line.size(); ++i) {
+        const QChar c = line.at(i);
+        if (quoted && c == u'"' && i + 1 < line.size() && line.at(i + 1) == u'"') {
+            field += c;
+            ++i;
+        } else if (c == u'"') {
+            quoted = !quoted;
+        } else if (!quoted && c == u',') {
+            fields << field;
+            field.clear();
+        } else if (c == u'\\' && i + 1 < line.size()) {
+            const QChar e = line.at(++i);
+            field += e == u'r' ? QChar(u'\r') : e == u'n' ? QChar(u'\n') : e == u't' ? QChar(u'\t') : e;
+        } else {
+            field += c;
+        }
+    }
+    fields << field;
+    return fields;
+}
+
+} // namespace
+
+class TestLegacyImport : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY2(QFileInfo::exists(fixtures + QStringLiteral("/dbRibodo.mdb")), qPrintable(fixtures));
+    }
+
+    // Every table of the full sample, row for row and column for column,
+    // against what mdb-export reads from the same file.
+    void fullSampleMatchesExport()
+    {
+        const QString exporter = QStandardPaths::findExecutable(QStringLiteral("mdb-export"));
+        if (exporter.isEmpty())
+            QSKIP("mdb-export is not installed");
+        QTemporaryDir dir;
+        const QString folder = folderIn(dir, QStringLiteral("data"));
+        const LegacyImport::Result result =
+                LegacyImport::importFile(fixtures + QStringLiteral("/dbRibodo.mdb"), folder, false);
+        QVERIFY(result.written);
+        QVERIFY(result.skippedColumns.isEmpty());
+        DatabaseBackup::check(Schema::databasePath(folder));
+
+        Connection c;
+        c.open(Schema::connectionText(folder));
+        const QList<QPair<QString, int>> expectedCounts = {
+                {QStringLiteral("kbn1"), 2},        {QStringLiteral("kbn2"), 5},       {QStringLiteral("Kbn3"), 5},
+                {QStringLiteral("Kbn4"), 2},        {QStringLiteral("Kbn5"), 5},       {QStringLiteral("kbn6"), 8},
+                {QStringLiteral("SireCliant"), 40}, {QStringLiteral("SiteTbl"), 600}, {QStringLiteral("TMPTbl"), 10}};
+        QCOMPARE(result.counts, expectedCounts);
+        double exportedAmounts = 0;
+        for (const auto &[table, count] : expectedCounts) {
+            QProcess p;
+            p.start(exporter, {QStringLiteral("-e"), QStringLiteral("-T"), QStringLiteral("%Y-%m-%d"),
+                               fixtures + QStringLiteral("/dbRibodo.mdb"), table});
+            QVERIFY(p.waitForFinished(30000));
+            QStringList lines = QString::fromUtf8(p.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+            const QStringList header = csvFields(lines.takeFirst());
+            QCOMPARE(lines.size(), count);
+            QSqlQuery &q = c.exec(QStringLiteral("SELECT %1 FROM %2 ORDER BY rowid").arg(header.join(u','), table));
+            for (const QString &line : std::as_const(lines)) {
+                QVERIFY(q.next());
+                const QStringList fields = csvFields(line);
+                for (int i = 0; i < header.size(); ++i) {
+                    const QVariant stored = q.value(i);
+                    const QString column = table + u'.' + header.at(i) + u' ' + fields.at(0);
+                    if (stored.typeId() == QMetaType::Double || stored.typeId() == QMetaType::LongLong) {
+                        QVERIFY2(qFuzzyCompare(stored.toDouble() + 1, fields.at(i).toDouble() + 1), qPrintable(column));
+                        if (header.at(i) == QLatin1String("TKingaku"))
+                            exportedAmounts += fields.at(i).toDouble();
+                    } else {
+                        // mdb-export writes a null and an empty text alike.
+                        QVERIFY2(stored.toString() == fields.at(i), qPrintable(column));
+                    }
+                }
+            }
+            QVERIFY(!q.next());
+            q.finish();
+        }
+        const auto scalar = [&c](const QString &sql) {
+            QSqlQuery &q = c.exec(sql);
+            const QVariant v = q.next() ? q.value(0) : QVariant();
+            q.finish();
+            return v;
+        };
+        QCOMPARE(scalar(QStringLiteral("SELECT SUM(TKingaku) FROM SiteTbl")).toDouble(), exportedAmounts);
+
+        // The rows the sample was made to hold.
+        QCOMPARE(scalar(QStringLiteral("SELECT TRemarks FROM SiteTbl WHERE TNo = 'BK30126'")).toString(),
+                 QStringLiteral("前渡金 300,000円 相殺後の金額\r\n残額は翌月振出分で調整"));
+        QCOMPARE(scalar(QStringLiteral("SELECT ClName FROM SireCliant WHERE ClCode = '8'")).toString(),
+                 QStringLiteral("有限会社 K's工房"));
+        QCOMPARE(scalar(QStringLiteral("SELECT ClName || '|' || TTo FROM QRYRibodo WHERE TNo = 'AA10130'")).toString(),
+                 QStringLiteral("|99"));
+        QCOMPARE(scalar(QStringLiteral("SELECT group_concat(TNo) FROM SiteTbl WHERE TRemarks IS NULL")).toString(),
+                 QStringLiteral("AA10245"));
+        QCOMPARE(scalar(QStringLiteral("SELECT COUNT(*) FROM SiteTbl WHERE TRemarks = ''")).toInt(), 473);
+        QCOMPARE(scalar(QStringLiteral("SELECT TKingaku FROM SiteTbl WHERE TNo = 'AA10357'")).toDouble(), 9999999999.0);
+        QCOMPARE(scalar(QStringLiteral("SELECT COUNT(*) FROM SiteTbl WHERE TKDate = '2024-02-29'")).toInt(), 10);
+        QCOMPARE(scalar(QStringLiteral("SELECT COUNT(*) FROM SiteTbl WHERE TFDate = '2024-02-29'")).toInt(), 9);
+        QCOMPARE(scalar(QStringLiteral("SELECT KbnZan FROM kbn6 WHERE KbnCode = '1'")).toDouble(), 10073223778.0);
+        QCOMPARE(scalar(QStringLiteral("SELECT ClSime || '|' || Clpay FROM SireCliant WHERE ClCode = '16'")).toString(),
+                 QStringLiteral("|"));
+    }
+
+    void emptySample()
+    {
+        QTemporaryDir dir;
+        const QString folder = folderIn(dir, QStringLiteral("data"));
+        const LegacyImport::Result result = LegacyImport::importFile(fixtures + QStringLiteral("/empty.mdb"), folder, false);
+        QVERIFY(result.written);
+        QCOMPARE(result.counts.size(), 9);
+        for (const auto &count : result.counts)
+            QCOMPARE(count.second, 0);
+        DatabaseBackup::check(Schema::databasePath(folder));
+    }
+
+    // A truncated file is refused with a clear message before anything is
+    // made: no new folder, no database in an existing one, no leftovers.
+    void truncatedSample_data()
+    {
+        QTest::addColumn<bool>("existingFolder");
+        QTest::newRow("new folder") << false;
+        QTest::newRow("existing folder") << true;
+    }
+    void truncatedSample()
+    {
+        QFETCH(bool, existingFolder);
+        QTemporaryDir dir;
+        const QString folder = folderIn(dir, QStringLiteral("data"));
+        if (existingFolder)
+            QVERIFY(QDir().mkpath(folder));
+        try {
+            LegacyImport::importFile(fixtures + QStringLiteral("/broken.mdb"), folder, false);
+            QFAIL("a truncated file was imported");
+        } catch (const StoreError &e) {
+            QVERIFY2(e.explanation().startsWith(QStringLiteral("以前の版のデータベースを読み込めません。"
+                                                               "ファイルが壊れているか、途中で切れています。")),
+                     qPrintable(e.explanation()));
+        }
+        const QStringList left = QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+        QCOMPARE(left, existingFolder ? QStringList{QStringLiteral("data")} : QStringList());
+        if (existingFolder)
+            QVERIFY(QDir(folder).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden));
+    }
+
+    // The check of codes works on the rows as read, so rows fed in as the
+    // reader hands them over stand for a file that holds duplicates (the
+    // Access format cannot be written here).
+    void duplicates_data()
+    {
+        QTest::addColumn<bool>("rename");
+        QTest::addColumn<QStringList>("notes");
+        QTest::addColumn<QStringList>("banks");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("stops and names them") << false << QStringList() << QStringList()
+                                              << QStringLiteral("銀行（kbn6）のコード「2」: 2 行目、3 行目\n"
+                                                                "手形（SiteTbl）の手形番号「AB101」: 1 行目、3 行目");
+        QTest::newRow("renamed on request")
+                << true << QStringList{QStringLiteral("AB101"), QStringLiteral("AB102"), QStringLiteral("ab101-2")}
+                << QStringList{QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3")}
+                << QStringLiteral("銀行（kbn6）の 3 行目: コード「2」→「3」\n"
+                                  "手形（SiteTbl）の 3 行目: 手形番号「ab101」→「ab101-2」");
+    }
+    void duplicates()
+    {
+        QFETCH(bool, rename);
+        QFETCH(QStringList, notes);
+        QFETCH(QStringList, banks);
+        QFETCH(QString, text);
+        const QDate due(2027, 1, 10);
+        QList<LegacyTable> tables = {
+                {QStringLiteral("kbn6"), {QStringLiteral("KbnCode"), QStringLiteral("KbnName")},
+                 {{QStringLiteral("1"), QStringLiteral("本店")},
+                  {QStringLiteral("2"), QStringLiteral("駅前")},
+                  {QStringLiteral("2"), QStringLiteral("駅前（旧）")}}},
+                {QStringLiteral("SiteTbl"), {QStringLiteral("TNo"), QStringLiteral("TKDate"), QStringLiteral("TKingaku")},
+                 {{QStringLiteral("AB101"), due, 1000.0},
+                  {QStringLiteral("AB102"), due, 2000.0},
+                  {QStringLiteral("ab101"), due, 3000.0}}}};
+        QTemporaryDir dir;
+        const QString folder = folderIn(dir, QStringLiteral("data"));
+        const LegacyImport::Result result = LegacyImport::importTables(tables, folder, rename);
+        QCOMPARE(result.written, rename);
+        QCOMPARE(rename ? LegacyImport::renamesText(result) : LegacyImport::duplicatesText(result), text);
+        QCOMPARE(QFileInfo::exists(folder), rename);
+        if (!rename)
+            return;
+        Connection c;
+        c.open(Schema::connectionText(folder));
+        for (const auto &[table, column, expected] : {std::tuple{"SiteTbl", "TNo", notes}, {"kbn6", "KbnCode", banks}}) {
+            QStringList codes;
+            QSqlQuery &q = c.exec(QStringLiteral("SELECT %1 FROM %2 ORDER BY rowid").arg(QLatin1String(column), QLatin1String(table)));
+            while (q.next())
+                codes << q.value(0).toString();
+            q.finish();
+            QCOMPARE(codes, expected);
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TestLegacyImport)
+#include "tst_LegacyImport.moc"
