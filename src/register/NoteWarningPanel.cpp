@@ -149,8 +149,11 @@ void NoteWarningPanel::refresh()
     if (electronic) {
         lblStampDuty->setText(QStringLiteral("印紙税 不要（電子記録債務）"));
     } else if (AmountText::isWholeYen(amount)) {
-        const double yen = QString(amount).remove(QLatin1Char(',')).toDouble();
-        lblStampDuty->setText(QStringLiteral("印紙税 %1円").arg(locale.toString(NoteRules::stampDuty(yen))));
+        const qint64 duty = NoteRules::stampDuty(QString(amount).remove(QLatin1Char(',')).toDouble());
+        lblStampDuty->setText(duty == 0
+                                      ? QStringLiteral("印紙税 非課税（%1円未満）")
+                                                .arg(locale.toString(NoteRules::stampFreeBelow()))
+                                      : QStringLiteral("印紙税 %1円").arg(locale.toString(duty)));
     } else {
         lblStampDuty->clear();
     }

@@ -87,7 +87,7 @@ private slots:
         QTest::addColumn<QString>("due");
         QTest::addColumn<QString>("shown");
         QTest::newRow("paper, 60 days") << "1" << "200" << "99999" << "2025/5/1" << "2025/6/30"
-                                        << "サイト 60日||印紙税 0円|";
+                                        << "サイト 60日||印紙税 非課税（100,000円未満）|";
         QTest::newRow("paper, 61 days") << "1" << "200" << "1,000,001" << "2025/5/1" << "2025/7/1"
                                         << "サイト 61日|60日超|印紙税 400円|";
         QTest::newRow("paper, all warnings") << "1" << "100" << "５００００００" << "2027/1/4" << "2027/4/1"
