@@ -69,6 +69,7 @@ NoteWarningPanel::NoteWarningPanel(AppContext &ctx, const Fields &fields, QWidge
     layout->addWidget(lblClearing);
     layout->addWidget(lblSubcontract);
     layout->addStretch();
+    // The warnings wrap in a narrow column instead of widening the window.
     setFixedWidth(fontMetrics().horizontalAdvance(QStringLiteral("期日が2027年3月31日より後の紙の")));
 
     loadElectronicKinds();
