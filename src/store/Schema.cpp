@@ -71,6 +71,7 @@ QStringList Schema::createStatements()
     s << QStringLiteral("CREATE UNIQUE INDEX kbn6_KbnCode ON kbn6 (KbnCode)");
 
     s << QStringLiteral("CREATE TABLE TMPTbl (F1 TEXT, F2 TEXT, F3 TEXT, F4 TEXT, F5 TEXT, F6 TEXT, F7 TEXT)");
+    s << journalAccountsTable();
 
     // Outer joins: a note whose payee or bank was deleted still appears, with
     // an empty name, so that no note drops out of a list.
@@ -92,6 +93,12 @@ QStringList Schema::createStatements()
                         "LEFT JOIN kbn6 b ON b.KbnCode = s.TBank "
                         "LEFT JOIN Kbn3 j ON j.KbnCode = s.TCond");
     return s;
+}
+
+QString Schema::journalAccountsTable()
+{
+    return QStringLiteral("CREATE TABLE IF NOT EXISTS ShiwakeKamoku ("
+                          "KmKey TEXT NOT NULL PRIMARY KEY, KmName TEXT NOT NULL)");
 }
 
 bool Schema::isDateColumn(const QString &column)

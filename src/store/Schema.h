@@ -23,6 +23,10 @@ public:
     // Statements that create every table, index and view, in order.
     static QStringList createStatements();
 
+    // The account names of the journal export; databases made before the
+    // table existed gain it when start-up refreshes the indexes.
+    static QString journalAccountsTable();
+
     // Columns that hold dates (stored as "yyyy-MM-dd" text so that text
     // order is date order); names compare without regard to letter case.
     static bool isDateColumn(const QString &column);

@@ -29,6 +29,8 @@ QStringList SchemaIndexes::refresh(const QString &dataFolder)
 {
     Connection connection;
     connection.open(Schema::connectionText(dataFolder));
+    if (!connection.isReadOnly())
+        connection.exec(Schema::journalAccountsTable());
 
     QStringList stale;
     QStringList statements;
