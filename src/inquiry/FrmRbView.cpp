@@ -160,7 +160,8 @@ void FrmRbView::buildLayout()
     buttons->addWidget(cmdEnd);
     buttons->addWidget(ExplorerList::excelSaveButton(m_ctx.dialogs(), m_list, this));
     auto *cmdShiwake = NamedButton::create(this, "cmdShiwake", QStringLiteral("仕訳出力(&J)"));
-    connect(cmdShiwake, &QPushButton::clicked, this, [this] { FrmShiwake::open(m_ctx, DTStart->date(), DTEnd->date(), this); });
+    connect(cmdShiwake, &QPushButton::clicked, this,
+            [this] { FrmShiwake::start(m_ctx, DTStart->date(), DTEnd->date(), this); });
     buttons->addWidget(cmdShiwake);
     buttons->addStretch();
 

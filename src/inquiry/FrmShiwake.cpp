@@ -63,9 +63,9 @@ FrmShiwake::FrmShiwake(AppContext &ctx, const QDate &from, const QDate &to, QWid
     period->addStretch();
     auto *form = new QFormLayout;
     form->addRow(QStringLiteral("期間(&T)"), period);
-    form->addRow(QStringLiteral("振出時の借方科目"), TxtKamoku[0]);
-    form->addRow(QStringLiteral("支払手形の科目"), TxtKamoku[1]);
-    form->addRow(QStringLiteral("決済時の貸方科目"), TxtKamoku[2]);
+    form->addRow(QStringLiteral("振出時の借方科目(&A)"), TxtKamoku[0]);
+    form->addRow(QStringLiteral("支払手形の科目(&B)"), TxtKamoku[1]);
+    form->addRow(QStringLiteral("決済時の貸方科目(&C)"), TxtKamoku[2]);
     if (auto *label = qobject_cast<QLabel *>(form->labelForField(period)))
         label->setBuddy(DTStart);
     auto *note = new QLabel(QStringLiteral("期間内に振り出した手形と、期間内に期日が来て状態が「決済済み」の手形を、"
@@ -83,11 +83,11 @@ FrmShiwake::FrmShiwake(AppContext &ctx, const QDate &from, const QDate &to, QWid
     resize(460, sizeHint().height());
 }
 
-FrmShiwake *FrmShiwake::open(AppContext &ctx, const QDate &from, const QDate &to, QWidget *parent)
+FrmShiwake *FrmShiwake::start(AppContext &ctx, const QDate &from, const QDate &to, QWidget *parent)
 {
     auto *dialog = new FrmShiwake(ctx, from, to, parent);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
-    dialog->QDialog::open();
+    dialog->open();
     return dialog;
 }
 

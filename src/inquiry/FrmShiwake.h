@@ -20,7 +20,7 @@ public:
 
     // Shows the dialog over `parent`, not blocking; it deletes itself when
     // closed.
-    static FrmShiwake *open(AppContext &ctx, const QDate &from, const QDate &to, QWidget *parent);
+    static FrmShiwake *start(AppContext &ctx, const QDate &from, const QDate &to, QWidget *parent);
 
     QDateEdit *DTStart = nullptr;
     QDateEdit *DTEnd = nullptr;

@@ -35,6 +35,8 @@ void readEntries(Connection &connection, const QString &sql, const QDate &from, 
 // The text cut to `bytes` Shift_JIS bytes without splitting a letter.
 QString cutToBytes(const QString &text, int bytes)
 {
+    if (CsvExport::shiftJisLength(text) <= bytes)
+        return text;
     QString cut;
     int used = 0;
     for (const QChar ch : text) {
