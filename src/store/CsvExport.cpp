@@ -114,7 +114,9 @@ QByteArray CsvExport::encode(const QString &text, Encoding encoding, int *lost)
     if (encoding == Encoding::Utf8Bom)
         return text.toUtf8();
     const QString windowsForms = toCodePage932Forms(text);
-    QStringEncoder encoder("Shift_JIS");
+    // Opening the converter costs more than encoding a line: one is kept.
+    thread_local QStringEncoder encoder("Shift_JIS");
+    encoder.resetState();
     QByteArray bytes = encoder.encode(windowsForms);
     if (!encoder.hasError())
         return bytes;

@@ -103,11 +103,7 @@ private slots:
         QVERIFY(xml.contains(QStringLiteral("<v>45412</v>")));
         QVERIFY(xml.contains(QStringLiteral("formatCode=\"#,##0\"")));
         QVERIFY(xml.contains(QStringLiteral("formatCode=\"yyyy/mm/dd\"")));
-        QString kept = Rows::text();
-        kept.replace(u'"', QStringLiteral("&quot;"));
-        QVERIFY2(xml.contains(QStringLiteral(">") + Rows::text() + QStringLiteral("</t>"))
-                         || xml.contains(QStringLiteral(">") + kept + QStringLiteral("</t>")),
-                 qPrintable(xml));
+        QVERIFY(xml.contains(QStringLiteral("<t>") + Rows::text() + QStringLiteral("</t>")));
         // 山田"商事", 本店 is 16 half-width letters wide: column A is 16 + 2.
         QVERIFY(xml.contains(QStringLiteral("<col min=\"1\" max=\"1\" width=\"18.7109375\"")));
     }
