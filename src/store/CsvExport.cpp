@@ -59,9 +59,11 @@ public:
     }
     void add(const QString &line)
     {
-        m_buffer += CsvExport::encode(line, m_encoding, &m_lost);
-        m_buffer += "\r\n";
-        if (m_buffer.size() > (1 << 20))
+        m_text += line;
+        m_text += QLatin1String("\r\n");
+        // Encoded a few hundred lines at a time: one call per line would
+        // cost more than the encoding itself.
+        if (m_text.size() > (1 << 18))
             flush();
     }
     int commit()
@@ -75,14 +77,17 @@ public:
 private:
     void flush()
     {
+        m_buffer += CsvExport::encode(m_text, m_encoding, &m_lost);
+        m_text.resize(0);
         if (m_file.write(m_buffer) != m_buffer.size())
             throw StoreError(SavedFile::failureText(m_path), m_file.errorString());
-        m_buffer.clear();
+        m_buffer.resize(0);
     }
 
     QSaveFile m_file;
     QString m_path;
     CsvExport::Encoding m_encoding;
+    QString m_text;
     QByteArray m_buffer;
     int m_lost = 0;
 };
@@ -120,19 +125,33 @@ QByteArray CsvExport::encode(const QString &text, Encoding encoding, int *lost)
     QByteArray bytes = encoder.encode(windowsForms);
     if (!encoder.hasError())
         return bytes;
-    // Letter by letter, so that each one the code page lacks becomes "?".
+    // A converter that met a letter it lacks is not used again.
+    encoder = QStringEncoder("Shift_JIS");
+    // Line by line, and in a line that fails letter by letter, so that each
+    // letter the code page lacks becomes "?".
     bytes.clear();
-    const QList<uint> letters = windowsForms.toUcs4();
-    for (const uint letter : letters) {
-        const char32_t one[] = {char32_t(letter)};
-        QStringEncoder single("Shift_JIS");
-        const QByteArray encoded = single.encode(QString::fromUcs4(one, 1));
-        if (single.hasError()) {
-            bytes += '?';
-            if (lost)
-                ++*lost;
-        } else {
+    bool first = true;
+    for (const QStringView line : QStringView(windowsForms).split(u'\n')) {
+        if (!first)
+            bytes += '\n';
+        first = false;
+        QStringEncoder lineEncoder("Shift_JIS");
+        const QByteArray encoded = lineEncoder.encode(line);
+        if (!lineEncoder.hasError()) {
             bytes += encoded;
+            continue;
+        }
+        for (const uint letter : line.toUcs4()) {
+            const char32_t one[] = {char32_t(letter)};
+            QStringEncoder single("Shift_JIS");
+            const QByteArray singleBytes = single.encode(QString::fromUcs4(one, 1));
+            if (single.hasError()) {
+                bytes += '?';
+                if (lost)
+                    ++*lost;
+            } else {
+                bytes += singleBytes;
+            }
         }
     }
     return bytes;

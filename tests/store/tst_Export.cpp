@@ -133,6 +133,16 @@ private slots:
         QCOMPARE(parseCsv(text), expected);
     }
 
+    // The minus sign is written as code page 932 has it; a letter it lacks
+    // becomes "?" and is counted.
+    void shiftJisStandIns()
+    {
+        int lost = 0;
+        const QString text = QStringLiteral("a\u2212") + QString::fromUcs4(U"\U0001F600", 1) + QStringLiteral("\nb");
+        QCOMPARE(CsvExport::encode(text, CsvExport::Encoding::ShiftJis, &lost), QByteArray("a\x81\x7C?\nb"));
+        QCOMPARE(lost, 1);
+    }
+
     void journalLines()
     {
         TestDataFolder f;
