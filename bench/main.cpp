@@ -2,11 +2,12 @@
 // benchmark table (markdown) on stdout, progress on stderr. --quick stops at
 // 100,000 notes; --backup runs the backup section alone; --only runs the named
 // sections (store, backup, masters, startup, entry, reports, settlement,
-// explorer, plan).
+// explorer, plan, export).
 
 #include "BackupBench.h"
 #include "BenchReport.h"
 #include "EntryBench.h"
+#include "ExportBench.h"
 #include "ExplorerBench.h"
 #include "MasterBench.h"
 #include "PlanBench.h"
@@ -55,6 +56,8 @@ int main(int argc, char *argv[])
         benchExplorer(report, scratch.path(), largest);
     if (wanted("plan"))
         benchPlan(report, scratch.path(), largest);
+    if (wanted("export"))
+        benchExport(report, scratch.path());
 
     report.print();
     return 0;

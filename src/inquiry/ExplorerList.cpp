@@ -1,5 +1,7 @@
 #include "ExplorerList.h"
 
+#include "ui/ExcelSaveButton.h"
+
 #include "reports/ReportFormat.h"
 #include "store/Connection.h"
 #include "store/JetSql.h"
@@ -195,4 +197,22 @@ QVariant ExplorerList::headerData(int section, Qt::Orientation orientation, int 
     if (role == Qt::TextAlignmentRole && section == Amount)
         return QVariant(Qt::AlignRight | Qt::AlignVCenter);
     return QAbstractTableModel::headerData(section, orientation, role);
+}
+
+ExcelSaveButton *ExplorerList::excelSaveButton(DialogService &dialogs, ExplorerList *list, QWidget *parent)
+{
+    auto *button = new ExcelSaveButton(dialogs, list, parent);
+    button->setKinds([](int column) {
+        switch (column) {
+        case DrawingDate:
+        case DueDate:
+            return ExportSource::Kind::Date;
+        case Amount:
+            return ExportSource::Kind::Amount;
+        default:
+            return ExportSource::Kind::Text;
+        }
+    });
+    button->setLeavesOutLastRow(true);
+    return button;
 }

@@ -7,6 +7,9 @@
 #include <QVector>
 
 class Connection;
+class DialogService;
+class ExcelSaveButton;
+class QWidget;
 
 // The explorer's list: 振出日, 手形番号, 振出先, 金額, 決済日, 銀行, 備考 of each
 // note in the order the statement yields them, and after the last note the
@@ -31,6 +34,10 @@ public:
     double total() const { return m_total; }
     // The text of a cell as shown.
     QString text(int row, int column) const;
+    // 「Excel 保存」 of the list: dates and amounts as such, the totals row
+    // left out.
+    static ExcelSaveButton *excelSaveButton(DialogService &dialogs, ExplorerList *list, QWidget *parent);
+
     // The notes as the list shows them, the totals row left out.
     QVector<QStringList> noteTexts() const;
 

@@ -3,6 +3,8 @@
 #include "FrozenColumnGrid.h"
 #include "PlanTableModel.h"
 
+#include "ui/ExcelSaveButton.h"
+
 #include "store/Connection.h"
 #include "store/JetCrossTab.h"
 #include "store/RibodoKbns.h"
@@ -84,6 +86,9 @@ void FrmRBKeikaku::buildLayout()
     top->addWidget(Command1);
     top->addWidget(Command2);
     top->addWidget(Command3);
+    auto *excelSave = new ExcelSaveButton(m_ctx.dialogs(), m_plan, this);
+    excelSave->setKinds([](int column) { return column == 0 ? ExportSource::Kind::Text : ExportSource::Kind::Amount; });
+    top->addWidget(excelSave);
 
     auto *outer = new QVBoxLayout(this);
     outer->addLayout(top);

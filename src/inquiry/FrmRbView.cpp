@@ -2,11 +2,13 @@
 
 #include "ExplorerList.h"
 #include "ExplorerQuery.h"
+#include "FrmShiwake.h"
 
 #include "ui/AppContext.h"
 #include "ui/AppValues.h"
 #include "ui/DialogService.h"
 #include "ui/EscapeKey.h"
+#include "ui/ExcelSaveButton.h"
 #include "ui/NamedButton.h"
 #include "ui/TableGrid.h"
 #include "ui/WaitCursor.h"
@@ -156,6 +158,11 @@ void FrmRbView::buildLayout()
     buttons->addWidget(cmdGo);
     buttons->addWidget(cmdPrint);
     buttons->addWidget(cmdEnd);
+    buttons->addWidget(ExplorerList::excelSaveButton(m_ctx.dialogs(), m_list, this));
+    auto *cmdShiwake = NamedButton::create(this, "cmdShiwake", QStringLiteral("仕訳出力(&J)"));
+    connect(cmdShiwake, &QPushButton::clicked, this,
+            [this] { FrmShiwake::start(m_ctx, DTStart->date(), DTEnd->date(), this); });
+    buttons->addWidget(cmdShiwake);
     buttons->addStretch();
 
     auto *top = new QHBoxLayout;

@@ -13,6 +13,7 @@
 #include "ui/AppValues.h"
 #include "ui/DialogService.h"
 #include "ui/NamedButton.h"
+#include "ui/ExcelSaveButton.h"
 #include "ui/QueryTableModel.h"
 #include "ui/TableGrid.h"
 #include "ui/WindowPlacement.h"
@@ -175,6 +176,12 @@ void FrmRibodo::buildLayout()
     HFGrid1 = new TableGrid(this);
     HFGrid1->setObjectName(QStringLiteral("HFGrid1"));
     HFGrid1->setModel(Adodc1);
+    auto *excelSave = new ExcelSaveButton(m_ctx.dialogs(), Adodc1, m_browseButtons);
+    excelSave->setKinds([](int c) {
+        return c == 2 ? ExportSource::Kind::Amount : c == 5 ? ExportSource::Kind::Date : ExportSource::Kind::Text;
+    });
+    excelSave->setHeading(5, QStringLiteral("決済日"));
+    static_cast<QVBoxLayout *>(m_browseButtons->layout())->insertWidget(2, excelSave);
     connect(HFGrid1, &TableGrid::rowActivated, this, &FrmRibodo::HFGrid1_RowActivated);
     int listWidth = HFGrid1->horizontalHeader()->defaultSectionSize() + 2 * HFGrid1->frameWidth()
             + HFGrid1->verticalScrollBar()->sizeHint().width();

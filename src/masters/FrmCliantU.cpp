@@ -4,6 +4,7 @@
 
 #include "ui/AppValues.h"
 #include "ui/DialogService.h"
+#include "ui/ExcelSaveButton.h"
 #include "ui/QueryTableModel.h"
 #include "ui/TableGrid.h"
 #include "ui/WindowRegistry.h"
@@ -44,6 +45,7 @@ FrmCliantU::FrmCliantU(const AppContext &context, QWidget *parent)
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(Command1);
     buttons->addWidget(Command2);
+    buttons->addWidget(new ExcelSaveButton(context.dialogs(), m_suppliers, this));
     buttons->addStretch();
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(ListView1);

@@ -51,6 +51,11 @@ public:
 
     // Detail rows of a list report, rows of a cross table.
     int rowCount() const;
+    // The rows read, in the order they are printed: a list report's texts
+    // per column (then the hidden fields), or the cross table.
+    bool isCrossTable() const { return m_isCross; }
+    const ReportTable &rows() const { return m_rows; }
+    const CrossTable &crossTable() const { return m_cross; }
     QList<OutlineItem> outline() const;
 
 private:

@@ -2,10 +2,13 @@
 
 #include "ReportDocument.h"
 #include "ReportError.h"
+#include "ReportExportSource.h"
 #include "ReportFonts.h"
 #include "ReportPageWidget.h"
 #include "ReportPainter.h"
 #include "ReportPdf.h"
+
+#include "ui/ExcelSaveButton.h"
 
 #include "ui/DialogService.h"
 #include "ui/WaitCursor.h"
@@ -81,11 +84,13 @@ ReportViewer::ReportViewer(DialogService &dialogs, QWidget *parent)
     m_print->setShortcut(QKeySequence::Print);
     m_pdf = m_toolBar->addAction(QIcon::fromTheme(QStringLiteral("document-save-as"), s->standardIcon(QStyle::SP_DialogSaveButton)),
                                  QStringLiteral("PDF 保存..."));
+    m_excel = m_toolBar->addAction(s->standardIcon(QStyle::SP_FileIcon), QStringLiteral("Excel 保存..."));
+    m_excel->setObjectName(QStringLiteral("actionExcel"));
     // The buttons show their access keys: a tool button takes its mnemonic
     // from the action's icon text.
     const std::pair<QAction *, const char *> accessKeys[] = {
         {m_first, "先頭(&F)"}, {m_previous, "前へ(&B)"}, {m_next, "次へ(&N)"},
-        {m_last, "最後(&L)"},  {m_print, "印刷(&P)..."}, {m_pdf, "PDF 保存(&S)..."},
+        {m_last, "最後(&L)"},  {m_print, "印刷(&P)..."}, {m_pdf, "PDF 保存(&S)..."}, {m_excel, "Excel 保存(&X)..."},
     };
     for (const auto &[action, text] : accessKeys)
         action->setIconText(QString::fromUtf8(text));
@@ -118,6 +123,7 @@ ReportViewer::ReportViewer(DialogService &dialogs, QWidget *parent)
     connect(m_zoomBox, &QComboBox::currentIndexChanged, this, &ReportViewer::zoomChosen);
     connect(m_print, &QAction::triggered, this, &ReportViewer::print);
     connect(m_pdf, &QAction::triggered, this, &ReportViewer::exportPdf);
+    connect(m_excel, &QAction::triggered, this, &ReportViewer::exportRows);
     connect(m_treeToggle, &QAction::toggled, m_tree, &QWidget::setVisible);
     connect(m_tree, &QTreeWidget::itemClicked, this, &ReportViewer::groupChosen);
     connect(m_tree, &QTreeWidget::itemActivated, this, &ReportViewer::groupChosen);
@@ -218,6 +224,7 @@ void ReportViewer::updateControls()
     m_last->setEnabled(any && current < count - 1);
     m_print->setEnabled(any);
     m_pdf->setEnabled(any);
+    m_excel->setEnabled(any);
     m_zoomBox->setEnabled(any);
     m_pageBox->setEnabled(any);
     {
@@ -309,6 +316,14 @@ void ReportViewer::print()
     if (!printTo(printer))
         m_dialogs.message(QStringLiteral("プリンタ「%1」に印刷できません。").arg(printer.printerName()),
                           QStringLiteral("警告"), DialogService::Buttons::Ok, DialogService::Icon::Exclamation);
+}
+
+void ReportViewer::exportRows()
+{
+    if (!m_document)
+        return;
+    const ReportExportSource source(*m_document);
+    ExcelSaveButton::saveSource(m_dialogs, source, m_document->definition().title);
 }
 
 void ReportViewer::exportPdf()

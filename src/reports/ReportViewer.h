@@ -64,6 +64,8 @@ public:
     // The commands of the toolbar, with their dialogs.
     void print();
     void exportPdf();
+    // The report's rows as a workbook or CSV file.
+    void exportRows();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -89,6 +91,7 @@ private:
     QAction *m_last = nullptr;
     QAction *m_print = nullptr;
     QAction *m_pdf = nullptr;
+    QAction *m_excel = nullptr;
     QAction *m_treeToggle = nullptr;
     QSpinBox *m_pageBox = nullptr;
     QLabel *m_pageCount = nullptr;

@@ -75,6 +75,7 @@ QStringList Schema::createStatements()
     s << QStringLiteral("CREATE UNIQUE INDEX kbn6_KbnCode ON kbn6 (KbnCode)");
 
     s << QStringLiteral("CREATE TABLE TMPTbl (F1 TEXT, F2 TEXT, F3 TEXT, F4 TEXT, F5 TEXT, F6 TEXT, F7 TEXT)");
+    s << journalAccountsTable();
 
     // Outer joins: a note whose payee or bank was deleted still appears, with
     // an empty name, so that no note drops out of a list.
@@ -109,12 +110,19 @@ QStringList Schema::upgradeStatements(int from)
     switch (from) {
     case 1:
         // Suppliers covered by the subcontract law, note kinds that are
-        // electronic records.
+        // electronic records, the journal export's account names.
         return {QStringLiteral("ALTER TABLE SireCliant ADD COLUMN ClTekiho INTEGER NOT NULL DEFAULT 0"),
-                QStringLiteral("ALTER TABLE kbn1 ADD COLUMN KbnDenshi INTEGER NOT NULL DEFAULT 0")};
+                QStringLiteral("ALTER TABLE kbn1 ADD COLUMN KbnDenshi INTEGER NOT NULL DEFAULT 0"),
+                journalAccountsTable()};
     default:
         return {};
     }
+}
+
+QString Schema::journalAccountsTable()
+{
+    return QStringLiteral("CREATE TABLE ShiwakeKamoku ("
+                          "KmKey TEXT NOT NULL PRIMARY KEY, KmName TEXT NOT NULL)");
 }
 
 bool Schema::isDateColumn(const QString &column)

@@ -32,6 +32,8 @@ public:
     // They add tables and columns only, so no stored row is lost; empty for
     // a version that has no next step.
     static QStringList upgradeStatements(int from);
+    // The table of the journal export's account names.
+    static QString journalAccountsTable();
 
     // Columns that hold dates (stored as "yyyy-MM-dd" text so that text
     // order is date order); names compare without regard to letter case.

@@ -2,6 +2,9 @@
 
 #include "store/StoreError.h"
 
+#include <QDir>
+#include <QFileInfo>
+
 DialogService::Answer DialogService::detailedMessage(const QString &text, const QString &details, const QString &title,
                                                      Buttons buttons, Icon icon)
 {
@@ -26,4 +29,19 @@ void DialogService::showStoreError(const StoreError &error)
 {
     detailedMessage(withLockedNote(error.explanation(), error.engineMessage()), error.engineMessage(),
                     QStringLiteral("警告"), Buttons::Ok, Icon::Critical);
+}
+
+QString DialogService::saveFileName(const QString &, const QString &, const QStringList &, QString *)
+{
+    return QString();
+}
+
+bool DialogService::confirmReplace(const QString &path)
+{
+    const QFileInfo info(path);
+    if (!info.exists())
+        return true;
+    return message(QStringLiteral("%1 は既に存在します。\n置き換えますか?").arg(QDir::toNativeSeparators(path)),
+                   QStringLiteral("名前を付けて保存"), Buttons::YesNoDefaultNo, Icon::Exclamation)
+            == Answer::Yes;
 }

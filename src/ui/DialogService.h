@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 class StoreError;
 
@@ -29,6 +30,17 @@ public:
     virtual QString input(const QString &prompt, const QString &title, const QString &defaultText = QString()) = 0;
 
     virtual void beep() = 0;
+
+    // The name of a file to save, asked with the system's file chooser:
+    // `filters` as "説明 (*.ext)", the one chosen given back through
+    // `chosenFilter` (which also carries the one shown first). The empty text
+    // when the user cancels. The chooser does not ask about an existing file;
+    // the caller does (confirmReplace).
+    virtual QString saveFileName(const QString &title, const QString &suggestedPath, const QStringList &filters,
+                                 QString *chosenFilter);
+
+    // Asks before an existing file is replaced; true when it may be written.
+    bool confirmReplace(const QString &path);
 
     // A failure of the database at the boundary of the user's action:
     // a message titled "警告" with the explanation in Japanese, the engine's

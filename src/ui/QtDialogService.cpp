@@ -3,6 +3,7 @@
 #include "NormalCursor.h"
 
 #include <QApplication>
+#include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
@@ -126,4 +127,14 @@ QString QtDialogService::input(const QString &prompt, const QString &title, cons
 void QtDialogService::beep()
 {
     QApplication::beep();
+}
+
+QString QtDialogService::saveFileName(const QString &title, const QString &suggestedPath, const QStringList &filters,
+                                      QString *chosenFilter)
+{
+    const NormalCursor normal;
+    // Replacing an existing file is asked by the caller, through this
+    // service, so the chooser does not ask as well.
+    return QFileDialog::getSaveFileName(owner(), title, suggestedPath, filters.join(QStringLiteral(";;")),
+                                        chosenFilter, QFileDialog::DontConfirmOverwrite);
 }

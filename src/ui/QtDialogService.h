@@ -15,6 +15,8 @@ public:
                            Icon icon) override;
     QString input(const QString &prompt, const QString &title, const QString &defaultText) override;
     void beep() override;
+    QString saveFileName(const QString &title, const QString &suggestedPath, const QStringList &filters,
+                         QString *chosenFilter) override;
 
     // The window a box opens over: the active window; while none is active
     // (the moment after another box has closed), the one the last box

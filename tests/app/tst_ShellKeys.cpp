@@ -232,7 +232,7 @@ private slots:
             if (b->defaultAction() && b->defaultAction()->isVisible())
                 keys += b->text().section(u'&', 1).left(1);
         }
-        QCOMPARE(keys, u"GFBNLPS"_s);
+        QCOMPARE(keys, u"GFBNLPSX"_s);
         view.show();
         QVERIFY(QTest::qWaitForWindowActive(&view));
         QVERIFY(view.CRViewer1()->pageCount() > 1);

@@ -1,11 +1,17 @@
 #include "WindowFixture.h"
 
 #include "inquiry/FrmRbView.h"
+#include "inquiry/FrmShiwake.h"
+#include "store/JournalAccounts.h"
+#include "ui/ExcelSaveButton.h"
 #include "ui/TableGrid.h"
 
 #include <QComboBox>
 #include <QDateEdit>
+#include <QFile>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTreeWidget>
 #include <QtTest>
 
@@ -297,6 +303,37 @@ private slots:
         QCOMPARE(shown(), refused ? QStringList {QStringLiteral("警告!db")} : QStringList());
     }
 
+
+    // 「Excel 保存」 saves the listed notes without the totals row; 仕訳出力
+    // writes the journal of the period the pickers show and keeps the
+    // account names typed.
+    void savingAndJournal()
+    {
+        open();
+        clickNode(QStringLiteral("支払手形"));
+        QTemporaryDir dir;
+        const QString csv = dir.filePath(QStringLiteral("list.csv"));
+        m_f->dialogs.queueSaveFile(csv, ExcelSaveButton::filters().at(1));
+        click("cmdExcel");
+        QFile file(csv);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QString text = QString::fromUtf8(file.readAll());
+        QCOMPARE(text.count(QStringLiteral("\r\n")), 6);
+        QVERIFY(text.contains(QStringLiteral("\r\n2024/03/01,N4,山田,1234567,2024/06/15,みなと,x\r\n")));
+
+        date("DTStart")->setDate(QDate(2024, 1, 1));
+        date("DTEnd")->setDate(QDate(2024, 2, 29));
+        click("cmdShiwake");
+        auto *dialog = m_window->findChild<FrmShiwake *>();
+        QVERIFY(dialog);
+        QCOMPARE(dialog->DTStart->date(), QDate(2024, 1, 1));
+        dialog->TxtKamoku[2]->setText(QStringLiteral("普通預金"));
+        m_f->dialogs.queueSaveFile(dir.filePath(QStringLiteral("shiwake.csv")));
+        QTest::mouseClick(dialog->cmdOK, Qt::LeftButton);
+        QCOMPARE(m_f->dialogs.messageTexts(), QStringList{QStringLiteral("仕訳 2 件を書き出しました。")});
+        QCOMPARE(JournalAccounts::load(m_f->data.path()).bankAccount, QStringLiteral("普通預金"));
+        QCOMPARE(m_f->dialogs.unexpected(), 0);
+    }
 };
 
 QTEST_MAIN(TestFrmRbView)

@@ -11,6 +11,7 @@
 #include "reports/ReportPageWidget.h"
 #include "reports/ReportViewer.h"
 
+#include <QFile>
 #include <QGuiApplication>
 #include <QPrinter>
 #include <QTemporaryDir>
@@ -223,6 +224,26 @@ private slots:
             QVERIFY(e.file().endsWith(QStringLiteral("x.pdf")));
         }
         QVERIFY(!QGuiApplication::overrideCursor());
+    }
+
+    // The toolbar's Excel 保存 writes the report's rows under its column
+    // headings, one line a note.
+    void savesTheRows()
+    {
+        ReportViewer *viewer = open(QStringLiteral("10"))->CRViewer1();
+        const QString path = m->scratch.filePath(QStringLiteral("rows.csv"));
+        m->dialogs.queueSaveFile(path, QStringLiteral("CSV UTF-8 (*.csv)"));
+        viewer->exportRows();
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QStringList lines = QString::fromUtf8(file.readAll().mid(3)).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 61);
+        QStringList headings;
+        for (const ReportDefinition::Column &c : viewer->reportSource()->definition().columns)
+            headings << c.heading;
+        QCOMPARE(lines.first(), headings.join(u','));
+        QVERIFY(lines.at(1).contains(QStringLiteral("N000")));
+        QCOMPARE(m->dialogs.unexpected(), 0);
     }
 
 private:

@@ -48,6 +48,20 @@ void ScriptedDialogService::beep()
     m_calls.append({Call::Kind::Beep, QString(), QString(), Buttons::Ok, Icon::None, QString(), QString()});
 }
 
+QString ScriptedDialogService::saveFileName(const QString &title, const QString &suggestedPath, const QStringList &,
+                                           QString *chosenFilter)
+{
+    m_calls.append({Call::Kind::SaveFile, title, title, Buttons::OkCancel, Icon::None, suggestedPath, QString()});
+    if (m_saveFiles.isEmpty()) {
+        ++m_unexpected;
+        return QString();
+    }
+    const auto [path, filter] = m_saveFiles.dequeue();
+    if (chosenFilter && !filter.isEmpty())
+        *chosenFilter = filter;
+    return path;
+}
+
 QList<ScriptedDialogService::Call> ScriptedDialogService::messages() const
 {
     QList<Call> result;
@@ -81,5 +95,6 @@ void ScriptedDialogService::clear()
     m_calls.clear();
     m_answers.clear();
     m_inputs.clear();
+    m_saveFiles.clear();
     m_unexpected = 0;
 }

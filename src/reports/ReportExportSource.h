@@ -1,0 +1,22 @@
+#pragma once
+
+#include "store/ExportSource.h"
+
+class ReportDocument;
+
+// The rows of a report as a list to save: a list report's columns with
+// their headings (amounts and dates by the column's format), or a cross
+// table's rows with the row total and one column per column value.
+class ReportExportSource : public ExportSource
+{
+public:
+    explicit ReportExportSource(const ReportDocument &document);
+
+    QList<Column> columns() const override { return m_columns; }
+    int rowCount() const override;
+    Cell cell(int row, int column) const override;
+
+private:
+    const ReportDocument &m_document;
+    QList<Column> m_columns;
+};

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "store/ExportSource.h"
+
+#include <QHash>
+
+#include <functional>
+
+class QAbstractItemModel;
+
+// The rows of a table model as a list to save: the headings and the texts
+// the list shows, amounts and dates read back from their shown form.
+class ModelExportSource : public ExportSource
+{
+public:
+    using KindOf = std::function<Kind(int column)>;
+
+    ModelExportSource(const QAbstractItemModel &model, KindOf kindOf, int rows);
+
+    // A heading where the list shows none.
+    void setHeading(int column, const QString &heading) { m_headings.insert(column, heading); }
+
+    QList<Column> columns() const override;
+    int rowCount() const override { return m_rows; }
+    Cell cell(int row, int column) const override;
+
+private:
+    const QAbstractItemModel &m_model;
+    KindOf m_kindOf;
+    int m_rows = 0;
+    QHash<int, QString> m_headings;
+    QList<Kind> m_kinds;
+};

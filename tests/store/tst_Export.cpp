@@ -1,0 +1,176 @@
+#include "TestDataFolder.h"
+
+#include "store/CsvExport.h"
+#include "store/ExportSource.h"
+#include "store/JournalExport.h"
+#include "store/XlsxExport.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QStringDecoder>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+// Three columns of every kind; the second row's text holds a quote, a comma
+// and a line break.
+class Rows : public ExportSource
+{
+public:
+    QList<Column> columns() const override
+    {
+        return {{QStringLiteral("手形番号"), Kind::Text}, {QStringLiteral("金額"), Kind::Amount},
+                {QStringLiteral("決済日"), Kind::Date}};
+    }
+    int rowCount() const override { return 2; }
+    Cell cell(int row, int column) const override
+    {
+        if (column == 1)
+            return row == 0 ? amountCell(1234567) : textCell(QString());
+        if (column == 2)
+            return dateCell(QDate(2024, 4, 30).addDays(row));
+        return textCell(row == 0 ? QStringLiteral("007") : text());
+    }
+    static QString text() { return QStringLiteral("山田\"商事\", 本店\n営業部"); }
+};
+
+// RFC 4180 fields of each line.
+QList<QStringList> parseCsv(const QString &text)
+{
+    QList<QStringList> lines;
+    QStringList fields;
+    QString field;
+    bool quoted = false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar ch = text.at(i);
+        if (quoted) {
+            if (ch == u'"' && i + 1 < text.size() && text.at(i + 1) == u'"')
+                field += text.at(++i);
+            else if (ch == u'"')
+                quoted = false;
+            else
+                field += ch;
+        } else if (ch == u'"') {
+            quoted = true;
+        } else if (ch == u',') {
+            fields << field;
+            field.clear();
+        } else if (ch == u'\r' && i + 1 < text.size() && text.at(i + 1) == u'\n') {
+            fields << field;
+            field.clear();
+            lines << fields;
+            fields.clear();
+            ++i;
+        } else {
+            field += ch;
+        }
+    }
+    return lines;
+}
+
+QByteArray readAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+} // namespace
+
+class TestExport : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void workbookReadsBack()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("一覧.xlsx"));
+        XlsxExport::write(Rows(), path, QStringLiteral("手形エクスプローラー"), QDateTime(QDate(2024, 5, 1), QTime(9, 0)));
+        QVERIFY(!QFile::exists(dir.filePath(QStringLiteral(".~一覧.xlsx.part"))));
+        QProcess unzip;
+        unzip.start(QStringLiteral("unzip"), {QStringLiteral("-p"), path, QStringLiteral("xl/worksheets/sheet1.xml"),
+                                              QStringLiteral("xl/styles.xml")});
+        QVERIFY(unzip.waitForFinished());
+        const QString xml = QString::fromUtf8(unzip.readAllStandardOutput());
+        QVERIFY(xml.contains(QStringLiteral("<t>手形番号</t>")));
+        QVERIFY(xml.contains(QStringLiteral("<t>007</t>")));
+        QVERIFY(xml.contains(QStringLiteral("<pane ySplit=\"1\"")));
+        QVERIFY(xml.contains(QStringLiteral("<oddHeader>&amp;L手形エクスプローラー&amp;R印刷日 2024/05/01</oddHeader>")));
+        // The amount and the date are numbers (45412 is 2024/04/30) in the
+        // styles #,##0 and yyyy/mm/dd.
+        QVERIFY(xml.contains(QStringLiteral("<v>1234567</v>")));
+        QVERIFY(xml.contains(QStringLiteral("<v>45412</v>")));
+        QVERIFY(xml.contains(QStringLiteral("formatCode=\"#,##0\"")));
+        QVERIFY(xml.contains(QStringLiteral("formatCode=\"yyyy/mm/dd\"")));
+        QVERIFY(xml.contains(QStringLiteral("<t>") + Rows::text() + QStringLiteral("</t>")));
+        // 山田"商事", 本店 is 16 half-width letters wide: column A is 16 + 2.
+        QVERIFY(xml.contains(QStringLiteral("<col min=\"1\" max=\"1\" width=\"18.7109375\"")));
+    }
+
+    void csvRoundTrip_data()
+    {
+        QTest::addColumn<int>("encoding");
+        QTest::newRow("UTF-8") << int(CsvExport::Encoding::Utf8Bom);
+        QTest::newRow("Shift_JIS") << int(CsvExport::Encoding::ShiftJis);
+    }
+    void csvRoundTrip()
+    {
+        QFETCH(int, encoding);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("list.csv"));
+        const auto e = CsvExport::Encoding(encoding);
+        QCOMPARE(CsvExport::write(Rows(), path, e), 0);
+        const QByteArray bytes = readAll(path);
+        const bool utf8 = e == CsvExport::Encoding::Utf8Bom;
+        QCOMPARE(bytes.startsWith("\xEF\xBB\xBF"), utf8);
+        const QString text = utf8 ? QString::fromUtf8(bytes.mid(3)) : QString(QStringDecoder("Shift_JIS")(bytes));
+        const QList<QStringList> expected = {
+            {QStringLiteral("手形番号"), QStringLiteral("金額"), QStringLiteral("決済日")},
+            {QStringLiteral("007"), QStringLiteral("1234567"), QStringLiteral("2024/04/30")},
+            {Rows::text(), QString(), QStringLiteral("2024/05/01")},
+        };
+        QCOMPARE(parseCsv(text), expected);
+    }
+
+    // The minus sign is written as code page 932 has it; a letter it lacks
+    // becomes "?" and is counted.
+    void shiftJisStandIns()
+    {
+        int lost = 0;
+        const QString text = QStringLiteral("a\u2212") + QString::fromUcs4(U"\U0001F600", 1) + QStringLiteral("\nb");
+        QCOMPARE(CsvExport::encode(text, CsvExport::Encoding::ShiftJis, &lost), QByteArray("a\x81\x7C?\nb"));
+        QCOMPARE(lost, 1);
+    }
+
+    void journalLines()
+    {
+        TestDataFolder f;
+        f.exec(QStringLiteral("INSERT INTO SireCliant (ClCode, ClName) VALUES ('100', '山田商事')"));
+        f.exec(QStringLiteral("INSERT INTO kbn6 (KbnCode, KbnName) VALUES ('1', '中央銀行 本店')"));
+        // A1 and A2 are drawn 2024-01-10, in the period; B1, drawn before
+        // it, is settled (state 3, 決済済み) in it; A3 is drawn in it but is
+        // too large for the format; C1 is settled after the period.
+        f.addNote(QStringLiteral("A2"), QStringLiteral("2024-03-31"), QStringLiteral("1"), 250000);
+        f.addNote(QStringLiteral("A1"), QStringLiteral("2024-03-10"), QStringLiteral("1"), 100000);
+        f.addNote(QStringLiteral("A3"), QStringLiteral("2024-04-10"), QStringLiteral("1"), 1500000000);
+        f.addNote(QStringLiteral("B1"), QStringLiteral("2024-01-20"), QStringLiteral("3"), 5000);
+        f.addNote(QStringLiteral("C1"), QStringLiteral("2024-02-20"), QStringLiteral("3"), 7000);
+        f.exec(QStringLiteral("UPDATE SiteTbl SET TFDate = '2023-12-01' WHERE TNo IN ('B1', 'C1')"));
+
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("shiwake.csv"));
+        const JournalExport::Result result = JournalExport::write(
+                f.path(), QDate(2024, 1, 1), QDate(2024, 1, 31), path, JournalAccounts::load(f.path()));
+        QCOMPARE(result.written, 3);
+        QCOMPARE(result.refused, QStringList{QStringLiteral("A3  山田商事  1,500,000,000 円")});
+        const QString expected = QStringLiteral(
+                "2000,,,2024/01/10,買掛金,,,対象外,100000,0,支払手形,,,対象外,100000,0,手形番号 A1 山田商事,,,0,,,0,0,no\r\n"
+                "2000,,,2024/01/10,買掛金,,,対象外,250000,0,支払手形,,,対象外,250000,0,手形番号 A2 山田商事,,,0,,,0,0,no\r\n"
+                "2000,,,2024/01/20,支払手形,,,対象外,5000,0,当座預金,中央銀行 本店,,対象外,5000,0,手形番号 B1 山田商事,,,0,,,0,0,no\r\n");
+        QCOMPARE(QStringDecoder("Shift_JIS")(readAll(path)), expected);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestExport)
+#include "tst_Export.moc"
