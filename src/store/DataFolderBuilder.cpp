@@ -2,6 +2,7 @@
 
 #include "Connection.h"
 #include "DatabaseBackup.h"
+#include "DemoRuleNotes.h"
 #include "Schema.h"
 #include "StoreError.h"
 
@@ -151,7 +152,12 @@ void fillDemo(Connection &c, int notes, const QDate &today)
         // Notes fall due on weekdays.
         while (due.dayOfWeek() > 5)
             due = due.addDays(1);
-        const QDate drawn = due.addDays(-(60 + 30 * random.bounded(4)));
+        const int longer = random.bounded(4);
+        QDate drawn = due.addDays(-(60 + 30 * longer));
+        // Since November 2024 notes of more than 60 days are hard to
+        // discount; the demo company has drawn shorter ones since.
+        if (drawn >= QDate(2024, 11, 1))
+            drawn = due.addDays(-(30 + 10 * longer));
         QString state = QStringLiteral("1");
         if (due <= today)
             state = random.bounded(10) < 8 ? QStringLiteral("3") : QStringLiteral("2");
@@ -167,6 +173,7 @@ void fillDemo(Connection &c, int notes, const QDate &today)
                 due > drawn.addDays(120) ? QStringLiteral("2") : QStringLiteral("1")})
                 .finish();
     }
+    DemoRuleNotes::add(c, notes, today, 10001 + notes);
 }
 
 } // namespace
