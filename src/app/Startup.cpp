@@ -11,6 +11,7 @@
 #include "store/RibodoClass.h"
 #include "store/Schema.h"
 #include "store/SchemaIndexes.h"
+#include "store/SchemaUpgrade.h"
 #include "store/StoreError.h"
 
 #include <QDate>
@@ -139,6 +140,43 @@ bool Startup::CheckDatabase()
         return false;
     }
     return true;
+}
+
+bool Startup::UpgradeSchema()
+{
+    const QString dataFolder = m_context.values().dataFolder();
+    const QString shown = QDir::toNativeSeparators(QFileInfo(databasePath()).absoluteFilePath());
+    // A file that is no database at all is left to the state update, which
+    // says what is wrong with it.
+    try {
+        SchemaUpgrade::version(dataFolder);
+    } catch (const StoreError &) {
+        return true;
+    }
+    try {
+        const SchemaUpgrade::Result result = SchemaUpgrade::run(dataFolder, QDate::currentDate());
+        if (result.outcome != SchemaUpgrade::Outcome::TooNew)
+            return true;
+        warn(QStringLiteral("このデータベースは新しい版のプログラムで作られているため、開けません。\n%1\n"
+                            "データベースの版: %2　このプログラムが扱える版: %3\n"
+                            "新しい版の QXRibodo で開いてください。データベースには何も書き込んでいません。")
+                     .arg(shown)
+                     .arg(result.found)
+                     .arg(Schema::version()));
+        return false;
+    } catch (const StoreError &e) {
+        // A register on a read-only medium is still worth reading; any other
+        // failure ends the start with the file as it was.
+        const bool viewOnly = readOnly();
+        warn(QStringLiteral("データベースを新しい版 (版 %1) に更新できませんでした。\n%2\n理由: %3\n"
+                            "データベースは元のまま変更していません。%4")
+                     .arg(Schema::version())
+                     .arg(shown, e.text(),
+                          viewOnly ? QStringLiteral("閲覧と印刷だけができます。")
+                                   : QStringLiteral("書き込みの権限と空き容量を確かめてから、"
+                                                    "もう一度起動してください。")));
+        return viewOnly;
+    }
 }
 
 bool Startup::BackUp()

@@ -21,6 +21,12 @@ public:
     // a read-only one is said to be so, once.
     bool CheckDatabase();
 
+    // A database made by an earlier version is upgraded in place after a
+    // copy beside it; one made by a newer version ends the start. A
+    // read-only database that cannot be upgraded is said to be so and read
+    // as it is.
+    bool UpgradeSchema();
+
     // At the first start of a day, a checked copy of the database in the
     // backup folder. A failure is reported and does not stop the start.
     bool BackUp();

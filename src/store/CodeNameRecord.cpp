@@ -70,6 +70,11 @@ void CodeNameRecord::deleteRow(const QString &code)
     m_rs.deleteCurrent();
 }
 
+bool CodeNameRecord::hasColumn(const QString &column) const
+{
+    return m_rs.fieldNames().contains(column, Qt::CaseInsensitive);
+}
+
 void CodeNameRecord::setText(const QString &column, const QString &value)
 {
     m_rs.setValue(column, value.isNull() ? QStringLiteral("") : value);

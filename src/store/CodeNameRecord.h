@@ -59,6 +59,9 @@ protected:
     void setText(const QString &column, const QString &value);
 
     Recordset &recordset() { return m_rs; }
+    // False for a column that a database of an earlier version, read where
+    // it could not be upgraded, does not have yet.
+    bool hasColumn(const QString &column) const;
 
 private:
     void findForChange(const QString &code);

@@ -106,6 +106,7 @@ void build(const QString &dataFolder, const std::function<void(Connection &)> &f
             for (const QString &sql : statements)
                 c.exec(sql).finish();
             insertCodes(c, "kbn1", noteKinds);
+            c.exec(QStringLiteral("UPDATE kbn1 SET KbnDenshi = 1 WHERE KbnName = '電子記録債務'")).finish();
             insertCodes(c, "kbn2", purposes);
             insertCodes(c, "Kbn3", states);
             insertCodes(c, "Kbn4", accounting);

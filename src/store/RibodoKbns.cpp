@@ -2,6 +2,15 @@
 
 #include "Schema.h"
 
+namespace {
+
+QString denshiColumn()
+{
+    return QStringLiteral("KbnDenshi");
+}
+
+} // namespace
+
 RibodoKbns::RibodoKbns()
     : CodeNameRecord({QStringLiteral("KbnCode"), QStringLiteral("KbnName"),
                       QStringLiteral("区分コードが見つかりません。"), QStringLiteral("区分コードが重複しています。")})
@@ -17,6 +26,8 @@ void RibodoKbns::write()
 {
     setText(QStringLiteral("KbnCode"), m_kCode);
     setText(QStringLiteral("KbnName"), m_kName);
+    if (hasColumn(denshiColumn()))
+        recordset().setValue(denshiColumn(), int(m_kbnDenshi));
 }
 
 void RibodoKbns::Mcsave()
@@ -43,6 +54,7 @@ void RibodoKbns::McEDsearch()
     // A null column (only other tools write one) reads as empty text.
     m_kCode = recordset().value(QStringLiteral("KbnCode")).toString();
     m_kName = recordset().value(QStringLiteral("KbnName")).toString();
+    m_kbnDenshi = hasColumn(denshiColumn()) && recordset().value(denshiColumn()).toInt() != 0;
 }
 
 QVariant RibodoKbns::DuplicateCodeCheck(const QVariant &Class1Code)

@@ -34,6 +34,9 @@ public:
     void setKCode2(const QString &SCode2) { m_kCode2 = SCode2; }
     QString KName() const { return m_kName; }
     void setKName(const QString &SName) { m_kName = SName; }
+    // Note kinds only (table 0): the kind is an electronic record.
+    bool KbnDenshi() const { return m_kbnDenshi; }
+    void setKbnDenshi(bool denshi) { m_kbnDenshi = denshi; }
     // The open rowset over the whole table; it belongs to this object.
     Recordset &RsEd() { return recordset(); }
     void setKbnTblNo(qint16 KbnNo) { m_kbnTblNo = KbnNo; }
@@ -45,4 +48,5 @@ private:
     QString m_kCode;
     QString m_kCode2;
     QString m_kName;
+    bool m_kbnDenshi = false;
 };

@@ -59,12 +59,16 @@ QStringList Schema::createStatements()
                         "clAddress1 TEXT, claddress2 TEXT, claddress3 TEXT, claddress4 TEXT, "
                         "clzip TEXT, cltel TEXT, clfax TEXT, ClSime TEXT, "
                         "ClZan REAL, Clpay TEXT, "
-                        "ClTokuiKbn INTEGER CHECK (ClTokuiKbn IS NULL OR ClTokuiKbn BETWEEN -32768 AND 32767))");
+                        "ClTokuiKbn INTEGER CHECK (ClTokuiKbn IS NULL OR ClTokuiKbn BETWEEN -32768 AND 32767), "
+                        "ClTekiho INTEGER NOT NULL DEFAULT 0)");
     s << QStringLiteral("CREATE UNIQUE INDEX SireCliant_ClCode ON SireCliant (ClCode)");
 
+    // Only the note kinds tell paper notes from electronic records.
     for (const char *table : {"kbn1", "kbn2", "Kbn3", "Kbn4", "Kbn5"}) {
-        s << QStringLiteral("CREATE TABLE %1 (KbnCode TEXT NOT NULL COLLATE NOCASE, KbnName TEXT)")
-                     .arg(QLatin1String(table));
+        const bool kinds = qstrcmp(table, "kbn1") == 0;
+        s << QStringLiteral("CREATE TABLE %1 (KbnCode TEXT NOT NULL COLLATE NOCASE, KbnName TEXT%2)")
+                     .arg(QLatin1String(table),
+                          kinds ? QStringLiteral(", KbnDenshi INTEGER NOT NULL DEFAULT 0") : QString());
         s << QStringLiteral("CREATE UNIQUE INDEX %1_KbnCode ON %1 (KbnCode)").arg(QLatin1String(table));
     }
     s << QStringLiteral("CREATE TABLE kbn6 (KbnCode TEXT NOT NULL COLLATE NOCASE, KbnName TEXT, KbnZan REAL)");
@@ -91,7 +95,26 @@ QStringList Schema::createStatements()
                         "LEFT JOIN SireCliant c ON c.ClCode = s.TTo "
                         "LEFT JOIN kbn6 b ON b.KbnCode = s.TBank "
                         "LEFT JOIN Kbn3 j ON j.KbnCode = s.TCond");
+    s << QStringLiteral("PRAGMA user_version = %1").arg(version());
     return s;
+}
+
+int Schema::version()
+{
+    return 2;
+}
+
+QStringList Schema::upgradeStatements(int from)
+{
+    switch (from) {
+    case 1:
+        // Suppliers covered by the subcontract law, note kinds that are
+        // electronic records.
+        return {QStringLiteral("ALTER TABLE SireCliant ADD COLUMN ClTekiho INTEGER NOT NULL DEFAULT 0"),
+                QStringLiteral("ALTER TABLE kbn1 ADD COLUMN KbnDenshi INTEGER NOT NULL DEFAULT 0")};
+    default:
+        return {};
+    }
 }
 
 bool Schema::isDateColumn(const QString &column)

@@ -20,8 +20,18 @@ public:
     // The connection text shown to the user and handed to data controls.
     static QString connectionText(const QString &dataFolder);
 
-    // Statements that create every table, index and view, in order.
+    // Statements that create every table, index and view, in order, and
+    // mark the new database with the current version.
     static QStringList createStatements();
+
+    // The version of the schema this program reads and writes, kept in the
+    // database's user_version. A database made before versions were kept
+    // reads 0 there and counts as version 1.
+    static int version();
+    // Statements that bring a database of version `from` to `from + 1`.
+    // They add tables and columns only, so no stored row is lost; empty for
+    // a version that has no next step.
+    static QStringList upgradeStatements(int from);
 
     // Columns that hold dates (stored as "yyyy-MM-dd" text so that text
     // order is date order); names compare without regard to letter case.

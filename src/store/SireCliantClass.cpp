@@ -43,6 +43,8 @@ void SireCliantClass::write()
     recordset().setValue(QStringLiteral("ClZan"), m_clSeikyuZan);
     setText(QStringLiteral("Clpay"), m_clKaisyuYotei);
     recordset().setValue(QStringLiteral("ClTokuiKbn"), int(m_sClKbn));
+    if (hasColumn(QStringLiteral("ClTekiho")))
+        recordset().setValue(QStringLiteral("ClTekiho"), int(m_clTekiho));
 }
 
 void SireCliantClass::SaveRs()
@@ -109,4 +111,5 @@ void SireCliantClass::SearchRs()
         if (ok && kbn >= std::numeric_limits<qint16>::min() && kbn <= std::numeric_limits<qint16>::max())
             m_sClKbn = qint16(kbn);
     });
+    load("ClTekiho", [this](const QVariant &v) { m_clTekiho = v.toInt() != 0; });
 }

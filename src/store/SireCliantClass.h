@@ -60,6 +60,9 @@ public:
     void setClSeikyuZan(double SClSeikyuZan) { m_clSeikyuZan = SClSeikyuZan; }
     QString ClKaisyuYotei() const { return m_clKaisyuYotei; }
     void setClKaisyuYotei(const QString &SClKaisyuYotei) { m_clKaisyuYotei = SClKaisyuYotei; }
+    // The supplier is covered by the subcontract law (取適法対象).
+    bool ClTekiho() const { return m_clTekiho; }
+    void setClTekiho(bool covered) { m_clTekiho = covered; }
     qint16 SClKbn() const { return m_sClKbn; }
     void setSClKbn(qint16 SClKubun) { m_sClKbn = SClKubun; }
     // Held for the caller only; no operation reads them.
@@ -89,5 +92,6 @@ private:
     double m_clSeikyuZan = 0;
     QString m_clKaisyuYotei;
     qint16 m_sClKbn = 0;
+    bool m_clTekiho = false;
     QString m_sqlCliant;
 };

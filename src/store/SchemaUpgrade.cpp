@@ -1,0 +1,66 @@
+#include "SchemaUpgrade.h"
+
+#include "Connection.h"
+#include "DatabaseBackup.h"
+#include "Schema.h"
+#include "StoreError.h"
+
+#include <QSqlQuery>
+
+namespace {
+
+int storedVersion(Connection &connection)
+{
+    QSqlQuery &q = connection.exec(QStringLiteral("PRAGMA user_version"));
+    const int stored = q.next() ? q.value(0).toInt() : 0;
+    q.finish();
+    return qMax(1, stored);
+}
+
+} // namespace
+
+int SchemaUpgrade::version(const QString &dataFolder)
+{
+    Connection connection;
+    connection.open(Schema::connectionText(dataFolder));
+    return storedVersion(connection);
+}
+
+QString SchemaUpgrade::backupPath(const QString &dataFolder, const QDate &day)
+{
+    return Schema::databasePath(dataFolder) + QStringLiteral(".bak-") + day.toString(QStringLiteral("yyyyMMdd"));
+}
+
+SchemaUpgrade::Result SchemaUpgrade::run(const QString &dataFolder, const QDate &today)
+{
+    Result result;
+    Connection connection;
+    connection.open(Schema::connectionText(dataFolder));
+    result.found = storedVersion(connection);
+    if (result.found == Schema::version())
+        return result;
+    if (result.found > Schema::version()) {
+        result.outcome = Outcome::TooNew;
+        return result;
+    }
+
+    // Refused before the copy: a file that cannot be written stays alone.
+    connection.requireWritable();
+    result.backup = backupPath(dataFolder, today);
+    DatabaseBackup::copy(Schema::databasePath(dataFolder), result.backup);
+
+    connection.beginTrans();
+    try {
+        for (int from = result.found; from < Schema::version(); ++from) {
+            for (const QString &statement : Schema::upgradeStatements(from))
+                connection.exec(statement).finish();
+        }
+        connection.exec(QStringLiteral("PRAGMA user_version = %1").arg(Schema::version())).finish();
+        connection.commitTrans();
+    } catch (const StoreError &) {
+        connection.rollbackTrans();
+        throw;
+    }
+    result.outcome = Outcome::Upgraded;
+    return result;
+}

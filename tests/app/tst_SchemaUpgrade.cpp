@@ -1,0 +1,162 @@
+#include "WindowFixture.h"
+
+#include "app/Startup.h"
+#include "store/Connection.h"
+#include "store/Schema.h"
+#include "store/SchemaUpgrade.h"
+
+#include <QDate>
+#include <QFile>
+#include <QSqlQuery>
+#include <QtTest>
+
+#include <unistd.h>
+
+namespace {
+
+// The tables of a database made before schema versions were kept, with a
+// row in each that the upgrade must keep.
+const char *const versionOne[] = {
+    "CREATE TABLE SiteTbl (TNo TEXT NOT NULL COLLATE NOCASE, TFDate TEXT, TKDate TEXT, TBank TEXT COLLATE NOCASE, "
+    "TTo TEXT COLLATE NOCASE, TKingaku REAL, TKubun TEXT COLLATE NOCASE, TYoto TEXT COLLATE NOCASE, "
+    "TCond TEXT COLLATE NOCASE, TRemarks TEXT, TKeiri TEXT COLLATE NOCASE)",
+    "CREATE UNIQUE INDEX SiteTbl_TNo ON SiteTbl (TNo)",
+    "CREATE TABLE SireCliant (ClCode TEXT NOT NULL COLLATE NOCASE, ClName TEXT, ClPdName TEXT, ClYomigana TEXT, "
+    "clAddress1 TEXT, claddress2 TEXT, claddress3 TEXT, claddress4 TEXT, clzip TEXT, cltel TEXT, clfax TEXT, "
+    "ClSime TEXT, ClZan REAL, Clpay TEXT, ClTokuiKbn INTEGER)",
+    "CREATE TABLE kbn1 (KbnCode TEXT NOT NULL COLLATE NOCASE, KbnName TEXT)",
+    "CREATE TABLE kbn2 (KbnCode TEXT NOT NULL COLLATE NOCASE, KbnName TEXT)",
+    "CREATE TABLE Kbn3 (KbnCode TEXT NOT NULL COLLATE NOCASE, KbnName TEXT)",
+    "CREATE TABLE Kbn4 (KbnCode TEXT NOT NULL COLLATE NOCASE, KbnName TEXT)",
+    "CREATE TABLE Kbn5 (KbnCode TEXT NOT NULL COLLATE NOCASE, KbnName TEXT)",
+    "CREATE TABLE kbn6 (KbnCode TEXT NOT NULL COLLATE NOCASE, KbnName TEXT, KbnZan REAL)",
+    "CREATE TABLE TMPTbl (F1 TEXT, F2 TEXT, F3 TEXT, F4 TEXT, F5 TEXT, F6 TEXT, F7 TEXT)",
+    "INSERT INTO SiteTbl VALUES ('A-1', '2024-01-10', '2024-04-30', '1', '100', 500000, '1', '1', '1', 'メモ', '1')",
+    "INSERT INTO SireCliant (ClCode, ClName, ClTokuiKbn) VALUES ('100', '山田製作所', 1)",
+    "INSERT INTO kbn1 VALUES ('1', '約束手形')",
+    "INSERT INTO Kbn3 VALUES ('1', '未決済')",
+};
+
+struct Folder : WindowFixture
+{
+    Folder()
+        : WindowFixture(true)
+    {
+        QFile::remove(data.databasePath());
+        QFile file(data.databasePath());
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.close();
+        for (const char *sql : versionOne)
+            data.exec(QString::fromUtf8(sql));
+    }
+
+    QByteArray bytes() const
+    {
+        QFile f(data.databasePath());
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+    QString backup() const { return SchemaUpgrade::backupPath(data.path(), QDate::currentDate()); }
+    bool upgrade() { return Startup(context).UpgradeSchema(); }
+    QString columns(const char *table) const
+    {
+        return data.scalar(QStringLiteral("SELECT group_concat(name, ',') FROM pragma_table_info('%1')")
+                                   .arg(QLatin1String(table)))
+                .toString();
+    }
+};
+
+} // namespace
+
+// A register of an earlier version brought to the current schema at start,
+// one of a newer version refused, and a failed upgrade that changes nothing.
+class TestSchemaUpgrade : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void upgradesVersionOne()
+    {
+        Folder f;
+        QCOMPARE(SchemaUpgrade::version(f.data.path()), 1);
+        QVERIFY(f.upgrade());
+        QVERIFY(f.dialogs.calls().isEmpty());
+
+        QCOMPARE(f.data.scalar(QStringLiteral("PRAGMA user_version")).toInt(), Schema::version());
+        QVERIFY(f.columns("SireCliant").endsWith(QLatin1String(",ClTekiho")));
+        QVERIFY(f.columns("kbn1").endsWith(QLatin1String(",KbnDenshi")));
+        QCOMPARE(f.data.scalar(QStringLiteral("SELECT ClName || ClTekiho FROM SireCliant")).toString(),
+                 QStringLiteral("山田製作所0"));
+        QCOMPARE(f.data.scalar(QStringLiteral("SELECT KbnName || KbnDenshi FROM kbn1")).toString(),
+                 QStringLiteral("約束手形0"));
+        QCOMPARE(f.data.scalar(QStringLiteral("SELECT TNo || TRemarks || TKingaku FROM SiteTbl")).toString(),
+                 QStringLiteral("A-1メモ500000.0"));
+
+        // The copy is the database as it was.
+        Connection copy;
+        copy.open(QStringLiteral("Provider=SQLite;Data Source=") + f.backup());
+        QSqlQuery &q = copy.exec(QStringLiteral("SELECT (SELECT user_version FROM pragma_user_version), "
+                                                "(SELECT group_concat(name, ',') FROM pragma_table_info('SireCliant')), "
+                                                "(SELECT ClName FROM SireCliant)"));
+        QVERIFY(q.next());
+        QCOMPARE(q.value(0).toInt(), 0);
+        QVERIFY(!q.value(1).toString().contains(QLatin1String("ClTekiho")));
+        QCOMPARE(q.value(2).toString(), QStringLiteral("山田製作所"));
+        q.finish();
+        copy.close();
+
+        // Upgraded once: the next start leaves it alone.
+        QVERIFY(QFile::remove(f.backup()));
+        QVERIFY(f.upgrade());
+        QVERIFY(!QFile::exists(f.backup()));
+    }
+
+    void newerVersionRefused()
+    {
+        Folder f;
+        f.data.exec(QStringLiteral("PRAGMA user_version = %1").arg(Schema::version() + 1));
+        const QByteArray before = f.bytes();
+        QVERIFY(!f.upgrade());
+        QCOMPARE(f.dialogs.messages().size(), 1);
+        const ScriptedDialogService::Call message = f.dialogs.messages().first();
+        QCOMPARE(message.title, QStringLiteral("警告"));
+        QVERIFY2(message.text.contains(QStringLiteral("データベースの版: %1　このプログラムが扱える版: %2")
+                                               .arg(Schema::version() + 1)
+                                               .arg(Schema::version())),
+                 qPrintable(message.text));
+        QCOMPARE(f.bytes(), before);
+        QVERIFY(!QFile::exists(f.backup()));
+    }
+
+    void failedUpgradeChangesNothing_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<bool>("goesOn");
+        QTest::newRow("a step fails") << "step" << false;
+        QTest::newRow("read-only file") << "read-only" << true;
+    }
+
+    void failedUpgradeChangesNothing()
+    {
+        QFETCH(QString, fault);
+        Folder f;
+        if (fault == QLatin1String("step")) {
+            // The first step goes through, the second finds its column taken.
+            f.data.exec(QStringLiteral("ALTER TABLE kbn1 ADD COLUMN KbnDenshi INTEGER"));
+        } else {
+            if (geteuid() == 0)
+                QSKIP("root writes to a read-only file");
+            QVERIFY(QFile::setPermissions(f.data.databasePath(), QFile::ReadOwner | QFile::ReadUser));
+        }
+        const QByteArray before = f.bytes();
+        QTEST(f.upgrade(), "goesOn");
+        QCOMPARE(f.dialogs.messages().size(), 1);
+        QCOMPARE(f.dialogs.messages().first().title, QStringLiteral("警告"));
+        QVERIFY(f.dialogs.messages().first().text.startsWith(QStringLiteral("データベースを新しい版 (版 2) に更新できませんでした。")));
+        QCOMPARE(f.bytes(), before);
+        QVERIFY(!f.columns("SireCliant").contains(QLatin1String("ClTekiho")));
+        QCOMPARE(f.data.scalar(QStringLiteral("PRAGMA user_version")).toInt(), 0);
+    }
+};
+
+QTEST_MAIN(TestSchemaUpgrade)
+#include "tst_SchemaUpgrade.moc"
