@@ -3,6 +3,7 @@
 #include "Connection.h"
 #include "DatabaseBackup.h"
 #include "DemoRuleNotes.h"
+#include "NoteRules.h"
 #include "Schema.h"
 #include "StoreError.h"
 
@@ -164,12 +165,18 @@ void fillDemo(Connection &c, int notes, const QDate &today)
             state = random.bounded(10) < 8 ? QStringLiteral("3") : QStringLiteral("2");
         const double amount = 1000.0 * (50 + random.bounded(4950));
         const QString remark = random.bounded(5) == 0 ? QStringLiteral("%1月分支払").arg(drawn.month()) : QString();
+        // Paper due after the clearing house stops taking it is not drawn
+        // any more: such a payment is an electronic record.
+        const bool electronic = due > NoteRules::lastClearingDue();
+        const auto kindOf = [electronic](int draw) {
+            return electronic ? QStringLiteral("3") : draw == 0 ? QStringLiteral("2") : QStringLiteral("1");
+        };
         c.exec(QStringLiteral("INSERT INTO SiteTbl (TNo, TFDate, TKDate, TBank, TTo, TKingaku, TKubun, TYoto, "
                               "TCond, TRemarks, TKeiri) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
-               {QStringLiteral("AB%1").arg(10001 + i), drawn.toString(Qt::ISODate), due.toString(Qt::ISODate),
+               {electronic ? DemoRuleNotes::recordNumber(drawn, 10001 + i) : QStringLiteral("AB%1").arg(10001 + i),
+                drawn.toString(Qt::ISODate), due.toString(Qt::ISODate),
                 QString::number(1 + random.bounded(int(std::size(banks)))),
-                QString::number(100 + 10 * random.bounded(supplierCount)), amount,
-                random.bounded(6) == 0 ? QStringLiteral("2") : QStringLiteral("1"),
+                QString::number(100 + 10 * random.bounded(supplierCount)), amount, kindOf(random.bounded(6)),
                 QString::number(1 + random.bounded(4)), state, remark,
                 due > drawn.addDays(120) ? QStringLiteral("2") : QStringLiteral("1")})
                 .finish();

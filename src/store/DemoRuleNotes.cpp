@@ -52,15 +52,7 @@ public:
 
     QString paperNumber() { return QStringLiteral("AB%1").arg(m_number++); }
 
-    // Twelve letters and digits, then a serial that keeps them unique.
-    QString recordNumber()
-    {
-        static const char alphabet[] = "0123456789ABCDEFGHJKLMNPQRSTUVWXYZ";
-        QString n;
-        for (int i = 0; i < 12; ++i)
-            n += QLatin1Char(alphabet[random.bounded(int(sizeof(alphabet) - 1))]);
-        return n + QStringLiteral("%1").arg(m_serial++, 8, 10, QLatin1Char('0'));
-    }
+    QString recordNumber(const QDate &drawn) { return DemoRuleNotes::recordNumber(drawn, m_number++); }
 
     QString anyRegularSupplier() { return QString::number(100 + 10 * random.bounded(12)); }
 
@@ -83,10 +75,15 @@ private:
     Connection &m_c;
     QDate m_today;
     int m_number;
-    int m_serial = 1;
 };
 
 } // namespace
+
+QString DemoRuleNotes::recordNumber(const QDate &drawn, int serial)
+{
+    return QStringLiteral("DN") + drawn.toString(QStringLiteral("yyyyMMdd"))
+            + QStringLiteral("%1").arg(serial, 10, 10, QLatin1Char('0'));
+}
 
 void DemoRuleNotes::add(Connection &c, int notes, const QDate &today, int nextNumber)
 {
@@ -116,7 +113,7 @@ void DemoRuleNotes::add(Connection &c, int notes, const QDate &today, int nextNu
     for (int i = 0, count = std::max(2, notes / 10); i < count; ++i) {
         const QDate due = weekday(today.addMonths(-12).addDays(w.random.bounded(span + 1)));
         const QDate drawn = due.addDays(-(30 + 30 * w.random.bounded(3)));
-        const QString number = w.recordNumber();
+        const QString number = w.recordNumber(drawn);
         const QString payee = i % 4 == 3 ? subcontractor() : w.anyRegularSupplier();
         w.add(number, drawn, due, payee, electronicKind);
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDate>
+#include <QString>
 
 class Connection;
 
@@ -16,4 +17,8 @@ public:
     // notes above, numbered on from `nextNumber`. The same every time for
     // the same arguments.
     static void add(Connection &c, int notes, const QDate &today, int nextNumber);
+
+    // The 20-character record number of the demo's electronic record with
+    // the serial number `serial`.
+    static QString recordNumber(const QDate &drawn, int serial);
 };
