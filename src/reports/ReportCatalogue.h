@@ -5,8 +5,8 @@
 #include <optional>
 
 // The one list of report numbers: the definition file of each report, the
-// record selection the viewer adds for reports 11 and 12, and the viewer's
-// title.
+// record selection the viewer adds for reports 11, 12 and 14, and the
+// viewer's title.
 class ReportCatalogue
 {
 public:
