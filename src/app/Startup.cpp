@@ -146,23 +146,16 @@ bool Startup::UpgradeSchema()
 {
     const QString dataFolder = m_context.values().dataFolder();
     const QString shown = QDir::toNativeSeparators(QFileInfo(databasePath()).absoluteFilePath());
-    // A file that is no database at all is left to the state update, which
-    // says what is wrong with it.
-    try {
-        SchemaUpgrade::version(dataFolder);
-    } catch (const StoreError &) {
-        return true;
-    }
     try {
         const SchemaUpgrade::Result result = SchemaUpgrade::run(dataFolder, QDate::currentDate());
+        // A file that is no database at all is left to the state update,
+        // which says what is wrong with it.
         if (result.outcome != SchemaUpgrade::Outcome::TooNew)
             return true;
         warn(QStringLiteral("このデータベースは新しい版のプログラムで作られているため、開けません。\n%1\n"
                             "データベースの版: %2　このプログラムが扱える版: %3\n"
                             "新しい版の QXRibodo で開いてください。データベースには何も書き込んでいません。")
-                     .arg(shown)
-                     .arg(result.found)
-                     .arg(Schema::version()));
+                     .arg(shown, QString::number(result.found), QString::number(Schema::version())));
         return false;
     } catch (const StoreError &e) {
         // A register on a read-only medium is still worth reading; any other

@@ -6,6 +6,7 @@
 #include "store/RibodoKbns.h"
 #include "store/UsageCount.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -39,6 +40,7 @@ const std::array<Category, 5> categories{{
         {"5:仕入先区分", "仕入先区分メンテ", "仕入先区分コード", "仕入先区分名", "仕入先区分一覧", "7"},
 }};
 
+constexpr int noteKinds = 0;
 constexpr int noteStates = 2;
 constexpr int supplierCategories = 4;
 
@@ -67,6 +69,8 @@ FrmSKbn::FrmSKbn(const AppContext &context, QWidget *parent)
     txtClKubunName = new QLineEdit(this);
     txtClKubunName->setObjectName(QStringLiteral("txtClKubunName"));
     InputMethod::apply(txtClKubunName, InputMethod::Mode::Hiragana);
+    chkDenshi = new QCheckBox(QStringLiteral("電子記録債務"), this);
+    chkDenshi->setObjectName(QStringLiteral("chkDenshi"));
     Frame1 = new QGroupBox(this);
     Frame1->setObjectName(QStringLiteral("Frame1"));
     ListView1 = makeCodeList(Frame1);
@@ -80,18 +84,20 @@ FrmSKbn::FrmSKbn(const AppContext &context, QWidget *parent)
     fields->addWidget(txtClKubunKode, 1, 1, Qt::AlignLeft);
     fields->addWidget(Label3, 2, 0);
     fields->addWidget(txtClKubunName, 2, 1);
-    fields->addWidget(Frame1, 3, 0, 1, 2);
+    fields->addWidget(chkDenshi, 3, 1);
+    fields->addWidget(Frame1, 4, 0, 1, 2);
     fields->setColumnStretch(1, 1);
-    fields->setRowStretch(3, 1);
+    fields->setRowStretch(4, 1);
     txtClKubunKode->setFixedWidth(txtClKubunKode->fontMetrics().horizontalAdvance(QStringLiteral("0000000000000")));
     auto *body = new QHBoxLayout;
     body->addLayout(fields, 1);
     layOutAround(body, 12);
 
-    setTabChain({Combo1, txtClKubunKode, txtClKubunName, ListView1});
+    setTabChain({Combo1, txtClKubunKode, txtClKubunName, chkDenshi, ListView1});
     setHint(Combo1, QStringLiteral("処理をする区分を選択してください。3:手形の状態は変更不可。"));
     setHint(txtClKubunKode, QStringLiteral("処理をする区分コードを入力してください。"));
     setHint(txtClKubunName, QStringLiteral("処理をする区分名を入力してください。"));
+    setHint(chkDenshi, QStringLiteral("電子記録債務（でんさい）の手形種類のときにチェックしてください。"));
 
     connect(Combo1, &QComboBox::currentIndexChanged, this, &FrmSKbn::Combo1_Click);
     resize(560, 440);
@@ -121,6 +127,8 @@ void FrmSKbn::Combo1_Click()
     Label2->setText(QString::fromUtf8(c.codeLabel));
     Label3->setText(QString::fromUtf8(c.nameLabel));
     Frame1->setTitle(QString::fromUtf8(c.frame));
+    // Only note kinds are paper or electronic.
+    chkDenshi->setVisible(index == noteKinds);
     if (index == noteStates)
         SetReadOnlyButtons();
     else
@@ -136,6 +144,15 @@ void FrmSKbn::CmdCall_Click()
 {
     callUpCode<RibodoKbns>(tableNo(), QStringLiteral("各区分コードを入力してください。"), QStringLiteral("手形の各区分"),
                            {txtClKubunKode, txtClKubunName, lbClKubun});
+    if (tableNo() != noteKinds || lbClKubun->text().isEmpty())
+        return;
+    guarded([this] {
+        RibodoKbns kbns;
+        openCodes(kbns, noteKinds);
+        kbns.setKCode(lbClKubun->text());
+        kbns.McEDsearch();
+        chkDenshi->setChecked(kbns.KCode() != QLatin1String("X") && kbns.KbnDenshi());
+    });
 }
 
 void FrmSKbn::InputCheck(bool forEdit)
@@ -188,6 +205,7 @@ void FrmSKbn::Save()
 {
     RibodoKbns kbns;
     openCodes(kbns, tableNo());
+    kbns.setKbnDenshi(tableNo() == noteKinds && chkDenshi->isChecked());
     const QString mode = m_context.values().ModeFlag();
     if (mode == QLatin1String("R")) {
         kbns.setKCode(txtClKubunKode->text());
@@ -228,6 +246,7 @@ void FrmSKbn::ClearInputs()
     txtClKubunKode->clear();
     txtClKubunName->clear();
     lbClKubun->clear();
+    chkDenshi->setChecked(false);
 }
 
 void FrmSKbn::CmdPrint_Click()

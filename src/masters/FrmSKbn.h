@@ -2,6 +2,7 @@
 
 #include "MasterWindow.h"
 
+class QCheckBox;
 class QComboBox;
 class QGroupBox;
 class QLabel;
@@ -49,6 +50,7 @@ private:
     QLabel *lbClKubun = nullptr;
     QLabel *Label3 = nullptr;
     QLineEdit *txtClKubunName = nullptr;
+    QCheckBox *chkDenshi = nullptr; // note kinds only: an electronic record
     QGroupBox *Frame1 = nullptr;
     QTreeWidget *ListView1 = nullptr;
 

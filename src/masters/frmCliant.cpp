@@ -11,6 +11,7 @@
 #include "store/UsageCount.h"
 
 #include <QCloseEvent>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -124,8 +125,12 @@ frmCliant::frmCliant(const AppContext &context, QWidget *parent)
     auto *category = new QGridLayout(Frame3);
     category->addWidget(new QLabel(QStringLiteral("仕入先区分"), Frame3), 0, 0);
     category->addWidget(Combo1, 0, 1);
+    chkTekiho = new QCheckBox(QStringLiteral("取適法対象（中小受託事業者）"), Frame3);
+    chkTekiho->setObjectName(QStringLiteral("chkTekiho"));
+    setHint(chkTekiho, QStringLiteral("手形で支払えない中小受託事業者のときにチェックしてください。"));
+    category->addWidget(chkTekiho, 1, 0, 1, 2);
     category->setColumnStretch(1, 1);
-    category->setRowStretch(1, 1);
+    category->setRowStretch(2, 1);
 
     lbCcode = new QLabel(this);
     lbCcode->setObjectName(QStringLiteral("lbCcode"));
@@ -142,7 +147,7 @@ frmCliant::frmCliant(const AppContext &context, QWidget *parent)
     QList<QWidget *> chain;
     for (int i = 0; i < 11; ++i)
         chain << text1[i];
-    setTabChain(chain << Combo1);
+    setTabChain(chain << Combo1 << chkTekiho);
 
     Form_Load();
 }
@@ -264,6 +269,7 @@ void frmCliant::SaveSupplier()
     s.setClSeikyuZan(leadingNumber(text1[12]->text()));
     s.setClKaisyuYotei(text1[13]->text());
     s.setSClKbn(qint16(Combo1->currentData().toInt()));
+    s.setClTekiho(chkTekiho->isChecked());
     const QString mode = m_context.values().ModeFlag();
     if (mode == QLatin1String("R")) {
         s.SaveRs();
@@ -317,6 +323,7 @@ void frmCliant::ClEdPrs()
         text1[i]->setText(texts.at(i));
     lbCcode->setText(s.CliantCode());
     selectCategory(s.SClKbn());
+    chkTekiho->setChecked(s.ClTekiho());
     values.setResultFlag(QStringLiteral("o"));
 }
 
@@ -364,6 +371,7 @@ void frmCliant::ClearInput()
         text1[i]->clear();
     lbCcode->clear();
     Combo1->setCurrentIndex(-1);
+    chkTekiho->setChecked(false);
 }
 
 void frmCliant::CmdPrint_Click()

@@ -4,6 +4,7 @@
 
 #include <array>
 
+class QCheckBox;
 class QComboBox;
 class QGroupBox;
 class QLabel;
@@ -52,5 +53,6 @@ private:
     QLabel *Label2 = nullptr;
     std::array<QLineEdit *, 15> text1{};
     QComboBox *Combo1 = nullptr;
+    QCheckBox *chkTekiho = nullptr;
     QLabel *lbCcode = nullptr;
 };

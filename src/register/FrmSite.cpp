@@ -4,6 +4,7 @@
 #include "CodeItem.h"
 #include "DateSerial.h"
 #include "DateTextBox.h"
+#include "NoteWarningPanel.h"
 
 #include "ui/AppContext.h"
 #include "ui/AppValues.h"
@@ -166,6 +167,10 @@ void FrmSite::buildLayout()
 
     auto *body = new QHBoxLayout;
     body->addLayout(fields, 1);
+    body->addSpacing(12);
+    m_notePanel = new NoteWarningPanel(
+            m_ctx, {Combo1[0], TxtRibodo[0], TxtRibodo[1], DateTextBox1[0], TxtRibodo[3], DateTextBox1[1]}, this);
+    body->addWidget(m_notePanel);
     body->addSpacing(12);
     body->addLayout(buttons);
 
@@ -416,6 +421,8 @@ bool FrmSite::checksPassed()
     CheckRequired();
     CheckAmount();
     CheckDates();
+    if (!m_notePanel->acceptRecordNumber())
+        m_ctx.values().setResultFlag(QStringLiteral("X"));
     CheckDuplicate();
     return m_ctx.values().ResultFlag() != QLatin1String("X");
 }

@@ -9,6 +9,7 @@
 
 class AppContext;
 class DateTextBox;
+class NoteWarningPanel;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -81,6 +82,7 @@ private:
     QPushButton *CmdEnd = nullptr;
     QLabel *m_panel1 = nullptr;
     QLabel *m_panel2 = nullptr;
+    NoteWarningPanel *m_notePanel = nullptr;
 
     QDate m_drawingDate;
     QDate m_dueDate;

@@ -35,8 +35,13 @@ SchemaUpgrade::Result SchemaUpgrade::run(const QString &dataFolder, const QDate 
 {
     Result result;
     Connection connection;
-    connection.open(Schema::connectionText(dataFolder));
-    result.found = storedVersion(connection);
+    try {
+        connection.open(Schema::connectionText(dataFolder));
+        result.found = storedVersion(connection);
+    } catch (const StoreError &) {
+        result.outcome = Outcome::Unreadable;
+        return result;
+    }
     if (result.found == Schema::version())
         return result;
     if (result.found > Schema::version()) {
