@@ -1,6 +1,7 @@
 #include "FrmRbView.h"
 
 #include "ExplorerList.h"
+#include "ExplorerPrintMenu.h"
 #include "ExplorerQuery.h"
 #include "FrmShiwake.h"
 
@@ -156,7 +157,12 @@ void FrmRbView::buildLayout()
 
     auto *buttons = new QVBoxLayout;
     buttons->addWidget(cmdGo);
-    buttons->addWidget(cmdPrint);
+    // The arrow beside 印刷 chooses among the explorer's reports.
+    auto *print = new QHBoxLayout;
+    print->setSpacing(0);
+    print->addWidget(cmdPrint, 1);
+    print->addWidget(new ExplorerPrintMenu(m_ctx, cmdPrint, this));
+    buttons->addLayout(print);
     buttons->addWidget(cmdEnd);
     buttons->addWidget(ExplorerList::excelSaveButton(m_ctx.dialogs(), m_list, this));
     auto *cmdShiwake = NamedButton::create(this, "cmdShiwake", QStringLiteral("仕訳出力(&J)"));

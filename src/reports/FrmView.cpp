@@ -64,7 +64,8 @@ void FrmView::openReport()
             try {
                 ReportRequest request =
                         ReportEngine::catalogueRequest(entry->number, m_reportFolder, values.dataFolder(),
-                                                       values.ReportDate(), values.ReportKeiri());
+                                                       values.ReportDate(), values.ReportKeiri(),
+                                                       values.ReportDateEnd());
                 request.repeatGroupHeadings = m_viewer->repeatGroupHeadings();
                 document = ReportEngine::build(request);
             } catch (const ReportError &e) {

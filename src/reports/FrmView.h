@@ -10,7 +10,8 @@ class ReportViewer;
 
 // The report viewer window through which everything is printed. A screen
 // sets ModeFlag to a report number ("1" to "12"; for "11" and "12" first
-// ReportDate and ReportKeiri) and shows this window; the window reads the
+// ReportDate and ReportKeiri; "14" with the period ReportDate to
+// ReportDateEnd; "15") and shows this window; the window reads the
 // number once, while it loads, and shows that report until it is closed.
 // Esc closes it.
 class FrmView : public QWidget

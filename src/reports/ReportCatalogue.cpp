@@ -30,11 +30,20 @@ std::optional<ReportCatalogue::Entry> ReportCatalogue::find(const QString &modeF
         if (modeFlag == QString::number(n))
             return Entry{n, QLatin1String(fileNames[n - 1])};
     }
+    // The lists the rules for notes give: stamp duties and notes to watch.
+    if (modeFlag == QLatin1String("14"))
+        return Entry{14, QStringLiteral("RBInshi.rpt")};
+    if (modeFlag == QLatin1String("15"))
+        return Entry{15, QStringLiteral("RBYochui.rpt")};
     return std::nullopt;
 }
 
-QString ReportCatalogue::selectionFormula(int number, const QString &reportDate, const QString &reportKeiri)
+QString ReportCatalogue::selectionFormula(int number, const QString &reportDate, const QString &reportKeiri,
+                                          const QString &reportDateEnd)
 {
+    if (number == 14)
+        return QStringLiteral("{InshiList.TFDate} >= #") + checkedDate(reportDate)
+                + QStringLiteral("# AND {InshiList.TFDate} <= #") + checkedDate(reportDateEnd) + QLatin1Char('#');
     if (number == 11)
         return QStringLiteral("{QRYKesai.TKDate} = #") + checkedDate(reportDate) + QLatin1Char('#');
     if (number == 12)

@@ -5,8 +5,8 @@
 #include <optional>
 
 // The one list of report numbers: the definition file of each report, the
-// record selection the viewer adds for reports 11 and 12, and the viewer's
-// title.
+// record selection the viewer adds for reports 11, 12 and 14, and the
+// viewer's title.
 class ReportCatalogue
 {
 public:
@@ -16,16 +16,18 @@ public:
         QString fileName;
     };
 
-    // The entry whose number, written as text "1" ... "12", equals
-    // `modeFlag`; none for any other text.
+    // The entry whose number, written as text ("1" ... "12", "14", "15"),
+    // equals `modeFlag`; none for any other text.
     static std::optional<Entry> find(const QString &modeFlag);
 
     // The selection formula of a report, built from ReportDate and
     // ReportKeiri as the catalogue writes it; empty for reports without one.
     // A quote in ReportKeiri is doubled so that it stays part of the value.
     // Raises ReportError when a report that needs ReportDate is given text
-    // that is no date.
-    static QString selectionFormula(int number, const QString &reportDate, const QString &reportKeiri);
+    // that is no date. Report 14 lists the notes drawn from ReportDate to
+    // ReportDateEnd, both included.
+    static QString selectionFormula(int number, const QString &reportDate, const QString &reportKeiri,
+                                    const QString &reportDateEnd = QString());
 
     static QString viewerTitle(int number);
 

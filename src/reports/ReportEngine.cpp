@@ -1,5 +1,6 @@
 #include "ReportEngine.h"
 
+#include "ComputedSource.h"
 #include "ReportCatalogue.h"
 #include "ReportDocument.h"
 #include "ReportError.h"
@@ -11,19 +12,21 @@
 #include "store/StoreError.h"
 
 ReportRequest ReportEngine::catalogueRequest(int number, const QString &reportFolder, const QString &dataFolder,
-                                             const QString &reportDate, const QString &reportKeiri)
+                                             const QString &reportDate, const QString &reportKeiri,
+                                             const QString &reportDateEnd)
 {
     ReportRequest r;
     const auto entry = ReportCatalogue::find(QString::number(number));
     r.definitionPath = reportFolder + (entry ? entry->fileName : QString());
     r.dataFolder = dataFolder;
     try {
-        r.selectionFormula = ReportCatalogue::selectionFormula(number, reportDate, reportKeiri);
+        r.selectionFormula = ReportCatalogue::selectionFormula(number, reportDate, reportKeiri, reportDateEnd);
     } catch (const ReportError &e) {
         throw ReportError(r.definitionPath, e.reason());
     }
     r.reportDate = reportDate;
     r.reportKeiri = reportKeiri;
+    r.reportDateEnd = reportDateEnd;
     r.printedAt = QDateTime::currentDateTime();
     r.repeatGroupHeadings = ReportCatalogue::repeatsGroupHeadings(number);
     return r;
@@ -41,14 +44,18 @@ std::unique_ptr<ReportDocument> ReportEngine::build(const ReportRequest &request
     }
 
     try {
-        ReportQuery query(definition, connection,
-                          SelectionFormula::toSql(request.selectionFormula, definition.source, definition.fileName));
+        SqlCondition selection =
+                SelectionFormula::toSql(request.selectionFormula, definition.source, definition.fileName);
+        if (ComputedSource::isComputed(definition.source))
+            ComputedSource::fill(connection, definition.source, selection);
+        ReportQuery query(definition, connection, std::move(selection));
         query.checkSource();
 
         ReportDocument::Settings settings;
         settings.printedAt = request.printedAt.isValid() ? request.printedAt : QDateTime::currentDateTime();
         settings.repeatGroupHeadings = request.repeatGroupHeadings;
         settings.subtitle = definition.subtitle;
+        settings.subtitle.replace(QLatin1String("{ReportDateEnd}"), request.reportDateEnd);
         settings.subtitle.replace(QLatin1String("{ReportDate}"), request.reportDate);
         if (settings.subtitle.contains(QLatin1String("{ReportKeiriName}")))
             settings.subtitle.replace(QLatin1String("{ReportKeiriName}"),

@@ -13,9 +13,11 @@ class ReportEngine
 public:
     // The request for a report of the catalogue: its file in `reportFolder`
     // (which ends with the separator) and, for reports 11 and 12, the
-    // selection built from ReportDate and ReportKeiri.
+    // selection built from ReportDate and ReportKeiri; for report 14 the
+    // period from ReportDate to ReportDateEnd.
     static ReportRequest catalogueRequest(int number, const QString &reportFolder, const QString &dataFolder,
-                                          const QString &reportDate, const QString &reportKeiri);
+                                          const QString &reportDate, const QString &reportKeiri,
+                                          const QString &reportDateEnd = QString());
 
     // Raises ReportError naming the definition file or the database and the
     // reason.

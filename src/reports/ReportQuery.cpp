@@ -23,9 +23,12 @@ ReportQuery::ReportQuery(const ReportDefinition &definition, Connection &connect
 
 void ReportQuery::checkSource()
 {
-    QSqlQuery &q = m_connection.exec(QStringLiteral("SELECT type FROM sqlite_master WHERE type IN ('table', 'view') "
+    // A list the program works out for the report is a temporary table.
+    QSqlQuery &q = m_connection.exec(QStringLiteral("SELECT type FROM sqlite_temp_master WHERE type = 'table' "
+                                                    "AND name = ? COLLATE NOCASE UNION ALL "
+                                                    "SELECT type FROM sqlite_master WHERE type IN ('table', 'view') "
                                                     "AND name = ? COLLATE NOCASE"),
-                                     {m_definition.source});
+                                     {m_definition.source, m_definition.source});
     const bool found = q.next();
     m_isTable = found && q.value(0).toString() == QLatin1String("table");
     q.finish();

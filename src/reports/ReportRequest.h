@@ -12,6 +12,8 @@ struct ReportRequest
     QString selectionFormula;
     QString reportDate;
     QString reportKeiri;
+    // The last day of a period that starts on reportDate (report 14).
+    QString reportDateEnd;
     QDateTime printedAt;
     bool repeatGroupHeadings = false;
 };

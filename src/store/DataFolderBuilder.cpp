@@ -2,6 +2,8 @@
 
 #include "Connection.h"
 #include "DatabaseBackup.h"
+#include "DemoRuleNotes.h"
+#include "NoteRules.h"
 #include "Schema.h"
 #include "StoreError.h"
 
@@ -154,22 +156,34 @@ void fillDemo(Connection &c, int notes, const QDate &today)
         // Notes fall due on weekdays.
         while (due.dayOfWeek() > 5)
             due = due.addDays(1);
-        const QDate drawn = due.addDays(-(60 + 30 * random.bounded(4)));
+        const int longer = random.bounded(4);
+        QDate drawn = due.addDays(-(60 + 30 * longer));
+        // Since November 2024 notes of more than 60 days are hard to
+        // discount; the demo company has drawn shorter ones since.
+        if (drawn >= QDate(2024, 11, 1))
+            drawn = due.addDays(-(30 + 10 * longer));
         QString state = QStringLiteral("1");
         if (due <= today)
             state = random.bounded(10) < 8 ? QStringLiteral("3") : QStringLiteral("2");
         const double amount = 1000.0 * (50 + random.bounded(4950));
         const QString remark = random.bounded(5) == 0 ? QStringLiteral("%1月分支払").arg(drawn.month()) : QString();
+        // Paper due after the clearing house stops taking it is not drawn
+        // any more: such a payment is an electronic record.
+        const bool electronic = due > NoteRules::lastClearingDue();
+        const auto kindOf = [electronic](int draw) {
+            return electronic ? QStringLiteral("3") : draw == 0 ? QStringLiteral("2") : QStringLiteral("1");
+        };
         c.exec(QStringLiteral("INSERT INTO SiteTbl (TNo, TFDate, TKDate, TBank, TTo, TKingaku, TKubun, TYoto, "
                               "TCond, TRemarks, TKeiri) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
-               {QStringLiteral("AB%1").arg(10001 + i), drawn.toString(Qt::ISODate), due.toString(Qt::ISODate),
+               {electronic ? DemoRuleNotes::recordNumber(drawn, 10001 + i) : QStringLiteral("AB%1").arg(10001 + i),
+                drawn.toString(Qt::ISODate), due.toString(Qt::ISODate),
                 QString::number(1 + random.bounded(int(std::size(banks)))),
-                QString::number(100 + 10 * random.bounded(supplierCount)), amount,
-                random.bounded(6) == 0 ? QStringLiteral("2") : QStringLiteral("1"),
+                QString::number(100 + 10 * random.bounded(supplierCount)), amount, kindOf(random.bounded(6)),
                 QString::number(1 + random.bounded(4)), state, remark,
                 due > drawn.addDays(120) ? QStringLiteral("2") : QStringLiteral("1")})
                 .finish();
     }
+    DemoRuleNotes::add(c, notes, today, 10001 + notes);
 }
 
 } // namespace

@@ -26,6 +26,7 @@ public:
 
     // Adds sample suppliers, banks and `notes` notes whose due dates spread
     // over twelve months before and six months after `today`, in states that
-    // agree with their due dates.
+    // agree with their due dates; besides them, electronic records,
+    // long-term notes and notes to subcontractors (DemoRuleNotes).
     static void addDemoData(const QString &dataFolder, int notes, const QDate &today);
 };

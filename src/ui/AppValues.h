@@ -26,6 +26,9 @@ public:
     void setReportDate(const QString &v) { m_reportDate = v; }
     QString ReportKeiri() const { return m_reportKeiri; }
     void setReportKeiri(const QString &v) { m_reportKeiri = v; }
+    // The last day of the period of report 14, which starts on ReportDate.
+    QString ReportDateEnd() const { return m_reportDateEnd; }
+    void setReportDateEnd(const QString &v) { m_reportDateEnd = v; }
 
 private:
     QString m_dataFolder;
@@ -34,4 +37,5 @@ private:
     QString m_resultFlag;
     QString m_reportDate;
     QString m_reportKeiri;
+    QString m_reportDateEnd;
 };

@@ -10,8 +10,10 @@
 #include <QDateEdit>
 #include <QFile>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QToolButton>
 #include <QTreeWidget>
 #include <QtTest>
 
@@ -333,6 +335,44 @@ private slots:
         QCOMPARE(m_f->dialogs.messageTexts(), QStringList{QStringLiteral("仕訳 2 件を書き出しました。")});
         QCOMPARE(JournalAccounts::load(m_f->data.path()).bankAccount, QStringLiteral("普通預金"));
         QCOMPARE(m_f->dialogs.unexpected(), 0);
+    }
+
+    // The menu beside 印刷: the list as shown, the stamp duties of a period
+    // asked for (full-width input accepted) and the notes to watch.
+    void printMenu_data()
+    {
+        QTest::addColumn<int>("item");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("report"); // ModeFlag and the period, empty when none opens
+        QTest::addColumn<QString>("message");
+
+        QTest::newRow("list") << 0 << "" << "9" << "";
+        QTest::newRow("stamp duties") << 2 << "２０２６／４／１～２０２６／０４／３０" << "14 2026/04/01-2026/04/30" << "";
+        QTest::newRow("cancelled") << 2 << "" << "" << "";
+        QTest::newRow("no period") << 2 << "2026/04/01" << ""
+                                   << "期間は「2026/04/01-2026/04/30」のように、開始日と終了日を - でつないで入力してください。";
+        QTest::newRow("reversed") << 2 << "2026/05/01-2026/04/30" << "" << badPeriod;
+        QTest::newRow("watched") << 3 << "" << "15" << "";
+    }
+
+    void printMenu()
+    {
+        QFETCH(int, item);
+        QFETCH(QString, typed);
+        QFETCH(QString, report);
+        QFETCH(QString, message);
+        open();
+        clickNode(QStringLiteral("支払手形"));
+        m_f->dialogs.queueInput(typed);
+        child<QToolButton>("cmdPrintMenu")->menu()->actions().at(item)->trigger();
+        const bool opened = m_f->windows.window(WindowId::FrmView);
+        QString shownReport = opened ? m_f->values.ModeFlag() : QString();
+        if (shownReport == QLatin1String("14"))
+            shownReport += QLatin1Char(' ') + m_f->values.ReportDate() + QLatin1Char('-') + m_f->values.ReportDateEnd();
+        QCOMPARE(shownReport, report);
+        QCOMPARE(m_f->dialogs.messageTexts(), message.isEmpty() ? QStringList() : QStringList {message});
+        if (item == 0)
+            QCOMPARE(workTable().count(QLatin1Char(';')), 4);
     }
 };
 

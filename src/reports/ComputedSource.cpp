@@ -1,0 +1,188 @@
+#include "ComputedSource.h"
+
+#include "store/Connection.h"
+#include "store/NoteRules.h"
+#include "store/StatementReader.h"
+
+#include <QDate>
+#include <QStringList>
+
+namespace {
+
+const QString inshiList = QStringLiteral("InshiList");
+const QString yochuiList = QStringLiteral("YochuiList");
+
+// The notes' own columns, copied into either list as they are, with the
+// letter-case rule of their codes kept, so that a selection compares the
+// same way on the list as on the notes.
+struct NoteColumn
+{
+    const char *name;
+    const char *type;
+};
+const NoteColumn noteColumns[] = {
+    {"TNo", "TEXT COLLATE NOCASE"},  {"TFDate", "TEXT"}, {"TKDate", "TEXT"},
+    {"TBank", "TEXT COLLATE NOCASE"}, {"TTo", "TEXT COLLATE NOCASE"}, {"TKingaku", "REAL"},
+    {"TKubun", "TEXT COLLATE NOCASE"}, {"TYoto", "TEXT COLLATE NOCASE"}, {"TCond", "TEXT COLLATE NOCASE"},
+    {"TRemarks", "TEXT"}, {"TKeiri", "TEXT COLLATE NOCASE"},
+};
+constexpr int noteColumnCount = int(std::size(noteColumns));
+
+bool isNoteColumn(const QString &field)
+{
+    for (const NoteColumn &c : noteColumns) {
+        if (field.compare(QLatin1String(c.name), Qt::CaseInsensitive) == 0)
+            return true;
+    }
+    return false;
+}
+
+// Every note with what the rules ask of it besides its own columns: whether
+// its kind is an electronic record, whether its payee is covered by the
+// subcontract law, and the name of its state.
+QString notesSql()
+{
+    QStringList columns;
+    for (const NoteColumn &c : noteColumns)
+        columns << QStringLiteral("s.") + QLatin1String(c.name);
+    return QStringLiteral("SELECT * FROM (SELECT %1, IFNULL(k.KbnDenshi, 0) AS ribodo_electronic, "
+                          "IFNULL(c.ClTekiho, 0) AS ribodo_covered, IFNULL(j.KbnName, '') AS ribodo_state "
+                          "FROM SiteTbl s "
+                          "LEFT JOIN kbn1 k ON k.KbnCode = s.TKubun "
+                          "LEFT JOIN SireCliant c ON c.ClCode = s.TTo "
+                          "LEFT JOIN Kbn3 j ON j.KbnCode = s.TCond)")
+            .arg(columns.join(QStringLiteral(", ")));
+}
+
+// Writes the rows of one list inside a transaction of the temporary table
+// alone: the data folder's database is only read.
+class ListWriter
+{
+public:
+    ListWriter(Connection &connection, const QString &table, const QStringList &extraColumns)
+        : m_connection(connection)
+    {
+        QStringList columns;
+        QStringList marks;
+        for (const NoteColumn &c : noteColumns) {
+            columns << QLatin1String(c.name) + QLatin1Char(' ') + QLatin1String(c.type);
+            marks << QStringLiteral("?");
+        }
+        for (const QString &c : extraColumns) {
+            columns << c;
+            marks << QStringLiteral("?");
+        }
+        m_connection.exec(QStringLiteral("DROP TABLE IF EXISTS temp.") + table).finish();
+        m_connection.exec(QStringLiteral("CREATE TEMP TABLE %1 (%2)").arg(table, columns.join(QStringLiteral(", "))))
+                .finish();
+        m_insert = QStringLiteral("INSERT INTO temp.%1 VALUES (%2)").arg(table, marks.join(QStringLiteral(", ")));
+        m_connection.exec(QStringLiteral("BEGIN")).finish();
+    }
+    ~ListWriter()
+    {
+        if (!m_done) {
+            try {
+                m_connection.exec(QStringLiteral("ROLLBACK")).finish();
+            } catch (...) {
+                // The failure that brought us here is the one to report.
+            }
+        }
+    }
+    ListWriter(const ListWriter &) = delete;
+    ListWriter &operator=(const ListWriter &) = delete;
+
+    void add(const QVariantList &values) { m_connection.exec(m_insert, values).finish(); }
+    void commit()
+    {
+        m_connection.exec(QStringLiteral("COMMIT")).finish();
+        m_done = true;
+    }
+
+private:
+    Connection &m_connection;
+    QString m_insert;
+    bool m_done = false;
+};
+
+QVariantList noteValues(const StatementReader &notes)
+{
+    QVariantList values;
+    values.reserve(noteColumnCount + 2);
+    for (int i = 0; i < noteColumnCount; ++i)
+        values.append(notes.value(i));
+    return values;
+}
+
+QDate dateOf(const QVariant &value)
+{
+    return QDate::fromString(value.toString(), Qt::ISODate);
+}
+
+// Paper notes with their stamp duty and the month they were drawn in.
+void fillStampDuties(Connection &connection, const QString &where, const QVariantList &values)
+{
+    ListWriter list(connection, inshiList, {QStringLiteral("Inshi INTEGER"), QStringLiteral("TFMonth TEXT")});
+    StatementReader notes(connection, notesSql() + QStringLiteral(" WHERE ribodo_electronic = 0") + where, values);
+    while (notes.next()) {
+        QVariantList row = noteValues(notes);
+        row.append(NoteRules::stampDuty(notes.value(5).toDouble()));
+        const QDate drawn = dateOf(notes.value(1));
+        row.append(drawn.isValid() ? drawn.toString(QStringLiteral("yyyy/MM")) : QString());
+        list.add(row);
+    }
+    list.commit();
+}
+
+// Unsettled notes that carry a warning, with their term and the reasons.
+void fillWarnings(Connection &connection, const QString &where, const QVariantList &values)
+{
+    ListWriter list(connection, yochuiList, {QStringLiteral("TermDays INTEGER"), QStringLiteral("Reason TEXT")});
+    // Electronic records are listed nowhere here: what a user must act on
+    // is the paper still in circulation.
+    StatementReader notes(connection,
+                          notesSql() + QStringLiteral(" WHERE ribodo_electronic = 0 AND ribodo_state <> '決済済み'") + where,
+                          values);
+    while (notes.next()) {
+        const QDate drawn = dateOf(notes.value(1));
+        const QDate due = dateOf(notes.value(2));
+        const QList<NoteRules::Warning> warnings =
+                NoteRules::warnings(drawn, due, false, notes.value(noteColumnCount + 1).toInt() != 0);
+        if (warnings.isEmpty())
+            continue;
+        QStringList reasons;
+        for (const NoteRules::Warning &w : warnings)
+            reasons << w.reason;
+        QVariantList row = noteValues(notes);
+        row.append(drawn.isValid() && due.isValid() ? QVariant(NoteRules::termDays(drawn, due)) : QVariant());
+        row.append(reasons.join(QStringLiteral("、")));
+        list.add(row);
+    }
+    list.commit();
+}
+
+} // namespace
+
+bool ComputedSource::isComputed(const QString &source)
+{
+    return source.compare(inshiList, Qt::CaseInsensitive) == 0 || source.compare(yochuiList, Qt::CaseInsensitive) == 0;
+}
+
+void ComputedSource::fill(Connection &connection, const QString &source, const SqlCondition &selection)
+{
+    // A selection on the notes' own columns (a period of drawing dates) is
+    // applied while reading, so that a large register is not worked through
+    // for a month's list; the report applies it again on the list.
+    QString where;
+    QVariantList values;
+    bool notesOnly = !selection.isEmpty();
+    for (const QString &field : selection.fields)
+        notesOnly = notesOnly && isNoteColumn(field);
+    if (notesOnly) {
+        where = QStringLiteral(" AND (") + selection.sql + QLatin1Char(')');
+        values = selection.values;
+    }
+    if (source.compare(inshiList, Qt::CaseInsensitive) == 0)
+        fillStampDuties(connection, where, values);
+    else if (source.compare(yochuiList, Qt::CaseInsensitive) == 0)
+        fillWarnings(connection, where, values);
+}
