@@ -110,11 +110,12 @@ bool NoteRules::isRecordNumber(const QString &text)
 QList<NoteRules::Warning> NoteRules::warnings(const QDate &drawn, const QDate &due, bool electronic, bool covered)
 {
     QList<Warning> found;
-    // The guidance on long terms covers electronic records as well.
-    if (termDays(drawn, due) > longTermDays())
-        found << warning(Kind::LongTerm);
+    // The warnings are about paper: an electronic record is neither cleared
+    // at the clearing house nor discounted as a paper note is.
     if (electronic)
         return found;
+    if (termDays(drawn, due) > longTermDays())
+        found << warning(Kind::LongTerm);
     if (due.isValid() && due > lastClearingDue())
         found << warning(Kind::Clearing);
     if (covered && drawn.isValid() && drawn >= subcontractLawFrom())

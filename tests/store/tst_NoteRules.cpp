@@ -43,7 +43,7 @@ private slots:
         const QDate may(2025, 5, 1);
         QTest::newRow("term 60") << may << may.addDays(60) << false << false << 60 << "";
         QTest::newRow("term 61") << may << may.addDays(61) << false << false << 61 << "60日超";
-        QTest::newRow("electronic, term 61") << may << may.addDays(61) << true << false << 61 << "60日超";
+        QTest::newRow("electronic, term 61") << may << may.addDays(61) << true << false << 61 << "";
         QTest::newRow("due 2027-03-31") << QDate(2027, 2, 1) << QDate(2027, 3, 31) << false << false << 58 << "";
         QTest::newRow("due 2027-04-01") << QDate(2027, 2, 1) << QDate(2027, 4, 1) << false << false << 59
                                         << "2027年4月以降期日";
