@@ -70,6 +70,16 @@ QStringList Schema::createStatements()
     s << QStringLiteral("CREATE TABLE kbn6 (KbnCode TEXT NOT NULL COLLATE NOCASE, KbnName TEXT, KbnZan REAL)");
     s << QStringLiteral("CREATE UNIQUE INDEX kbn6_KbnCode ON kbn6 (KbnCode)");
 
+    // Current-account balances as of a date, kept as a history: the funding
+    // plan starts each bank from its latest balance; the bank master's own
+    // balance is left alone.
+    s << QStringLiteral("CREATE TABLE IF NOT EXISTS BankBalance ("
+                        "BbBank TEXT NOT NULL COLLATE NOCASE, "
+                        "BbDate TEXT NOT NULL %1, "
+                        "BbZan REAL, "
+                        "PRIMARY KEY (BbBank, BbDate))")
+                 .arg(dateCheck("BbDate"));
+
     s << QStringLiteral("CREATE TABLE TMPTbl (F1 TEXT, F2 TEXT, F3 TEXT, F4 TEXT, F5 TEXT, F6 TEXT, F7 TEXT)");
 
     // Outer joins: a note whose payee or bank was deleted still appears, with

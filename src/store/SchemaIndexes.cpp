@@ -30,6 +30,12 @@ QStringList SchemaIndexes::refresh(const QString &dataFolder)
     Connection connection;
     connection.open(Schema::connectionText(dataFolder));
 
+    // Tables added since the database was made are created now.
+    for (const QString &statement : Schema::createStatements()) {
+        if (statement.startsWith(QLatin1String("CREATE TABLE IF NOT EXISTS ")))
+            connection.exec(statement).finish();
+    }
+
     QStringList stale;
     QStringList statements;
     for (const QString &statement : Schema::createStatements()) {

@@ -5,8 +5,8 @@
 
 // Keeps the indexes of a database made by an earlier version in line with
 // the schema: an index whose definition has changed since is built again, so
-// that an existing register gets the same speed as a new one. Tables, views
-// and rows are left as they are.
+// that an existing register gets the same speed as a new one. A table added
+// since is created; other tables, views and rows are left as they are.
 class SchemaIndexes
 {
 public:
