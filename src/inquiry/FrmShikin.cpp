@@ -150,13 +150,11 @@ void FrmShikin::buildLayout()
     auto *lower = new QSplitter(Qt::Horizontal, this);
     lower->addWidget(GridDays);
     lower->addWidget(ChartView1);
-    lower->setStretchFactor(0, 2);
-    lower->setStretchFactor(1, 3);
+    lower->setSizes({430, 770});
     auto *body = new QSplitter(Qt::Vertical, this);
     body->addWidget(GridSummary);
     body->addWidget(lower);
-    body->setStretchFactor(0, 1);
-    body->setStretchFactor(1, 3);
+    body->setSizes({150, 520});
 
     auto *outer = new QVBoxLayout(this);
     outer->addLayout(top);
