@@ -2,7 +2,7 @@
 // benchmark table (markdown) on stdout, progress on stderr. --quick stops at
 // 100,000 notes; --backup runs the backup section alone; --only runs the named
 // sections (store, backup, masters, startup, entry, reports, settlement,
-// explorer, plan).
+// explorer, plan, shikin).
 
 #include "BackupBench.h"
 #include "BenchReport.h"
@@ -12,6 +12,7 @@
 #include "PlanBench.h"
 #include "ReportBench.h"
 #include "SettlementBench.h"
+#include "ShikinBench.h"
 #include "StartupBench.h"
 #include "StoreBench.h"
 
@@ -55,6 +56,8 @@ int main(int argc, char *argv[])
         benchExplorer(report, scratch.path(), largest);
     if (wanted("plan"))
         benchPlan(report, scratch.path(), largest);
+    if (wanted("shikin"))
+        benchShikin(report, scratch.path(), largest);
 
     report.print();
     return 0;

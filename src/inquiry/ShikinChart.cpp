@@ -5,6 +5,8 @@
 #include <QBarCategoryAxis>
 #include <QBarSet>
 #include <QChart>
+#include <QLegend>
+#include <QLegendMarker>
 #include <QLineSeries>
 #include <QPixmap>
 #include <QStackedBarSeries>
@@ -110,6 +112,20 @@ void ShikinChart::setPlan(const FundingPlan &plan)
         c->addSeries(line);
         line->attachAxis(lineX);
         line->attachAxis(axisY);
+    }
+
+    // Below this red line a bank's account is short.
+    if (low < 0) {
+        auto *zero = new QLineSeries(c);
+        zero->setPen(QPen(QColor(0xc0, 0x00, 0x00), 1, Qt::DashLine));
+        zero->append(-0.5, 0);
+        zero->append(std::max<double>(dates.size(), 1) - 0.5, 0);
+        c->addSeries(zero);
+        zero->attachAxis(lineX);
+        zero->attachAxis(axisY);
+        const auto markers = c->legend()->markers(zero);
+        for (QLegendMarker *marker : markers)
+            marker->setVisible(false);
     }
 }
 

@@ -16,8 +16,9 @@ public:
         QString fileName;
     };
 
-    // The entry whose number, written as text "1" ... "12", equals
-    // `modeFlag`; none for any other text.
+    // The entry whose number, written as text "1" ... "12" or "13" (the
+    // funding plan, read from the work table), equals `modeFlag`; none for
+    // any other text.
     static std::optional<Entry> find(const QString &modeFlag);
 
     // The selection formula of a report, built from ReportDate and

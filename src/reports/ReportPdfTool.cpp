@@ -1,11 +1,22 @@
 // ribodo-reportpdf: writes one report of the catalogue as a PDF file, using
 // the definitions in the program folder.
 //   ribodo-reportpdf <number> <data folder> <file.pdf> [ReportDate] [ReportKeiri]
+// For report 13, the funding plan, ReportDate is the first day of the period
+// (today when left out); the plan of that day and the days after it is
+// written into the work table first, as the window does before printing.
 
 #include "ReportDocument.h"
 #include "ReportEngine.h"
 #include "ReportError.h"
 #include "ReportPdf.h"
+
+#include "store/Connection.h"
+#include "store/FundingPlan.h"
+#include "store/JetSql.h"
+#include "store/Schema.h"
+#include "store/SchemaIndexes.h"
+#include "store/StoreError.h"
+#include "store/WorkTable.h"
 
 #include <QDir>
 #include <QGuiApplication>
@@ -24,9 +35,30 @@ int main(int argc, char *argv[])
     if (!dataFolder.endsWith(QDir::separator()))
         dataFolder += QDir::separator();
     const QString reportFolder = QDir::toNativeSeparators(QGuiApplication::applicationDirPath()) + QDir::separator();
+    QString reportDate = args.value(3);
+    if (args.at(0) == QLatin1String("13")) {
+        const QDate from = reportDate.isEmpty() ? QDate::currentDate() : JetSql::parseDate(reportDate);
+        if (!from.isValid()) {
+            QTextStream(stderr) << "ReportDate: " << reportDate << Qt::endl;
+            return 2;
+        }
+        try {
+            // A folder the application has not opened since the balances
+            // came gets their table now, as start-up would give it.
+            SchemaIndexes::refresh(dataFolder);
+            const FundingPlan plan = FundingPlan::build(dataFolder, from, from.addDays(FundingPlan::defaultDays));
+            Connection connection;
+            connection.open(Schema::connectionText(dataFolder));
+            WorkTable::replace(connection, plan.workRows());
+            reportDate = plan.periodText();
+        } catch (const StoreError &e) {
+            QTextStream(stderr) << e.text() << Qt::endl;
+            return 1;
+        }
+    }
     try {
         const ReportRequest request = ReportEngine::catalogueRequest(args.at(0).toInt(), reportFolder, dataFolder,
-                                                                     args.value(3), args.value(4));
+                                                                     reportDate, args.value(4));
         const auto document = ReportEngine::build(request);
         ReportPdf::write(*document, args.at(2));
         QTextStream(stdout) << document->pageCount() << Qt::endl;

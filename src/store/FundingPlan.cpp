@@ -90,10 +90,10 @@ FundingPlan FundingPlan::build(Connection &connection, const BankCalendar &calen
     QHash<QString, QMap<QDate, double>> paid;
     QHash<QDate, QDate> settlement;
     QSqlQuery &q = connection.exec(
-            QStringLiteral("SELECT IFNULL(TBank, ''), TKDate, TOTAL(TKingaku) FROM SiteTbl "
+            QStringLiteral("SELECT TBank, TKDate, TOTAL(TKingaku) FROM SiteTbl "
                            "WHERE TKDate BETWEEN ? AND ? "
                            "AND (TCond IS NULL OR TCond NOT IN (SELECT KbnCode FROM Kbn3 WHERE KbnName = ?)) "
-                           "GROUP BY 1, 2"),
+                           "GROUP BY TKDate, TBank"),
             {earliest.addDays(-longestHolidayRun).toString(Qt::ISODate), to.toString(Qt::ISODate), settledStateName});
     while (q.next()) {
         const QDate due = QDate::fromString(q.value(1).toString(), Qt::ISODate);
@@ -188,15 +188,18 @@ QVector<QStringList> FundingPlan::workRows() const
 {
     QVector<QStringList> rows;
     for (const Bank &bank : m_banks) {
-        QString summary = bank.hasBalance
-                ? QStringLiteral("残高 %1 (%2)").arg(yenText(bank.balanceZan), bank.balanceDate.toString(QStringLiteral("yyyy/MM/dd")))
-                : QStringLiteral("残高未入力");
+        if (bank.days.isEmpty() && !bank.hasBalance)
+            continue;
+        QString summary = QStringLiteral("開始残高 %1").arg(yenText(bank.opening));
+        summary += bank.hasBalance ? QStringLiteral(" (入力 %1 %2)")
+                                             .arg(bank.balanceDate.toString(QStringLiteral("yyyy/MM/dd")), yenText(bank.balanceZan))
+                                   : QStringLiteral(" (残高未入力)");
         summary += bank.firstShortfall.isValid()
                 ? QStringLiteral("　最初の不足 %1 不足額 %2").arg(dayText(bank.firstShortfall), yenText(bank.shortfall))
                 : QStringLiteral("　不足なし");
         const QString label = bank.code + QLatin1Char(' ') + bank.name;
-        // The opening row's empty date sorts before every day.
-        rows.append({label, QString(), QString(), yenText(bank.opening), QStringLiteral("開始残高"), summary});
+        if (bank.days.isEmpty())
+            rows.append({label, QString(), QString(), yenText(bank.opening), QStringLiteral("期間中の決済なし"), summary});
         for (const Day &day : bank.days) {
             QString remark = day.balance < 0 ? QStringLiteral("不足") : QString();
             if (day.balanceEntered)
