@@ -44,7 +44,7 @@ void ShikinChart::setPlan(const FundingPlan &plan)
         c->removeAxis(axis);
         delete axis;
     }
-    c->setTitle(QStringLiteral("資金繰り予定　%1").arg(plan.periodText()));
+    c->setTitle(QStringLiteral("資金繰り予定　%1　(棒: 決済額　線: 残高　単位: 千円)").arg(plan.periodText()));
 
     const QList<QDate> dates = plan.dates();
     QStringList categories;
@@ -61,7 +61,7 @@ void ShikinChart::setPlan(const FundingPlan &plan)
         if (bank.days.isEmpty() && !bank.hasBalance)
             continue;
         const QColor colour = colours[n++ % std::size(colours)];
-        auto *set = new QBarSet(bank.name + QStringLiteral(" 決済額"), bars);
+        auto *set = new QBarSet(bank.name, bars);
         set->setColor(colour);
         set->setBorderColor(colour.darker(115));
         auto *line = new QLineSeries(c);
@@ -93,6 +93,7 @@ void ShikinChart::setPlan(const FundingPlan &plan)
     auto *axisX = new QBarCategoryAxis(c);
     axisX->append(categories);
     axisX->setLabelsAngle(-90);
+    axisX->setTruncateLabels(false);
     auto *axisY = new QValueAxis(c);
     axisY->setRange(low, high > low ? high : low + 1);
     axisY->setLabelFormat(QStringLiteral("%.0f"));
@@ -108,10 +109,14 @@ void ShikinChart::setPlan(const FundingPlan &plan)
     lineX->setRange(-0.5, std::max<double>(dates.size(), 1) - 0.5);
     lineX->setVisible(false);
     c->addAxis(lineX, Qt::AlignBottom);
+    // A bank's line takes the colour of its bars: the legend names each bank once.
     for (QLineSeries *line : std::as_const(lines)) {
         c->addSeries(line);
         line->attachAxis(lineX);
         line->attachAxis(axisY);
+        const auto markers = c->legend()->markers(line);
+        for (QLegendMarker *marker : markers)
+            marker->setVisible(false);
     }
 
     // Below this red line a bank's account is short.

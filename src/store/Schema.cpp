@@ -41,10 +41,7 @@ QStringList Schema::createStatements()
                         "TKeiri TEXT COLLATE NOCASE)")
                  .arg(dateCheck("TFDate"), dateCheck("TKDate"));
     s << QStringLiteral("CREATE UNIQUE INDEX SiteTbl_TNo ON SiteTbl (TNo)");
-    // Due date first, then bank, state and amount: the funding plan sums the
-    // unsettled notes per due date and bank from this index alone, in its
-    // order; the sums per due date read it without the table too.
-    s << QStringLiteral("CREATE INDEX SiteTbl_TKDate ON SiteTbl (TKDate, TBank, TCond, TKingaku)");
+    s << QStringLiteral("CREATE INDEX SiteTbl_TKDate ON SiteTbl (TKDate)");
     s << QStringLiteral("CREATE INDEX SiteTbl_TCond_TKDate ON SiteTbl (TCond, TKDate)");
     // Payee code first, then due date, amount and accounting category: the
     // payment plan sums the notes per payee and due date straight from this
