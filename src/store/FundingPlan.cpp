@@ -29,9 +29,6 @@ FundingPlan FundingPlan::build(const QString &dataFolder, const QDate &from, con
 {
     Connection connection;
     connection.open(Schema::connectionText(dataFolder));
-    // The notes of a period lie scattered over the file: reading its pages
-    // through a mapping spares the engine a read call for each of them.
-    connection.exec(QStringLiteral("PRAGMA mmap_size = 268435456")).finish();
     return build(connection, BankCalendar(dataFolder), from, to);
 }
 

@@ -42,6 +42,10 @@ QStringList Schema::createStatements()
                  .arg(dateCheck("TFDate"), dateCheck("TKDate"));
     s << QStringLiteral("CREATE UNIQUE INDEX SiteTbl_TNo ON SiteTbl (TNo)");
     s << QStringLiteral("CREATE INDEX SiteTbl_TKDate ON SiteTbl (TKDate)");
+    // The funding plan's sums per due date and bank, read from this index
+    // alone. The lists of one day keep to the index above, and so to the
+    // order in which the notes were entered.
+    s << QStringLiteral("CREATE INDEX SiteTbl_TKDate_TBank ON SiteTbl (TKDate, TBank, TCond, TKingaku)");
     s << QStringLiteral("CREATE INDEX SiteTbl_TCond_TKDate ON SiteTbl (TCond, TKDate)");
     // Payee code first, then due date, amount and accounting category: the
     // payment plan sums the notes per payee and due date straight from this
