@@ -1,6 +1,7 @@
 #include "WindowFixture.h"
 
 #include "inquiry/FrmShikin.h"
+#include "store/SchemaIndexes.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>
@@ -150,6 +151,20 @@ private Q_SLOTS:
             QVERIFY(m.text.contains(u"円単位の整数ではありません"_s));
             QCOMPARE(text->text(), typed);
         }
+    }
+
+    // A register made before the balances gains their table on open, and nothing else.
+    void existingDatabaseGainsBalances()
+    {
+        Shikin s;
+        s.addNotes(u"2027-01-05 100000"_s);
+        s.data.exec(u"DROP TABLE BankBalance"_s);
+        const QString before = s.data.scalar(u"SELECT group_concat(sql, ';') FROM sqlite_master"_s).toString();
+        QCOMPARE(SchemaIndexes::refresh(s.data.path()), QStringList());
+        const QString after = s.data.scalar(u"SELECT group_concat(sql, ';') FROM sqlite_master WHERE name NOT LIKE '%BankBalance%'"_s).toString();
+        QCOMPARE(after, before);
+        QCOMPARE(s.balances(), 0);
+        QCOMPARE(s.data.scalar(u"SELECT COUNT(*) FROM SiteTbl"_s).toInt(), 1);
     }
 
     void storeFailureIsWarned()
