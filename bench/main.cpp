@@ -2,7 +2,7 @@
 // benchmark table (markdown) on stdout, progress on stderr. --quick stops at
 // 100,000 notes; --backup runs the backup section alone; --only runs the named
 // sections (store, backup, masters, startup, entry, reports, settlement,
-// explorer, plan, export).
+// explorer, plan, export, shikin).
 
 #include "BackupBench.h"
 #include "BenchReport.h"
@@ -13,6 +13,7 @@
 #include "PlanBench.h"
 #include "ReportBench.h"
 #include "SettlementBench.h"
+#include "ShikinBench.h"
 #include "StartupBench.h"
 #include "StoreBench.h"
 
@@ -58,6 +59,8 @@ int main(int argc, char *argv[])
         benchPlan(report, scratch.path(), largest);
     if (wanted("export"))
         benchExport(report, scratch.path());
+    if (wanted("shikin"))
+        benchShikin(report, scratch.path(), largest);
 
     report.print();
     return 0;

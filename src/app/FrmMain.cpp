@@ -41,6 +41,7 @@ FrmMain::FrmMain(const AppContext &context, QWidget *parent)
     Command8 = addButton("Command8", QStringLiteral("振出先別一覧(&N)"));
     Command9 = addButton("Command9", QStringLiteral("手形帳(&J)"));
     Command10 = addButton("Command10", QStringLiteral("ヘルプ(&H)"));
+    Command11 = addButton("Command11", QStringLiteral("資金繰り(&M)"));
     Command6->setFixedHeight(2 * buttonHeight + gap);
 
     auto *grid = new QGridLayout(this);
@@ -56,12 +57,11 @@ FrmMain::FrmMain(const AppContext &context, QWidget *parent)
     grid->addWidget(Command8, 1, 2);
     grid->addWidget(Command6, 1, 3, 2, 1);
     grid->addWidget(Command2, 2, 0);
+    grid->addWidget(Command11, 2, 1);
     grid->addWidget(Command9, 2, 2);
-    // Column 2 of the last row stays empty but keeps its width.
-    grid->setColumnMinimumWidth(1, buttonWidth);
 
     const QList<QPushButton *> tabOrder{Command1, Command2, Command3, Command4, Command5,
-                                        Command6, Command7, Command8, Command9, Command10};
+                                        Command6, Command7, Command8, Command9, Command10, Command11};
     for (qsizetype i = 1; i < tabOrder.size(); ++i)
         setTabOrder(tabOrder.at(i - 1), tabOrder.at(i));
 
@@ -75,6 +75,7 @@ FrmMain::FrmMain(const AppContext &context, QWidget *parent)
     connect(Command8, &QPushButton::clicked, this, &FrmMain::Command8_Click);
     connect(Command9, &QPushButton::clicked, this, &FrmMain::Command9_Click);
     connect(Command10, &QPushButton::clicked, this, &FrmMain::Command10_Click);
+    connect(Command11, &QPushButton::clicked, this, &FrmMain::Command11_Click);
 
     Form_Load();
 }
@@ -193,4 +194,9 @@ void FrmMain::Command10_Click()
             : QStringLiteral("ヘルプ ファイルが見つかりません。\n%1").arg(manual);
     m_context.dialogs().message(text, QStringLiteral("警告"), DialogService::Buttons::Ok,
                                 DialogService::Icon::Exclamation);
+}
+
+void FrmMain::Command11_Click()
+{
+    m_context.windows().show(WindowId::FrmShikin);
 }

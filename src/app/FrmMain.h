@@ -7,8 +7,8 @@
 
 class QPushButton;
 
-// The main menu "支払手形管理": ten buttons, each opening one screen, the
-// notes book, the help or ending the application.
+// The main menu "支払手形管理": a panel of buttons, each opening one screen,
+// the notes book, the help or ending the application.
 class FrmMain : public QWidget
 {
     Q_OBJECT
@@ -32,6 +32,7 @@ private:
     void Command8_Click();
     void Command9_Click();
     void Command10_Click();
+    void Command11_Click(); // funding plan
 
     QPushButton *addButton(const char *name, const QString &caption);
     void supplierWindowGone();
@@ -50,4 +51,5 @@ private:
     QPushButton *Command8 = nullptr;
     QPushButton *Command9 = nullptr;
     QPushButton *Command10 = nullptr;
+    QPushButton *Command11 = nullptr;
 };

@@ -8,6 +8,7 @@
 #include "inquiry/FrmRBKeikaku.h"
 #include "inquiry/FrmRbView.h"
 #include "inquiry/FrmRibodo.h"
+#include "inquiry/FrmShikin.h"
 #include "masters/FrmBank.h"
 #include "masters/frmCliant.h"
 #include "masters/FrmCliantU.h"
@@ -40,5 +41,6 @@ void WindowCatalogue::registerAll(AppContext &context)
     add<FrmRibodo>(context, WindowId::FrmRibodo);
     add<FrmRbView>(context, WindowId::FrmRbView);
     add<FrmRBKeikaku>(context, WindowId::FrmRBKeikaku);
+    add<FrmShikin>(context, WindowId::FrmShikin);
     // A window without a line here leaves its menu button doing nothing.
 }

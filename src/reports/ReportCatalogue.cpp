@@ -5,11 +5,14 @@
 
 #include "store/JetSql.h"
 
+#include <iterator>
+
 namespace {
 
 const char *const fileNames[] = {
     "FridasiSaki1.rpt", "RBBank1.rpt", "RBKubun1.rpt", "RBYoto1.rpt", "RBJyotai1.rpt", "RBKeiriKbn.rpt",
     "RBClKbn1.rpt",     "Ribodo1.rpt", "RBEX1.rpt",    "RBNote.rpt",  "RBKesai.rpt",   "RBCross.rpt",
+    "RBShikin.rpt",
 };
 
 // A date that could carry more formula text after a "#" must not reach the
@@ -26,7 +29,7 @@ QString checkedDate(const QString &reportDate)
 
 std::optional<ReportCatalogue::Entry> ReportCatalogue::find(const QString &modeFlag)
 {
-    for (int n = 1; n <= 12; ++n) {
+    for (int n = 1; n <= int(std::size(fileNames)); ++n) {
         if (modeFlag == QString::number(n))
             return Entry{n, QLatin1String(fileNames[n - 1])};
     }

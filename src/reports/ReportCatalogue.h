@@ -16,8 +16,9 @@ public:
         QString fileName;
     };
 
-    // The entry whose number, written as text ("1" ... "12", "14", "15"),
-    // equals `modeFlag`; none for any other text.
+    // The entry whose number, written as text ("1" ... "15"), equals
+    // `modeFlag`; none for any other text. Report 13, the funding plan, reads
+    // the work table its window fills.
     static std::optional<Entry> find(const QString &modeFlag);
 
     // The selection formula of a report, built from ReportDate and

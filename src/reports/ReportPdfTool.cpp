@@ -2,11 +2,23 @@
 // the definitions in the program folder.
 //   ribodo-reportpdf <number> <data folder> <file.pdf> [ReportDate] [ReportKeiri]
 //   ribodo-reportpdf 14 <data folder> <file.pdf> <first drawing date> <last drawing date>
+// For report 13, the funding plan, ReportDate is the first day of the period
+// (today when left out); the plan of that day and the days after it is
+// written into the work table first, as the window does before printing.
 
 #include "ReportDocument.h"
 #include "ReportEngine.h"
 #include "ReportError.h"
 #include "ReportPdf.h"
+
+#include "store/Connection.h"
+#include "store/FundingPlan.h"
+#include "store/JetSql.h"
+#include "store/Schema.h"
+#include "store/SchemaIndexes.h"
+#include "store/SchemaUpgrade.h"
+#include "store/StoreError.h"
+#include "store/WorkTable.h"
 
 #include <QDir>
 #include <QGuiApplication>
@@ -27,12 +39,45 @@ int main(int argc, char *argv[])
         dataFolder += QDir::separator();
     const QString reportFolder = QDir::toNativeSeparators(QGuiApplication::applicationDirPath()) + QDir::separator();
     try {
+        // A folder the application has not opened since this version came
+        // is upgraded here as start-up would do it, copy first.
+        const SchemaUpgrade::Result upgrade = SchemaUpgrade::run(dataFolder, QDate::currentDate());
+        if (upgrade.outcome == SchemaUpgrade::Outcome::TooNew) {
+            QTextStream(stderr) << "database version " << upgrade.found << " is newer than " << Schema::version()
+                                << Qt::endl;
+            return 1;
+        }
+    } catch (const StoreError &e) {
+        QTextStream(stderr) << e.text() << Qt::endl;
+        return 1;
+    }
+    QString reportDate = args.value(3);
+    if (args.at(0) == QLatin1String("13")) {
+        const QDate from = reportDate.isEmpty() ? QDate::currentDate() : JetSql::parseDate(reportDate);
+        if (!from.isValid()) {
+            QTextStream(stderr) << "ReportDate: " << reportDate << Qt::endl;
+            return 2;
+        }
+        try {
+            // The plan reads an index an older folder gains here.
+            SchemaIndexes::refresh(dataFolder);
+            const FundingPlan plan = FundingPlan::build(dataFolder, from, from.addDays(FundingPlan::defaultDays));
+            Connection connection;
+            connection.open(Schema::connectionText(dataFolder));
+            WorkTable::replace(connection, plan.workRows());
+            reportDate = plan.periodText();
+        } catch (const StoreError &e) {
+            QTextStream(stderr) << e.text() << Qt::endl;
+            return 1;
+        }
+    }
+    try {
         // Report 14 takes a period where the others take a category.
         const int number = args.at(0).toInt();
         const ReportRequest request =
-                number == 14 ? ReportEngine::catalogueRequest(number, reportFolder, dataFolder, args.value(3),
+                number == 14 ? ReportEngine::catalogueRequest(number, reportFolder, dataFolder, reportDate,
                                                               QString(), args.value(4))
-                             : ReportEngine::catalogueRequest(number, reportFolder, dataFolder, args.value(3),
+                             : ReportEngine::catalogueRequest(number, reportFolder, dataFolder, reportDate,
                                                               args.value(4));
         const auto document = ReportEngine::build(request);
         ReportPdf::write(*document, args.at(2));

@@ -42,6 +42,10 @@ QStringList Schema::createStatements()
                  .arg(dateCheck("TFDate"), dateCheck("TKDate"));
     s << QStringLiteral("CREATE UNIQUE INDEX SiteTbl_TNo ON SiteTbl (TNo)");
     s << QStringLiteral("CREATE INDEX SiteTbl_TKDate ON SiteTbl (TKDate)");
+    // The funding plan's sums per due date and bank, read from this index
+    // alone. The lists of one day keep to the index above, and so to the
+    // order in which the notes were entered.
+    s << QStringLiteral("CREATE INDEX SiteTbl_TKDate_TBank ON SiteTbl (TKDate, TBank, TCond, TKingaku)");
     s << QStringLiteral("CREATE INDEX SiteTbl_TCond_TKDate ON SiteTbl (TCond, TKDate)");
     // Payee code first, then due date, amount and accounting category: the
     // payment plan sums the notes per payee and due date straight from this
@@ -73,6 +77,8 @@ QStringList Schema::createStatements()
     }
     s << QStringLiteral("CREATE TABLE kbn6 (KbnCode TEXT NOT NULL COLLATE NOCASE, KbnName TEXT, KbnZan REAL)");
     s << QStringLiteral("CREATE UNIQUE INDEX kbn6_KbnCode ON kbn6 (KbnCode)");
+
+    s << bankBalanceTable();
 
     s << QStringLiteral("CREATE TABLE TMPTbl (F1 TEXT, F2 TEXT, F3 TEXT, F4 TEXT, F5 TEXT, F6 TEXT, F7 TEXT)");
     s << journalAccountsTable();
@@ -110,13 +116,27 @@ QStringList Schema::upgradeStatements(int from)
     switch (from) {
     case 1:
         // Suppliers covered by the subcontract law, note kinds that are
-        // electronic records, the journal export's account names.
+        // electronic records, the journal export's account names, the banks'
+        // balances of the funding plan.
         return {QStringLiteral("ALTER TABLE SireCliant ADD COLUMN ClTekiho INTEGER NOT NULL DEFAULT 0"),
                 QStringLiteral("ALTER TABLE kbn1 ADD COLUMN KbnDenshi INTEGER NOT NULL DEFAULT 0"),
-                journalAccountsTable()};
+                journalAccountsTable(), bankBalanceTable()};
     default:
         return {};
     }
+}
+
+// Current-account balances as of a date, kept as a history: the funding plan
+// starts each bank from its latest balance; the bank master's own balance is
+// left alone.
+QString Schema::bankBalanceTable()
+{
+    return QStringLiteral("CREATE TABLE BankBalance ("
+                          "BbBank TEXT NOT NULL COLLATE NOCASE, "
+                          "BbDate TEXT NOT NULL %1, "
+                          "BbZan REAL, "
+                          "PRIMARY KEY (BbBank, BbDate))")
+            .arg(dateCheck("BbDate"));
 }
 
 QString Schema::journalAccountsTable()

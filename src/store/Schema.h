@@ -34,6 +34,8 @@ public:
     static QStringList upgradeStatements(int from);
     // The table of the journal export's account names.
     static QString journalAccountsTable();
+    // The table of the banks' balances as of a date.
+    static QString bankBalanceTable();
 
     // Columns that hold dates (stored as "yyyy-MM-dd" text so that text
     // order is date order); names compare without regard to letter case.

@@ -11,6 +11,7 @@ enum class WindowId {
     FrmRbView,    // note explorer
     FrmRibodo,    // today's settlement
     FrmRBKeikaku, // list by payee
+    FrmShikin,    // funding plan
     FrmView,      // report viewer
     FrmHelp,      // help manual
 };

@@ -75,6 +75,8 @@ private slots:
         QCOMPARE(f.data.scalar(QStringLiteral("PRAGMA user_version")).toInt(), Schema::version());
         QVERIFY(f.columns("SireCliant").endsWith(QLatin1String(",ClTekiho")));
         QVERIFY(f.columns("kbn1").endsWith(QLatin1String(",KbnDenshi")));
+        QCOMPARE(f.data.scalar(QStringLiteral("SELECT count(*) FROM sqlite_master "
+                                              "WHERE name IN ('BankBalance', 'ShiwakeKamoku')")).toInt(), 2);
         QCOMPARE(f.data.scalar(QStringLiteral("SELECT ClName || ClTekiho || (SELECT KbnName || KbnDenshi FROM kbn1) "
                                               "|| (SELECT TNo || TRemarks || TKingaku FROM SiteTbl) FROM SireCliant"))
                          .toString(),

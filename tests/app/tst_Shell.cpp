@@ -45,7 +45,7 @@ struct App : WindowFixture
         add<FrmMain>(WindowId::FrmMain);
         for (WindowId id : {WindowId::FrmCliantU, WindowId::FrmSite, WindowId::FrmSKbn, WindowId::FrmBank,
                             WindowId::frmCliant, WindowId::FrmRbView, WindowId::FrmRibodo, WindowId::FrmRBKeikaku,
-                            WindowId::FrmView, WindowId::FrmHelp}) {
+                            WindowId::FrmShikin, WindowId::FrmView, WindowId::FrmHelp}) {
             if (standIns)
                 windows.registerFactory(id, [this, id]() -> std::unique_ptr<QWidget> {
                     ++made[id];
@@ -361,7 +361,8 @@ private Q_SLOTS:
         QTest::newRow("Command7") << "本日決済(&S)" << 2 << 2 << "Command8";
         QTest::newRow("Command8") << "振出先別一覧(&N)" << 3 << 2 << "Command9";
         QTest::newRow("Command9") << "手形帳(&J)" << 3 << 3 << "Command10";
-        QTest::newRow("Command10") << "ヘルプ(&H)" << 4 << 1 << "Command1";
+        QTest::newRow("Command10") << "ヘルプ(&H)" << 4 << 1 << "Command11";
+        QTest::newRow("Command11") << "資金繰り(&M)" << 2 << 3 << "Command1";
     }
 
     void menuButtons()
@@ -380,7 +381,7 @@ private Q_SLOTS:
         std::set<int> lefts;
         std::set<int> tops;
         const QList<QPushButton *> all = m.menu->findChildren<QPushButton *>();
-        QCOMPARE(all.size(), 10);
+        QCOMPARE(all.size(), 11);
         for (const QPushButton *other : all) {
             lefts.insert(other->x());
             tops.insert(other->y());
@@ -419,6 +420,7 @@ private Q_SLOTS:
         QTest::newRow("エクスプローラー") << "Command5" << WindowId::FrmRbView << "E";
         QTest::newRow("本日決済") << "Command7" << WindowId::FrmRibodo << "E";
         QTest::newRow("振出先別一覧") << "Command8" << WindowId::FrmRBKeikaku << "E";
+        QTest::newRow("資金繰り") << "Command11" << WindowId::FrmShikin << "E";
         // The notes book is report 10 of the viewer.
         QTest::newRow("手形帳") << "Command9" << WindowId::FrmView << "10";
     }

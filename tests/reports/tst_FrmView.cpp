@@ -69,8 +69,9 @@ private slots:
         QTest::newRow("2") << "2" << "" << "印刷プレビュー" << "銀行一覧" << "";
         QTest::newRow("10") << "10" << "" << "手形帳印刷プレビュー" << "手形帳" << "";
         QTest::newRow("11") << "11" << "" << "印刷プレビュー" << "手形決済一覧" << "";
-        // Anything but "1" to "12" leaves the viewer empty, without a word.
-        for (const char *flag : {"", "0", "13", "01", " 1", "E"})
+        QTest::newRow("13") << "13" << "" << "印刷プレビュー" << "資金繰り予定表" << "";
+        // Anything but a number of the catalogue leaves the viewer empty, without a word.
+        for (const char *flag : {"", "0", "16", "01", " 1", "E"})
             QTest::addRow("\"%s\"", flag) << QString::fromUtf8(flag) << "" << "印刷プレビュー" << "" << "";
         // A failure is told, naming the file, and leaves the viewer empty.
         QTest::newRow("report file missing") << "2" << "no report files" << "印刷プレビュー" << "" << "RBBank1.rpt";
