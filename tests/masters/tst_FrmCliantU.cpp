@@ -85,7 +85,6 @@ private Q_SLOTS:
         QTest::newRow("選択 button") << chooseButton << 1 << true << true;
         QTest::newRow("Enter") << int(Qt::Key_Return) << 1 << true << true;
         QTest::newRow("a letter") << int(Qt::Key_K) << 1 << true << true;
-        QTest::newRow("space") << int(Qt::Key_Space) << 1 << true << true;
         QTest::newRow("arrow moves only") << int(Qt::Key_Down) << 1 << false << false;
         QTest::newRow("Tab moves on") << int(Qt::Key_Tab) << 1 << false << false;
         QTest::newRow("終了 only hides") << endButton << 1 << false << true;

@@ -5,8 +5,8 @@
 #include "masters/FrmCliantU.h"
 #include "masters/FrmSKbn.h"
 #include "masters/frmCliant.h"
-#include "register/FrmSite.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -279,6 +279,46 @@ private Q_SLOTS:
                  stored);
     }
 
+    // The mark kept beside a code: an electronic-record note kind, a supplier
+    // covered by the subcontract law. Stored, called up and corrected with its row.
+    void marks_data()
+    {
+        QTest::addColumn<WindowId>("window");
+        QTest::addColumn<QString>("caption");
+        QTest::newRow("note kind") << WindowId::FrmSKbn << "電子記録債務";
+        QTest::newRow("supplier") << WindowId::frmCliant << "取適法対象（中小受託事業者）";
+    }
+
+    void marks()
+    {
+        QFETCH(WindowId, window);
+        Screen s(window);
+        s.window->show();
+        auto *mark = WindowFixture::child<QCheckBox>(s.window, s.supplier() ? "chkTekiho" : "chkDenshi");
+        QTEST(mark->text(), "caption");
+        if (!s.supplier()) {
+            // Only the note kinds are marked.
+            s.combo()->setCurrentIndex(1);
+            QVERIFY(!mark->isVisible());
+            s.combo()->setCurrentIndex(0);
+            QVERIFY(mark->isVisible());
+        }
+        const QString flag = s.supplier() ? QStringLiteral("SELECT ClTekiho FROM SireCliant WHERE ClCode = 'M1'")
+                                          : QStringLiteral("SELECT KbnDenshi FROM kbn1 WHERE KbnCode = 'M1'");
+        const auto toggle = [&] { QTest::mouseClick(mark, Qt::LeftButton, {}, QPoint(6, mark->height() / 2)); };
+        s.run(QStringLiteral("code M1;name 印"));
+        toggle();
+        s.run(QStringLiteral("R"));
+        QCOMPARE(s.data.scalar(flag).toInt(), 1);
+        QVERIFY(!mark->isChecked());
+        s.run(QStringLiteral("call M1"));
+        QVERIFY(mark->isChecked());
+        toggle();
+        s.run(QStringLiteral("E"));
+        QCOMPARE(s.data.scalar(flag).toInt(), 0);
+        QCOMPARE(s.dialogs.unexpected(), 0);
+    }
+
     void supplierKeepsHiddenValuesAndSearchListKeepsItsLoad()
     {
         Screen s(WindowId::frmCliant);
@@ -299,17 +339,6 @@ private Q_SLOTS:
         QCOMPARE(s.box(0)->palette().color(QPalette::Base), QColor(192, 255, 255));
         QTest::mouseClick(s.button("CmdPrint"), Qt::LeftButton);
         QCOMPARE(s.reports, QStringList{QStringLiteral("1")});
-    }
-
-    void bankShowsInNoteEntryFromItsNextLoad()
-    {
-        Screen s(WindowId::FrmBank);
-        FrmSite entry(s.context);
-        auto *banks = entry.findChild<QComboBox *>(QStringLiteral("Combo1_1"));
-        s.run(QStringLiteral("code Z9;name 新;R"));
-        QCOMPARE(banks->count(), 2);
-        FrmSite reopened(s.context);
-        QCOMPARE(reopened.findChild<QComboBox *>(QStringLiteral("Combo1_1"))->count(), 3);
     }
 
     void databaseFailureKeepsWindowUsable()
