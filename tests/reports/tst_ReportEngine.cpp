@@ -140,7 +140,6 @@ private slots:
         QTest::addColumn<bool>("repeat");
         QTest::addColumn<QList<int>>("detailsPerPage");
         // A landscape page holds a bank heading and 25 notes.
-        QTest::newRow("one page") << 20 << 0 << true << QList<int>{20};
         QTest::newRow("exactly full") << 25 << 0 << true << QList<int>{25, 0};
         QTest::newRow("heading kept with its note") << 22 << 3 << true << QList<int>{22, 3};
         QTest::newRow("three pages") << 60 << 3 << true << QList<int>{25, 25, 13};
