@@ -221,8 +221,6 @@ private slots:
         QTest::newRow("101") << "12" << all << "4/30" << 0 << "" << QStringLiteral("WHERE TTo = '12' AND") + april << "N1/金額計 100,000";
         QTest::newRow("110") << "12" << "3" << "" << 0 << "" << QStringLiteral("WHERE TTo = '12' AND TBank = '3' AND") + from
                              << "N1,N5/金額計 100,000";
-        QTest::newRow("111") << "12" << "3" << "4/30" << 0 << "" << QStringLiteral("WHERE TTo = '12' AND TBank = '3' AND") + april
-                             << "N1/金額計 100,000";
         QTest::newRow("100 purpose 2") << "12" << all << "" << 2 << "2" << QStringLiteral("WHERE TTo = '12' AND") + from + QStringLiteral(" AND TYoto = '2'")
                                        << "N1/金額計 100,000";
         QTest::newRow("001 accounting 2") << all << all << "4/30" << 4 << "2" << QStringLiteral("WHERE") + april + QStringLiteral(" AND TKeiri = '2'")

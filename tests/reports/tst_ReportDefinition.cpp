@@ -1,10 +1,7 @@
 #include "ReportTestData.h"
-#include "TestDataFolder.h"
 
 #include "reports/ReportCatalogue.h"
 #include "reports/ReportDefinition.h"
-#include "reports/ReportDocument.h"
-#include "reports/ReportEngine.h"
 #include "reports/ReportError.h"
 #include "reports/SelectionFormula.h"
 
@@ -173,31 +170,6 @@ private slots:
             QCOMPARE(e.file(), QStringLiteral("X.rpt"));
             QVERIFY(e.reason().contains(formula));
         }
-    }
-
-    void keiriWithQuoteStaysAValue_data()
-    {
-        QTest::addColumn<QString>("keiri");
-        QTest::newRow("or true") << "1' OR '1'='1";
-        QTest::newRow("statement") << "1'; DELETE FROM SiteTbl; --";
-    }
-
-    void keiriWithQuoteStaysAValue()
-    {
-        QFETCH(QString, keiri);
-        const QString formula = ReportCatalogue::selectionFormula(12, QStringLiteral("2024/04/01"), keiri);
-        const SqlCondition c = SelectionFormula::toSql(formula, QStringLiteral("QRYRibodo"), QString());
-        QCOMPARE(c.sql, QStringLiteral("\"TKeiri\" = ? AND \"TKDate\" >= ?"));
-        QCOMPARE(c.values.first().toString(), keiri);
-        // On a database, only the note whose category is that very text is read.
-        TestDataFolder folder;
-        ReportTestData::addMasters(folder);
-        ReportTestData::addNotes(folder, {{QStringLiteral("A1"), QStringLiteral("2024-05-10"), 1000},
-                                          {QStringLiteral("A2"), QStringLiteral("2024-05-10"), 2000, QStringLiteral("1"),
-                                           QStringLiteral("110"), QStringLiteral("1"), keiri}});
-        const auto document = ReportEngine::build(ReportTestData::request(12, folder, QStringLiteral("2024/04/01"), keiri));
-        QCOMPARE(ReportTestData::render(*document), ReportTestData::texts({"佐藤工業|2,000|2,000", "T:合計||2,000|2,000"}));
-        QCOMPARE(folder.scalar(QStringLiteral("SELECT COUNT(*) FROM SiteTbl")).toInt(), 2);
     }
 };
 

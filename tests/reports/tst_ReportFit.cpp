@@ -117,7 +117,6 @@ private slots:
         QTest::newRow("misspelt state") << 11 << "{QRYKesai.Jyoutai} = '決済済み'" << "{QRYKesai.Jyoutai}";
         QTest::newRow("misspelt, second term") << 10 << "{QRYRibodo.TCond} = '1' AND {QRYRibodo.TKingak} > 0"
                                                << "{QRYRibodo.TKingak}";
-        QTest::newRow("spelt right") << 11 << "{QRYKesai.Jyotai} = '決済済み'" << "";
         QTest::newRow("any letter case") << 10 << "{QRYRibodo.tcond} = '1'" << "";
     }
 
