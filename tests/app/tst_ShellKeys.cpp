@@ -173,7 +173,6 @@ private slots:
         QTest::newRow("fraction only") << u".5"_s << wholeYen << QString();
         QTest::newRow("zero") << u"0"_s << wholeYen << QString();
         QTest::newRow("full-width minus") << u"－５"_s << wholeYen << QString();
-        QTest::newRow("letters") << u"12a"_s << u"金額は数値で入力してください。"_s << QString();
     }
 
     void amount()
@@ -234,7 +233,6 @@ private slots:
         m_window->supplierPicked(u"130"_s, name);
         QCOMPARE(box(2)->cursorPosition(), 0);
         QCOMPARE(box(2)->toolTip(), name);
-        QVERIFY(box(2)->isReadOnly());
         QCOMPARE(box(2)->palette().color(QPalette::Base), box(2)->palette().color(QPalette::Window));
     }
 
