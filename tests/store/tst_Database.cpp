@@ -122,23 +122,6 @@ private slots:
             m_folder->exec(statement);
     }
 
-    // Outer joins, in the column order the settlement list reads by position.
-    void viewsKeepNotesWithoutPayeeOrBank()
-    {
-        m_folder->exec(QStringLiteral("INSERT INTO SireCliant (ClCode, ClName) VALUES ('100', '山田製作所')"));
-        m_folder->exec(QStringLiteral("INSERT INTO kbn6 (KbnCode, KbnName) VALUES ('1', '中央銀行')"));
-        m_folder->addNote(QStringLiteral("A1"), QStringLiteral("2024-04-01"), QStringLiteral("3"), 5000, QStringLiteral("100"), QStringLiteral("1"));
-        m_folder->addNote(QStringLiteral("A2"), QStringLiteral("2024-04-30"), QStringLiteral("1"), 1, QStringLiteral("999"), QStringLiteral("9"));
-        QCOMPARE(m_folder->scalar(QStringLiteral("SELECT group_concat(TNo || ':' || ClName || ':' || Ginko, ',') FROM QRYRibodo")).toString(),
-                 QStringLiteral("A1:山田製作所:中央銀行,A2::"));
-        Recordset rs;
-        rs.open(QStringLiteral("QRYKesai"), *m_c);
-        QCOMPARE(rs.recordCount(), 2);
-        QCOMPARE(rs.fieldNames().join(QLatin1Char(',')), QStringLiteral("TNo,ClName,TKingaku,Ginko,Jyotai,TKDate"));
-        QCOMPARE(QVariantList({rs.value(0), rs.value(1), rs.value(2), rs.value(3), rs.value(4), rs.value(5)}),
-                 QVariantList({QStringLiteral("A1"), QStringLiteral("山田製作所"), 5000.0, QStringLiteral("中央銀行"), QStringLiteral("決済済み"), QDate(2024, 4, 1)}));
-    }
-
     // Rows come in stored order, read ahead in batches; writes on the way must
     // still land on the row under the cursor (each row is stamped with its own
     // number) and be seen when it is read again. Names read in any letter case.
