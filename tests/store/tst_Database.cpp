@@ -252,25 +252,6 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(StoreError, rs.value(QStringLiteral("TNo")));
     }
 
-    void statementRowsCanBeWrittenBackViewRowsCannot()
-    {
-        m_folder->addNote(QStringLiteral("A1"), QStringLiteral("2024-04-01"), QStringLiteral("1"));
-        m_folder->addNote(QStringLiteral("A2"), QStringLiteral("2024-05-01"), QStringLiteral("1"));
-        Recordset rs;
-        rs.open(QStringLiteral("SELECT * FROM SiteTbl WHERE TKDate <= #2024/04/30#"), *m_c);
-        QCOMPARE(rs.recordCount(), 1);
-        QCOMPARE(rs.fieldNames().first(), QStringLiteral("TNo"));
-        rs.setValue(QStringLiteral("TCond"), QStringLiteral("2"));
-        rs.update();
-        QCOMPARE(rs.value(QStringLiteral("TCond")).toString(), QStringLiteral("2"));
-        QCOMPARE(m_folder->scalar(QStringLiteral("SELECT group_concat(TNo || TCond) FROM SiteTbl")).toString(), QStringLiteral("A12,A21"));
-        Recordset view;
-        view.open(QStringLiteral("QRYRibodo"), *m_c);
-        QCOMPARE(view.recordCount(), 2);
-        QVERIFY_THROWS_EXCEPTION(StoreError, view.setValue(QStringLiteral("TCond"), QStringLiteral("3")));
-        QCOMPARE(m_folder->scalar(QStringLiteral("SELECT group_concat(TNo || TCond) FROM SiteTbl")).toString(), QStringLiteral("A12,A21"));
-    }
-
 private:
     std::unique_ptr<TestDataFolder> m_folder;
     std::unique_ptr<Connection> m_c;
