@@ -2,13 +2,11 @@
 #include "TestDataFolder.h"
 
 #include "app/FrmHelp.h"
-#include "app/frmSplash.h"
 #include "masters/FrmCliantU.h"
 #include "reports/FrmView.h"
 #include "reports/ReportViewer.h"
 #include "register/DateTextBox.h"
 #include "register/FrmSite.h"
-#include "store/DatabaseBackup.h"
 #include "store/StoreError.h"
 #include "ui/AppContext.h"
 #include "ui/AppValues.h"
@@ -24,16 +22,12 @@
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
-#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QToolButton>
 #include <QtTest>
 
 using namespace Qt::StringLiterals;
-
-Q_DECLARE_METATYPE(DialogService::Answer)
-Q_DECLARE_METATYPE(DialogService::Buttons)
 
 namespace {
 
@@ -43,45 +37,9 @@ struct Picked : SupplierPickTarget
     QString taken;
 };
 
-// A program folder whose data-folder file names `data` (or a folder below
-// it), and the application objects a start needs.
-struct Office
-{
-    Office()
-    {
-        values.setProgramFolder(QDir::toNativeSeparators(program.path()));
-        name(data.path());
-        windows.registerFactory(WindowId::FrmMain, [] { return std::make_unique<QWidget>(); });
-        data.addNote(u"T-1"_s, QDate::currentDate().toString(Qt::ISODate));
-    }
-
-    void name(const QString &folder) const
-    {
-        QFile f(QDir(program.path()).filePath(u"RibodoDa.sys"_s));
-        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write("\"" + folder.toUtf8() + "\"\r\n");
-    }
-
-    // The splash does its work; true when the main menu came up.
-    bool start()
-    {
-        frmSplash splash(context);
-        QSignalSpy finished(&splash, &frmSplash::finished);
-        splash.show();
-        return QTest::qWaitFor([&] { return finished.count() == 1; }) && finished.at(0).at(0).toBool();
-    }
-
-    TestDataFolder data;
-    QTemporaryDir program;
-    AppValues values;
-    ScriptedDialogService dialogs;
-    WindowRegistry windows;
-    AppContext context{values, dialogs, windows};
-};
-
 } // namespace
 
-// Start-up, keys, dialogs and messages of the shell, the secondary windows
+// Keys, dialogs and messages of the shell, the secondary windows
 // and the note entry window.
 class TestShellKeys : public QObject
 {
@@ -103,94 +61,6 @@ private slots:
         QCOMPARE(m_dialogs.unexpected(), 0);
         m_window.reset();
         m_folder.reset();
-    }
-
-    void start_data()
-    {
-        QTest::addColumn<QString>("setup");
-        QTest::addColumn<DialogService::Answer>("answer");
-        QTest::addColumn<bool>("started");
-        QTest::addColumn<QString>("message"); // <D>: the data folder; ending in …: how it begins; empty: none
-        QTest::addColumn<DialogService::Buttons>("buttons");
-        QTest::addColumn<QString>("state");
-        QTest::addColumn<int>("backups");
-        const auto ok = DialogService::Buttons::Ok;
-        const auto noAnswer = DialogService::Answer::Ok;
-        const QString question = u"このデータ フォルダには既存のデータが見つかりませんでした。\n"
-                                 "探した場所: <D>/dbRibodo.sqlite\n\nここに新しい空のデータベースを作成しますか？\n"
-                                 "フォルダを移動した場合やドライブが接続されていない場合は「いいえ」を選んでください。"_s;
-        const auto noDatabase = DialogService::Buttons::YesNoDefaultNo;
-        QTest::newRow("first start of the day") << "" << noAnswer << true << "" << ok << "2" << 1;
-        QTest::newRow("second start of the day") << "twice" << noAnswer << true << "" << ok << "2" << 1;
-        QTest::newRow("folder moved") << "moved" << noAnswer << false
-                                      << "データ フォルダが見つかりません。\n<D>/moved\nフォルダが移動されたか、ドライブが接続されていない"
-                                         "可能性があります。RibodoDa.sys の設定とドライブを確かめてから、もう一度起動してください。"
-                                      << ok << "" << 0;
-        QTest::newRow("drive not mounted") << "unmounted" << noAnswer << false << "データ フォルダが見つかりません。\n…" << ok
-                                           << "" << 0;
-        QTest::newRow("no database, はい") << "no database" << DialogService::Answer::Yes << true << question
-                                          << noDatabase << "" << 1;
-        QTest::newRow("folder not writable") << "not writable" << noAnswer << false
-                                             << "データ フォルダにデータベースがなく、書き込みもできません。\n<D>\n…" << ok << "" << 0;
-        QTest::newRow("read-only folder") << "read-only" << noAnswer << true << "データ フォルダが読み取り専用です。\n<D>\n…"
-                                          << ok << "1" << 0;
-        QTest::newRow("backup fails") << "backup blocked" << noAnswer << true
-                                      << "本日のバックアップを作成できませんでした。\n<D>/backup\n…" << ok << "2" << 0;
-    }
-
-    // Start-up never makes a second, empty register by accident, says once that a
-    // read-only folder can only be looked at, and copies the database each day.
-    void start()
-    {
-        QFETCH(QString, setup);
-        QFETCH(DialogService::Answer, answer);
-        QFETCH(QString, message);
-        QFETCH(QString, state);
-        Office office;
-        const QString dir = office.data.path().chopped(1);
-        const auto permissions = qScopeGuard([&] {
-            QFile::setPermissions(dir, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-        });
-        const QString gone = office.data.path() + u"moved"_s + QDir::separator();
-        if (setup == "moved"_L1)
-            office.name(gone);
-        if (setup == "unmounted"_L1)
-            office.name(QDir::toNativeSeparators(office.data.path() + u"mnt/usb/経理/"_s));
-        const bool noDatabase = setup == "no database"_L1 || setup == "not writable"_L1;
-        if (noDatabase)
-            QVERIFY(QFile::remove(office.data.databasePath()));
-        if (setup == "not writable"_L1 || setup == "read-only"_L1) {
-            QFile::setPermissions(dir, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-            if (QFile(office.data.path() + u"probe"_s).open(QIODevice::WriteOnly))
-                QSKIP("this user writes into read-only folders");
-        }
-        QFile blocker(DatabaseBackup::folder(office.data.path()));
-        if (setup == "backup blocked"_L1)
-            QVERIFY(blocker.open(QIODevice::WriteOnly));
-        if (setup == "twice"_L1)
-            QVERIFY(office.start());
-        office.dialogs.queueAnswer(answer);
-
-        QTEST(office.start(), "started");
-
-        const QList<ScriptedDialogService::Call> shown = office.dialogs.messages();
-        QCOMPARE(shown.size(), message.isEmpty() ? 0 : 1);
-        if (!message.isEmpty()) {
-            const QString expected = QDir::toNativeSeparators(message.replace("<D>"_L1, dir));
-            if (expected.endsWith(u'…'))
-                QVERIFY2(shown.at(0).text.startsWith(expected.chopped(1)), qPrintable(shown.at(0).text));
-            else
-                QCOMPARE(shown.at(0).text, expected);
-            QCOMPARE(shown.at(0).title, u"警告"_s);
-            QTEST(shown.at(0).buttons, "buttons");
-        }
-        // Nothing is created where the data folder is missing.
-        QVERIFY(!QFileInfo::exists(gone) && !QFileInfo::exists(office.data.path() + u"mnt"_s));
-        if (noDatabase)
-            QTEST(QFileInfo::exists(office.data.databasePath()), "started");
-        if (!state.isEmpty())
-            QCOMPARE(office.data.scalar(u"SELECT TCond FROM SiteTbl"_s).toString(), state);
-        QTEST(int(QDir(DatabaseBackup::folder(office.data.path())).entryList({u"*.sqlite"_s}, QDir::Files).size()), "backups");
     }
 
     void escClosesSecondaryWindows()
@@ -303,7 +173,6 @@ private slots:
         QTest::newRow("fraction only") << u".5"_s << wholeYen << QString();
         QTest::newRow("zero") << u"0"_s << wholeYen << QString();
         QTest::newRow("full-width minus") << u"－５"_s << wholeYen << QString();
-        QTest::newRow("letters") << u"12a"_s << u"金額は数値で入力してください。"_s << QString();
     }
 
     void amount()
@@ -364,7 +233,6 @@ private slots:
         m_window->supplierPicked(u"130"_s, name);
         QCOMPARE(box(2)->cursorPosition(), 0);
         QCOMPARE(box(2)->toolTip(), name);
-        QVERIFY(box(2)->isReadOnly());
         QCOMPARE(box(2)->palette().color(QPalette::Base), box(2)->palette().color(QPalette::Window));
     }
 

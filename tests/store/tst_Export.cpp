@@ -35,40 +35,6 @@ public:
     static QString text() { return QStringLiteral("山田\"商事\", 本店\n営業部"); }
 };
 
-// RFC 4180 fields of each line.
-QList<QStringList> parseCsv(const QString &text)
-{
-    QList<QStringList> lines;
-    QStringList fields;
-    QString field;
-    bool quoted = false;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar ch = text.at(i);
-        if (quoted) {
-            if (ch == u'"' && i + 1 < text.size() && text.at(i + 1) == u'"')
-                field += text.at(++i);
-            else if (ch == u'"')
-                quoted = false;
-            else
-                field += ch;
-        } else if (ch == u'"') {
-            quoted = true;
-        } else if (ch == u',') {
-            fields << field;
-            field.clear();
-        } else if (ch == u'\r' && i + 1 < text.size() && text.at(i + 1) == u'\n') {
-            fields << field;
-            field.clear();
-            lines << fields;
-            fields.clear();
-            ++i;
-        } else {
-            field += ch;
-        }
-    }
-    return lines;
-}
-
 QByteArray readAll(const QString &path)
 {
     QFile f(path);
@@ -108,13 +74,13 @@ private slots:
         QVERIFY(xml.contains(QStringLiteral("<col min=\"1\" max=\"1\" width=\"18.7109375\"")));
     }
 
-    void csvRoundTrip_data()
+    void csvText_data()
     {
         QTest::addColumn<int>("encoding");
         QTest::newRow("UTF-8") << int(CsvExport::Encoding::Utf8Bom);
         QTest::newRow("Shift_JIS") << int(CsvExport::Encoding::ShiftJis);
     }
-    void csvRoundTrip()
+    void csvText()
     {
         QFETCH(int, encoding);
         QTemporaryDir dir;
@@ -125,12 +91,8 @@ private slots:
         const bool utf8 = e == CsvExport::Encoding::Utf8Bom;
         QCOMPARE(bytes.startsWith("\xEF\xBB\xBF"), utf8);
         const QString text = utf8 ? QString::fromUtf8(bytes.mid(3)) : QString(QStringDecoder("Shift_JIS")(bytes));
-        const QList<QStringList> expected = {
-            {QStringLiteral("手形番号"), QStringLiteral("金額"), QStringLiteral("決済日")},
-            {QStringLiteral("007"), QStringLiteral("1234567"), QStringLiteral("2024/04/30")},
-            {Rows::text(), QString(), QStringLiteral("2024/05/01")},
-        };
-        QCOMPARE(parseCsv(text), expected);
+        // Quoted only where a field holds a quote, a comma or a line break.
+        QCOMPARE(text, QStringLiteral("手形番号,金額,決済日\r\n007,1234567,2024/04/30\r\n\"山田\"\"商事\"\", 本店\n営業部\",,2024/05/01\r\n"));
     }
 
     // The minus sign is written as code page 932 has it; a letter it lacks

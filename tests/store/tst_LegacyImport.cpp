@@ -120,20 +120,10 @@ private slots:
         };
         QCOMPARE(scalar(QStringLiteral("SELECT SUM(TKingaku) FROM SiteTbl")).toDouble(), exportedAmounts);
 
-        // The rows the sample was made to hold.
-        QCOMPARE(scalar(QStringLiteral("SELECT TRemarks FROM SiteTbl WHERE TNo = 'BK30126'")).toString(),
-                 QStringLiteral("前渡金 300,000円 相殺後の金額\r\n残額は翌月振出分で調整"));
-        QCOMPARE(scalar(QStringLiteral("SELECT ClName FROM SireCliant WHERE ClCode = '8'")).toString(),
-                 QStringLiteral("有限会社 K's工房"));
-        QCOMPARE(scalar(QStringLiteral("SELECT ClName || '|' || TTo FROM QRYRibodo WHERE TNo = 'AA10130'")).toString(),
-                 QStringLiteral("|99"));
+        // mdb-export writes a null and an empty text alike: which is which.
         QCOMPARE(scalar(QStringLiteral("SELECT group_concat(TNo) FROM SiteTbl WHERE TRemarks IS NULL")).toString(),
                  QStringLiteral("AA10245"));
         QCOMPARE(scalar(QStringLiteral("SELECT COUNT(*) FROM SiteTbl WHERE TRemarks = ''")).toInt(), 473);
-        QCOMPARE(scalar(QStringLiteral("SELECT TKingaku FROM SiteTbl WHERE TNo = 'AA10357'")).toDouble(), 9999999999.0);
-        QCOMPARE(scalar(QStringLiteral("SELECT COUNT(*) FROM SiteTbl WHERE TKDate = '2024-02-29'")).toInt(), 10);
-        QCOMPARE(scalar(QStringLiteral("SELECT COUNT(*) FROM SiteTbl WHERE TFDate = '2024-02-29'")).toInt(), 9);
-        QCOMPARE(scalar(QStringLiteral("SELECT KbnZan FROM kbn6 WHERE KbnCode = '1'")).toDouble(), 10073223778.0);
         QCOMPARE(scalar(QStringLiteral("SELECT ClSime || '|' || Clpay FROM SireCliant WHERE ClCode = '16'")).toString(),
                  QStringLiteral("|"));
     }

@@ -103,7 +103,6 @@ private Q_SLOTS:
         const QVariant day(u"2024/02/01"_s);
         const QString noDate = u"状態を更新する基準日が日付ではありません。"_s;
         QTest::newRow("date text") << day << 0 << "D1:2,D2:1" << "";
-        QTest::newRow("date") << QVariant(QDate(2024, 2, 1)) << 0 << "D1:2,D2:1" << "";
         QTest::newRow("widened by text") << QVariant(u"2024/01/01# OR TKDate > #2000/01/01"_s) << 0 << "D1:1,D2:1" << noDate;
         QTest::newRow("no date") << QVariant(u"2024/02/30"_s) << 0 << "D1:1,D2:1" << noDate;
         QTest::newRow("locked for a second: waited out") << day << 1000 << "D1:2,D2:1,L0:2" << "";
