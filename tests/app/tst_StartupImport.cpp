@@ -9,6 +9,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -36,6 +37,8 @@ private slots:
     }
     void offerAtStart()
     {
+        if (!QFileInfo::exists(QStringLiteral(RIBODO_LEGACY_FIXTURES "/dbRibodo.mdb")))
+            QSKIP("the legacy sample files are not beside the project (../shared/fixtures/legacy)");
         QFETCH(QString, sample);
         QFETCH(bool, accept);
         QFETCH(bool, started);
