@@ -5,6 +5,9 @@
 #include "ReportFonts.h"
 #include "ReportPainter.h"
 
+#include "store/SavedFile.h"
+#include "store/StoreError.h"
+
 #include <QFile>
 #include <QPainter>
 #include <QPdfWriter>
@@ -82,16 +85,11 @@ void unifyIdeographs(char *data, qsizetype size)
     }
 }
 
-} // namespace
-
-void ReportPdf::write(const ReportDocument &document, const QString &path, const std::function<void(int)> &progress)
+// The pages drawn into `building`; errors name `path`, the file the user chose.
+void writePages(const ReportDocument &document, const QString &building, const QString &path,
+                const std::function<void(int)> &progress)
 {
-    {
-        QFile probe(path);
-        if (!probe.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            throw ReportError(path, QStringLiteral("PDF ファイルに書き込めません (%1)。").arg(probe.errorString()));
-    }
-    QPdfWriter writer(path);
+    QPdfWriter writer(building);
     writer.setTitle(document.definition().title);
     writer.setCreator(QStringLiteral("QXRibodo"));
     // 720 dots to the inch: the writer's units are the layout's.
@@ -114,11 +112,32 @@ void ReportPdf::write(const ReportDocument &document, const QString &path, const
 
     // The text maps are corrected in the file as written, mapped rather than
     // read, so that a long report costs no memory.
-    QFile file(path);
+    QFile file(building);
     uchar *mapped = file.open(QIODevice::ReadWrite) ? file.map(0, file.size()) : nullptr;
     if (!mapped)
         throw ReportError(path, QStringLiteral("PDF ファイルを書き終えられません (%1)。").arg(file.errorString()));
     unifyIdeographs(reinterpret_cast<char *>(mapped), file.size());
     if (!file.unmap(mapped))
         throw ReportError(path, QStringLiteral("PDF ファイルを書き終えられません (%1)。").arg(file.errorString()));
+}
+
+} // namespace
+
+void ReportPdf::write(const ReportDocument &document, const QString &path, const std::function<void(int)> &progress)
+{
+    // Written beside the chosen name and put in place once complete, so that
+    // a failure never leaves half a report under that name.
+    SavedFile target(path);
+    const QString building = target.temporaryPath();
+    {
+        QFile probe(building);
+        if (!probe.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            throw ReportError(path, QStringLiteral("PDF ファイルに書き込めません (%1)。").arg(probe.errorString()));
+    }
+    writePages(document, building, path, progress);
+    try {
+        target.commit();
+    } catch (const StoreError &e) {
+        throw ReportError(path, e.text());
+    }
 }

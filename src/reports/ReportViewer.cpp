@@ -15,7 +15,6 @@
 
 #include <QComboBox>
 #include <QDir>
-#include <QFileDialog>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPainter>
@@ -332,9 +331,9 @@ void ReportViewer::exportPdf()
         return;
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     const QString suggested = QDir(folder).filePath(m_document->definition().title + QStringLiteral(".pdf"));
-    const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("PDF に保存"), suggested,
-                                                      QStringLiteral("PDF (*.pdf)"));
-    if (path.isEmpty())
+    QString filter = QStringLiteral("PDF (*.pdf)");
+    const QString path = m_dialogs.saveFileName(QStringLiteral("PDF に保存"), suggested, {filter}, &filter);
+    if (path.isEmpty() || !m_dialogs.confirmReplace(path))
         return;
     try {
         savePdf(path);

@@ -11,7 +11,9 @@
 #include "reports/ReportPageWidget.h"
 #include "reports/ReportViewer.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QPrinter>
 #include <QTemporaryDir>
@@ -244,6 +246,21 @@ private slots:
             headings << c.heading;
         QCOMPARE(lines.first(), headings.join(u','));
         QVERIFY(lines.at(1).contains(QStringLiteral("N000")));
+
+        // PDF 保存 over an existing file: declined, the file stays; agreed,
+        // the report takes its place and no temporary file is left.
+        const QString pdf = m->scratch.filePath(QStringLiteral("rows.pdf"));
+        for (const auto answer : {DialogService::Answer::No, DialogService::Answer::Yes}) {
+            QFile old(pdf);
+            QVERIFY(old.open(QIODevice::WriteOnly) && old.write("old") == 3);
+            old.close();
+            m->dialogs.queueSaveFile(pdf);
+            m->dialogs.queueAnswer(answer);
+            viewer->exportPdf();
+            QCOMPARE(QFileInfo(pdf).size() == 3, answer == DialogService::Answer::No);
+        }
+        QCOMPARE(ReportTestData::pdfPages(pdf), viewer->pageCount());
+        QCOMPARE(QDir(m->scratch.path()).entryList({QStringLiteral(".~*")}, QDir::Hidden | QDir::Files), QStringList());
         QCOMPARE(m->dialogs.unexpected(), 0);
     }
 
