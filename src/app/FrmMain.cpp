@@ -172,8 +172,7 @@ void FrmMain::Command8_Click()
 
 void FrmMain::Command9_Click()
 {
-    m_context.values().setModeFlag(QStringLiteral("10"));
-    m_context.windows().show(WindowId::FrmView);
+    m_context.showReport(QStringLiteral("10"));
 }
 
 void FrmMain::Command10_Click()

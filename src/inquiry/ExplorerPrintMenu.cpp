@@ -3,7 +3,6 @@
 #include "ui/AppContext.h"
 #include "ui/AppValues.h"
 #include "ui/DialogService.h"
-#include "ui/WindowRegistry.h"
 
 #include <QKeyEvent>
 #include <QMenu>
@@ -102,8 +101,7 @@ void ExplorerPrintMenu::printWarnings()
 
 void ExplorerPrintMenu::openReport(const QString &number)
 {
-    m_context.values().setModeFlag(number);
-    m_context.windows().show(WindowId::FrmView);
+    m_context.showReport(number);
 }
 
 void ExplorerPrintMenu::warn(const QString &text)

@@ -17,7 +17,6 @@
 #include "ui/NamedButton.h"
 #include "ui/WaitCursor.h"
 #include "ui/WindowPlacement.h"
-#include "ui/WindowRegistry.h"
 
 #include <QComboBox>
 #include <QDateEdit>
@@ -182,10 +181,9 @@ void FrmRBKeikaku::Command2_Click()
     if (Combo1->currentIndex() < 0)
         return;
     AppValues &values = m_ctx.values();
-    values.setModeFlag(QStringLiteral("12"));
     values.setReportKeiri(QString::number(Combo1->currentData().toInt()));
     values.setReportDate(DTPicker1->date().toString(dateFormat));
-    m_ctx.windows().show(WindowId::FrmView);
+    m_ctx.showReport(QStringLiteral("12"));
 }
 
 void FrmRBKeikaku::Command3_Click()

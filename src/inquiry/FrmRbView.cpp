@@ -13,7 +13,6 @@
 #include "ui/NamedButton.h"
 #include "ui/TableGrid.h"
 #include "ui/WaitCursor.h"
-#include "ui/WindowRegistry.h"
 #include "store/BankClass.h"
 #include "store/JetSql.h"
 #include "store/RibodoKbns.h"
@@ -412,8 +411,7 @@ void FrmRbView::cmdPrint_Click()
         warn(e);
         return;
     }
-    m_ctx.values().setModeFlag(QStringLiteral("9"));
-    m_ctx.windows().show(WindowId::FrmView);
+    m_ctx.showReport(QStringLiteral("9"));
 }
 
 void FrmRbView::CopyListToWorkTable()

@@ -17,7 +17,6 @@
 #include "ui/QueryTableModel.h"
 #include "ui/TableGrid.h"
 #include "ui/WindowPlacement.h"
-#include "ui/WindowRegistry.h"
 
 #include <QBrush>
 #include <QComboBox>
@@ -455,8 +454,7 @@ void FrmRibodo::Command4_Click()
 
 void FrmRibodo::Command5_Click()
 {
-    m_ctx.values().setModeFlag(QStringLiteral("11"));
-    m_ctx.windows().show(WindowId::FrmView);
+    m_ctx.showReport(QStringLiteral("11"));
 }
 
 void FrmRibodo::Command2_Click()

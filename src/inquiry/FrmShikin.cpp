@@ -15,7 +15,6 @@
 #include "ui/TableGrid.h"
 #include "ui/WaitCursor.h"
 #include "ui/WindowPlacement.h"
-#include "ui/WindowRegistry.h"
 
 #include <QComboBox>
 #include <QDateEdit>
@@ -271,10 +270,8 @@ void FrmShikin::Command2_Click()
         m_ctx.dialogs().showStoreError(e);
         return;
     }
-    AppValues &values = m_ctx.values();
-    values.setModeFlag(QStringLiteral("13"));
-    values.setReportDate(m_plan.periodText());
-    m_ctx.windows().show(WindowId::FrmView);
+    m_ctx.values().setReportDate(m_plan.periodText());
+    m_ctx.showReport(QStringLiteral("13"));
 }
 
 void FrmShikin::Command3_Click()

@@ -2,7 +2,6 @@
 
 #include "ui/AppValues.h"
 #include "ui/InputMethod.h"
-#include "ui/WindowRegistry.h"
 #include "store/BankClass.h"
 #include "store/NumberText.h"
 #include "store/UsageCount.h"
@@ -173,7 +172,6 @@ void FrmBank::ClearInputs()
 
 void FrmBank::CmdPrint_Click()
 {
-    m_context.values().setModeFlag(QStringLiteral("2"));
-    m_context.windows().show(WindowId::FrmView);
+    m_context.showReport(QStringLiteral("2"));
 }
 

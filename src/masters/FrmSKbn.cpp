@@ -2,7 +2,6 @@
 
 #include "ui/AppValues.h"
 #include "ui/InputMethod.h"
-#include "ui/WindowRegistry.h"
 #include "store/RibodoKbns.h"
 #include "store/UsageCount.h"
 
@@ -251,8 +250,7 @@ void FrmSKbn::ClearInputs()
 
 void FrmSKbn::CmdPrint_Click()
 {
-    m_context.values().setModeFlag(QString::fromUtf8(categories.at(std::size_t(Combo1->currentIndex())).report));
-    m_context.windows().show(WindowId::FrmView);
+    m_context.showReport(QString::fromUtf8(categories.at(std::size_t(Combo1->currentIndex())).report));
 }
 
 

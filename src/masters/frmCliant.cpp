@@ -376,8 +376,7 @@ void frmCliant::ClearInput()
 
 void frmCliant::CmdPrint_Click()
 {
-    m_context.values().setModeFlag(QStringLiteral("1"));
-    m_context.windows().show(WindowId::FrmView);
+    m_context.showReport(QStringLiteral("1"));
 }
 
 void frmCliant::closeEvent(QCloseEvent *event)

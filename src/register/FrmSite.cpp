@@ -603,8 +603,7 @@ void FrmSite::ClearNoteInput()
 
 void FrmSite::CmdPrint_Click()
 {
-    m_ctx.values().setModeFlag(QStringLiteral("8"));
-    m_ctx.windows().show(WindowId::FrmView);
+    m_ctx.showReport(QStringLiteral("8"));
 }
 
 void FrmSite::CmdEnd_Click()

@@ -1,6 +1,7 @@
 #pragma once
 
 class AppValues;
+class QString;
 class DialogService;
 class WindowRegistry;
 
@@ -19,6 +20,10 @@ public:
     AppValues &values() const { return m_values; }
     DialogService &dialogs() const { return m_dialogs; }
     WindowRegistry &windows() const { return m_windows; }
+
+    // Opens the report viewer on report `modeFlag` ("1" ... "15"); any other
+    // value the report reads (date, category) is set before.
+    void showReport(const QString &modeFlag) const;
 
 private:
     AppValues &m_values;
