@@ -5,6 +5,7 @@
 
 #include "inquiry/FrmRbView.h"
 #include "store/DataFolderBuilder.h"
+#include "tools/DemoData.h"
 #include "store/Schema.h"
 #include "ui/AppContext.h"
 #include "ui/AppValues.h"
@@ -62,7 +63,7 @@ QString makeFolder(const QString &scratchFolder, const QString &name, int notes)
     const QString folder = QDir::toNativeSeparators(scratchFolder + QLatin1Char('/') + name) + QDir::separator();
     QTextStream(stderr) << "explorer: filling " << notes << " notes" << Qt::endl;
     DataFolderBuilder::createDatabase(folder);
-    DataFolderBuilder::addDemoData(folder, 0, QDate(2025, 1, 15));
+    DemoData::addDemoData(folder, 0, QDate(2025, 1, 15));
     fillNotes(Schema::databasePath(folder), notes);
     return folder;
 }

@@ -6,7 +6,8 @@
 
 #include "inquiry/FrmRbView.h"
 #include "store/DataFolderBuilder.h"
-#include "store/JournalExport.h"
+#include "tools/DemoData.h"
+#include "exchange/JournalExport.h"
 #include "store/Schema.h"
 #include "ui/AppContext.h"
 #include "ui/AppValues.h"
@@ -177,7 +178,7 @@ void benchExport(BenchReport &report, const QString &scratchFolder)
     const QString folder = QDir::toNativeSeparators(scratchFolder + QStringLiteral("/export")) + QDir::separator();
     QTextStream(stderr) << "export: filling " << notes << " notes" << Qt::endl;
     DataFolderBuilder::createDatabase(folder);
-    DataFolderBuilder::addDemoData(folder, 0, QDate(2025, 1, 15));
+    DemoData::addDemoData(folder, 0, QDate(2025, 1, 15));
     const QString database = Schema::databasePath(folder);
     fillNotes(database);
 

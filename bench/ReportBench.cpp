@@ -14,6 +14,7 @@
 #include "reports/ReportPdf.h"
 #include "reports/ReportViewer.h"
 #include "store/DataFolderBuilder.h"
+#include "tools/DemoData.h"
 #include "store/Schema.h"
 
 #include <QCoreApplication>
@@ -52,7 +53,7 @@ void benchReports(BenchReport &report, const QString &scratchFolder)
                 + QDir::separator();
         QTextStream(stderr) << "reports: filling " << notes << " notes" << Qt::endl;
         DataFolderBuilder::createDatabase(folder);
-        DataFolderBuilder::addDemoData(folder, notes, QDate(2025, 1, 15));
+        DemoData::addDemoData(folder, notes, QDate(2025, 1, 15));
         const QString database = Schema::databasePath(folder);
         const int runs = notes > 10000 ? 3 : 5;
         const QString size = QLocale::c().toString(notes);

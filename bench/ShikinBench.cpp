@@ -6,10 +6,10 @@
 #include "ScriptedDialogService.h"
 
 #include "inquiry/FrmShikin.h"
-#include "store/BankCalendar.h"
+#include "calendar/BankCalendar.h"
 #include "store/Connection.h"
 #include "store/DataFolderBuilder.h"
-#include "store/FundingPlan.h"
+#include "rules/FundingPlan.h"
 #include "store/Schema.h"
 #include "ui/AppContext.h"
 #include "ui/AppValues.h"

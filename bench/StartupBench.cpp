@@ -11,6 +11,7 @@
 #include "app/frmSplash.h"
 #include "masters/FrmCliantU.h"
 #include "store/DataFolderBuilder.h"
+#include "tools/DemoData.h"
 #include "store/Schema.h"
 
 #include <QDate>
@@ -109,7 +110,7 @@ void benchStartup(BenchReport &report, const QString &scratchFolder)
     QElapsedTimer build;
     build.start();
     DataFolderBuilder::createDatabase(templateFolder);
-    DataFolderBuilder::addDemoData(templateFolder, notes, today);
+    DemoData::addDemoData(templateFolder, notes, today);
     QTextStream(stderr) << "built " << notes << " notes for start-up in " << build.elapsed() << " ms" << Qt::endl;
 
     const QString templateDb = Schema::databasePath(templateFolder);

@@ -5,8 +5,8 @@
 #include "Screenshot.h"
 
 #include "inquiry/FrmShikin.h"
-#include "store/BankBalance.h"
-#include "store/FundingPlan.h"
+#include "rules/BankBalance.h"
+#include "rules/FundingPlan.h"
 
 #include <QApplication>
 

@@ -1,13 +1,13 @@
 #include "Screenshot.h"
 
-#include "store/DataFolderBuilder.h"
+#include "tools/DemoData.h"
 
 #include <QTest>
 #include <QWidget>
 
 Screenshot::Screenshot(int notes, const QDate &today)
 {
-    DataFolderBuilder::addDemoData(m_folder.path(), notes, today);
+    DemoData::addDemoData(m_folder.path(), notes, today);
     m_values.setDataFolder(m_folder.path());
 }
 

@@ -8,7 +8,7 @@
 #include "store/Connection.h"
 #include "store/DatabaseBackup.h"
 #include "store/DataFolderBuilder.h"
-#include "store/LegacyImport.h"
+#include "exchange/LegacyImport.h"
 #include "store/RibodoClass.h"
 #include "store/Schema.h"
 #include "store/SchemaIndexes.h"

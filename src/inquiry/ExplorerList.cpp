@@ -2,7 +2,7 @@
 
 #include "ui/ExcelSaveButton.h"
 
-#include "reports/ReportFormat.h"
+#include "store/DisplayFormat.h"
 #include "store/Connection.h"
 #include "store/JetSql.h"
 #include "store/StoreError.h"
@@ -47,7 +47,7 @@ QString dateText(int n)
 
 QString amountText(double amount)
 {
-    return std::isnan(amount) ? QString() : ReportFormat::number(amount, QStringLiteral("##,###"));
+    return std::isnan(amount) ? QString() : DisplayFormat::number(amount, QStringLiteral("##,###"));
 }
 
 } // namespace

@@ -2,7 +2,7 @@
 
 #include "HolidayDueCheck.h"
 
-#include "reports/ReportFormat.h"
+#include "store/DisplayFormat.h"
 #include "store/BankClass.h"
 #include "store/JetSql.h"
 #include "store/RibodoClass.h"
@@ -356,7 +356,7 @@ void FrmRibodo::ShowSettlement()
     } else {
         FormatAmounts();
         SumSettled();
-        Label7->setText(ReportFormat::number(m_gokei.toDouble() - m_settledTotal, listFormat));
+        Label7->setText(DisplayFormat::number(m_gokei.toDouble() - m_settledTotal, listFormat));
     }
     // A rebuilt list forgets its column widths; they are set again.
     FlexGSettings();
@@ -383,7 +383,7 @@ void FrmRibodo::FlexGSettings()
 void FrmRibodo::FormatAmounts()
 {
     Adodc1->setFormatter(2, [](const QVariant &v) {
-        return ReportFormat::number(ReportFormat::toNumber(v), listFormat);
+        return DisplayFormat::number(DisplayFormat::toNumber(v), listFormat);
     });
     Adodc1->setAlignment(2, Qt::AlignRight);
 }
@@ -393,10 +393,10 @@ void FrmRibodo::SumSettled()
     for (int row = 0; row < Adodc1->rowCount(); ++row) {
         if (Adodc1->text(row, 4) == settledName) {
             m_settledRows[row] = true;
-            m_settledTotal += ReportFormat::toNumber(Adodc1->value(row, 2));
+            m_settledTotal += DisplayFormat::toNumber(Adodc1->value(row, 2));
         }
     }
-    Label8->setText(ReportFormat::number(m_settledTotal, listFormat));
+    Label8->setText(DisplayFormat::number(m_settledTotal, listFormat));
 }
 
 void FrmRibodo::HFGrid1_RowActivated(int row)
@@ -406,7 +406,7 @@ void FrmRibodo::HFGrid1_RowActivated(int row)
     setSettling(true);
     Label2->setText(Adodc1->text(row, 0));
     Label3->setText(Adodc1->text(row, 1));
-    Label4->setText(ReportFormat::number(ReportFormat::toNumber(Adodc1->value(row, 2)), frameFormat));
+    Label4->setText(DisplayFormat::number(DisplayFormat::toNumber(Adodc1->value(row, 2)), frameFormat));
     // A state name the list does not hold leaves the choice as it was.
     const int item = Combo2->findText(Adodc1->text(row, 4), Qt::MatchExactly | Qt::MatchCaseSensitive);
     if (item >= 0)

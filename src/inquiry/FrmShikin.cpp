@@ -2,7 +2,7 @@
 
 #include "ShikinChart.h"
 
-#include "store/BankBalance.h"
+#include "rules/BankBalance.h"
 #include "store/Connection.h"
 #include "store/Schema.h"
 #include "store/StoreError.h"

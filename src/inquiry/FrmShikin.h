@@ -1,6 +1,6 @@
 #pragma once
 
-#include "store/FundingPlan.h"
+#include "rules/FundingPlan.h"
 
 #include <QWidget>
 

@@ -5,7 +5,7 @@
 #include "ui/DialogService.h"
 #include "ui/NamedButton.h"
 #include "ui/WaitCursor.h"
-#include "store/JournalExport.h"
+#include "exchange/JournalExport.h"
 #include "store/StoreError.h"
 
 #include <QDateEdit>

@@ -1,6 +1,6 @@
 #include "HolidayDueCheck.h"
 
-#include "store/BankCalendar.h"
+#include "calendar/BankCalendar.h"
 #include "store/JetSql.h"
 
 HolidayDueCheck::HolidayDueCheck(QWidget *parent)

@@ -1,6 +1,6 @@
 #include "PlanTableModel.h"
 
-#include "reports/ReportFormat.h"
+#include "store/DisplayFormat.h"
 
 PlanTableModel::PlanTableModel(QObject *parent)
     : QAbstractTableModel(parent)
@@ -38,7 +38,7 @@ QString PlanTableModel::text(int row, int column) const
     if (value.isNull())
         return QString();
     if (m_firstNumber >= 0 && column >= m_firstNumber)
-        return ReportFormat::text(value, m_format);
+        return DisplayFormat::text(value, m_format);
     return value.toString();
 }
 

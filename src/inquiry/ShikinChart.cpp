@@ -1,6 +1,6 @@
 #include "ShikinChart.h"
 
-#include "store/FundingPlan.h"
+#include "rules/FundingPlan.h"
 
 #include <QBarCategoryAxis>
 #include <QBarSet>

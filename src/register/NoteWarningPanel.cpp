@@ -8,7 +8,7 @@
 #include "ui/AppContext.h"
 #include "ui/AppValues.h"
 #include "ui/DialogService.h"
-#include "store/NoteRules.h"
+#include "rules/NoteRules.h"
 #include "store/Recordset.h"
 #include "store/RibodoKbns.h"
 #include "store/SireCliantClass.h"

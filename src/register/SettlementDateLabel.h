@@ -1,6 +1,6 @@
 #pragma once
 
-#include "store/BankCalendar.h"
+#include "calendar/BankCalendar.h"
 
 #include <QLabel>
 

@@ -1,7 +1,7 @@
 #include "ComputedSource.h"
 
 #include "store/Connection.h"
-#include "store/NoteRules.h"
+#include "rules/NoteRules.h"
 #include "store/StatementReader.h"
 
 #include <QDate>

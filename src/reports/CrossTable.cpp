@@ -1,6 +1,6 @@
 #include "CrossTable.h"
 
-#include "ReportFormat.h"
+#include "store/DisplayFormat.h"
 
 #include <algorithm>
 
@@ -53,7 +53,7 @@ void CrossTable::finish(const QString &headingFormat)
     }
     m_headings.clear();
     for (const QString &key : std::as_const(m_columnKeys))
-        m_headings.append(ReportFormat::text(key, headingFormat));
+        m_headings.append(DisplayFormat::text(key, headingFormat));
 }
 
 double CrossTable::value(int row, int column, bool *present) const

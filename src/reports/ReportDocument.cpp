@@ -1,6 +1,6 @@
 #include "ReportDocument.h"
 
-#include "ReportFormat.h"
+#include "store/DisplayFormat.h"
 
 #include <QRegularExpression>
 
@@ -16,7 +16,7 @@ const QRegularExpression &placeholder()
 QString sumFormat(const QString &columnFormat)
 {
     QString format = QStringLiteral("#,##0");
-    if (ReportFormat::isNumberFormat(columnFormat)) {
+    if (DisplayFormat::isNumberFormat(columnFormat)) {
         const qsizetype point = columnFormat.indexOf(QLatin1Char('.'));
         if (point >= 0)
             format += columnFormat.mid(point);
@@ -125,12 +125,12 @@ QString ReportDocument::expand(const QString &text, int row) const
 
 QString ReportDocument::countText(int count) const
 {
-    return ReportFormat::number(count, QStringLiteral("#,##0")) + QStringLiteral(" 件");
+    return DisplayFormat::number(count, QStringLiteral("#,##0")) + QStringLiteral(" 件");
 }
 
 QString ReportDocument::sumText(int column, double value) const
 {
-    return ReportFormat::number(value, sumFormat(m_definition.columns.at(column).format));
+    return DisplayFormat::number(value, sumFormat(m_definition.columns.at(column).format));
 }
 
 QList<ReportPage::Column> ReportDocument::columnsOf(int slice) const
@@ -169,17 +169,17 @@ ReportLine ReportDocument::crossLineOf(const ReportLayout::Line &line, int slice
     const bool total = line.kind == ReportLine::Kind::GrandTotal;
     if (total) {
         out.label = t.totalLabel;
-        out.cells << QString() << ReportFormat::number(m_cross.total(), t.valueFormat);
+        out.cells << QString() << DisplayFormat::number(m_cross.total(), t.valueFormat);
     } else {
-        out.cells << m_cross.rowName(line.index) << ReportFormat::number(m_cross.rowTotal(line.index), t.valueFormat);
+        out.cells << m_cross.rowName(line.index) << DisplayFormat::number(m_cross.rowTotal(line.index), t.valueFormat);
     }
     for (int c = s.firstColumn; c < s.firstColumn + s.columnCount; ++c) {
         if (total) {
-            out.cells << ReportFormat::number(m_cross.columnTotal(c), t.valueFormat);
+            out.cells << DisplayFormat::number(m_cross.columnTotal(c), t.valueFormat);
         } else {
             bool present = false;
             const double v = m_cross.value(line.index, c, &present);
-            out.cells << (present ? ReportFormat::number(v, t.valueFormat) : QString());
+            out.cells << (present ? DisplayFormat::number(v, t.valueFormat) : QString());
         }
     }
     return out;

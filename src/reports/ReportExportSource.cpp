@@ -1,6 +1,6 @@
 #include "ReportExportSource.h"
 
-#include "ColumnFormat.h"
+#include "store/ColumnFormat.h"
 #include "ReportDocument.h"
 
 ReportExportSource::ReportExportSource(const ReportDocument &document)

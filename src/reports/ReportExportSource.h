@@ -1,6 +1,6 @@
 #pragma once
 
-#include "store/ExportSource.h"
+#include "exchange/ExportSource.h"
 
 class ReportDocument;
 

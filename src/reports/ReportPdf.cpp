@@ -5,7 +5,7 @@
 #include "ReportFonts.h"
 #include "ReportPainter.h"
 
-#include "store/SavedFile.h"
+#include "exchange/SavedFile.h"
 #include "store/StoreError.h"
 
 #include <QFile>

@@ -12,7 +12,7 @@
 #include "ReportPdf.h"
 
 #include "store/Connection.h"
-#include "store/FundingPlan.h"
+#include "rules/FundingPlan.h"
 #include "store/JetSql.h"
 #include "store/Schema.h"
 #include "store/SchemaIndexes.h"

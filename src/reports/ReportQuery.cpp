@@ -1,9 +1,9 @@
 #include "ReportQuery.h"
 
-#include "ColumnFormat.h"
+#include "store/ColumnFormat.h"
 #include "CrossTable.h"
 #include "ReportError.h"
-#include "ReportFormat.h"
+#include "store/DisplayFormat.h"
 #include "ReportTable.h"
 #include "SelectionFormula.h"
 
@@ -172,7 +172,7 @@ ReportTable ReportQuery::rows(const QStringList &hiddenFields)
         for (int i = 0; i < texts; ++i)
             table.appendText(formats.at(i).text(q.value(i)));
         for (const int i : std::as_const(summed))
-            table.appendNumber(ReportFormat::toNumber(q.value(i)));
+            table.appendNumber(DisplayFormat::toNumber(q.value(i)));
         table.endRow();
     }
     table.squeeze();

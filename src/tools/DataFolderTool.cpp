@@ -15,7 +15,8 @@
 #include "HolidayListCommand.h"
 #include "store/DatabaseBackup.h"
 #include "store/DataFolderBuilder.h"
-#include "store/LegacyImport.h"
+#include "tools/DemoData.h"
+#include "exchange/LegacyImport.h"
 #include "store/Schema.h"
 #include "store/StoreError.h"
 
@@ -108,7 +109,7 @@ int main(int argc, char *argv[])
         if (command == QLatin1String("create") || command == QLatin1String("demo")) {
             const QString folder = dataFolderOf(args.at(1));
             if (command == QLatin1String("demo"))
-                DataFolderBuilder::createDemo(folder, args.size() > 2 ? args.at(2).toInt() : 400, QDate::currentDate());
+                DemoData::createDemo(folder, args.size() > 2 ? args.at(2).toInt() : 400, QDate::currentDate());
             else
                 DataFolderBuilder::createDatabase(folder);
             if (!writeManual(folder))

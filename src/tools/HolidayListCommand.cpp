@@ -1,7 +1,7 @@
 #include "HolidayListCommand.h"
 
-#include "store/BankCalendar.h"
-#include "store/HolidayLaw.h"
+#include "calendar/BankCalendar.h"
+#include "calendar/HolidayLaw.h"
 
 #include <QDir>
 #include <QTextStream>

@@ -4,9 +4,9 @@
 #include "ModelExportSource.h"
 #include "WaitCursor.h"
 
-#include "store/CsvExport.h"
+#include "exchange/CsvExport.h"
 #include "store/StoreError.h"
-#include "store/XlsxExport.h"
+#include "exchange/XlsxExport.h"
 
 #include <QAbstractItemModel>
 #include <QDate>

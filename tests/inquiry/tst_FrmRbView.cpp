@@ -2,7 +2,7 @@
 
 #include "inquiry/FrmRbView.h"
 #include "inquiry/FrmShiwake.h"
-#include "store/JournalAccounts.h"
+#include "exchange/JournalAccounts.h"
 #include "ui/ExcelSaveButton.h"
 #include "ui/TableGrid.h"
 

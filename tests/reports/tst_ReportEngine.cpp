@@ -4,8 +4,8 @@
 #include "reports/ReportDocument.h"
 #include "reports/ReportEngine.h"
 #include "reports/ReportError.h"
-#include "reports/ReportFormat.h"
-#include "store/DataFolderBuilder.h"
+#include "store/DisplayFormat.h"
+#include "tools/DemoData.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -236,7 +236,7 @@ private slots:
             for (const ReportLine &l : page.lines) {
                 const bool total = l.kind == Kind::GrandTotal;
                 totals += total;
-                QCOMPARE(l.cells.at(1), ReportFormat::number(1000.0 * dates * (total ? payees : 1), QStringLiteral("#,##0")));
+                QCOMPARE(l.cells.at(1), DisplayFormat::number(1000.0 * dates * (total ? payees : 1), QStringLiteral("#,##0")));
                 if (!total)
                     QCOMPARE(l.cells.at(2), QStringLiteral("1,000"));
             }
@@ -290,7 +290,7 @@ private slots:
     void rendersDemoData()
     {
         TestDataFolder folder;
-        DataFolderBuilder::addDemoData(folder.path(), 400, QDate(2026, 12, 6));
+        DemoData::addDemoData(folder.path(), 400, QDate(2026, 12, 6));
         // Electronic records, each numbered as such.
         QVERIFY(folder.scalar(u"SELECT count(*) FROM SiteTbl WHERE TKubun = '3'"_s).toInt() >= 40);
         QCOMPARE(folder.scalar(u"SELECT count(*) FROM SiteTbl WHERE TKubun = '3' AND (length(TNo) <> 20 "

@@ -1,8 +1,8 @@
 #include "BankBalance.h"
 
-#include "Connection.h"
-#include "Schema.h"
-#include "StoreText.h"
+#include "store/Connection.h"
+#include "store/Schema.h"
+#include "store/StoreText.h"
 
 #include <QRegularExpression>
 #include <QSqlQuery>

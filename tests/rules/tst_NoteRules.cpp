@@ -1,4 +1,4 @@
-#include "store/NoteRules.h"
+#include "rules/NoteRules.h"
 
 #include <QtTest>
 

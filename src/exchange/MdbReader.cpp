@@ -1,6 +1,6 @@
 #include "MdbReader.h"
 
-#include "StoreError.h"
+#include "store/StoreError.h"
 
 #include <QByteArray>
 #include <QDate>

@@ -1,6 +1,6 @@
 #include "DemoRuleNotes.h"
 
-#include "Connection.h"
+#include "store/Connection.h"
 
 #include <QRandomGenerator>
 

@@ -3,11 +3,11 @@
 #include <QString>
 #include <QVariant>
 
-// The formats of report columns: number patterns such as "##,###" (digit
-// groups, zero shown empty), "##,##0" (zero shown as 0) or "#,##0.00", and
-// date patterns such as "yyyy/mm/dd" or "yyyy年m月d日" (m is the month, since
-// report dates carry no time).
-class ReportFormat
+// How amounts and dates are shown in lists and reports alike: number patterns
+// such as "##,###" (digit groups, zero shown empty), "##,##0" (zero shown as
+// 0) or "#,##0.00", and date patterns such as "yyyy/mm/dd" or "yyyy年m月d日"
+// (m is the month, since the register's dates carry no time).
+class DisplayFormat
 {
 public:
     static QString text(const QVariant &value, const QString &format);

@@ -1,6 +1,6 @@
 #include "store/Connection.h"
 #include "store/DatabaseBackup.h"
-#include "store/LegacyImport.h"
+#include "exchange/LegacyImport.h"
 #include "store/Schema.h"
 #include "store/StoreError.h"
 

@@ -1,9 +1,9 @@
 #include "JournalExport.h"
 
-#include "Connection.h"
+#include "store/Connection.h"
 #include "CsvExport.h"
-#include "JetSql.h"
-#include "Schema.h"
+#include "store/JetSql.h"
+#include "store/Schema.h"
 
 #include <QLocale>
 

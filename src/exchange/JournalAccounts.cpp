@@ -1,8 +1,8 @@
 #include "JournalAccounts.h"
 
-#include "Connection.h"
-#include "Schema.h"
-#include "StoreError.h"
+#include "store/Connection.h"
+#include "store/Schema.h"
+#include "store/StoreError.h"
 
 namespace {
 

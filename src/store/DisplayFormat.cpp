@@ -1,25 +1,25 @@
-#include "ReportFormat.h"
+#include "DisplayFormat.h"
 
 #include "ColumnFormat.h"
 
 #include <QLocale>
 
-bool ReportFormat::isDateFormat(const QString &format)
+bool DisplayFormat::isDateFormat(const QString &format)
 {
     return ColumnFormat::isDateFormat(format);
 }
 
-bool ReportFormat::isNumberFormat(const QString &format)
+bool DisplayFormat::isNumberFormat(const QString &format)
 {
     return ColumnFormat::isNumberFormat(format);
 }
 
-QString ReportFormat::number(double value, const QString &format)
+QString DisplayFormat::number(double value, const QString &format)
 {
     return ColumnFormat(format).number(value);
 }
 
-double ReportFormat::toNumber(const QVariant &value)
+double DisplayFormat::toNumber(const QVariant &value)
 {
     if (value.isNull())
         return 0;
@@ -41,7 +41,7 @@ double ReportFormat::toNumber(const QVariant &value)
     return ok ? v : 0;
 }
 
-QString ReportFormat::text(const QVariant &value, const QString &format)
+QString DisplayFormat::text(const QVariant &value, const QString &format)
 {
     return ColumnFormat(format).text(value);
 }

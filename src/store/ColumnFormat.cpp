@@ -1,6 +1,6 @@
 #include "ColumnFormat.h"
 
-#include "ReportFormat.h"
+#include "DisplayFormat.h"
 
 #include "store/JetSql.h"
 #include "store/NumberText.h"
@@ -177,7 +177,7 @@ QString ColumnFormat::text(const QVariant &value) const
         return d.isValid() ? date(d) : value.toString();
     }
     case Kind::Number:
-        return number(ReportFormat::toNumber(value));
+        return number(DisplayFormat::toNumber(value));
     case Kind::Plain:
         break;
     }

@@ -2,7 +2,7 @@
 
 #include "ExportSource.h"
 #include "SavedFile.h"
-#include "StoreError.h"
+#include "store/StoreError.h"
 
 #include <QDir>
 

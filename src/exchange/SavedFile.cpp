@@ -1,6 +1,6 @@
 #include "SavedFile.h"
 
-#include "StoreError.h"
+#include "store/StoreError.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
 #include "TestDataFolder.h"
 
-#include "store/BankCalendar.h"
-#include "store/HolidayLaw.h"
+#include "calendar/BankCalendar.h"
+#include "calendar/HolidayLaw.h"
 
 #include <QFile>
 #include <QProcess>

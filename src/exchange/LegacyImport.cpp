@@ -1,10 +1,10 @@
 #include "LegacyImport.h"
 
-#include "Connection.h"
-#include "DataFolderBuilder.h"
+#include "store/Connection.h"
+#include "store/DataFolderBuilder.h"
 #include "MdbReader.h"
-#include "Schema.h"
-#include "StoreError.h"
+#include "store/Schema.h"
+#include "store/StoreError.h"
 
 #include <QDate>
 #include <QDir>

@@ -1,9 +1,9 @@
 #include "TestDataFolder.h"
 
-#include "store/CsvExport.h"
-#include "store/ExportSource.h"
-#include "store/JournalExport.h"
-#include "store/XlsxExport.h"
+#include "exchange/CsvExport.h"
+#include "exchange/ExportSource.h"
+#include "exchange/JournalExport.h"
+#include "exchange/XlsxExport.h"
 
 #include <QFile>
 #include <QProcess>

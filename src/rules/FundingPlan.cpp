@@ -1,10 +1,10 @@
 #include "FundingPlan.h"
 
 #include "BankBalance.h"
-#include "BankCalendar.h"
-#include "Connection.h"
-#include "NumberText.h"
-#include "Schema.h"
+#include "calendar/BankCalendar.h"
+#include "store/Connection.h"
+#include "store/NumberText.h"
+#include "store/Schema.h"
 
 #include <QHash>
 #include <QLocale>

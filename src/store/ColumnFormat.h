@@ -5,11 +5,11 @@
 #include <QVariant>
 #include <QVector>
 
-// One column format read once, so that a report of many rows formats each
-// cell without reading its pattern again. Number patterns: "##,###" (digit
-// groups, zero shown empty), "##,##0" (zero shown as 0), "#,##0.00". Date
-// patterns: "yyyy/mm/dd", "yyyy年m月d日" (m is the month, since report dates
-// carry no time). Any other format shows the value as it is.
+// One column format read once, so that a list or report of many rows formats
+// each cell without reading its pattern again. Number patterns: "##,###"
+// (digit groups, zero shown empty), "##,##0" (zero shown as 0), "#,##0.00".
+// Date patterns: "yyyy/mm/dd", "yyyy年m月d日" (m is the month, since the
+// register's dates carry no time). Any other format shows the value as it is.
 class ColumnFormat
 {
 public:
