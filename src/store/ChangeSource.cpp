@@ -34,7 +34,8 @@ QString ChangeSource::current()
         if (!name.isEmpty())
             return name;
     }
-    return QCoreApplication::applicationName();
+    static const QString program = QCoreApplication::applicationName();
+    return program;
 }
 
 ChangeSource::Scope::Scope(const QString &name)

@@ -2,7 +2,7 @@
 
 #include "ChangeSource.h"
 
-#include <QDateTime>
+#include <QLocale>
 #include <QtGlobal>
 
 #include <sqlite3.h>
@@ -45,11 +45,6 @@ void resultText(sqlite3_context *context, const QByteArray &text)
     sqlite3_result_text(context, text.constData(), int(text.size()), SQLITE_TRANSIENT);
 }
 
-void now(sqlite3_context *context, int, sqlite3_value **)
-{
-    resultText(context, QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")).toUtf8());
-}
-
 void userName(sqlite3_context *context, int, sqlite3_value **)
 {
     resultText(context, HistoryFunctions::user());
@@ -88,18 +83,20 @@ void hash(sqlite3_context *context, int count, sqlite3_value **values)
 
 QByteArray HistoryFunctions::user()
 {
-    for (const char *name : {"USER", "USERNAME", "LOGNAME"}) {
-        const QString value = qEnvironmentVariable(name);
-        if (!value.isEmpty())
-            return value.toUtf8();
-    }
-    return QByteArrayLiteral("?");
+    static const QByteArray name = [] {
+        for (const char *variable : {"USER", "USERNAME", "LOGNAME"}) {
+            const QString value = qEnvironmentVariable(variable);
+            if (!value.isEmpty())
+                return value.toUtf8();
+        }
+        return QByteArrayLiteral("?");
+    }();
+    return name;
 }
 
 void HistoryFunctions::install(sqlite3 *db)
 {
     const int text = SQLITE_UTF8;
-    sqlite3_create_function_v2(db, "ribodo_now", 0, text, nullptr, now, nullptr, nullptr, nullptr);
     sqlite3_create_function_v2(db, "ribodo_user", 0, text, nullptr, userName, nullptr, nullptr, nullptr);
     sqlite3_create_function_v2(db, "ribodo_source", 0, text, nullptr, source, nullptr, nullptr, nullptr);
     sqlite3_create_function_v2(db, "ribodo_hash", -1, text | SQLITE_DETERMINISTIC, nullptr, hash, nullptr, nullptr,

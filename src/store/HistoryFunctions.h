@@ -7,10 +7,10 @@
 struct sqlite3;
 
 // The SQL functions the change history's triggers call, registered on every
-// connection the program opens: ribodo_now() (local time to the second),
-// ribodo_user() (the operating-system user), ribodo_source() (see
-// ChangeSource) and ribodo_hash(...) (SHA-256 over its arguments). A
-// connection without them cannot write the tables the history covers.
+// connection the program opens: ribodo_user() (the operating-system user),
+// ribodo_source() (see ChangeSource) and ribodo_hash(...) (SHA-256 over its
+// arguments). A connection without them cannot write the tables the history
+// covers.
 class HistoryFunctions
 {
 public:

@@ -70,7 +70,8 @@ void HistoryTriggers::writeOpeningRows(Connection &connection)
         while (q.next())
             rows << q.value(0).toLongLong();
         q.finish();
+        const qsizetype parameters = opening.count(QLatin1Char('?'));
         for (const qint64 row : rows)
-            connection.exec(opening, {row}).finish();
+            connection.exec(opening, QVariantList(parameters, row)).finish();
     }
 }

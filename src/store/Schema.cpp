@@ -1,5 +1,7 @@
 #include "Schema.h"
 
+#include <functional>
+
 QString Schema::databaseFileName()
 {
     return QStringLiteral("dbRibodo.sqlite");
@@ -294,51 +296,66 @@ QString rowObject(const QStringList &names, const QString &row)
     return QStringLiteral("json_object(") + pairs.join(QStringLiteral(", ")) + QLatin1Char(')');
 }
 
-// One history row. The values are worked out once in the inner query (its
-// OFFSET keeps the engine from copying the expressions into the outer one),
-// then hashed together with the previous row's hash.
+// One history row: its values, then the hash over them and the previous
+// row's hash. A single VALUES row, so that the engine needs no temporary
+// table for reading the history it writes to; the time is the statement's
+// own ('now' is fixed within one step of the engine), so the hash sees the
+// very values stored. `wrap` turns an expression over the row into a value.
 QString historyInsert(const QString &table, const QStringList &names, const char *action, const QString &before,
-                      const QString &after, const QString &from)
+                      const QString &after, const std::function<QString(const QString &)> &wrap)
 {
     const bool note = table == QLatin1String("SiteTbl");
-    const QString key = rowKey(table, after.isEmpty() ? before : after);
+    const QString null = QStringLiteral("NULL");
     const auto noteColumn = [&](const char *column) {
-        return note && !before.isEmpty() ? before + QLatin1Char('.') + QLatin1String(column) : QStringLiteral("NULL");
+        return note && !before.isEmpty() ? wrap(before + QLatin1Char('.') + QLatin1String(column)) : null;
     };
+    const QStringList values = {
+        // Read from the end of the key; MAX() inside an expression would
+        // read the whole table.
+        QStringLiteral("(IFNULL((SELECT RNo FROM RirekiTbl ORDER BY RNo DESC LIMIT 1), 0) + 1)"),
+        QStringLiteral("strftime('%Y-%m-%d %H:%M:%S', 'now', 'localtime')"),
+        QStringLiteral("ribodo_user()"),
+        QStringLiteral("ribodo_source()"),
+        QLatin1Char('\'') + QString::fromUtf8(action) + QLatin1Char('\''),
+        QLatin1Char('\'') + table + QLatin1Char('\''),
+        wrap(rowKey(table, after.isEmpty() ? before : after)),
+        before.isEmpty() ? null : wrap(rowObject(names, before)),
+        after.isEmpty() ? null : wrap(rowObject(names, after)),
+        noteColumn("TNo"),
+        noteColumn("TFDate"),
+        noteColumn("TKDate"),
+        noteColumn("TTo"),
+        noteColumn("TKingaku"),
+        QStringLiteral("(SELECT RHash FROM RirekiTbl ORDER BY RNo DESC LIMIT 1)"),
+    };
+    const QString listed = values.join(QStringLiteral(", "));
     return QStringLiteral("INSERT INTO RirekiTbl (RNo, RAt, RUser, RSource, RAction, RTable, RKey, RBefore, RAfter, "
-                          "RTNo, RTFDate, RTKDate, RTTo, RTKingaku, RPrev, RHash) "
-                          "SELECT n, a, u, s, c, t, k, b, f, tn, tf, tk, tt, tg, p, "
-                          "ribodo_hash(n, a, u, s, c, t, k, b, f, tn, tf, tk, tt, tg, p) FROM ("
-                          "SELECT IFNULL(l.RNo, 0) + 1 AS n, ribodo_now() AS a, ribodo_user() AS u, "
-                          "ribodo_source() AS s, '%1' AS c, '%2' AS t, %3 AS k, %4 AS b, %5 AS f, "
-                          "%6 AS tn, %7 AS tf, %8 AS tk, %9 AS tt, %10 AS tg, l.RHash AS p "
-                          "FROM %11 LEFT JOIN (SELECT RNo, RHash FROM RirekiTbl ORDER BY RNo DESC LIMIT 1) l "
-                          "LIMIT 1 OFFSET 0)")
-            .arg(QString::fromUtf8(action), table, key,
-                 before.isEmpty() ? QStringLiteral("NULL") : rowObject(names, before),
-                 after.isEmpty() ? QStringLiteral("NULL") : rowObject(names, after), noteColumn("TNo"),
-                 noteColumn("TFDate"), noteColumn("TKDate"), noteColumn("TTo"))
-            .arg(noteColumn("TKingaku"), from);
+                          "RTNo, RTFDate, RTKDate, RTTo, RTKingaku, RPrev, RHash) VALUES (")
+            + listed + QStringLiteral(", ribodo_hash(") + listed + QStringLiteral("))");
 }
 
 } // namespace
 
 QStringList Schema::historyTriggers(const QString &table, const QStringList &names)
 {
-    const QString one = QStringLiteral("(SELECT 1)");
+    const auto same = [](const QString &expression) { return expression; };
     const auto trigger = [&](const char *name, const char *event, const QString &insert) {
-        return QStringLiteral("CREATE TRIGGER Rireki_%1_%2 AFTER %3 ON %1 BEGIN %4; END")
-                .arg(table, QLatin1String(name), QLatin1String(event), insert);
+        return QStringLiteral("CREATE TRIGGER Rireki_%1_%2 AFTER %3 ON %1 BEGIN ")
+                       .arg(table, QLatin1String(name), QLatin1String(event))
+                + insert + QStringLiteral("; END");
     };
     const QString oldRow = QStringLiteral("OLD");
     const QString newRow = QStringLiteral("NEW");
-    return {trigger("Ins", "INSERT", historyInsert(table, names, "登録", QString(), newRow, one)),
-            trigger("Upd", "UPDATE", historyInsert(table, names, "訂正", oldRow, newRow, one)),
-            trigger("Del", "DELETE", historyInsert(table, names, "削除", oldRow, QString(), one))};
+    return {trigger("Ins", "INSERT", historyInsert(table, names, "登録", QString(), newRow, same)),
+            trigger("Upd", "UPDATE", historyInsert(table, names, "訂正", oldRow, newRow, same)),
+            trigger("Del", "DELETE", historyInsert(table, names, "削除", oldRow, QString(), same))};
 }
 
 QString Schema::historyOpeningRow(const QString &table, const QStringList &names)
 {
-    return historyInsert(table, names, "開始", QString(), QStringLiteral("r"),
-                         QStringLiteral("(SELECT * FROM %1 WHERE rowid = ?) r").arg(table));
+    const auto ofRow = [&](const QString &expression) {
+        return QStringLiteral("(SELECT ") + expression + QStringLiteral(" FROM ") + table
+                + QStringLiteral(" r WHERE r.rowid = ?)");
+    };
+    return historyInsert(table, names, "開始", QString(), QStringLiteral("r"), ofRow);
 }

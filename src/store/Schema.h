@@ -69,6 +69,6 @@ public:
     // `columns` (their names begin with "Rireki_").
     static QStringList historyTriggers(const QString &table, const QStringList &columns);
     // Writes the opening row ("開始") of the row of `table` whose rowid is
-    // bound.
+    // bound to every parameter.
     static QString historyOpeningRow(const QString &table, const QStringList &columns);
 };
