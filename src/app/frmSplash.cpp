@@ -136,7 +136,8 @@ void frmSplash::runStartup()
 {
     QCoreApplication::processEvents();
     Startup startup(m_context);
-    const bool ok = startup.ResolveDirPath() && startup.CheckDatabase() && startup.UpgradeSchema() && startup.BackUp()
+    const bool ok = startup.ResolveDirPath() && startup.CheckDatabase() && startup.UpgradeSchema() && startup.CheckHistory()
+            && startup.BackUp()
             && startup.UpdateNoteStates()
             && m_context.windows().show(WindowId::FrmMain) != nullptr;
     close();
