@@ -2,13 +2,14 @@
 // benchmark table (markdown) on stdout, progress on stderr. --quick stops at
 // 100,000 notes; --backup runs the backup section alone; --only runs the named
 // sections (store, backup, masters, startup, entry, reports, settlement,
-// explorer, plan, export, shikin).
+// explorer, plan, export, shikin, history).
 
 #include "BackupBench.h"
 #include "BenchReport.h"
 #include "EntryBench.h"
 #include "ExportBench.h"
 #include "ExplorerBench.h"
+#include "HistoryBench.h"
 #include "MasterBench.h"
 #include "PlanBench.h"
 #include "ReportBench.h"
@@ -61,6 +62,8 @@ int main(int argc, char *argv[])
         benchExport(report, scratch.path());
     if (wanted("shikin"))
         benchShikin(report, scratch.path(), largest);
+    if (wanted("history"))
+        benchHistory(report, scratch.path(), largest);
 
     report.print();
     return 0;
