@@ -267,6 +267,26 @@ private slots:
                                         "T:合計　4 件|||||51,200,000|10,600"}));
     }
 
+    // The printed funding plan lists days; its 「件」 count the notes paid.
+    void fundingPlanCountsNotes()
+    {
+        for (const char *row : {"1 中央銀行|2027/01/04(月)|300,000|200,000||開始残高 500,000|2",
+                                "1 中央銀行|2027/01/12(火)|300,000|-100,000|不足|開始残高 500,000|3"}) {
+            m->folder.exec(QStringLiteral("INSERT INTO TMPTbl (F1, F2, F3, F4, F5, F6, F7) VALUES (?, ?, ?, ?, ?, ?, ?)"),
+                           [&] {
+                               QVariantList values;
+                               for (const QString &f : QString::fromUtf8(row).split(u'|'))
+                                   values << f;
+                               return values;
+                           }());
+        }
+        const auto d = ReportEngine::build(ReportTestData::request(13, m->folder, u"2027/01/04～2027/03/05"_s));
+        QCOMPARE(ReportTestData::render(*d),
+                 ReportTestData::texts({"H:1 中央銀行　開始残高 500,000", "2027/01/04(月)|300,000|200,000|",
+                                        "2027/01/12(火)|300,000|-100,000|不足", "F:決済額計　5 件||600,000||",
+                                        "T:決済額合計　5 件||600,000||"}));
+    }
+
     void warningsWithReasons()
     {
         addRuleNotes({"W1 2026-01-05 2026-03-31 1000 1 100 1", "W2 2027-02-01 2027-04-01 2000 1 100 2",
