@@ -90,9 +90,9 @@ void benchShikin(BenchReport &report, const QString &scratchFolder, int notes)
         RawSqlite db(database, true);
         db.run("SELECT KbnCode, KbnName, KbnKyokudo FROM kbn6", {}, true);
         db.run("SELECT BbBank, BbDate, BbZan FROM BankBalance WHERE BbDate <= ?", {until}, true);
-        groups = db.run("SELECT s.TBank, s.TKDate, TOTAL(s.TKingaku), COUNT(*) FROM SiteTbl s "
-                        "LEFT JOIN Kbn3 j ON j.KbnCode = s.TCond WHERE s.TKDate BETWEEN ? AND ? "
-                        "AND IFNULL(j.KbnKesai, 0) NOT IN (2, 3) GROUP BY s.TKDate, s.TBank",
+        groups = db.run("SELECT s.TBank, s.TKDate, TOTAL(s.TKingaku), COUNT(*), IFNULL(j.KbnKesai, 0) = 1 AS paid "
+                        "FROM SiteTbl s LEFT JOIN Kbn3 j ON j.KbnCode = s.TCond WHERE s.TKDate BETWEEN ? AND ? "
+                        "AND IFNULL(j.KbnKesai, 0) NOT IN (2, 3) GROUP BY s.TKDate, s.TBank, paid",
                         {from, until}, true);
     });
     const double rawCpu = cpuMs();

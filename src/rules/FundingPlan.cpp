@@ -23,14 +23,15 @@ QString key(const QString &code)
 
 } // namespace
 
-FundingPlan FundingPlan::build(const QString &dataFolder, const QDate &from, const QDate &to)
+FundingPlan FundingPlan::build(const QString &dataFolder, const QDate &from, const QDate &to, const QDate &today)
 {
     Connection connection;
     connection.open(Schema::connectionText(dataFolder));
-    return build(connection, BankCalendar(dataFolder), from, to);
+    return build(connection, BankCalendar(dataFolder), from, to, today);
 }
 
-FundingPlan FundingPlan::build(Connection &connection, const BankCalendar &calendar, const QDate &from, const QDate &to)
+FundingPlan FundingPlan::build(Connection &connection, const BankCalendar &calendar, const QDate &from, const QDate &to,
+                               const QDate &today)
 {
     FundingPlan plan;
     plan.m_from = from;
@@ -89,7 +90,8 @@ FundingPlan FundingPlan::build(Connection &connection, const BankCalendar &calen
         earliest = earliest.addDays(-1);
 
     // Sums per bank and due date, read from the due-date index, of the notes
-    // the bank pays: all but those whose state means 無効 or 不渡り.
+    // the bank pays: all but those whose state means 無効 or 不渡り, those
+    // marked 決済済み apart, since after today they are no payment to come.
     struct Paid
     {
         double amount = 0;
@@ -98,19 +100,19 @@ FundingPlan FundingPlan::build(Connection &connection, const BankCalendar &calen
     QHash<QString, QMap<QDate, Paid>> paid;
     QHash<QDate, QDate> settlement;
     QSqlQuery &q = connection.exec(
-            QStringLiteral("SELECT s.TBank, s.TKDate, TOTAL(s.TKingaku), COUNT(*) FROM SiteTbl s "
+            QStringLiteral("SELECT s.TBank, s.TKDate, TOTAL(s.TKingaku), COUNT(*), %1 = ? AS paid FROM SiteTbl s "
                            "LEFT JOIN Kbn3 j ON j.KbnCode = s.TCond "
                            "WHERE s.TKDate BETWEEN ? AND ? AND %1 NOT IN (?, ?) "
-                           "GROUP BY s.TKDate, s.TBank")
+                           "GROUP BY s.TKDate, s.TBank, paid")
                     .arg(StateMeaning::sqlOf(QStringLiteral("j"))),
-            {earliest.toString(Qt::ISODate), to.toString(Qt::ISODate), int(StateMeaning::Void),
-             int(StateMeaning::Dishonoured)});
+            {int(StateMeaning::Paid), earliest.toString(Qt::ISODate), to.toString(Qt::ISODate),
+             int(StateMeaning::Void), int(StateMeaning::Dishonoured)});
     while (q.next()) {
         const QDate due = QDate::fromString(q.value(1).toString(), Qt::ISODate);
         auto s = settlement.constFind(due);
         if (s == settlement.cend())
             s = settlement.insert(due, calendar.settlementDate(due));
-        if (*s > to)
+        if (*s > to || (q.value(4).toInt() != 0 && due > today))
             continue;
         const QString code = q.value(0).toString();
         Paid &p = paid[key(bankOf(code).code)][*s];

@@ -12,10 +12,11 @@ class Connection;
 // What each paying bank's current account must hold over a period: the notes
 // by the day the bank actually pays them (a due date on a bank holiday moves
 // to the next business day), and the running balance from the latest balance
-// entered for the bank. Every note the bank pays counts, whatever its state,
-// unless its state means 無効 or 不渡り: a note marked 決済済み in today's
-// settlement has left the account on its day all the same, so marking it
-// changes nothing in the plan.
+// entered for the bank. Up to today every note the bank paid counts, whatever
+// its state, unless its state means 無効 or 不渡り: a note marked 決済済み in
+// today's settlement has left the account on its day all the same, so
+// marking it changes nothing in the plan. Of the notes due after today only
+// those whose state means 未決済 are payments to come.
 class FundingPlan
 {
 public:
@@ -61,8 +62,10 @@ public:
 
     // Reads the notes with one grouped query over the due dates. Raises
     // StoreError.
-    static FundingPlan build(Connection &connection, const BankCalendar &calendar, const QDate &from, const QDate &to);
-    static FundingPlan build(const QString &dataFolder, const QDate &from, const QDate &to);
+    static FundingPlan build(Connection &connection, const BankCalendar &calendar, const QDate &from, const QDate &to,
+                             const QDate &today);
+    static FundingPlan build(const QString &dataFolder, const QDate &from, const QDate &to,
+                             const QDate &today = QDate::currentDate());
 
     QDate from() const { return m_from; }
     QDate to() const { return m_to; }

@@ -85,16 +85,15 @@ private Q_SLOTS:
         QTest::addColumn<QString>("shortfall"); // "date amount" or empty
         QTest::addColumn<double>("limit");      // the bank's overdraft limit
         // 2026/12/31 and 2027/01/09 (a Saturday before Coming of Age Day) are
-        // bank holidays: their notes are paid on the next business day. A
-        // note marked 決済済み (state 3) is paid on its day all the same.
+        // bank holidays: their notes are paid on the next business day.
         QTest::newRow("holidays move the day, then short")
-                << "2026-12-31 300000;2027-01-09 300000;2027-01-06 50000 3" << "2027-01-04 500000" << 500000.0
-                << "2027-01-04 300000 200000;2027-01-06 50000 150000;2027-01-12 300000 -150000" << "2027-01-12 150000"
-                << 0.0;
+                << "2026-12-31 300000;2027-01-09 300000;2027-01-06 50000 4" << "2027-01-04 500000" << 500000.0
+                << "2027-01-04 300000 200000;2027-01-12 300000 -100000" << "2027-01-12 100000" << 0.0;
         // States 4 不渡り and 5 書換え (無効) are never paid by the bank.
         QTest::newRow("dishonoured and renewed notes are not paid")
                 << "2027-01-05 100000 4;2027-01-06 200000 5;2027-01-07 300000 2" << "2027-01-04 500000" << 500000.0
                 << "2027-01-07 300000 200000" << "" << 0.0;
+        // A note marked 決済済み once paid came off the balance all the same.
         QTest::newRow("paid since the balance date")
                 << "2026-12-03 3242000 3;2026-12-04 1000 5" << "2026-12-01 30000000" << 26758000.0 << "" << "" << 0.0;
         QTest::newRow("short only below the overdraft limit")
@@ -182,20 +181,23 @@ private Q_SLOTS:
         }
     }
 
-    // The daily round: a balance entered, the day's notes marked 決済済み in
-    // today's settlement; the plan stays as it was.
+    // The daily round: this morning's balance entered, the day's notes
+    // marked 決済済み in today's settlement; the plan stays as it was. A note
+    // due later but marked 決済済み already (4) is no payment to come.
     void settlingChangesNothing()
     {
         Shikin s;
-        s.addNotes(u"2027-01-04 300000;2027-01-04 200000;2027-01-05 700000"_s);
-        s.open(QDate(2027, 1, 4), QDate(2027, 3, 5));
-        s.enterBalance(QDate(2027, 1, 4), u"1,000,000"_s);
+        const QDate today = QDate::currentDate();
+        const QString due = today.toString(Qt::ISODate);
+        s.addNotes(u"%1 300000;%1 200000;%2 700000;%3 400000 3"_s.arg(due, today.addDays(7).toString(Qt::ISODate),
+                                                                       today.addDays(8).toString(Qt::ISODate)));
+        s.open(today, today.addDays(60));
+        s.enterBalance(today, u"1,000,000"_s);
         const QString before = s.days();
-        QCOMPARE(before, u"2027-01-04 500000 500000;2027-01-05 700000 -200000"_s);
+        QCOMPARE(s.bank1().total, 1200000.0);
 
         FrmRibodo settlement(s.context);
         settlement.show();
-        WindowFixture::child<QDateEdit>(&settlement, "DTPicker1")->setDate(QDate(2027, 1, 4));
         WindowFixture::click(&settlement, "Command1");
         auto *grid = WindowFixture::child<TableGrid>(&settlement, "HFGrid1");
         for (int row = 0; row < 2; ++row) {
@@ -205,10 +207,11 @@ private Q_SLOTS:
             WindowFixture::click(&settlement, "Command3");
         }
         QCOMPARE(s.data.scalar(u"SELECT group_concat(TNo || TCond) FROM (SELECT * FROM SiteTbl ORDER BY TNo)"_s).toString(),
-                 u"13,23,31"_s);
+                 u"13,23,31,43"_s);
 
         WindowFixture::click(s.window.get(), "Command1");
         QCOMPARE(s.days(), before);
+        QCOMPARE(s.bank1().total, 1200000.0);
         // The printed plan counts notes, not days.
         int notes = 0;
         for (const QStringList &row : s.window->plan().workRows())
