@@ -15,9 +15,13 @@ class XlsxExport
 {
 public:
     // Raises StoreError; the file under `path` is replaced only when the
-    // workbook is complete.
+    // workbook has been read back whole.
     static void write(const ExportSource &source, const QString &path, const QString &title,
                       const QDateTime &printedAt);
+
+    // What is wrong with the workbook under `path`, read back part by part,
+    // when its sheet should hold `rows` rows; empty when nothing is.
+    static QString readBack(const QString &path, int rows);
 
     // The width of a text in half-width letters: full-width letters count 2.
     static int displayWidth(QStringView text);
