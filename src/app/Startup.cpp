@@ -5,6 +5,7 @@
 #include "ui/DialogService.h"
 #include "Platform.h"
 
+#include "calendar/HolidayFile.h"
 #include "store/Connection.h"
 #include "store/DatabaseBackup.h"
 #include "store/DataFolderBuilder.h"
@@ -305,5 +306,13 @@ bool Startup::UpdateNoteStates()
                         title, DialogService::Buttons::Ok, DialogService::Icon::Critical);
         return false;
     }
+    return true;
+}
+
+bool Startup::CheckHolidayFile()
+{
+    const QString problem = HolidayFile::read(m_context.values().dataFolder()).problem();
+    if (!problem.isEmpty())
+        warn(problem);
     return true;
 }
