@@ -230,22 +230,40 @@ void XlsxExport::write(const ExportSource &source, const QString &path, const QS
         format_set_num_format(amountFormat, "#,##0");
         lxw_format *dateFormat = workbook.made(workbook_add_format(book));
         format_set_num_format(dateFormat, "yyyy/mm/dd");
+        lxw_format *headingDateFormat = workbook.made(workbook_add_format(book));
+        format_set_bold(headingDateFormat);
+        format_set_bottom(headingDateFormat, LXW_BORDER_THIN);
+        format_set_num_format(headingDateFormat, "yyyy/mm/dd");
+        lxw_format *totalFormat = workbook.made(workbook_add_format(book));
+        format_set_bold(totalFormat);
+        format_set_top(totalFormat, LXW_BORDER_THIN);
+        lxw_format *totalAmountFormat = workbook.made(workbook_add_format(book));
+        format_set_bold(totalAmountFormat);
+        format_set_top(totalAmountFormat, LXW_BORDER_THIN);
+        format_set_num_format(totalAmountFormat, "#,##0");
 
         const QByteArray name = sheetName(title);
         lxw_worksheet *sheet = workbook.made(workbook_add_worksheet(book, name.constData()));
         const QByteArray header = pageHeader(title, printedAt);
         workbook.check(worksheet_set_header(sheet, header.constData()));
         workbook.check(worksheet_repeat_rows(sheet, 0, 0));
-        worksheet_freeze_panes(sheet, 1, 0);
+        worksheet_freeze_panes(sheet, 1, lxw_col_t(std::max(0, source.frozenColumns())));
 
         QList<int> widths(columns.size(), 0);
         bool anyHeading = false;
         for (qsizetype c = 0; c < columns.size(); ++c) {
+            // A heading that is a day (the columns of a plan by day) is a
+            // date, so that a spreadsheet can compare and sort it.
+            const QDate day = ExportSource::parseDate(columns.at(c).heading);
             const QByteArray heading = columns.at(c).heading.toUtf8();
-            workbook.check(worksheet_write_string(sheet, 0, lxw_col_t(c), heading.constData(), headingFormat));
-            widths[c] = displayWidth(columns.at(c).heading);
+            if (day.isValid())
+                workbook.check(worksheet_write_number(sheet, 0, lxw_col_t(c), excelSerial(day), headingDateFormat));
+            else
+                workbook.check(worksheet_write_string(sheet, 0, lxw_col_t(c), heading.constData(), headingFormat));
+            widths[c] = day.isValid() ? 10 : displayWidth(columns.at(c).heading);
             anyHeading = true;
         }
+        QList<double> sums(columns.size(), 0.0);
         rowsWritten += anyHeading ? 1 : 0;
 
         QByteArray utf8;
@@ -262,6 +280,7 @@ void XlsxExport::write(const ExportSource &source, const QString &path, const QS
                 case ExportSource::Kind::Amount:
                     workbook.check(worksheet_write_number(sheet, row, col, cell.amount, amountFormat));
                     width = amountWidth(cell.amount);
+                    sums[c] += cell.amount;
                     any = true;
                     break;
                 case ExportSource::Kind::Date:
@@ -281,14 +300,35 @@ void XlsxExport::write(const ExportSource &source, const QString &path, const QS
             }
             rowsWritten += any ? 1 : 0;
         }
+        // Before the totals row: rows above the last one written can no
+        // longer be named in the library's constant-memory mode.
+        if (!columns.isEmpty())
+            workbook.check(worksheet_autofilter(sheet, 0, 0, lxw_row_t(rows), lxw_col_t(columns.size() - 1)));
+        const QString totalsLabel = source.totalsLabel();
+        if (!totalsLabel.isEmpty() && rows > 0 && !columns.isEmpty()) {
+            // SUBTOTAL leaves out the rows a filter hides; the sum is also
+            // stored, for programs that show a formula's last result.
+            const lxw_row_t row = lxw_row_t(rows + 1);
+            const QByteArray label = totalsLabel.toUtf8();
+            workbook.check(worksheet_write_string(sheet, row, 0, label.constData(), totalFormat));
+            for (qsizetype c = 1; c < columns.size(); ++c) {
+                if (columns.at(c).kind != ExportSource::Kind::Amount)
+                    continue;
+                char range[64] = {};
+                lxw_rowcol_to_range(range, 1, lxw_col_t(c), lxw_row_t(rows), lxw_col_t(c));
+                const QByteArray formula = QByteArrayLiteral("=SUBTOTAL(9,") + range + ')';
+                workbook.check(worksheet_write_formula_num(sheet, row, lxw_col_t(c), formula.constData(),
+                                                           totalAmountFormat, sums.at(c)));
+                widths[c] = std::max(widths.at(c), amountWidth(sums.at(c)));
+            }
+            ++rowsWritten;
+        }
         workbook.checkRows(sheet);
         // The widths are known only once every row is read; they are written
         // ahead of the rows when the workbook is put together.
         for (qsizetype c = 0; c < columns.size(); ++c)
             workbook.check(worksheet_set_column(sheet, lxw_col_t(c), lxw_col_t(c),
                                                 std::min(widths.at(c), widestColumn) + 2.0, nullptr));
-        if (!columns.isEmpty())
-            workbook.check(worksheet_autofilter(sheet, 0, 0, lxw_row_t(rows), lxw_col_t(columns.size() - 1)));
         workbook.close();
     }
     // The library may still have lost rows while putting the file together

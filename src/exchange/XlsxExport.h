@@ -7,9 +7,10 @@
 class ExportSource;
 
 // Writes the rows of a list as an Excel workbook: one sheet, the headings in
-// a frozen first row, amounts as numbers shown #,##0, dates as dates shown
-// yyyy/mm/dd, columns as wide as their longest text, and the title and the
-// print date in the page header. Rows are streamed to the file as they are
+// a frozen first row (headings that are days as dates), the source's frozen
+// columns, amounts as numbers shown #,##0, dates as dates shown yyyy/mm/dd,
+// columns as wide as their longest text, a totals row where the source asks
+// for one, and the title and the print date in the page header. Rows are streamed to the file as they are
 // read, so that memory stays the same however long the list.
 class XlsxExport
 {
