@@ -13,6 +13,7 @@
 #include <QPdfWriter>
 
 #include <algorithm>
+#include <optional>
 
 namespace {
 
@@ -127,16 +128,15 @@ void ReportPdf::write(const ReportDocument &document, const QString &path, const
 {
     // Written beside the chosen name and put in place once complete, so that
     // a failure never leaves half a report under that name.
-    SavedFile target(path);
-    const QString building = target.temporaryPath();
-    {
-        QFile probe(building);
-        if (!probe.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            throw ReportError(path, QStringLiteral("PDF ファイルに書き込めません (%1)。").arg(probe.errorString()));
-    }
-    writePages(document, building, path, progress);
+    std::optional<SavedFile> target;
     try {
-        target.commit();
+        target.emplace(path);
+    } catch (const StoreError &e) {
+        throw ReportError(path, QStringLiteral("PDF ファイルに書き込めません (%1)。").arg(e.engineMessage()));
+    }
+    writePages(document, target->temporaryPath(), path, progress);
+    try {
+        target->commit();
     } catch (const StoreError &e) {
         throw ReportError(path, e.text());
     }
