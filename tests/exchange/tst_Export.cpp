@@ -337,8 +337,7 @@ private slots:
         const QString path = dir.filePath(QStringLiteral("shiwake.csv"));
         const JournalExport::Result result = JournalExport::write(f.path(), QDate(2024, 1, 1), QDate(2024, 1, 31), path,
                                                                   JournalAccounts::load(f.path()));
-        QVERIFY2(QString(QStringDecoder("Shift_JIS")(readAll(path))).contains(QStringLiteral("手形番号 A1 ?野商店,")),
-                 readAll(path).toHex().constData());
+        QVERIFY(QString(QStringDecoder("Shift_JIS")(readAll(path))).contains(QStringLiteral("手形番号 A1 ?野商店,")));
         QCOMPARE(result.lostLetters, 1);
     }
 
