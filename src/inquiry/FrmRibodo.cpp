@@ -9,6 +9,7 @@
 #include "store/RibodoKbns.h"
 #include "store/Schema.h"
 #include "store/StoreError.h"
+#include "store/UnregisteredNames.h"
 #include "ui/AppContext.h"
 #include "ui/AppValues.h"
 #include "ui/DialogService.h"
@@ -296,12 +297,10 @@ void FrmRibodo::FillStateCombo()
         if (!(rs.bof() && rs.eof())) {
             rs.moveFirst();
             while (!rs.eof()) {
-                // A code that is no whole number is kept as it is, so that
+                // The code is kept as it is stored (03 stays 03), so that
                 // 変更 never writes a state the table does not have.
-                const QString code = rs.value(QStringLiteral("KbnCode")).toString();
-                bool whole = false;
-                const int value = code.toInt(&whole);
-                Combo2->addItem(rs.value(QStringLiteral("KbnName")).toString(), whole ? QVariant(value) : QVariant(code));
+                Combo2->addItem(rs.value(QStringLiteral("KbnName")).toString(),
+                                rs.value(QStringLiteral("KbnCode")).toString());
                 rs.moveNext();
             }
         }
@@ -336,6 +335,7 @@ void FrmRibodo::ShowSettlement()
         }
         m_settledRows.clear();
         Adodc1->load(m_listConnection, JetSql::toSqlite(m_recordSource));
+        MarkUnregistered();
         QSqlQuery &query = m_totalConnection.exec(JetSql::toSqlite(m_totalSource));
         m_gokei = query.next() ? query.value(0) : QVariant();
         query.finish();
@@ -362,6 +362,33 @@ void FrmRibodo::ShowSettlement()
     FlexGSettings();
     if (Adodc1->rowCount() > 0)
         HFGrid1->selectRow(std::clamp(keptRow, 0, Adodc1->rowCount() - 1));
+}
+
+void FrmRibodo::MarkUnregistered()
+{
+    // The list's query has the names only: a note whose payee or bank has
+    // been deleted is found by its number, as report 11 finds it.
+    QVector<QVariantList> columns(Adodc1->columnCount());
+    bool marked = false;
+    const UnregisteredNames names(m_listConnection);
+    for (int row = 0; row < Adodc1->rowCount(); ++row) {
+        for (int c = 0; c < columns.size(); ++c)
+            columns[c].append(Adodc1->value(row, c));
+        if (!Adodc1->text(row, 1).isEmpty() && !Adodc1->text(row, 3).isEmpty())
+            continue;
+        QSqlQuery &codes = m_listConnection.exec(QStringLiteral("SELECT TTo, TBank FROM SiteTbl WHERE TNo = ?"),
+                                                 {Adodc1->value(row, 0)});
+        if (codes.next()) {
+            const QString payee = names.payee(Adodc1->text(row, 1), codes.value(0).toString());
+            const QString bank = names.bank(Adodc1->text(row, 3), codes.value(1).toString());
+            marked = marked || payee != Adodc1->text(row, 1) || bank != Adodc1->text(row, 3);
+            columns[1].last() = payee;
+            columns[3].last() = bank;
+        }
+        codes.finish();
+    }
+    if (marked)
+        Adodc1->setColumns(Adodc1->columnNames(), std::move(columns));
 }
 
 void FrmRibodo::clearList()

@@ -49,6 +49,7 @@ private:
     void FlexGSettings();
     void FormatAmounts();
     void SumSettled();
+    void MarkUnregistered();
 
     void Command1_Click();
     void Command2_Click();
