@@ -13,6 +13,7 @@
 #include "store/StoreError.h"
 #include "ui/AppContext.h"
 #include "ui/AppValues.h"
+#include "ui/DatePicker.h"
 #include "ui/DialogService.h"
 #include "ui/EscapeKey.h"
 #include "ui/NamedButton.h"
@@ -61,10 +62,8 @@ void FrmRBKeikaku::buildLayout()
     Label1->setBuddy(Combo1);
     Label2 = new QLabel(QStringLiteral("日付"), this);
     Label2->setObjectName(QStringLiteral("Label2"));
-    DTPicker1 = new QDateEdit(this);
+    DTPicker1 = new DatePicker(this);
     DTPicker1->setObjectName(QStringLiteral("DTPicker1"));
-    DTPicker1->setCalendarPopup(true);
-    DTPicker1->setDisplayFormat(dateFormat);
     Label2->setBuddy(DTPicker1);
 
     Command1 = NamedButton::create(this, "Command1", QStringLiteral("表示(&V)"), &FrmRBKeikaku::Command1_Click);

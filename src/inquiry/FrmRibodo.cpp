@@ -12,6 +12,7 @@
 #include "store/UnregisteredNames.h"
 #include "ui/AppContext.h"
 #include "ui/AppValues.h"
+#include "ui/DatePicker.h"
 #include "ui/DialogService.h"
 #include "ui/NamedButton.h"
 #include "ui/ExcelSaveButton.h"
@@ -21,14 +22,11 @@
 
 #include <QBrush>
 #include <QComboBox>
-#include <QCoreApplication>
 #include <QDateEdit>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QInputMethodEvent>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollBar>
@@ -46,18 +44,6 @@ const QString settledName = QStringLiteral("決済済み");
 const QString listFormat = QStringLiteral("##,###");
 const QString frameFormat = QStringLiteral("###,###");
 constexpr std::array<int, 5> columnTwips {800, 2500, 1500, 1600, 1000};
-
-// Full-width digits typed into the date picker count as the digits they are.
-QString narrowDigits(QString text)
-{
-    for (QChar &c : text) {
-        if (c.unicode() >= 0xFF10 && c.unicode() <= 0xFF19)
-            c = QChar(u'0' + (c.unicode() - 0xFF10));
-        else if (c.unicode() == 0xFF0F)
-            c = QLatin1Char('/');
-    }
-    return text;
-}
 
 } // namespace
 
@@ -91,11 +77,8 @@ void FrmRibodo::buildLayout()
 
     Frame1 = new QGroupBox(QStringLiteral("本日の手形決済"), this);
     Frame1->setObjectName(QStringLiteral("Frame1"));
-    DTPicker1 = new QDateEdit(Frame1);
+    DTPicker1 = new DatePicker(Frame1);
     DTPicker1->setObjectName(QStringLiteral("DTPicker1"));
-    DTPicker1->setDisplayFormat(QStringLiteral("yyyy/MM/dd"));
-    DTPicker1->setCalendarPopup(true);
-    DTPicker1->installEventFilter(this);
     Combo1 = new QComboBox(Frame1);
     Combo1->setObjectName(QStringLiteral("Combo1"));
     Combo1->setMinimumContentsLength(14);
@@ -226,31 +209,6 @@ void FrmRibodo::buildLayout()
     connect(escape, &QShortcut::activated, this, &FrmRibodo::Escape_Pressed);
 
     setSettling(false);
-}
-
-bool FrmRibodo::eventFilter(QObject *watched, QEvent *event)
-{
-    if (watched == DTPicker1 && event->type() == QEvent::KeyPress) {
-        auto *key = static_cast<QKeyEvent *>(event);
-        const QString narrow = narrowDigits(key->text());
-        if (narrow != key->text() && narrow.size() == 1) {
-            const QChar c = narrow.at(0);
-            const int code = c == QLatin1Char('/') ? int(Qt::Key_Slash) : int(Qt::Key_0) + (c.unicode() - u'0');
-            QKeyEvent plain(QEvent::KeyPress, code, key->modifiers(), narrow);
-            QCoreApplication::sendEvent(watched, &plain);
-            return true;
-        }
-    } else if (watched == DTPicker1 && event->type() == QEvent::InputMethod) {
-        auto *im = static_cast<QInputMethodEvent *>(event);
-        const QString narrow = narrowDigits(im->commitString());
-        if (narrow != im->commitString()) {
-            QInputMethodEvent plain(im->preeditString(), im->attributes());
-            plain.setCommitString(narrow, im->replacementStart(), im->replacementLength());
-            QCoreApplication::sendEvent(watched, &plain);
-            return true;
-        }
-    }
-    return QWidget::eventFilter(watched, event);
 }
 
 void FrmRibodo::setSettling(bool settling)

@@ -165,6 +165,42 @@ private slots:
         QCOMPARE(printed.join(u';'), p.grid());
     }
 
+    // A date typed whole into the picker, then Tab: one step on to 表示.
+    void typedDate_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("start");
+        QTest::newRow("slashes") << u"2026/05/01"_s << u"2026/05/01"_s;
+        QTest::newRow("hyphens") << u"2026-05-01"_s << u"2026/05/01"_s;
+        QTest::newRow("digits only") << u"20260501"_s << u"2026/05/01"_s;
+        QTest::newRow("full-width") << u"２０２６／０５／０１"_s << u"2026/05/01"_s;
+        QTest::newRow("one-digit month and day") << u"2026.5.1"_s << u"2026/05/01"_s;
+        QTest::newRow("the year alone") << u"2025"_s << u"2025/04/30"_s;
+        QTest::newRow("no such date keeps the date") << u"2026/13/01"_s << u"2024/04/30"_s;
+    }
+
+    void typedDate()
+    {
+        QFETCH(QString, typed);
+        Plan p;
+        p.open();
+        p.window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(p.window.get()));
+        auto *picker = p.child<QDateEdit>("DTPicker1");
+        picker->setDate(QDate(2024, 4, 30));
+        picker->setFocus(Qt::TabFocusReason);
+        for (const QChar c : typed) {
+            QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+            QApplication::sendEvent(picker, &press);
+        }
+        QTest::keyClick(picker, Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), p.child<QPushButton>("Command1"));
+        QTEST(picker->text(), "start");
+        p.click("Command1");
+        QFETCH(QString, start);
+        QVERIFY(p.window->RecordSource().contains(u"TKDate >= #"_s + start + u'#'));
+    }
+
     void loadCoversEveryCategory()
     {
         Plan p;
