@@ -9,6 +9,7 @@
 #include "store/Connection.h"
 #include "store/Schema.h"
 
+#include <QFileInfo>
 #include <QProcess>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -103,6 +104,37 @@ private slots:
             QVERIFY2(text.contains(c), qPrintable(QString(c)));
         for (const QChar c : text)
             QVERIFY2(!(c.unicode() >= 0x2E80 && c.unicode() <= 0x2FDF), qPrintable(QString(c)));
+    }
+
+    // The tools run where there is no display, without being told.
+    void toolsWithoutDisplay_data()
+    {
+        QTest::addColumn<QString>("tool");
+        QTest::addColumn<QStringList>("arguments"); // %1 the data folder, %2 a scratch folder
+        QTest::addColumn<QString>("written");
+        QTest::newRow("ribodo-reportpdf") << QStringLiteral(RIBODO_REPORTPDF_TOOL)
+                                          << QStringList{u"10"_s, u"%1"_s, u"%2/book.pdf"_s} << u"book.pdf"_s;
+        QTest::newRow("ribodo-datafolder") << QStringLiteral(RIBODO_DATAFOLDER_TOOL)
+                                           << QStringList{u"create"_s, u"%2/new"_s} << u"new/help/RBHelp.html"_s;
+    }
+
+    void toolsWithoutDisplay()
+    {
+        QFETCH(QString, tool);
+        QFETCH(QStringList, arguments);
+        QTemporaryDir scratch;
+        for (QString &a : arguments)
+            a = a.replace(u"%1"_s, m_folder->path()).replace(u"%2"_s, scratch.path());
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const QString &name : {u"DISPLAY"_s, u"WAYLAND_DISPLAY"_s, u"QT_QPA_PLATFORM"_s})
+            environment.remove(name);
+        QProcess process;
+        process.setProcessEnvironment(environment);
+        process.start(tool, arguments);
+        QVERIFY(process.waitForFinished(60000));
+        QVERIFY2(process.exitCode() == 0, process.readAllStandardError().constData());
+        QFETCH(QString, written);
+        QVERIFY(QFileInfo(scratch.filePath(written)).size() > 0);
     }
 
     // A subtotal that a page break pushes onto the next page comes with its
