@@ -15,6 +15,11 @@
 #ifdef RIBODO_HAVE_MDB
 #include <mdbtools.h>
 #endif
+#if defined(RIBODO_HAVE_MDB) && defined(Q_OS_UNIX)
+#include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -27,6 +32,41 @@ QString damaged(const QString &path)
     return QStringLiteral("以前の版のデータベースを読み込めません。ファイルが壊れているか、途中で切れています。\n%1")
             .arg(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()));
 }
+
+// libmdb writes notes of its own in English ("offset ... is beyond EOF") to
+// the standard error; the user gets this program's messages instead, so the
+// standard error leads nowhere while the library reads.
+class QuietStandardError
+{
+public:
+    QuietStandardError()
+    {
+#ifdef Q_OS_UNIX
+        std::fflush(stderr);
+        m_saved = dup(STDERR_FILENO);
+        const int nowhere = open("/dev/null", O_WRONLY);
+        if (m_saved >= 0 && nowhere >= 0)
+            dup2(nowhere, STDERR_FILENO);
+        if (nowhere >= 0)
+            close(nowhere);
+#endif
+    }
+    ~QuietStandardError()
+    {
+#ifdef Q_OS_UNIX
+        std::fflush(stderr);
+        if (m_saved >= 0) {
+            dup2(m_saved, STDERR_FILENO);
+            close(m_saved);
+        }
+#endif
+    }
+    QuietStandardError(const QuietStandardError &) = delete;
+    QuietStandardError &operator=(const QuietStandardError &) = delete;
+
+private:
+    int m_saved = -1;
+};
 
 // Large enough for the longest memo the earlier version could hold, in UTF-8.
 constexpr size_t bindSize = 256 * 1024;
@@ -176,6 +216,7 @@ QList<LegacyTable> MdbReader::readRegister(const QString &mdbPath)
         qputenv("MDB_JET3_CHARSET", "CP932");
     qputenv("MDB_ICONV", "UTF-8");
 
+    const QuietStandardError quiet;
     std::unique_ptr<MdbHandle, HandleCloser> mdb(mdb_open(QFile::encodeName(mdbPath).constData(), MDB_NOFLAGS));
     if (!mdb)
         throw StoreError(QStringLiteral("以前の版のデータベースとして開けません。Access のデータベース ファイルではないか、"
