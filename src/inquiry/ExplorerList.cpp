@@ -64,7 +64,7 @@ void ExplorerList::fill(Connection &connection, const QString &jetSql)
     // the codes for a payee or bank that has been deleted.
     const QString sql = QStringLiteral("SELECT TFDate, TNo, ClName, TKingaku, TKDate, Ginko, TRemarks, TTo, TBank FROM (")
             + JetSql::toSqlite(jetSql) + QLatin1Char(')');
-    const UnregisteredNames names(connection);
+    UnregisteredNames names(connection);
     QSqlQuery query(connection.database());
     query.setForwardOnly(true);
     if (!query.exec(sql))

@@ -328,7 +328,7 @@ void FrmRibodo::MarkUnregistered()
     // been deleted is found by its number, as report 11 finds it.
     QVector<QVariantList> columns(Adodc1->columnCount());
     bool marked = false;
-    const UnregisteredNames names(m_listConnection);
+    UnregisteredNames names(m_listConnection);
     for (int row = 0; row < Adodc1->rowCount(); ++row) {
         for (int c = 0; c < columns.size(); ++c)
             columns[c].append(Adodc1->value(row, c));

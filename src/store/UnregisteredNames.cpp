@@ -2,23 +2,8 @@
 
 #include "Connection.h"
 
-namespace {
-
-QSet<QString> codesOf(Connection &connection, const QString &sql)
-{
-    QSet<QString> codes;
-    QSqlQuery &query = connection.exec(sql);
-    while (query.next())
-        codes.insert(query.value(0).toString().toLower());
-    query.finish();
-    return codes;
-}
-
-} // namespace
-
 UnregisteredNames::UnregisteredNames(Connection &connection)
-    : m_payees(codesOf(connection, QStringLiteral("SELECT ClCode FROM SireCliant")))
-    , m_banks(codesOf(connection, QStringLiteral("SELECT KbnCode FROM kbn6")))
+    : m_connection(connection)
 {
 }
 
@@ -27,19 +12,27 @@ QString UnregisteredNames::text(const QString &code)
     return QStringLiteral("(未登録 %1)").arg(code);
 }
 
-QString UnregisteredNames::payee(const QString &name, const QString &code) const
+QString UnregisteredNames::payee(const QString &name, const QString &code)
 {
-    return shown(name, code, m_payees);
+    return shown(name, code, m_payees, "SELECT ClCode FROM SireCliant");
 }
 
-QString UnregisteredNames::bank(const QString &name, const QString &code) const
+QString UnregisteredNames::bank(const QString &name, const QString &code)
 {
-    return shown(name, code, m_banks);
+    return shown(name, code, m_banks, "SELECT KbnCode FROM kbn6");
 }
 
-QString UnregisteredNames::shown(const QString &name, const QString &code, const QSet<QString> &codes)
+QString UnregisteredNames::shown(const QString &name, const QString &code, std::optional<QSet<QString>> &codes,
+                                 const char *sql)
 {
-    if (!name.isEmpty() || code.isEmpty() || codes.contains(code.toLower()))
+    if (!name.isEmpty() || code.isEmpty())
         return name;
-    return text(code);
+    if (!codes) {
+        codes.emplace();
+        QSqlQuery &query = m_connection.exec(QLatin1String(sql));
+        while (query.next())
+            codes->insert(query.value(0).toString().toLower());
+        query.finish();
+    }
+    return codes->contains(code.toLower()) ? name : text(code);
 }

@@ -3,6 +3,8 @@
 #include <QSet>
 #include <QString>
 
+#include <optional>
+
 class Connection;
 
 // Payee and bank names as lists show them. A note keeps its codes when the
@@ -12,20 +14,21 @@ class Connection;
 class UnregisteredNames
 {
 public:
-    // Reads the supplier and bank codes. Raises StoreError.
     explicit UnregisteredNames(Connection &connection);
 
     static QString text(const QString &code);
 
     // `name` as the note's query gave it, or the marked code when the name is
-    // empty because the master row is gone.
-    QString payee(const QString &name, const QString &code) const;
-    QString bank(const QString &name, const QString &code) const;
+    // empty because the master row is gone. Raises StoreError.
+    QString payee(const QString &name, const QString &code);
+    QString bank(const QString &name, const QString &code);
 
 private:
-    static QString shown(const QString &name, const QString &code, const QSet<QString> &codes);
+    QString shown(const QString &name, const QString &code, std::optional<QSet<QString>> &codes, const char *sql);
 
-    // Lower case: codes compare without regard to letter case.
-    QSet<QString> m_payees;
-    QSet<QString> m_banks;
+    Connection &m_connection;
+    // The codes of each table, read when a name is first missing; lower
+    // case, since codes compare without regard to letter case.
+    std::optional<QSet<QString>> m_payees;
+    std::optional<QSet<QString>> m_banks;
 };
