@@ -6,6 +6,7 @@
 #include "ui/DialogService.h"
 #include "Platform.h"
 
+#include "calendar/HolidayFile.h"
 #include "store/Connection.h"
 #include "store/DatabaseBackup.h"
 #include "store/DataFolderBuilder.h"
@@ -297,6 +298,8 @@ Startup::Import Startup::offerImport(const QString &legacyFile)
         QString list = LegacyImport::countsText(result);
         if (!result.renames.isEmpty())
             list += QStringLiteral("\n\nコードを変えて取り込んだ行:\n") + LegacyImport::renamesText(result);
+        if (!result.adjusted.isEmpty())
+            list += QStringLiteral("\n\n入力と同じ決まりに合わせて直した値:\n") + LegacyImport::adjustedText(result);
         writeManual(dataFolder);
         listMessage(dialogs, QStringLiteral("以前の版のデータを取り込みました。\n\n"), list, QString(),
                     QStringLiteral("データの取り込み"), DialogService::Buttons::Ok, DialogService::Icon::Information);
@@ -406,5 +409,13 @@ bool Startup::UpdateNoteStates()
                         title, DialogService::Buttons::Ok, DialogService::Icon::Critical);
         return false;
     }
+    return true;
+}
+
+bool Startup::CheckHolidayFile()
+{
+    const QString problem = HolidayFile::read(m_context.values().dataFolder()).problem();
+    if (!problem.isEmpty())
+        warn(problem);
     return true;
 }

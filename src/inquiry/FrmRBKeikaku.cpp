@@ -87,6 +87,10 @@ void FrmRBKeikaku::buildLayout()
     top->addWidget(Command3);
     auto *excelSave = new ExcelSaveButton(m_ctx.dialogs(), m_plan, this);
     excelSave->setKinds([](int column) { return column == 0 ? ExportSource::Kind::Text : ExportSource::Kind::Amount; });
+    // As on screen, the payee stays in view beside the days; the day
+    // headings are saved as dates.
+    excelSave->setFrozenColumns(1);
+    excelSave->setTotalsLabel(QStringLiteral("合計"));
     top->addWidget(excelSave);
 
     auto *outer = new QVBoxLayout(this);

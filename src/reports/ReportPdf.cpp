@@ -18,6 +18,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <optional>
 #include <utility>
 
 namespace {
@@ -214,8 +215,13 @@ void correctTextMaps(const QString &path, const QString &shownPath, const QHash<
     changes.append({xref, startXref - xref, table});
     changes.append({numberAt, numberEnd - numberAt, QByteArray::number(moved(pdf.mid(numberAt, numberEnd - numberAt).toLongLong()))});
 
-    SavedFile corrected(path);
-    QFile out(corrected.temporaryPath());
+    std::optional<SavedFile> corrected;
+    try {
+        corrected.emplace(path);
+    } catch (const StoreError &e) {
+        throw ReportError(shownPath, QStringLiteral("PDF ファイルを書き終えられません (%1)。").arg(e.engineMessage()));
+    }
+    QFile out(corrected->temporaryPath());
     bool written = out.open(QIODevice::WriteOnly | QIODevice::Truncate);
     qsizetype from = 0;
     for (const Change &c : std::as_const(changes)) {
@@ -231,7 +237,7 @@ void correctTextMaps(const QString &path, const QString &shownPath, const QHash<
     if (!written)
         throw ReportError(shownPath, QStringLiteral("PDF ファイルを書き終えられません (%1)。").arg(error));
     try {
-        corrected.commit();
+        corrected->commit();
     } catch (const StoreError &e) {
         throw ReportError(shownPath, e.text());
     }
@@ -272,16 +278,15 @@ void ReportPdf::write(const ReportDocument &document, const QString &path, const
 {
     // Written beside the chosen name and put in place once complete, so that
     // a failure never leaves half a report under that name.
-    SavedFile target(path);
-    const QString building = target.temporaryPath();
-    {
-        QFile probe(building);
-        if (!probe.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            throw ReportError(path, QStringLiteral("PDF ファイルに書き込めません (%1)。").arg(probe.errorString()));
-    }
-    writePages(document, building, path, progress);
+    std::optional<SavedFile> target;
     try {
-        target.commit();
+        target.emplace(path);
+    } catch (const StoreError &e) {
+        throw ReportError(path, QStringLiteral("PDF ファイルに書き込めません (%1)。").arg(e.engineMessage()));
+    }
+    writePages(document, target->temporaryPath(), path, progress);
+    try {
+        target->commit();
     } catch (const StoreError &e) {
         throw ReportError(path, e.text());
     }

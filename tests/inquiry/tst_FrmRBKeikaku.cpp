@@ -9,6 +9,9 @@
 #include "store/Schema.h"
 
 #include <QComboBox>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QDateEdit>
 #include <QPushButton>
 #include <QtTest>
@@ -264,6 +267,37 @@ private slots:
         p.click("Command1");
         QCOMPARE(p.grid(), QStringLiteral("振出先|小計|2024/05/10;B|30,000|30,000"));
         QCOMPARE(p.dialogs.messages().size(), 1);
+    }
+
+    // Saved as a workbook, the plan keeps the payee in view as the screen
+    // does, its day headings are dates and a totals row sums each column.
+    void savedWorkbook()
+    {
+        Plan p;
+        for (const QString &note : {u"1 2024-05-10 100000 1"_s, u"1 2024-05-20 50000 1"_s, u"2 2024-05-10 30000 1"_s})
+            p.addNote(note);
+        p.open();
+        p.choose(QDate(2024, 5, 1), 0);
+        p.click("Command1");
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("plan.xlsx"));
+        p.dialogs.queueSaveFile(path);
+        p.click("cmdExcel");
+        QVERIFY2(p.dialogs.messageTexts().isEmpty(), qPrintable(p.dialogs.messageTexts().join(u"/"_s) + (p.dialogs.messages().isEmpty() ? QString() : p.dialogs.messages().first().details)));
+
+        QProcess unzip;
+        unzip.start(QStringLiteral("unzip"), {QStringLiteral("-p"), path, QStringLiteral("xl/worksheets/sheet1.xml")});
+        QVERIFY(unzip.waitForFinished());
+        const QString xml = QString::fromUtf8(unzip.readAllStandardOutput());
+        QVERIFY2(xml.contains(QStringLiteral("<pane xSplit=\"1\" ySplit=\"1\"")), qPrintable(xml));
+        // 45422 and 45432 are 2024/05/10 and 2024/05/20.
+        static const QRegularExpression dayHeadings(QStringLiteral("<c r=\"C1\" s=\"\\d+\"><v>45422</v></c>"
+                                                                   "<c r=\"D1\" s=\"\\d+\"><v>45432</v></c>"));
+        QVERIFY2(dayHeadings.match(xml).hasMatch(), qPrintable(xml));
+        QVERIFY(xml.contains(QStringLiteral("<t>合計</t>")));
+        for (const char *total : {"<f>SUBTOTAL(9,B2:B3)</f><v>180000</v>", "<f>SUBTOTAL(9,C2:C3)</f><v>130000</v>",
+                                  "<f>SUBTOTAL(9,D2:D3)</f><v>50000</v>"})
+            QVERIFY2(xml.contains(QLatin1String(total)), total);
     }
 };
 
