@@ -2,25 +2,29 @@
 
 #include "ui/AppValues.h"
 #include "DataFolderFile.h"
+#include "FrmHelp.h"
 #include "ui/DialogService.h"
 #include "Platform.h"
 
+#include "calendar/HolidayFile.h"
 #include "store/ChangeSource.h"
 #include "store/Connection.h"
 #include "store/DatabaseBackup.h"
 #include "store/DataFolderBuilder.h"
 #include "store/HistoryCheck.h"
 #include "exchange/LegacyImport.h"
+#include "store/RegisterLock.h"
 #include "store/RibodoClass.h"
 #include "store/Schema.h"
 #include "store/SchemaIndexes.h"
 #include "store/SchemaUpgrade.h"
 #include "store/StoreError.h"
+#include "store/TemporaryFiles.h"
 
 #include <QDate>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
-#include <QSqlQuery>
 
 namespace {
 
@@ -31,6 +35,13 @@ const auto title = QStringLiteral("警告");
 Startup::Startup(const AppContext &context)
     : m_context(context)
 {
+}
+
+Startup::~Startup() = default;
+
+std::unique_ptr<RegisterLock> Startup::takeLock()
+{
+    return std::move(m_lock);
 }
 
 void Startup::warn(const QString &text)
@@ -90,8 +101,70 @@ bool Startup::readOnly() const
     return Connection::isReadOnlyLocation(databasePath());
 }
 
+bool Startup::holdRegister()
+{
+    const QString dataFolder = m_context.values().dataFolder();
+    const QString folder = QFileInfo(databasePath()).absolutePath();
+    if (!QFileInfo(folder).isDir())
+        return true;
+    // Taken before a restore is looked for, as a restore takes its own
+    // before it looks for programs: one of the two always sees the other.
+    m_lock = std::make_unique<RegisterLock>(dataFolder, RegisterLock::Holder::Program);
+    if (RegisterLock::restoring(dataFolder)) {
+        m_lock.reset();
+        warn(QStringLiteral("このデータ フォルダのデータベースを復元しています。\n%1\n"
+                            "復元が終わってから、もう一度起動してください。")
+                     .arg(QDir::toNativeSeparators(folder)));
+        return false;
+    }
+    // Another program at work here may be writing under a temporary name.
+    if (!m_lock->isLocked() || !RegisterLock::programs(dataFolder, m_lock.get()).isEmpty())
+        return true;
+    TemporaryFiles::removeStale(folder);
+    TemporaryFiles::removeStale(DatabaseBackup::folder(dataFolder));
+    try {
+        if (!DatabaseBackup::finishRestore(dataFolder))
+            return true;
+    } catch (const StoreError &e) {
+        warn(QStringLiteral("中断されたデータベースの復元を完了できません。\n理由: %1").arg(e.text()));
+        return false;
+    }
+    const QStringList kept = DatabaseBackup::keptBeforeRestore(dataFolder);
+    QString text = QStringLiteral("中断されていたデータベースの復元を完了しました。\n%1")
+                           .arg(QDir::toNativeSeparators(QFileInfo(databasePath()).absoluteFilePath()));
+    if (!kept.isEmpty())
+        text += QStringLiteral("\n戻す前のデータベース: %1")
+                        .arg(QDir::toNativeSeparators(QFileInfo(kept.last()).absoluteFilePath()));
+    m_context.dialogs().message(text, QStringLiteral("データベースの復元"), DialogService::Buttons::Ok,
+                                DialogService::Icon::Information);
+    return true;
+}
+
+void Startup::reportDamaged()
+{
+    const QString dataFolder = m_context.values().dataFolder();
+    const QFileInfo database(databasePath());
+    const QString latest = DatabaseBackup::latest(dataFolder);
+    const QString way = latest.isEmpty()
+            ? QStringLiteral("バックアップ フォルダに戻せるバックアップがありません。\n%1")
+                      .arg(QDir::toNativeSeparators(QFileInfo(DatabaseBackup::folder(dataFolder)).absoluteFilePath()))
+            : QStringLiteral("最新のバックアップ: %1\n"
+                             "QXRibodo を閉じたまま次のコマンドを実行すると、このバックアップに戻せます"
+                             "（今のデータベースは消さずに残します）。\n"
+                             "ribodo-datafolder restore \"%2\" \"%1\"")
+                      .arg(QDir::toNativeSeparators(QFileInfo(latest).absoluteFilePath()),
+                           QDir::toNativeSeparators(database.absolutePath()));
+    DialogService &dialogs = m_context.dialogs();
+    dialogs.beep();
+    dialogs.message(QStringLiteral("データベースが壊れています。\nファイル: %1\n%2")
+                            .arg(QDir::toNativeSeparators(database.absoluteFilePath()), way),
+                    title, DialogService::Buttons::Ok, DialogService::Icon::Critical);
+}
+
 bool Startup::CheckDatabase()
 {
+    if (!holdRegister())
+        return false;
     const QString dataFolder = m_context.values().dataFolder();
     const QFileInfo database(databasePath());
     const QString shown = QDir::toNativeSeparators(database.absoluteFilePath());
@@ -171,6 +244,23 @@ DialogService::Answer listMessage(DialogService &dialogs, const QString &before,
 
 } // namespace
 
+namespace {
+
+// The manual in the folder's help folder, where the help button looks, as a
+// new folder made by the data-folder tool has it. A folder that cannot take
+// it still starts; the help button then says what is missing.
+void writeManual(const QString &dataFolder)
+{
+    QFile shipped(QStringLiteral(":/help/RBHelp.html"));
+    QFile manual(FrmHelp::manualPath(dataFolder));
+    if (manual.exists() || !QDir(dataFolder).mkpath(QStringLiteral("help")) || !shipped.open(QIODevice::ReadOnly)
+        || !manual.open(QIODevice::WriteOnly))
+        return;
+    manual.write(shipped.readAll());
+}
+
+} // namespace
+
 Startup::Import Startup::offerImport(const QString &legacyFile)
 {
     DialogService &dialogs = m_context.dialogs();
@@ -212,6 +302,11 @@ Startup::Import Startup::offerImport(const QString &legacyFile)
         QString list = LegacyImport::countsText(result);
         if (!result.renames.isEmpty())
             list += QStringLiteral("\n\nコードを変えて取り込んだ行:\n") + LegacyImport::renamesText(result);
+        if (!result.states.isEmpty())
+            list += QStringLiteral("\n\n") + StateMeaning::markedText(result.states);
+        if (!result.adjusted.isEmpty())
+            list += QStringLiteral("\n\n入力と同じ決まりに合わせて直した値:\n") + LegacyImport::adjustedText(result);
+        writeManual(dataFolder);
         listMessage(dialogs, QStringLiteral("以前の版のデータを取り込みました。\n\n"), list, QString(),
                     QStringLiteral("データの取り込み"), DialogService::Buttons::Ok, DialogService::Icon::Information);
         return Import::Done;
@@ -229,8 +324,18 @@ bool Startup::UpgradeSchema()
     const QString shown = QDir::toNativeSeparators(QFileInfo(databasePath()).absoluteFilePath());
     try {
         const SchemaUpgrade::Result result = SchemaUpgrade::run(dataFolder, QDate::currentDate());
-        // A file that is no database at all is left to the state update,
-        // which says what is wrong with it.
+        if (result.outcome == SchemaUpgrade::Outcome::Unreadable) {
+            reportDamaged();
+            return false;
+        }
+        if (!result.states.isEmpty()) {
+            m_context.dialogs().message(
+                    QStringLiteral("データベースを新しい版 (版 %1) に更新しました。\n更新前の写し: %2\n\n%3")
+                            .arg(QString::number(Schema::version()),
+                                 QDir::toNativeSeparators(QFileInfo(result.backup).absoluteFilePath()),
+                                 StateMeaning::markedText(result.states)),
+                    QStringLiteral("データベースの更新"), DialogService::Buttons::Ok, DialogService::Icon::Information);
+        }
         if (result.outcome != SchemaUpgrade::Outcome::TooNew)
             return true;
         warn(QStringLiteral("このデータベースは新しい版のプログラムで作られているため、開けません。\n%1\n"
@@ -281,25 +386,34 @@ bool Startup::BackUp()
     if (readOnly())
         return true;
     const QString dataFolder = m_context.values().dataFolder();
-    // A file that is no database of this system is not copied; the state
-    // update that follows says what is wrong with it.
+    const QString backups = QDir::toNativeSeparators(QFileInfo(DatabaseBackup::folder(dataFolder)).absoluteFilePath());
     try {
-        Connection probe;
-        probe.open(Schema::connectionText(dataFolder));
-        QSqlQuery &q = probe.exec(QStringLiteral("SELECT 1 FROM sqlite_master WHERE name = 'SiteTbl'"));
-        const bool ours = q.next();
-        q.finish();
-        if (!ours)
-            return true;
-    } catch (const StoreError &) {
-        return true;
-    }
-    try {
-        DatabaseBackup::daily(dataFolder, QDate::currentDate());
+        if (!DatabaseBackup::daily(dataFolder, QDate::currentDate()).isEmpty()) {
+            const QString keep = DatabaseBackup::invalidKeep(dataFolder);
+            if (!keep.isEmpty())
+                warn(QStringLiteral("backup.ini の keep=%1 は 1 から 365 までの数ではないため、"
+                                    "決まりの %2 個のバックアップを残しました。\n%3")
+                             .arg(keep, QString::number(DatabaseBackup::keepCount(dataFolder)),
+                                  QDir::toNativeSeparators(QDir(backups).filePath(QStringLiteral("backup.ini")))));
+        }
     } catch (const StoreError &e) {
+        if (e.explanation() == DatabaseBackup::diskFullText()) {
+            warn(QStringLiteral("ディスクの空き容量が足りないため、本日のバックアップを作成しませんでした。\n%1\n"
+                                "処理はこのまま続けます。")
+                         .arg(backups));
+            return true;
+        }
+        // A copy found damaged may be the copy's fault or the database's.
+        if (e.explanation() == DatabaseBackup::damagedText()) {
+            try {
+                DatabaseBackup::check(databasePath());
+            } catch (const StoreError &) {
+                reportDamaged();
+                return false;
+            }
+        }
         warn(QStringLiteral("本日のバックアップを作成できませんでした。\n%1\n理由: %2\n処理はこのまま続けます。")
-                     .arg(QDir::toNativeSeparators(QFileInfo(DatabaseBackup::folder(dataFolder)).absoluteFilePath()),
-                          e.text()));
+                     .arg(backups, e.text()));
     }
     return true;
 }
@@ -333,5 +447,13 @@ bool Startup::UpdateNoteStates()
                         title, DialogService::Buttons::Ok, DialogService::Icon::Critical);
         return false;
     }
+    return true;
+}
+
+bool Startup::CheckHolidayFile()
+{
+    const QString problem = HolidayFile::read(m_context.values().dataFolder()).problem();
+    if (!problem.isEmpty())
+        warn(problem);
     return true;
 }

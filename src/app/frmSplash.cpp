@@ -2,6 +2,7 @@
 
 #include "Startup.h"
 #include "VersionLabel.h"
+#include "store/RegisterLock.h"
 #include "ui/WindowRegistry.h"
 
 #include <QCoreApplication>
@@ -106,6 +107,8 @@ frmSplash::frmSplash(const AppContext &context, QWidget *parent)
     Form_Load();
 }
 
+frmSplash::~frmSplash() = default;
+
 void frmSplash::Form_Load()
 {
     lbversion->setText(VersionLabel::current());
@@ -137,9 +140,9 @@ void frmSplash::runStartup()
     QCoreApplication::processEvents();
     Startup startup(m_context);
     const bool ok = startup.ResolveDirPath() && startup.CheckDatabase() && startup.UpgradeSchema() && startup.CheckHistory()
-            && startup.BackUp()
-            && startup.UpdateNoteStates()
+            && startup.BackUp() && startup.UpdateNoteStates() && startup.CheckHolidayFile()
             && m_context.windows().show(WindowId::FrmMain) != nullptr;
+    m_lock = startup.takeLock();
     close();
     Q_EMIT finished(ok);
 }

@@ -4,8 +4,11 @@
 #include "SavedFile.h"
 #include "store/StoreError.h"
 
+#include <QRegularExpression>
 #include <QSaveFile>
 #include <QStringEncoder>
+
+#include <optional>
 
 namespace {
 
@@ -92,10 +95,25 @@ private:
     int m_lost = 0;
 };
 
+// The text after an apostrophe where it begins like a formula, so that a
+// spreadsheet shows it and never runs it.
+QString inert(const QString &text)
+{
+    static const QString formulaStarts = QStringLiteral("=+-@\t\r");
+    if (text.isEmpty() || !formulaStarts.contains(text.front()))
+        return text;
+    // A minus amount is a number, not a formula.
+    static const QRegularExpression number(QStringLiteral("^-[0-9]+(\\.[0-9]+)?$"));
+    if (number.match(text).hasMatch())
+        return text;
+    return u'\'' + text;
+}
+
 } // namespace
 
-QString CsvExport::field(const QString &text)
+QString CsvExport::field(const QString &plain)
 {
+    const QString text = inert(plain);
     if (!text.contains(u'"') && !text.contains(u',') && !text.contains(u'\n') && !text.contains(u'\r'))
         return text;
     QString quoted = text;
@@ -120,13 +138,17 @@ QByteArray CsvExport::encode(const QString &text, Encoding encoding, int *lost)
         return text.toUtf8();
     const QString windowsForms = toCodePage932Forms(text);
     // Opening the converter costs more than encoding a line: one is kept.
-    thread_local QStringEncoder encoder("Shift_JIS");
-    encoder.resetState();
-    QByteArray bytes = encoder.encode(windowsForms);
-    if (!encoder.hasError())
+    thread_local std::optional<QStringEncoder> encoder;
+    if (!encoder)
+        encoder.emplace("Shift_JIS");
+    encoder->resetState();
+    QByteArray bytes = encoder->encode(windowsForms);
+    if (!encoder->hasError())
         return bytes;
-    // A converter that met a letter it lacks is not used again.
-    encoder = QStringEncoder("Shift_JIS");
+    // A converter that met a letter it lacks keeps reporting the error, so
+    // a new one is made; made in place, since one assigned over it (Qt 6.4)
+    // reports no error ever after and lets the substitute bytes through.
+    encoder.emplace("Shift_JIS");
     // Line by line, and in a line that fails letter by letter, so that each
     // letter the code page lacks becomes "?".
     bytes.clear();

@@ -6,6 +6,7 @@
 // (today when left out); the plan of that day and the days after it is
 // written into the work table first, as the window does before printing.
 
+#include "HeadlessPlatform.h"
 #include "ReportDocument.h"
 #include "ReportEngine.h"
 #include "ReportError.h"
@@ -14,6 +15,7 @@
 #include "store/Connection.h"
 #include "rules/FundingPlan.h"
 #include "store/JetSql.h"
+#include "store/RegisterLock.h"
 #include "store/Schema.h"
 #include "store/SchemaIndexes.h"
 #include "store/SchemaUpgrade.h"
@@ -26,6 +28,7 @@
 
 int main(int argc, char *argv[])
 {
+    HeadlessPlatform::chooseWithoutDisplay();
     QGuiApplication app(argc, argv);
     const QStringList args = QGuiApplication::arguments().mid(1);
     if (args.size() < 3) {
@@ -38,6 +41,14 @@ int main(int argc, char *argv[])
     if (!dataFolder.endsWith(QDir::separator()))
         dataFolder += QDir::separator();
     const QString reportFolder = QDir::toNativeSeparators(QGuiApplication::applicationDirPath()) + QDir::separator();
+    // Held while the folder is read, as the application holds it: a restore
+    // is refused meanwhile.
+    const RegisterLock lock(dataFolder, RegisterLock::Holder::Program);
+    if (RegisterLock::restoring(dataFolder)) {
+        QTextStream(stderr) << "このデータ フォルダのデータベースを復元しています。復元が終わってから、もう一度実行してください。"
+                            << Qt::endl;
+        return 1;
+    }
     try {
         // A folder the application has not opened since this version came
         // is upgraded here as start-up would do it, copy first.
@@ -47,6 +58,8 @@ int main(int argc, char *argv[])
                                 << Qt::endl;
             return 1;
         }
+        if (!upgrade.states.isEmpty())
+            QTextStream(stderr) << StateMeaning::markedText(upgrade.states) << Qt::endl;
     } catch (const StoreError &e) {
         QTextStream(stderr) << e.text() << Qt::endl;
         return 1;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "StateMeaning.h"
+
 #include <QDate>
 #include <QString>
 
@@ -14,13 +16,16 @@ public:
         Current, // already at this program's version; nothing done
         Upgraded, // upgraded; the copy is at `backup`
         TooNew, // made by a newer program; nothing written
-        Unreadable, // no database whose version can be read; nothing written
+        Unreadable, // no register that can be read (an empty or damaged file); nothing written
     };
     struct Result
     {
         Outcome outcome = Outcome::Current;
         int found = 0; // the database's version before the upgrade
         QString backup;
+        // The note states given a meaning from their names on the way to
+        // version 3; empty when that step was not taken.
+        StateMeaning::Marked states;
     };
 
     // The database's schema version; 1 for one made before versions were kept.
@@ -30,7 +35,6 @@ public:
     static QString backupPath(const QString &dataFolder, const QDate &day);
 
     // Raises StoreError when the copy or an upgrade step fails (a read-only
-    // file among them); the database is then as it was. A file whose version
-    // cannot be read is left to whoever opens it next to report.
+    // file among them); the database is then as it was.
     static Result run(const QString &dataFolder, const QDate &today);
 };

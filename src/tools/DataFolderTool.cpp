@@ -97,6 +97,8 @@ int importMdb(const QString &file, const QString &folder, bool rename)
     out << folder << "\n" << LegacyImport::countsText(result) << Qt::endl;
     if (!result.renames.isEmpty())
         out << "コードを変えて取り込んだ行:\n" << LegacyImport::renamesText(result) << Qt::endl;
+    if (!result.adjusted.isEmpty())
+        out << "入力と同じ決まりに合わせて直した値:\n" << LegacyImport::adjustedText(result) << Qt::endl;
     if (!result.skippedColumns.isEmpty())
         out << "取り込まなかった列:\n" << result.skippedColumns.join(u'\n') << Qt::endl;
     return 0;
@@ -149,12 +151,11 @@ int main(int argc, char *argv[])
         }
         if (command == QLatin1String("restore") && args.size() == 3) {
             const QString folder = dataFolderOf(args.at(1));
-            DatabaseBackup::restore(folder, args.at(2));
-            const QString live = Schema::databasePath(folder);
+            const QString kept = DatabaseBackup::restore(folder, args.at(2));
             QTextStream out(stdout);
-            out << "restored: " << live << Qt::endl;
-            if (QFile::exists(live + QStringLiteral(".before-restore")))
-                out << "kept: " << live << ".before-restore" << Qt::endl;
+            out << "restored: " << Schema::databasePath(folder) << Qt::endl;
+            if (!kept.isEmpty())
+                out << "kept: " << kept << Qt::endl;
             return 0;
         }
         if (command == QLatin1String("import-mdb") && (args.size() == 3 || args.size() == 4)) {
