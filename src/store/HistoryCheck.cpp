@@ -9,13 +9,11 @@
 #include "StoreError.h"
 
 #include <QDir>
-#include <QFile>
+#include <QFileInfo>
 #include <QHash>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QFileInfo>
 #include <QRandomGenerator>
-#include <QSqlQuery>
 
 namespace {
 
