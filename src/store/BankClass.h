@@ -2,6 +2,7 @@
 
 #include "CodeNameRecord.h"
 
+#include <QDate>
 #include <QString>
 #include <QVariant>
 
@@ -38,6 +39,12 @@ public:
     // keeps the balance.
     QString BZan() const;
     void setBZan(const QString &BkZan);
+    // The last drawing date and the last due date the bank takes paper notes
+    // for (手形最終振出日, 手形決済最終日); a null date when none is set.
+    QDate KFuriEnd() const { return m_furiEnd; }
+    void setKFuriEnd(const QDate &date) { m_furiEnd = date; }
+    QDate KKesaiEnd() const { return m_kesaiEnd; }
+    void setKKesaiEnd(const QDate &date) { m_kesaiEnd = date; }
     // The open rowset over the whole bank table; it belongs to this object.
     Recordset &RsEd() { return recordset(); }
     // Accepted and ignored: there is one bank table.
@@ -50,4 +57,6 @@ private:
     QString m_kCode2;
     QString m_kName;
     double m_balance = 0;
+    QDate m_furiEnd;
+    QDate m_kesaiEnd;
 };

@@ -56,6 +56,7 @@ QStringList Schema::createStatements()
     // that bank.
     s << QStringLiteral("CREATE INDEX SiteTbl_TTo ON SiteTbl (TTo, TKDate, TKingaku, TKeiri)");
     s << QStringLiteral("CREATE INDEX SiteTbl_TBank ON SiteTbl (TBank, TKDate)");
+    s << balanceIndex();
 
     s << QStringLiteral("CREATE TABLE SireCliant ("
                         "ClCode TEXT NOT NULL COLLATE NOCASE, "
@@ -64,7 +65,8 @@ QStringList Schema::createStatements()
                         "clzip TEXT, cltel TEXT, clfax TEXT, ClSime TEXT, "
                         "ClZan REAL, Clpay TEXT, "
                         "ClTokuiKbn INTEGER CHECK (ClTokuiKbn IS NULL OR ClTokuiKbn BETWEEN -32768 AND 32767), "
-                        "ClTekiho INTEGER NOT NULL DEFAULT 0)");
+                        "ClTekiho INTEGER NOT NULL DEFAULT 0, "
+                        "ClTouroku TEXT NOT NULL DEFAULT '')");
     s << QStringLiteral("CREATE UNIQUE INDEX SireCliant_ClCode ON SireCliant (ClCode)");
 
     // Only the note kinds tell paper notes from electronic records.
@@ -75,7 +77,9 @@ QStringList Schema::createStatements()
                           kinds ? QStringLiteral(", KbnDenshi INTEGER NOT NULL DEFAULT 0") : QString());
         s << QStringLiteral("CREATE UNIQUE INDEX %1_KbnCode ON %1 (KbnCode)").arg(QLatin1String(table));
     }
-    s << QStringLiteral("CREATE TABLE kbn6 (KbnCode TEXT NOT NULL COLLATE NOCASE, KbnName TEXT, KbnZan REAL)");
+    s << QStringLiteral("CREATE TABLE kbn6 (KbnCode TEXT NOT NULL COLLATE NOCASE, KbnName TEXT, KbnZan REAL, "
+                        "KbnFuriEnd TEXT %1, KbnKesaiEnd TEXT %2)")
+                 .arg(dateCheck("KbnFuriEnd"), dateCheck("KbnKesaiEnd"));
     s << QStringLiteral("CREATE UNIQUE INDEX kbn6_KbnCode ON kbn6 (KbnCode)");
 
     s << bankBalanceTable();
@@ -108,7 +112,7 @@ QStringList Schema::createStatements()
 
 int Schema::version()
 {
-    return 2;
+    return 3;
 }
 
 QStringList Schema::upgradeStatements(int from)
@@ -121,6 +125,13 @@ QStringList Schema::upgradeStatements(int from)
         return {QStringLiteral("ALTER TABLE SireCliant ADD COLUMN ClTekiho INTEGER NOT NULL DEFAULT 0"),
                 QStringLiteral("ALTER TABLE kbn1 ADD COLUMN KbnDenshi INTEGER NOT NULL DEFAULT 0"),
                 journalAccountsTable(), bankBalanceTable()};
+    case 2:
+        // The suppliers' registration numbers, the banks' last dates for
+        // paper notes, and the index of the balance at a date.
+        return {QStringLiteral("ALTER TABLE SireCliant ADD COLUMN ClTouroku TEXT NOT NULL DEFAULT ''"),
+                QStringLiteral("ALTER TABLE kbn6 ADD COLUMN KbnFuriEnd TEXT ") + dateCheck("KbnFuriEnd"),
+                QStringLiteral("ALTER TABLE kbn6 ADD COLUMN KbnKesaiEnd TEXT ") + dateCheck("KbnKesaiEnd"),
+                balanceIndex()};
     default:
         return {};
     }
@@ -137,6 +148,13 @@ QString Schema::bankBalanceTable()
                           "BbZan REAL, "
                           "PRIMARY KEY (BbBank, BbDate))")
             .arg(dateCheck("BbDate"));
+}
+
+// The notes outstanding at a date are those due after it and drawn on or
+// before it: the due date leads, the drawing date is read from the index.
+QString Schema::balanceIndex()
+{
+    return QStringLiteral("CREATE INDEX SiteTbl_TKDate_TFDate ON SiteTbl (TKDate, TFDate)");
 }
 
 QString Schema::journalAccountsTable()
@@ -187,6 +205,9 @@ const ColumnInfo columns[] = {
     {"ClSime", Schema::ColumnKind::Name, "請求〆日"},
     {"Clpay", Schema::ColumnKind::Name, "支払予定日"},
     {"KbnName", Schema::ColumnKind::Name, "名称"},
+    {"ClTouroku", Schema::ColumnKind::Other, "登録番号/法人番号"},
+    {"KbnFuriEnd", Schema::ColumnKind::Other, "手形最終振出日"},
+    {"KbnKesaiEnd", Schema::ColumnKind::Other, "手形決済最終日"},
 };
 
 const ColumnInfo *columnInfo(const QString &column)

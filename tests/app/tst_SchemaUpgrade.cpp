@@ -24,9 +24,11 @@ const char *const versionOne[] = {
     "clAddress1 TEXT, claddress2 TEXT, claddress3 TEXT, claddress4 TEXT, clzip TEXT, cltel TEXT, clfax TEXT, "
     "ClSime TEXT, ClZan REAL, Clpay TEXT, ClTokuiKbn INTEGER)",
     "CREATE TABLE kbn1 (KbnCode TEXT NOT NULL COLLATE NOCASE, KbnName TEXT)",
+    "CREATE TABLE kbn6 (KbnCode TEXT NOT NULL COLLATE NOCASE, KbnName TEXT, KbnZan REAL)",
     "INSERT INTO SiteTbl VALUES ('A-1', '2024-01-10', '2024-04-30', '1', '100', 500000, '1', '1', '1', 'メモ', '1')",
     "INSERT INTO SireCliant (ClCode, ClName, ClTokuiKbn) VALUES ('100', '山田製作所', 1)",
     "INSERT INTO kbn1 VALUES ('1', '約束手形')",
+    "INSERT INTO kbn6 VALUES ('1', '中央銀行', 0)",
 };
 
 struct Folder : WindowFixture
@@ -73,8 +75,9 @@ private slots:
         QVERIFY(f.upgrade());
         QVERIFY(f.dialogs.calls().isEmpty());
         QCOMPARE(f.data.scalar(QStringLiteral("PRAGMA user_version")).toInt(), Schema::version());
-        QVERIFY(f.columns("SireCliant").endsWith(QLatin1String(",ClTekiho")));
+        QVERIFY(f.columns("SireCliant").endsWith(QLatin1String(",ClTekiho,ClTouroku")));
         QVERIFY(f.columns("kbn1").endsWith(QLatin1String(",KbnDenshi")));
+        QVERIFY(f.columns("kbn6").endsWith(QLatin1String(",KbnFuriEnd,KbnKesaiEnd")));
         QCOMPARE(f.data.scalar(QStringLiteral("SELECT count(*) FROM sqlite_master "
                                               "WHERE name IN ('BankBalance', 'ShiwakeKamoku')")).toInt(), 2);
         QCOMPARE(f.data.scalar(QStringLiteral("SELECT ClName || ClTekiho || (SELECT KbnName || KbnDenshi FROM kbn1) "
@@ -104,10 +107,10 @@ private slots:
         QTest::addColumn<QString>("fault");
         QTest::addColumn<bool>("goesOn");
         QTest::addColumn<QString>("message");
-        QTest::newRow("newer version") << "newer" << false << "データベースの版: 3　このプログラムが扱える版: 2";
+        QTest::newRow("newer version") << "newer" << false << "データベースの版: 4　このプログラムが扱える版: 3";
         // The first step goes through, the second finds its column taken.
-        QTest::newRow("a step fails") << "step" << false << "データベースを新しい版 (版 2) に更新できませんでした。";
-        QTest::newRow("read-only file") << "read-only" << true << "データベースを新しい版 (版 2) に更新できませんでした。";
+        QTest::newRow("a step fails") << "step" << false << "データベースを新しい版 (版 3) に更新できませんでした。";
+        QTest::newRow("read-only file") << "read-only" << true << "データベースを新しい版 (版 3) に更新できませんでした。";
     }
 
     void refusedOrFailed()
@@ -116,7 +119,7 @@ private slots:
         QFETCH(QString, message);
         Folder f;
         if (fault == QLatin1String("newer")) {
-            f.data.exec(QStringLiteral("PRAGMA user_version = 3"));
+            f.data.exec(QStringLiteral("PRAGMA user_version = 4"));
         } else if (fault == QLatin1String("step")) {
             f.data.exec(QStringLiteral("ALTER TABLE kbn1 ADD COLUMN KbnDenshi INTEGER"));
         } else {
