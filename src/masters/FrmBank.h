@@ -2,6 +2,7 @@
 
 #include "MasterWindow.h"
 
+class QDate;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -34,6 +35,11 @@ private:
     void FillList();
     void ClearInputs();
     void registerOrEdit(bool edit);
+    // The two dates typed, full-width digits taken; a text that is no date,
+    // or a date before 1990 or after 2100, is refused with a message. True
+    // when both may be saved (an empty box may).
+    bool acceptDates();
+    void showDates(const QString &code);
 
     QLabel *Label2 = nullptr;
     QLineEdit *txtClKubunKode = nullptr;
@@ -42,6 +48,8 @@ private:
     QLabel *Label1 = nullptr;
     QLineEdit *text1 = nullptr;
     QLabel *lbClKubun = nullptr;
+    QLineEdit *txtFuriEnd = nullptr;
+    QLineEdit *txtKesaiEnd = nullptr;
     QGroupBox *Frame1 = nullptr;
     QTreeWidget *ListView1 = nullptr;
 

@@ -37,16 +37,24 @@ public:
     // may not be paid by note.
     static QDate subcontractLawFrom();
 
-    enum class Kind { LongTerm, Clearing, Subcontract };
+    enum class Kind { LongTerm, Clearing, Subcontract, BankDrawing, BankClearing };
     struct Warning
     {
         Kind kind;
         QString reason; // short, for lists and labels
         QString detail; // one sentence, for the entry window
     };
+    // The paying bank's own last dates for paper notes (手形最終振出日,
+    // 手形決済最終日); a null date where the bank has set none.
+    struct BankDates
+    {
+        QDate lastDrawing;
+        QDate lastDue;
+    };
     // The warnings a note carries, in the order of Kind. `covered`: the
     // payee is marked 取適法対象.
-    static QList<Warning> warnings(const QDate &drawn, const QDate &due, bool electronic, bool covered);
+    static QList<Warning> warnings(const QDate &drawn, const QDate &due, bool electronic, bool covered,
+                                   const BankDates &bank = {});
     static Warning warning(Kind kind);
 
     // The record number of an electronic record: 20 half-width letters and
