@@ -1,6 +1,7 @@
 #pragma once
 
 #include "LegacyTable.h"
+#include "store/StateMeaning.h"
 
 #include <QList>
 #include <QPair>
@@ -42,6 +43,7 @@ public:
         // Columns the new database has no place for.
         QStringList skippedColumns;
         QList<QPair<QString, int>> counts; // rows written, per table
+        StateMeaning::Marked states;       // the note states given a meaning
     };
 
     // Reads `mdbPath` (read-only) and imports it into `dataFolder`. Raises

@@ -177,11 +177,14 @@ void FrmZandaka::FillLists()
     m_reminders->removeRows(0, m_reminders->rowCount());
     for (const TegataZandaka::Note &n : std::as_const(m_balance.reminders))
         m_reminders->appendRow({item(n.number), item(n.payeeName), item(dateText(n.due)), item(yen(n.amount), true)});
-    lblReminder->setText(m_balance.reminders.isEmpty()
-                                 ? QStringLiteral("期日に銀行が支払ったはずで、状態が未決済のままの手形はありません。")
-                                 : QStringLiteral("確認してください: 期日に銀行が支払ったはずで、状態が未決済のままの手形 %1枚"
-                                                  "（残高には含めていません）")
-                                           .arg(m_balance.reminders.size()));
+    QString reminder = m_balance.reminderCount == 0
+            ? QStringLiteral("期日に銀行が支払ったはずで、状態が未決済のままの手形はありません。")
+            : QStringLiteral("確認してください: 期日に銀行が支払ったはずで、状態が未決済のままの手形 %1枚"
+                             "（残高には含めていません）")
+                      .arg(m_balance.reminderCount);
+    if (m_balance.reminderCount > m_balance.reminders.size())
+        reminder += QStringLiteral("。期日の新しい %1枚を表示しています。").arg(m_balance.reminders.size());
+    lblReminder->setText(reminder);
 }
 
 void FrmZandaka::CmdCsv_Click()

@@ -2,6 +2,8 @@
 
 #include "ui/AppValues.h"
 #include "ui/InputMethod.h"
+#include "rules/BankBalance.h"
+#include "rules/FundingPlan.h"
 #include "store/BankClass.h"
 #include "store/NumberText.h"
 #include "store/UsageCount.h"
@@ -76,6 +78,13 @@ FrmBank::FrmBank(const AppContext &context, QWidget *parent)
     txtKesaiEnd = new QLineEdit(this);
     txtKesaiEnd->setObjectName(QStringLiteral("txtKesaiEnd"));
     InputMethod::apply(txtKesaiEnd, InputMethod::Mode::Off);
+    lblKyokudo = new QLabel(QStringLiteral("当座貸越極度額(&K)"), this);
+    txtKyokudo = new QLineEdit(this);
+    txtKyokudo->setObjectName(QStringLiteral("txtKyokudo"));
+    txtKyokudo->setAlignment(Qt::AlignRight);
+    txtKyokudo->setMaxLength(20);
+    InputMethod::apply(txtKyokudo, InputMethod::Mode::Off);
+    lblKyokudo->setBuddy(txtKyokudo);
     Frame1 = new QGroupBox(QStringLiteral("登録済銀行一覧"), this);
     Frame1->setObjectName(QStringLiteral("Frame1"));
     ListView1 = makeCodeList(Frame1);
@@ -87,13 +96,15 @@ FrmBank::FrmBank(const AppContext &context, QWidget *parent)
     fields->addWidget(txtClKubunKode, 0, 1, Qt::AlignLeft);
     fields->addWidget(Label3, 1, 0);
     fields->addWidget(txtClKubunName, 1, 1);
-    fields->addWidget(new QLabel(QStringLiteral("手形最終振出日"), this), 2, 0);
-    fields->addWidget(txtFuriEnd, 2, 1, Qt::AlignLeft);
-    fields->addWidget(new QLabel(QStringLiteral("手形決済最終日"), this), 3, 0);
-    fields->addWidget(txtKesaiEnd, 3, 1, Qt::AlignLeft);
-    fields->addWidget(Frame1, 4, 0, 1, 2);
+    fields->addWidget(lblKyokudo, 2, 0);
+    fields->addWidget(txtKyokudo, 2, 1, Qt::AlignLeft);
+    fields->addWidget(new QLabel(QStringLiteral("手形最終振出日"), this), 3, 0);
+    fields->addWidget(txtFuriEnd, 3, 1, Qt::AlignLeft);
+    fields->addWidget(new QLabel(QStringLiteral("手形決済最終日"), this), 4, 0);
+    fields->addWidget(txtKesaiEnd, 4, 1, Qt::AlignLeft);
+    fields->addWidget(Frame1, 5, 0, 1, 2);
     fields->setColumnStretch(1, 1);
-    fields->setRowStretch(4, 1);
+    fields->setRowStretch(5, 1);
     txtClKubunKode->setFixedWidth(txtClKubunKode->fontMetrics().horizontalAdvance(QStringLiteral("0000000000000")));
     txtFuriEnd->setFixedWidth(txtClKubunKode->width());
     txtKesaiEnd->setFixedWidth(txtClKubunKode->width());
@@ -101,9 +112,11 @@ FrmBank::FrmBank(const AppContext &context, QWidget *parent)
     body->addLayout(fields, 1);
     layOutAround(body, 12);
 
-    setTabChain({txtClKubunKode, txtClKubunName, txtFuriEnd, txtKesaiEnd, ListView1});
+    txtKyokudo->setFixedWidth(txtClKubunKode->minimumWidth());
+    setTabChain({txtClKubunKode, txtClKubunName, txtKyokudo, txtFuriEnd, txtKesaiEnd, ListView1});
     setHint(txtClKubunKode, QStringLiteral("銀行コードを入力してください。"));
     setHint(txtClKubunName, QStringLiteral("銀行/支店名称を入力してください。"));
+    setHint(txtKyokudo, QStringLiteral("当座貸越の極度額を円で入力してください。資金繰り予定で、残高がこの額のマイナスを下回ると不足とします。"));
     setHint(txtFuriEnd, QStringLiteral("この銀行が支払う手形の最後の振出日です（yyyy/mm/dd、なければ空欄）。"));
     setHint(txtKesaiEnd, QStringLiteral("この銀行が手形交換で決済する最後の期日です（yyyy/mm/dd、なければ空欄）。"));
     setHint(ListView1, QStringLiteral("すでに登録されている銀行/支店名称の一覧です。"));
@@ -135,22 +148,31 @@ void FrmBank::CmdCall_Click()
     // The hidden balance box is not filled.
     callUpCode<BankClass>(0, QStringLiteral("銀行コードを入力してください。"), QStringLiteral("銀行メンテ"),
                           {txtClKubunKode, txtClKubunName, lbClKubun});
-    if (!lbClKubun->text().isEmpty())
-        showDates(lbClKubun->text());
-}
-
-void FrmBank::showDates(const QString &code)
-{
-    guarded([&] {
+    if (lbClKubun->text().isEmpty())
+        return;
+    guarded([this] {
         BankClass bank;
         openCodes(bank);
-        bank.setKCode(code);
+        bank.setKCode(lbClKubun->text());
         bank.McEDsearch();
         if (bank.KCode() == QLatin1String("X"))
             return;
+        txtKyokudo->setText(bank.Kyokudo() > 0 ? FundingPlan::yenText(bank.Kyokudo()) : QString());
         txtFuriEnd->setText(dateText(bank.KFuriEnd()));
         txtKesaiEnd->setText(dateText(bank.KKesaiEnd()));
     });
+}
+
+bool FrmBank::limitRefused()
+{
+    if (txtKyokudo->text().trimmed().isEmpty())
+        return false;
+    const auto limit = BankBalance::parseYen(txtKyokudo->text());
+    if (limit && *limit >= 0)
+        return false;
+    warn(QStringLiteral("当座貸越極度額は 0 以上の円単位の整数で入力してください (例 5,000,000)。"));
+    txtKyokudo->setFocus();
+    return true;
 }
 
 bool FrmBank::acceptDates()
@@ -177,7 +199,8 @@ void FrmBank::InputCheck(bool forEdit)
 {
     const QString code = txtClKubunKode->text();
     m_checkResult = checkCodeAndName(code, txtClKubunName->text(), lbClKubun->text(), forEdit,
-                                     [&] { return duplicateMark<BankClass>(0, code); });
+                                     [&] { return duplicateMark<BankClass>(0, code); },
+                                     [this] { return limitRefused(); });
 }
 
 void FrmBank::registerOrEdit(bool edit)
@@ -224,6 +247,7 @@ void FrmBank::Save()
     bool empty = false;
     bank.setKFuriEnd(typedDate(txtFuriEnd->text(), &empty));
     bank.setKKesaiEnd(typedDate(txtKesaiEnd->text(), &empty));
+    bank.setKyokudo(double(BankBalance::parseYen(txtKyokudo->text()).value_or(0)));
     if (mode == QLatin1String("R"))
         bank.Mcsave();
     else
@@ -255,6 +279,7 @@ void FrmBank::ClearInputs()
     txtClKubunKode->clear();
     txtClKubunName->clear();
     text1->clear();
+    txtKyokudo->clear();
     lbClKubun->clear();
     txtFuriEnd->clear();
     txtKesaiEnd->clear();

@@ -39,7 +39,7 @@ private:
     // or a date before 1990 or after 2100, is refused with a message. True
     // when both may be saved (an empty box may).
     bool acceptDates();
-    void showDates(const QString &code);
+    bool limitRefused();
 
     QLabel *Label2 = nullptr;
     QLineEdit *txtClKubunKode = nullptr;
@@ -50,6 +50,9 @@ private:
     QLabel *lbClKubun = nullptr;
     QLineEdit *txtFuriEnd = nullptr;
     QLineEdit *txtKesaiEnd = nullptr;
+    // The overdraft limit the funding plan allows for; empty means none.
+    QLabel *lblKyokudo = nullptr;
+    QLineEdit *txtKyokudo = nullptr;
     QGroupBox *Frame1 = nullptr;
     QTreeWidget *ListView1 = nullptr;
 

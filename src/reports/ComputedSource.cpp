@@ -8,6 +8,7 @@
 #include "rules/UchiwakeSchedule.h"
 #include "store/Connection.h"
 #include "store/JetSql.h"
+#include "store/StateMeaning.h"
 #include "store/StatementReader.h"
 
 #include <QDate>
@@ -47,7 +48,7 @@ bool isNoteColumn(const QString &field)
 
 // Every note with what the rules ask of it besides its own columns: whether
 // its kind is an electronic record, whether its payee is covered by the
-// subcontract law, the name of its state, and its bank's last dates for
+// subcontract law, the meaning of its state, and its bank's last dates for
 // paper notes.
 QString notesSql(Connection &connection)
 {
@@ -59,14 +60,13 @@ QString notesSql(Connection &connection)
     for (const NoteColumn &c : noteColumns)
         columns << QStringLiteral("s.") + QLatin1String(c.name);
     return QStringLiteral("SELECT * FROM (SELECT %1, IFNULL(k.KbnDenshi, 0) AS ribodo_electronic, "
-                          "IFNULL(c.ClTekiho, 0) AS ribodo_covered, IFNULL(j.KbnName, '') AS ribodo_state, "
-                          "%2 "
+                          "IFNULL(c.ClTekiho, 0) AS ribodo_covered, %2 AS ribodo_meaning, %3 "
                           "FROM SiteTbl s "
                           "LEFT JOIN kbn1 k ON k.KbnCode = s.TKubun "
                           "LEFT JOIN SireCliant c ON c.ClCode = s.TTo "
                           "LEFT JOIN Kbn3 j ON j.KbnCode = s.TCond "
                           "LEFT JOIN kbn6 b ON b.KbnCode = s.TBank)")
-            .arg(columns.join(QStringLiteral(", ")),
+            .arg(columns.join(QStringLiteral(", ")), StateMeaning::sqlOf(QStringLiteral("j")),
                  bankDates ? QStringLiteral("b.KbnFuriEnd AS ribodo_last_drawing, b.KbnKesaiEnd AS ribodo_last_due")
                            : QStringLiteral("NULL AS ribodo_last_drawing, NULL AS ribodo_last_due"));
 }
@@ -150,14 +150,17 @@ void fillStampDuties(Connection &connection, const QString &where, const QVarian
     list.commit();
 }
 
-// Unsettled notes that carry a warning, with their term and the reasons.
+// Notes still to be paid or dishonoured that carry a warning, paper and
+// electronic alike, as the entry window's panel shows them, with their term
+// and the reasons. Notes paid and void ones have nothing left to act on.
 void fillWarnings(Connection &connection, const QString &where, const QVariantList &values)
 {
     ListWriter list(connection, yochuiList, {QStringLiteral("TermDays INTEGER"), QStringLiteral("Reason TEXT")});
-    // Electronic records are listed nowhere here: what a user must act on
-    // is the paper still in circulation.
     StatementReader notes(connection,
-                          notesSql(connection) + QStringLiteral(" WHERE ribodo_electronic = 0 AND ribodo_state <> '決済済み'") + where,
+                          notesSql(connection) + QStringLiteral(" WHERE ribodo_meaning NOT IN (%1, %2)")
+                                                         .arg(int(StateMeaning::Paid))
+                                                         .arg(int(StateMeaning::Void))
+                                  + where,
                           values);
     while (notes.next()) {
         const QDate drawn = dateOf(notes.value(1));
@@ -165,7 +168,8 @@ void fillWarnings(Connection &connection, const QString &where, const QVariantLi
         const NoteRules::BankDates bank{dateOf(notes.value(noteColumnCount + 3)),
                                         dateOf(notes.value(noteColumnCount + 4))};
         const QList<NoteRules::Warning> warnings =
-                NoteRules::warnings(drawn, due, false, notes.value(noteColumnCount + 1).toInt() != 0, bank);
+                NoteRules::warnings(drawn, due, notes.value(noteColumnCount).toInt() != 0,
+                                    notes.value(noteColumnCount + 1).toInt() != 0, bank);
         if (warnings.isEmpty())
             continue;
         QStringList reasons;

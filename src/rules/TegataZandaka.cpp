@@ -3,19 +3,18 @@
 #include "calendar/BankCalendar.h"
 #include "store/Connection.h"
 #include "store/Schema.h"
+#include "store/StateMeaning.h"
 #include "store/StatementReader.h"
-
-#include <QSqlQuery>
 
 #include <algorithm>
 
 namespace {
 
-// The columns of a note as both lists read them.
+// The columns of a note as both lists read them; %1 is the FROM clause.
 const char *const noteColumns =
         "SELECT s.TNo, s.TTo, IFNULL(c.ClName, ''), IFNULL(c.ClTouroku, ''), s.TFDate, s.TKDate, "
         "IFNULL(b.KbnName, ''), IFNULL(s.TKingaku, 0), IFNULL(k.KbnDenshi, 0), IFNULL(s.TCond, '') "
-        "FROM SiteTbl s "
+        "%1 "
         "LEFT JOIN SireCliant c ON c.ClCode = s.TTo "
         "LEFT JOIN kbn6 b ON b.KbnCode = s.TBank "
         "LEFT JOIN kbn1 k ON k.KbnCode = s.TKubun ";
@@ -40,42 +39,12 @@ QString iso(const QDate &d)
     return d.toString(Qt::ISODate);
 }
 
+QString balanceIndexName()
+{
+    return QStringLiteral("SiteTbl_TKDate_TFDate");
+}
+
 } // namespace
-
-TegataZandaka::Meaning TegataZandaka::meaningOfName(const QString &stateName)
-{
-    if (stateName.contains(QStringLiteral("不渡")))
-        return Meaning::Dishonoured;
-    for (const QString &word : {QStringLiteral("取消"), QStringLiteral("書換"), QStringLiteral("無効")}) {
-        if (stateName.contains(word))
-            return Meaning::Void;
-    }
-    if (stateName.contains(QStringLiteral("決済済")))
-        return Meaning::Paid;
-    return Meaning::Waiting;
-}
-
-QHash<QString, TegataZandaka::Meaning> TegataZandaka::stateMeanings(Connection &connection)
-{
-    bool stored = false;
-    {
-        QSqlQuery &q = connection.exec(QStringLiteral("SELECT 1 FROM pragma_table_info('Kbn3') WHERE name = 'KbnKesai'"));
-        stored = q.next();
-        q.finish();
-    }
-    QHash<QString, Meaning> meanings;
-    StatementReader r(connection, stored ? QStringLiteral("SELECT KbnCode, KbnName, KbnKesai FROM Kbn3")
-                                         : QStringLiteral("SELECT KbnCode, KbnName, 0 FROM Kbn3"));
-    while (r.next()) {
-        Meaning m = meaningOfName(r.value(1).toString());
-        if (stored) {
-            const qint64 value = r.integer(2);
-            m = value >= 0 && value <= 3 ? Meaning(value) : Meaning::Waiting;
-        }
-        meanings.insert(r.value(0).toString().toLower(), m);
-    }
-    return meanings;
-}
 
 QDate TegataZandaka::lastDuePaidBy(const QDate &date, const BankCalendar &calendar)
 {
@@ -85,30 +54,46 @@ QDate TegataZandaka::lastDuePaidBy(const QDate &date, const BankCalendar &calend
     return day;
 }
 
-TegataZandaka TegataZandaka::at(const QString &dataFolder, const QDate &date, const BankCalendar &calendar)
+TegataZandaka TegataZandaka::at(const QString &dataFolder, const QDate &date, const BankCalendar &calendar,
+                                bool withReminders)
 {
     Connection connection;
     connection.open(Schema::connectionText(dataFolder));
-    return at(connection, date, calendar);
+    return at(connection, date, calendar, withReminders);
 }
 
-TegataZandaka TegataZandaka::at(Connection &connection, const QDate &date, const BankCalendar &calendar)
+TegataZandaka TegataZandaka::at(Connection &connection, const QDate &date, const BankCalendar &calendar,
+                                bool withReminders)
 {
     TegataZandaka z;
     z.date = date;
     z.paidThrough = lastDuePaidBy(date, calendar);
-    const QHash<QString, Meaning> meanings = stateMeanings(connection);
+    const QHash<QString, StateMeaning::Meaning> meanings = StateMeaning::load(connection);
 
-    // A range of the due-date index; the drawing date is read from it too.
+    // A range of the due-date index; the drawing date is read from it too,
+    // so that only the notes drawn by then are looked up in the table. The
+    // planner is told so: by itself it may take the index of the due date
+    // alone. A register that lacks the index (not yet upgraded) is read
+    // without it.
+    bool indexed = false;
+    {
+        StatementReader index(connection, QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'index' AND name = ?"),
+                              {balanceIndexName()});
+        indexed = index.next();
+    }
+    const QString from = QStringLiteral("FROM SiteTbl s %1")
+                                 .arg(indexed ? QStringLiteral("INDEXED BY ") + balanceIndexName() : QString());
     StatementReader outstanding(connection,
-                                QLatin1String(noteColumns) + QStringLiteral("WHERE s.TKDate > ? AND s.TFDate <= ?"),
+                                QLatin1String(noteColumns).arg(from)
+                                        + QStringLiteral("WHERE s.TKDate > ? AND s.TFDate <= ?"),
                                 {iso(z.paidThrough), iso(date)});
     while (outstanding.next()) {
-        const Meaning m = meanings.value(outstanding.value(9).toString().toLower(), Meaning::Waiting);
-        if (m == Meaning::Void)
+        const StateMeaning::Meaning m =
+                meanings.value(outstanding.value(9).toString().toCaseFolded(), StateMeaning::Waiting);
+        if (m == StateMeaning::Void)
             continue;
         Note n = noteOf(outstanding);
-        n.dishonoured = m == Meaning::Dishonoured;
+        n.dishonoured = m == StateMeaning::Dishonoured;
         z.notes.append(n);
     }
     std::sort(z.notes.begin(), z.notes.end(), [](const Note &a, const Note &b) {
@@ -118,24 +103,33 @@ TegataZandaka TegataZandaka::at(Connection &connection, const QDate &date, const
             return a.due < b.due;
         return a.number < b.number;
     });
+    if (!withReminders)
+        return z;
 
-    QStringList waiting;
+    // Per waiting state, over the index of state and due date: the count,
+    // and the latest notes, newest first.
     for (auto it = meanings.cbegin(); it != meanings.cend(); ++it) {
-        if (it.value() == Meaning::Waiting)
-            waiting << it.key();
+        if (it.value() != StateMeaning::Waiting)
+            continue;
+        const QVariantList values{it.key(), iso(z.paidThrough)};
+        StatementReader count(connection, QStringLiteral("SELECT COUNT(*) FROM SiteTbl WHERE TCond = ? AND TKDate <= ?"),
+                              values);
+        if (count.next())
+            z.reminderCount += int(count.integer(0));
+        StatementReader latest(connection,
+                               QLatin1String(noteColumns).arg(QStringLiteral("FROM SiteTbl s"))
+                                       + QStringLiteral("WHERE s.TCond = ? AND s.TKDate <= ? ORDER BY s.TKDate DESC LIMIT %1")
+                                                 .arg(reminderLimit()),
+                               values);
+        while (latest.next())
+            z.reminders.append(noteOf(latest));
     }
-    if (!waiting.isEmpty()) {
-        QVariantList values{iso(z.paidThrough)};
-        for (const QString &code : std::as_const(waiting))
-            values << code;
-        StatementReader old(connection,
-                            QLatin1String(noteColumns)
-                                    + QStringLiteral("WHERE s.TKDate <= ? AND s.TCond IN (%1) ORDER BY s.TKDate, s.TNo")
-                                              .arg(QStringList(waiting.size(), QStringLiteral("?")).join(u',')),
-                            values);
-        while (old.next())
-            z.reminders.append(noteOf(old));
-    }
+    std::sort(z.reminders.begin(), z.reminders.end(), [](const Note &a, const Note &b) {
+        return a.due != b.due ? a.due > b.due : a.number < b.number;
+    });
+    if (z.reminders.size() > reminderLimit())
+        z.reminders.resize(reminderLimit());
+    std::reverse(z.reminders.begin(), z.reminders.end());
     return z;
 }
 

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QDate>
-#include <QHash>
 #include <QList>
 #include <QString>
 
@@ -13,14 +12,11 @@ class Connection;
 // date or, when that is a bank holiday, on the next business day. The figure
 // follows the bank's day whatever state a note carries, except that a void
 // note (cancelled, replaced by a renewal) is owed no more; a dishonoured one
-// still is, and is marked. Notes the bank paid by then whose state still
+// still is, and is marked (the meanings of the states, StateMeaning). Notes the bank paid by then whose state still
 // waits are listed apart as a reminder; they do not change the figure.
 class TegataZandaka
 {
 public:
-    // What a note state means for the money.
-    enum class Meaning { Waiting, Paid, Void, Dishonoured };
-
     struct Note
     {
         QString number;
@@ -49,8 +45,11 @@ public:
     QDate paidThrough;
     // Outstanding, by payee code, due date and number.
     QList<Note> notes;
-    // Paid by the bank by `date`, state still waiting; by due date.
+    // Paid by the bank by `date`, state still waiting: how many, and the
+    // latest of them (at most reminderLimit()), by due date.
+    int reminderCount = 0;
     QList<Note> reminders;
+    static int reminderLimit() { return 500; }
 
     double paperTotal() const;
     double electronicTotal() const;
@@ -61,13 +60,10 @@ public:
     // day itself on a business day, else the last business day before it.
     static QDate lastDuePaidBy(const QDate &date, const BankCalendar &calendar);
 
-    // Reads the register of the data folder. Raises StoreError.
-    static TegataZandaka at(const QString &dataFolder, const QDate &date, const BankCalendar &calendar);
-    static TegataZandaka at(Connection &connection, const QDate &date, const BankCalendar &calendar);
-
-    // The meaning of every state code, by the code folded to lower case: the
-    // state table's own column where the register has one, else what the
-    // state's name says (不渡 dishonoured; 取消, 書換, 無効 void; 決済済 paid).
-    static QHash<QString, Meaning> stateMeanings(Connection &connection);
-    static Meaning meaningOfName(const QString &stateName);
+    // Reads the register of the data folder; the reminders too unless
+    // `withReminders` is false. Raises StoreError.
+    static TegataZandaka at(const QString &dataFolder, const QDate &date, const BankCalendar &calendar,
+                            bool withReminders = true);
+    static TegataZandaka at(Connection &connection, const QDate &date, const BankCalendar &calendar,
+                            bool withReminders = true);
 };

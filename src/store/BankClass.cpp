@@ -3,6 +3,15 @@
 #include "NumberText.h"
 #include "Schema.h"
 
+namespace {
+
+QString limitColumn()
+{
+    return QStringLiteral("KbnKyokudo");
+}
+
+} // namespace
+
 BankClass::BankClass()
     : CodeNameRecord({QStringLiteral("KbnCode"), QStringLiteral("KbnName"),
                       QStringLiteral("銀行コードが見つかりません。"), QStringLiteral("銀行コードが重複しています。")})
@@ -36,6 +45,8 @@ void BankClass::write()
     };
     setDate(QStringLiteral("KbnFuriEnd"), m_furiEnd);
     setDate(QStringLiteral("KbnKesaiEnd"), m_kesaiEnd);
+    if (hasColumn(limitColumn()))
+        recordset().setValue(limitColumn(), m_kyokudo);
 }
 
 void BankClass::Mcsave()
@@ -79,6 +90,7 @@ void BankClass::McEDsearch()
     };
     m_furiEnd = dateOf(QStringLiteral("KbnFuriEnd"));
     m_kesaiEnd = dateOf(QStringLiteral("KbnKesaiEnd"));
+    m_kyokudo = hasColumn(limitColumn()) ? rs.value(limitColumn()).toDouble() : 0;
 }
 
 QVariant BankClass::DuplicateCodeCheck(const QVariant &Class1Code)

@@ -45,6 +45,9 @@ public:
     void setKFuriEnd(const QDate &date) { m_furiEnd = date; }
     QDate KKesaiEnd() const { return m_kesaiEnd; }
     void setKKesaiEnd(const QDate &date) { m_kesaiEnd = date; }
+    // The overdraft limit of the bank's current account (当座貸越極度額).
+    double Kyokudo() const { return m_kyokudo; }
+    void setKyokudo(double limit) { m_kyokudo = limit; }
     // The open rowset over the whole bank table; it belongs to this object.
     Recordset &RsEd() { return recordset(); }
     // Accepted and ignored: there is one bank table.
@@ -59,4 +62,5 @@ private:
     double m_balance = 0;
     QDate m_furiEnd;
     QDate m_kesaiEnd;
+    double m_kyokudo = 0;
 };

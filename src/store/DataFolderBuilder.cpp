@@ -3,6 +3,7 @@
 #include "Connection.h"
 #include "DatabaseBackup.h"
 #include "Schema.h"
+#include "StateMeaning.h"
 #include "StoreError.h"
 
 #include <QDir>
@@ -73,6 +74,7 @@ void build(const QString &dataFolder, const std::function<void(Connection &)> &f
                 c.exec(QStringLiteral("UPDATE kbn1 SET KbnDenshi = 1 WHERE KbnName = '電子記録債務'")).finish();
                 insertCodes(c, "kbn2", purposes);
                 insertCodes(c, "Kbn3", states);
+                StateMeaning::markFromNames(c);
                 insertCodes(c, "Kbn4", accounting);
                 insertCodes(c, "Kbn5", supplierKinds);
             }

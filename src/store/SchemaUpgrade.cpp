@@ -74,6 +74,8 @@ SchemaUpgrade::Result SchemaUpgrade::run(const QString &dataFolder, const QDate 
         for (int from = result.found; from < Schema::version(); ++from) {
             for (const QString &statement : Schema::upgradeStatements(from))
                 connection.exec(statement).finish();
+            if (from == 2)
+                result.states = StateMeaning::markFromNames(connection);
         }
         connection.exec(QStringLiteral("PRAGMA user_version = %1").arg(Schema::version())).finish();
         connection.commitTrans();
