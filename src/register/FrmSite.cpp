@@ -23,6 +23,7 @@
 #include "store/RibodoKbns.h"
 #include "store/SireCliantClass.h"
 #include "store/StoreError.h"
+#include "store/StoreText.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -324,6 +325,22 @@ void FrmSite::CheckRequired()
     }
 }
 
+// A box of blanks counts as filled for the required check, but codes and
+// amounts are stored trimmed, so it would store an empty number or code.
+void FrmSite::CheckBlankEntries()
+{
+    if (m_ctx.values().ResultFlag() == QLatin1String("X"))
+        return;
+    const auto blank = [](const QLineEdit *box) {
+        return !box->text().isEmpty() && StoreText::normalizedCode(box->text()).isEmpty();
+    };
+    if (blank(TxtRibodo[0]) || blank(TxtRibodo[1]) || blank(TxtRibodo[3])) {
+        m_ctx.dialogs().message(QStringLiteral("未入力の項目があります。"), warningTitle, DialogService::Buttons::Ok,
+                                DialogService::Icon::Critical);
+        m_ctx.values().setResultFlag(QStringLiteral("X"));
+    }
+}
+
 void FrmSite::CheckAmount()
 {
     // An empty amount has been reported as missing already.
@@ -421,6 +438,7 @@ void FrmSite::CmdEdit_Click()
 bool FrmSite::checksPassed()
 {
     CheckRequired();
+    CheckBlankEntries();
     CheckAmount();
     CheckDates();
     if (!m_notePanel->acceptRecordNumber())

@@ -44,14 +44,18 @@ QStringList ReportDocument::hiddenFields(const ReportDefinition &definition)
     };
     if (!definition.countField.isEmpty())
         add(definition.countField);
+    const auto addNamed = [&add](const QString &text) {
+        QRegularExpressionMatchIterator it = placeholder().globalMatch(text);
+        while (it.hasNext())
+            add(it.next().captured(1));
+    };
     for (const ReportDefinition::Group &g : definition.groups) {
         add(g.key.field);
-        for (const QString &text : {g.heading, g.footer}) {
-            QRegularExpressionMatchIterator it = placeholder().globalMatch(text);
-            while (it.hasNext())
-                add(it.next().captured(1));
-        }
+        addNamed(g.heading);
+        addNamed(g.footer);
     }
+    for (const ReportDefinition::SavedColumn &c : definition.savedColumns)
+        addNamed(c.value);
     return fields;
 }
 

@@ -304,6 +304,20 @@ private slots:
     }
 
 
+    // A deleted payee or bank shows its code, marked as the reports mark it,
+    // in the list and in the work table that report 9 prints.
+    void deletedMasters()
+    {
+        m_f->data.exec(QStringLiteral("DELETE FROM SireCliant WHERE ClCode = '12'"));
+        m_f->data.exec(QStringLiteral("DELETE FROM kbn6 WHERE KbnCode = '3'"));
+        open();
+        clickNode(QStringLiteral("2024/04/01"));
+        click("cmdPrint");
+        QCOMPARE(workTable(), QStringLiteral("2024/01/10|N1|(未登録 12)|100,000|2024/04/01|(未登録 3)|3月分;"
+                                             "|N3|鈴木||2024/04/01|(未登録 3)|"));
+        QCOMPARE(shown(), QStringList());
+    }
+
     // 「Excel 保存」 saves the listed notes without the totals row; 仕訳出力
     // writes the journal of the period the pickers show and keeps the
     // account names typed.
@@ -328,10 +342,13 @@ private slots:
         QVERIFY(dialog);
         QCOMPARE(dialog->DTStart->date(), QDate(2024, 1, 1));
         dialog->TxtKamoku[2]->setText(QStringLiteral("普通預金"));
+        QCOMPARE(dialog->TxtKamoku[3]->text(), QStringLiteral("電子記録債務"));
+        dialog->TxtKamoku[3]->setText(QStringLiteral("でんさい債務"));
         m_f->dialogs.queueSaveFile(dir.filePath(QStringLiteral("shiwake.csv")));
         QTest::mouseClick(dialog->cmdOK, Qt::LeftButton);
         QCOMPARE(m_f->dialogs.messageTexts(), QStringList{QStringLiteral("仕訳 2 件を書き出しました。")});
         QCOMPARE(JournalAccounts::load(m_f->data.path()).bankAccount, QStringLiteral("普通預金"));
+        QCOMPARE(JournalAccounts::load(m_f->data.path()).electronicRecords, QStringLiteral("でんさい債務"));
         QCOMPARE(m_f->dialogs.unexpected(), 0);
     }
 
