@@ -64,16 +64,18 @@ void benchZandaka(BenchReport &report, const QString &scratchFolder, int notes)
     const int runs = 5;
 
     int rows = 0;
+    // The baseline: the same statements, the index named as ours names it.
     const double rawSum = BenchReport::medianMs(runs, [&] {
         RawSqlite db(database, true);
-        db.run("SELECT SUM(TKingaku) FROM SiteTbl WHERE TKDate > ? AND TFDate <= ?", {paidThrough, day}, true);
+        db.run("SELECT SUM(TKingaku) FROM SiteTbl INDEXED BY SiteTbl_TKDate_TFDate WHERE TKDate COLLATE NOCASE > ? AND TFDate <= ?",
+               {paidThrough, day}, true);
     });
     const double rawList = BenchReport::medianMs(runs, [&] {
         RawSqlite db(database, true);
-        rows = db.run("SELECT s.TNo, s.TTo, IFNULL(c.ClName, ''), IFNULL(c.ClTouroku, ''), s.TFDate, s.TKDate, "
-                      "IFNULL(b.KbnName, ''), s.TKingaku, IFNULL(k.KbnDenshi, 0), s.TCond FROM SiteTbl s "
-                      "LEFT JOIN SireCliant c ON c.ClCode = s.TTo LEFT JOIN kbn6 b ON b.KbnCode = s.TBank "
-                      "LEFT JOIN kbn1 k ON k.KbnCode = s.TKubun WHERE s.TKDate > ? AND s.TFDate <= ?",
+        db.run("SELECT ClCode, ClName, ClTouroku FROM SireCliant", {}, true);
+        db.run("SELECT KbnCode, KbnName FROM kbn6", {}, true);
+        rows = db.run("SELECT TNo, TTo, TFDate, TKDate, TBank, TKingaku, TKubun, TCond FROM SiteTbl "
+                      "INDEXED BY SiteTbl_TKDate_TFDate WHERE TKDate COLLATE NOCASE > ? AND TFDate <= ?",
                       {paidThrough, day}, true);
     });
     TegataZandaka balance;

@@ -6,33 +6,60 @@
 #include "store/StateMeaning.h"
 #include "store/StatementReader.h"
 
+#include <QHash>
+#include <QSet>
+
 #include <algorithm>
 
 namespace {
 
-// The columns of a note as both lists read them; %1 is the FROM clause.
+// The columns of a note as both lists read them, all held by the balance's
+// index; %1 is the FROM clause. Names come from the masters, read once.
 const char *const noteColumns =
-        "SELECT s.TNo, s.TTo, IFNULL(c.ClName, ''), IFNULL(c.ClTouroku, ''), s.TFDate, s.TKDate, "
-        "IFNULL(b.KbnName, ''), IFNULL(s.TKingaku, 0), IFNULL(k.KbnDenshi, 0), IFNULL(s.TCond, '') "
-        "%1 "
-        "LEFT JOIN SireCliant c ON c.ClCode = s.TTo "
-        "LEFT JOIN kbn6 b ON b.KbnCode = s.TBank "
-        "LEFT JOIN kbn1 k ON k.KbnCode = s.TKubun ";
+        "SELECT s.TNo, s.TTo, s.TFDate, s.TKDate, s.TBank, IFNULL(s.TKingaku, 0), s.TKubun, IFNULL(s.TCond, '') "
+        "%1 ";
 
-TegataZandaka::Note noteOf(const StatementReader &r)
+// Codes compare without regard to letter case, as in the database.
+struct Masters
 {
-    TegataZandaka::Note n;
-    n.number = r.value(0).toString();
-    n.payee = r.value(1).toString();
-    n.payeeName = r.value(2).toString();
-    n.touroku = r.value(3).toString();
-    n.drawn = QDate::fromString(r.value(4).toString(), Qt::ISODate);
-    n.due = QDate::fromString(r.value(5).toString(), Qt::ISODate);
-    n.bankName = r.value(6).toString();
-    n.amount = r.real(7);
-    n.electronic = r.integer(8) != 0;
-    return n;
-}
+    struct Supplier
+    {
+        QString name;
+        QString touroku;
+    };
+    QHash<QString, Supplier> suppliers;
+    QHash<QString, QString> banks;
+    QSet<QString> electronicKinds;
+
+    explicit Masters(Connection &connection)
+    {
+        StatementReader s(connection, QStringLiteral("SELECT ClCode, IFNULL(ClName, ''), IFNULL(ClTouroku, '') FROM SireCliant"));
+        while (s.next())
+            suppliers.insert(s.value(0).toString().toCaseFolded(), {s.value(1).toString(), s.value(2).toString()});
+        StatementReader b(connection, QStringLiteral("SELECT KbnCode, IFNULL(KbnName, '') FROM kbn6"));
+        while (b.next())
+            banks.insert(b.value(0).toString().toCaseFolded(), b.value(1).toString());
+        StatementReader k(connection, QStringLiteral("SELECT KbnCode FROM kbn1 WHERE KbnDenshi <> 0"));
+        while (k.next())
+            electronicKinds.insert(k.value(0).toString().toCaseFolded());
+    }
+
+    TegataZandaka::Note noteOf(const StatementReader &r) const
+    {
+        TegataZandaka::Note n;
+        n.number = r.value(0).toString();
+        n.payee = r.value(1).toString();
+        const Supplier supplier = suppliers.value(n.payee.toCaseFolded());
+        n.payeeName = supplier.name;
+        n.touroku = supplier.touroku;
+        n.drawn = QDate::fromString(r.value(2).toString(), Qt::ISODate);
+        n.due = QDate::fromString(r.value(3).toString(), Qt::ISODate);
+        n.bankName = banks.value(r.value(4).toString().toCaseFolded());
+        n.amount = r.real(5);
+        n.electronic = electronicKinds.contains(r.value(6).toString().toCaseFolded());
+        return n;
+    }
+};
 
 QString iso(const QDate &d)
 {
@@ -69,12 +96,12 @@ TegataZandaka TegataZandaka::at(Connection &connection, const QDate &date, const
     z.date = date;
     z.paidThrough = lastDuePaidBy(date, calendar);
     const QHash<QString, StateMeaning::Meaning> meanings = StateMeaning::load(connection);
+    const Masters masters(connection);
 
-    // A range of the due-date index; the drawing date is read from it too,
-    // so that only the notes drawn by then are looked up in the table. The
-    // planner is told so: by itself it may take the index of the due date
-    // alone. A register that lacks the index (not yet upgraded) is read
-    // without it.
+    // A range of the due-date index, which holds every column read, so that
+    // the table itself is not read. The planner is told so: by itself it may
+    // take the index of the due date alone. A register that lacks the index
+    // (not yet upgraded) is read without it.
     bool indexed = false;
     {
         StatementReader index(connection, QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'index' AND name = ?"),
@@ -85,14 +112,14 @@ TegataZandaka TegataZandaka::at(Connection &connection, const QDate &date, const
                                  .arg(indexed ? QStringLiteral("INDEXED BY ") + balanceIndexName() : QString());
     StatementReader outstanding(connection,
                                 QLatin1String(noteColumns).arg(from)
-                                        + QStringLiteral("WHERE s.TKDate > ? AND s.TFDate <= ?"),
+                                        + QStringLiteral("WHERE s.TKDate COLLATE NOCASE > ? AND s.TFDate <= ?"),
                                 {iso(z.paidThrough), iso(date)});
     while (outstanding.next()) {
         const StateMeaning::Meaning m =
-                meanings.value(outstanding.value(9).toString().toCaseFolded(), StateMeaning::Waiting);
+                meanings.value(outstanding.value(7).toString().toCaseFolded(), StateMeaning::Waiting);
         if (m == StateMeaning::Void)
             continue;
-        Note n = noteOf(outstanding);
+        Note n = masters.noteOf(outstanding);
         n.dishonoured = m == StateMeaning::Dishonoured;
         z.notes.append(n);
     }
@@ -122,7 +149,7 @@ TegataZandaka TegataZandaka::at(Connection &connection, const QDate &date, const
                                                  .arg(reminderLimit()),
                                values);
         while (latest.next())
-            z.reminders.append(noteOf(latest));
+            z.reminders.append(masters.noteOf(latest));
     }
     std::sort(z.reminders.begin(), z.reminders.end(), [](const Note &a, const Note &b) {
         return a.due != b.due ? a.due > b.due : a.number < b.number;
