@@ -2,7 +2,7 @@
 // benchmark table (markdown) on stdout, progress on stderr. --quick stops at
 // 100,000 notes; --backup runs the backup section alone; --only runs the named
 // sections (store, backup, masters, startup, entry, reports, settlement,
-// explorer, plan, export, shikin).
+// explorer, plan, export, shikin, zandaka).
 
 #include "BackupBench.h"
 #include "BenchReport.h"
@@ -16,6 +16,7 @@
 #include "ShikinBench.h"
 #include "StartupBench.h"
 #include "StoreBench.h"
+#include "ZandakaBench.h"
 
 #include "reports/HeadlessPlatform.h"
 
@@ -64,6 +65,8 @@ int main(int argc, char *argv[])
         benchExport(report, scratch.path());
     if (wanted("shikin"))
         benchShikin(report, scratch.path(), largest);
+    if (wanted("zandaka"))
+        benchZandaka(report, scratch.path(), largest);
 
     report.print();
     return 0;
