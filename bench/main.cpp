@@ -2,7 +2,7 @@
 // benchmark table (markdown) on stdout, progress on stderr. --quick stops at
 // 100,000 notes; --backup runs the backup section alone; --only runs the named
 // sections (store, backup, masters, startup, entry, reports, settlement,
-// explorer, plan, export, shikin, history).
+// explorer, plan, export, shikin, zandaka, history).
 
 #include "BackupBench.h"
 #include "BenchReport.h"
@@ -17,6 +17,7 @@
 #include "ShikinBench.h"
 #include "StartupBench.h"
 #include "StoreBench.h"
+#include "ZandakaBench.h"
 
 #include "reports/HeadlessPlatform.h"
 
@@ -65,6 +66,8 @@ int main(int argc, char *argv[])
         benchExport(report, scratch.path());
     if (wanted("shikin"))
         benchShikin(report, scratch.path(), largest);
+    if (wanted("zandaka"))
+        benchZandaka(report, scratch.path(), largest);
     if (wanted("history"))
         benchHistory(report, scratch.path(), largest);
 

@@ -9,6 +9,7 @@
 #include "inquiry/FrmRbView.h"
 #include "inquiry/FrmRibodo.h"
 #include "inquiry/FrmShikin.h"
+#include "inquiry/FrmZandaka.h"
 #include "masters/FrmBank.h"
 #include "masters/frmCliant.h"
 #include "masters/FrmCliantU.h"
@@ -42,5 +43,6 @@ void WindowCatalogue::registerAll(AppContext &context)
     add<FrmRbView>(context, WindowId::FrmRbView);
     add<FrmRBKeikaku>(context, WindowId::FrmRBKeikaku);
     add<FrmShikin>(context, WindowId::FrmShikin);
+    add<FrmZandaka>(context, WindowId::FrmZandaka);
     // A window without a line here leaves its menu button doing nothing.
 }

@@ -14,6 +14,7 @@
 #include "ui/NamedButton.h"
 #include "ui/TableGrid.h"
 #include "ui/WaitCursor.h"
+#include "ui/WindowRegistry.h"
 #include "store/BankClass.h"
 #include "store/JetSql.h"
 #include "store/RibodoKbns.h"
@@ -167,6 +168,9 @@ void FrmRbView::buildLayout()
     connect(cmdShiwake, &QPushButton::clicked, this,
             [this] { FrmShiwake::start(m_ctx, DTStart->date(), DTEnd->date(), this); });
     buttons->addWidget(cmdShiwake);
+    auto *cmdZandaka = NamedButton::create(this, "cmdZandaka", QStringLiteral("手形残高(&Z)"));
+    connect(cmdZandaka, &QPushButton::clicked, this, [this] { m_ctx.windows().show(WindowId::FrmZandaka); });
+    buttons->addWidget(cmdZandaka);
     buttons->addStretch();
 
     auto *top = new QHBoxLayout;

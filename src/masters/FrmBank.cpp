@@ -8,6 +8,7 @@
 #include "store/NumberText.h"
 #include "store/UsageCount.h"
 
+#include <QDate>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -16,6 +17,38 @@
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+
+namespace {
+
+// "yyyy/mm/dd" (or with "-", or eight digits), full-width digits taken; a
+// null date for an empty box, an invalid one for text that is no date.
+QDate typedDate(const QString &typed, bool *empty)
+{
+    QString text;
+    for (QChar c : typed.trimmed()) {
+        const char16_t u = c.unicode();
+        text += (u >= u'０' && u <= u'９') ? QChar(char16_t(u - 0xFEE0)) : (u == u'／' ? QChar(u'/') : c);
+    }
+    *empty = text.isEmpty();
+    for (const char *format : {"yyyy/M/d", "yyyy-M-d", "yyyyMMdd"}) {
+        const QDate d = QDate::fromString(text, QLatin1String(format));
+        if (d.isValid())
+            return d;
+    }
+    return QDate(0, 0, 0);
+}
+
+bool inRange(const QDate &d)
+{
+    return d >= QDate(1990, 1, 1) && d <= QDate(2100, 12, 31);
+}
+
+QString dateText(const QDate &d)
+{
+    return d.isValid() ? d.toString(QStringLiteral("yyyy/MM/dd")) : QString();
+}
+
+} // namespace
 
 FrmBank::FrmBank(const AppContext &context, QWidget *parent)
     : MasterWindow(context, QStringLiteral("呼び出し(&C)"), QStringLiteral("一覧印刷(&P)"), parent)
@@ -39,6 +72,12 @@ FrmBank::FrmBank(const AppContext &context, QWidget *parent)
     lbClKubun = new QLabel(this);
     lbClKubun->setObjectName(QStringLiteral("lbClKubun"));
     lbClKubun->setVisible(false);
+    txtFuriEnd = new QLineEdit(this);
+    txtFuriEnd->setObjectName(QStringLiteral("txtFuriEnd"));
+    InputMethod::apply(txtFuriEnd, InputMethod::Mode::Off);
+    txtKesaiEnd = new QLineEdit(this);
+    txtKesaiEnd->setObjectName(QStringLiteral("txtKesaiEnd"));
+    InputMethod::apply(txtKesaiEnd, InputMethod::Mode::Off);
     lblKyokudo = new QLabel(QStringLiteral("当座貸越極度額(&K)"), this);
     txtKyokudo = new QLineEdit(this);
     txtKyokudo->setObjectName(QStringLiteral("txtKyokudo"));
@@ -59,19 +98,27 @@ FrmBank::FrmBank(const AppContext &context, QWidget *parent)
     fields->addWidget(txtClKubunName, 1, 1);
     fields->addWidget(lblKyokudo, 2, 0);
     fields->addWidget(txtKyokudo, 2, 1, Qt::AlignLeft);
-    fields->addWidget(Frame1, 3, 0, 1, 2);
+    fields->addWidget(new QLabel(QStringLiteral("手形最終振出日"), this), 3, 0);
+    fields->addWidget(txtFuriEnd, 3, 1, Qt::AlignLeft);
+    fields->addWidget(new QLabel(QStringLiteral("手形決済最終日"), this), 4, 0);
+    fields->addWidget(txtKesaiEnd, 4, 1, Qt::AlignLeft);
+    fields->addWidget(Frame1, 5, 0, 1, 2);
     fields->setColumnStretch(1, 1);
-    fields->setRowStretch(3, 1);
+    fields->setRowStretch(5, 1);
     txtClKubunKode->setFixedWidth(txtClKubunKode->fontMetrics().horizontalAdvance(QStringLiteral("0000000000000")));
+    txtFuriEnd->setFixedWidth(txtClKubunKode->width());
+    txtKesaiEnd->setFixedWidth(txtClKubunKode->width());
     auto *body = new QHBoxLayout;
     body->addLayout(fields, 1);
     layOutAround(body, 12);
 
     txtKyokudo->setFixedWidth(txtClKubunKode->minimumWidth());
-    setTabChain({txtClKubunKode, txtClKubunName, txtKyokudo, ListView1});
+    setTabChain({txtClKubunKode, txtClKubunName, txtKyokudo, txtFuriEnd, txtKesaiEnd, ListView1});
     setHint(txtClKubunKode, QStringLiteral("銀行コードを入力してください。"));
     setHint(txtClKubunName, QStringLiteral("銀行/支店名称を入力してください。"));
     setHint(txtKyokudo, QStringLiteral("当座貸越の極度額を円で入力してください。資金繰り予定で、残高がこの額のマイナスを下回ると不足とします。"));
+    setHint(txtFuriEnd, QStringLiteral("この銀行が支払う手形の最後の振出日です（yyyy/mm/dd、なければ空欄）。"));
+    setHint(txtKesaiEnd, QStringLiteral("この銀行が手形交換で決済する最後の期日です（yyyy/mm/dd、なければ空欄）。"));
     setHint(ListView1, QStringLiteral("すでに登録されている銀行/支店名称の一覧です。"));
     setHint(CmdRecorde, QStringLiteral("登録します。未入力、コードの重複に注意！"));
     setHint(CmdCall, QStringLiteral("レコードの訂正、削除のためデータを呼び出します。"));
@@ -108,8 +155,11 @@ void FrmBank::CmdCall_Click()
         openCodes(bank);
         bank.setKCode(lbClKubun->text());
         bank.McEDsearch();
-        txtKyokudo->setText(bank.KCode() != QLatin1String("X") && bank.Kyokudo() > 0 ? FundingPlan::yenText(bank.Kyokudo())
-                                                                                    : QString());
+        if (bank.KCode() == QLatin1String("X"))
+            return;
+        txtKyokudo->setText(bank.Kyokudo() > 0 ? FundingPlan::yenText(bank.Kyokudo()) : QString());
+        txtFuriEnd->setText(dateText(bank.KFuriEnd()));
+        txtKesaiEnd->setText(dateText(bank.KKesaiEnd()));
     });
 }
 
@@ -125,6 +175,26 @@ bool FrmBank::limitRefused()
     return true;
 }
 
+bool FrmBank::acceptDates()
+{
+    for (QLineEdit *box : {txtFuriEnd, txtKesaiEnd}) {
+        bool empty = false;
+        const QDate d = typedDate(box->text(), &empty);
+        if (empty)
+            continue;
+        const QString caption = box == txtFuriEnd ? QStringLiteral("手形最終振出日") : QStringLiteral("手形決済最終日");
+        if (!d.isValid() || !inRange(d)) {
+            warn(QStringLiteral("%1「%2」は日付ではないか、1990年から2100年の外です。\n"
+                                "yyyy/mm/dd の形で入力してください。")
+                         .arg(caption, box->text()));
+            box->setFocus();
+            return false;
+        }
+        box->setText(dateText(d));
+    }
+    return true;
+}
+
 void FrmBank::InputCheck(bool forEdit)
 {
     const QString code = txtClKubunKode->text();
@@ -136,6 +206,8 @@ void FrmBank::InputCheck(bool forEdit)
 void FrmBank::registerOrEdit(bool edit)
 {
     InputCheck(edit);
+    if (m_checkResult.isEmpty() && !acceptDates())
+        return;
     if (!saveChecked(m_checkResult, edit, [this] { Save(); }))
         return;
     FillList();
@@ -172,6 +244,9 @@ void FrmBank::Save()
     if (text1->text().isEmpty())
         text1->setText(QStringLiteral("0"));
     bank.setBZan(NumberText::fromDouble(NumberText::toDouble(text1->text())));
+    bool empty = false;
+    bank.setKFuriEnd(typedDate(txtFuriEnd->text(), &empty));
+    bank.setKKesaiEnd(typedDate(txtKesaiEnd->text(), &empty));
     bank.setKyokudo(double(BankBalance::parseYen(txtKyokudo->text()).value_or(0)));
     if (mode == QLatin1String("R"))
         bank.Mcsave();
@@ -206,6 +281,8 @@ void FrmBank::ClearInputs()
     text1->clear();
     txtKyokudo->clear();
     lbClKubun->clear();
+    txtFuriEnd->clear();
+    txtKesaiEnd->clear();
 }
 
 void FrmBank::CmdPrint_Click()

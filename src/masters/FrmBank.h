@@ -2,6 +2,7 @@
 
 #include "MasterWindow.h"
 
+class QDate;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -34,6 +35,10 @@ private:
     void FillList();
     void ClearInputs();
     void registerOrEdit(bool edit);
+    // The two dates typed, full-width digits taken; a text that is no date,
+    // or a date before 1990 or after 2100, is refused with a message. True
+    // when both may be saved (an empty box may).
+    bool acceptDates();
     bool limitRefused();
 
     QLabel *Label2 = nullptr;
@@ -43,6 +48,8 @@ private:
     QLabel *Label1 = nullptr;
     QLineEdit *text1 = nullptr;
     QLabel *lbClKubun = nullptr;
+    QLineEdit *txtFuriEnd = nullptr;
+    QLineEdit *txtKesaiEnd = nullptr;
     // The overdraft limit the funding plan allows for; empty means none.
     QLabel *lblKyokudo = nullptr;
     QLineEdit *txtKyokudo = nullptr;

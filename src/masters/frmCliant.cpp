@@ -5,6 +5,7 @@
 #include "ui/InputMethod.h"
 #include "ui/WaitCursor.h"
 #include "ui/WindowRegistry.h"
+#include "rules/TourokuBangou.h"
 #include "store/NumberText.h"
 #include "store/RibodoKbns.h"
 #include "store/SireCliantClass.h"
@@ -129,8 +130,15 @@ frmCliant::frmCliant(const AppContext &context, QWidget *parent)
     chkTekiho->setObjectName(QStringLiteral("chkTekiho"));
     setHint(chkTekiho, QStringLiteral("手形で支払えない中小受託事業者のときにチェックしてください。"));
     category->addWidget(chkTekiho, 1, 0, 1, 2);
+    txtTouroku = new QLineEdit(Frame3);
+    txtTouroku->setObjectName(QStringLiteral("txtTouroku"));
+    txtTouroku->setMaxLength(20);
+    InputMethod::apply(txtTouroku, InputMethod::Mode::Off);
+    setHint(txtTouroku, QStringLiteral("適格請求書発行事業者の登録番号（T＋13桁）か法人番号（13桁）を入力してください。"));
+    category->addWidget(new QLabel(QStringLiteral("登録番号/法人番号"), Frame3), 2, 0);
+    category->addWidget(txtTouroku, 2, 1);
     category->setColumnStretch(1, 1);
-    category->setRowStretch(2, 1);
+    category->setRowStretch(3, 1);
 
     lbCcode = new QLabel(this);
     lbCcode->setObjectName(QStringLiteral("lbCcode"));
@@ -147,7 +155,7 @@ frmCliant::frmCliant(const AppContext &context, QWidget *parent)
     QList<QWidget *> chain;
     for (int i = 0; i < 11; ++i)
         chain << text1[i];
-    setTabChain(chain << Combo1 << chkTekiho);
+    setTabChain(chain << Combo1 << chkTekiho << txtTouroku);
 
     Form_Load();
 }
@@ -227,6 +235,8 @@ void frmCliant::registerOrEdit(bool edit)
     }
     if (!values.ResultFlag().isEmpty())
         return;
+    if (!acceptTouroku())
+        return;
     bool saved = false;
     {
         WaitCursor wait;
@@ -237,6 +247,20 @@ void frmCliant::registerOrEdit(bool edit)
         return;
     ClearInput();
     SetRegisterButtons();
+}
+
+bool frmCliant::acceptTouroku()
+{
+    const QString number = TourokuBangou::normalized(txtTouroku->text());
+    if (number.isEmpty() || TourokuBangou::isValid(number)) {
+        txtTouroku->setText(number);
+        return true;
+    }
+    warn(QStringLiteral("登録番号/法人番号「%1」が正しくありません。\n"
+                        "登録番号は T と13桁の数字、法人番号は13桁の数字です。先頭の検査用数字が合いません。")
+                 .arg(number));
+    txtTouroku->setFocus();
+    return false;
 }
 
 void frmCliant::CmdRecorde_Click()
@@ -270,6 +294,7 @@ void frmCliant::SaveSupplier()
     s.setClKaisyuYotei(text1[13]->text());
     s.setSClKbn(qint16(Combo1->currentData().toInt()));
     s.setClTekiho(chkTekiho->isChecked());
+    s.setClTouroku(txtTouroku->text());
     const QString mode = m_context.values().ModeFlag();
     if (mode == QLatin1String("R")) {
         s.SaveRs();
@@ -324,6 +349,7 @@ void frmCliant::ClEdPrs()
     lbCcode->setText(s.CliantCode());
     selectCategory(s.SClKbn());
     chkTekiho->setChecked(s.ClTekiho());
+    txtTouroku->setText(s.ClTouroku());
     values.setResultFlag(QStringLiteral("o"));
 }
 
@@ -372,6 +398,7 @@ void frmCliant::ClearInput()
     lbCcode->clear();
     Combo1->setCurrentIndex(-1);
     chkTekiho->setChecked(false);
+    txtTouroku->clear();
 }
 
 void frmCliant::CmdPrint_Click()

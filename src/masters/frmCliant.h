@@ -39,6 +39,10 @@ private:
     void SetEditButtons();
     void selectCategory(qint16 code);
     void registerOrEdit(bool edit);
+    // The registration or corporate number typed, made half-width; a number
+    // whose check digit is wrong is refused with a message. True when it
+    // may be saved (an empty box may).
+    bool acceptTouroku();
 
     void CmdRecorde_Click() override;
     void CmdCall_Click() override;
@@ -54,5 +58,6 @@ private:
     std::array<QLineEdit *, 15> text1{};
     QComboBox *Combo1 = nullptr;
     QCheckBox *chkTekiho = nullptr;
+    QLineEdit *txtTouroku = nullptr;
     QLabel *lbCcode = nullptr;
 };

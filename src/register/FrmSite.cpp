@@ -171,7 +171,8 @@ void FrmSite::buildLayout()
     body->addLayout(fields, 1);
     body->addSpacing(12);
     m_notePanel = new NoteWarningPanel(
-            m_ctx, {Combo1[0], TxtRibodo[0], TxtRibodo[1], DateTextBox1[0], TxtRibodo[3], DateTextBox1[1]}, this);
+            m_ctx, {Combo1[0], TxtRibodo[0], TxtRibodo[1], DateTextBox1[0], TxtRibodo[3], DateTextBox1[1], Combo1[1]},
+            this);
     body->addWidget(m_notePanel);
     body->addSpacing(12);
     body->addLayout(buttons);

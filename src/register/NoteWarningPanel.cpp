@@ -9,6 +9,7 @@
 #include "ui/AppValues.h"
 #include "ui/DialogService.h"
 #include "rules/NoteRules.h"
+#include "store/BankClass.h"
 #include "store/Recordset.h"
 #include "store/RibodoKbns.h"
 #include "store/SireCliantClass.h"
@@ -56,6 +57,8 @@ NoteWarningPanel::NoteWarningPanel(AppContext &ctx, const Fields &fields, QWidge
     lblStampDuty->setObjectName(QStringLiteral("lblStampDuty"));
     lblClearing = warningLabel(this, "lblClearing");
     lblSubcontract = warningLabel(this, "lblSubcontract");
+    lblBankDrawing = warningLabel(this, "lblBankDrawing");
+    lblBankClearing = warningLabel(this, "lblBankClearing");
 
     auto *term = new QHBoxLayout;
     term->setContentsMargins(0, 0, 0, 0);
@@ -68,12 +71,16 @@ NoteWarningPanel::NoteWarningPanel(AppContext &ctx, const Fields &fields, QWidge
     layout->addWidget(lblStampDuty);
     layout->addWidget(lblClearing);
     layout->addWidget(lblSubcontract);
+    layout->addWidget(lblBankDrawing);
+    layout->addWidget(lblBankClearing);
     layout->addStretch();
     // The warnings wrap in a narrow column instead of widening the window.
     setFixedWidth(fontMetrics().horizontalAdvance(QStringLiteral("期日が2027年3月31日より後の紙の")));
 
     loadElectronicKinds();
+    loadBankDates();
     connect(m_fields.kind, &QComboBox::currentIndexChanged, this, &NoteWarningPanel::refresh);
+    connect(m_fields.bank, &QComboBox::currentIndexChanged, this, &NoteWarningPanel::refresh);
     for (QLineEdit *box : {m_fields.payeeCode, m_fields.amount})
         connect(box, &QLineEdit::textChanged, this, &NoteWarningPanel::refresh);
     for (DateTextBox *box : {m_fields.drawn, m_fields.due}) {
@@ -102,6 +109,31 @@ void NoteWarningPanel::loadElectronicKinds()
         }
     } catch (const StoreError &) {
         m_electronicKinds.clear();
+    }
+}
+
+// Read once with the window's bank list; a bank table that cannot be read
+// gives no bank its dates.
+void NoteWarningPanel::loadBankDates()
+{
+    try {
+        BankClass banks;
+        banks.setDirPath(m_ctx.values().dataFolder());
+        banks.CntDb();
+        Recordset &rs = banks.RsEd();
+        const QStringList fields = rs.fieldNames();
+        const QString drawing = QStringLiteral("KbnFuriEnd");
+        const QString due = QStringLiteral("KbnKesaiEnd");
+        if (!fields.contains(drawing, Qt::CaseInsensitive) || (rs.bof() && rs.eof()))
+            return;
+        for (rs.moveFirst(); !rs.eof(); rs.moveNext()) {
+            const NoteRules::BankDates dates{QDate::fromString(rs.value(drawing).toString(), Qt::ISODate),
+                                             QDate::fromString(rs.value(due).toString(), Qt::ISODate)};
+            if (dates.lastDrawing.isValid() || dates.lastDue.isValid())
+                m_bankDates.insert(rs.value(QStringLiteral("KbnCode")).toString().toLower(), dates);
+        }
+    } catch (const StoreError &) {
+        m_bankDates.clear();
     }
 }
 
@@ -162,7 +194,13 @@ void NoteWarningPanel::refresh()
     bool longTerm = false;
     QString clearing;
     QString subcontract;
-    for (const NoteRules::Warning &w : NoteRules::warnings(drawn, due, electronic, payeeCovered())) {
+    QString bankDrawing;
+    QString bankClearing;
+    const NoteRules::BankDates bank =
+            m_fields.bank->currentIndex() < 0
+                    ? NoteRules::BankDates{}
+                    : m_bankDates.value(CodeItem::cutAtFirstSpace(m_fields.bank->currentText()).toLower());
+    for (const NoteRules::Warning &w : NoteRules::warnings(drawn, due, electronic, payeeCovered(), bank)) {
         switch (w.kind) {
         case NoteRules::Kind::LongTerm:
             longTerm = true;
@@ -174,6 +212,12 @@ void NoteWarningPanel::refresh()
             // An electronic record is named by its reason: it is the term, not the record, that is refused.
             subcontract = electronic ? w.reason + QStringLiteral("　") + w.detail : w.detail;
             break;
+        case NoteRules::Kind::BankDrawing:
+            bankDrawing = w.detail;
+            break;
+        case NoteRules::Kind::BankClearing:
+            bankClearing = w.detail;
+            break;
         }
     }
     lblLongTerm->setVisible(longTerm);
@@ -182,6 +226,10 @@ void NoteWarningPanel::refresh()
     lblClearing->setVisible(!clearing.isEmpty());
     lblSubcontract->setText(subcontract);
     lblSubcontract->setVisible(!subcontract.isEmpty());
+    lblBankDrawing->setText(bankDrawing);
+    lblBankDrawing->setVisible(!bankDrawing.isEmpty());
+    lblBankClearing->setText(bankClearing);
+    lblBankClearing->setVisible(!bankClearing.isEmpty());
 }
 
 bool NoteWarningPanel::acceptRecordNumber()

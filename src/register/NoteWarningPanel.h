@@ -1,5 +1,8 @@
 #pragma once
 
+#include "rules/NoteRules.h"
+
+#include <QHash>
 #include <QSet>
 #include <QString>
 #include <QWidget>
@@ -29,6 +32,7 @@ public:
         DateTextBox *drawn;
         QLineEdit *amount;
         DateTextBox *due;
+        QComboBox *bank;
     };
     NoteWarningPanel(AppContext &ctx, const Fields &fields, QWidget *parent = nullptr);
 
@@ -42,12 +46,15 @@ public:
 
 private:
     void loadElectronicKinds();
+    void loadBankDates();
     bool payeeCovered();
     void refresh();
 
     AppContext &m_ctx;
     Fields m_fields;
     QSet<QString> m_electronicKinds;
+    // By bank code folded to lower case, as codes compare.
+    QHash<QString, NoteRules::BankDates> m_bankDates;
     QString m_payee;
     bool m_payeeCovered = false;
 
@@ -56,4 +63,6 @@ private:
     QLabel *lblStampDuty = nullptr;
     QLabel *lblClearing = nullptr;
     QLabel *lblSubcontract = nullptr;
+    QLabel *lblBankDrawing = nullptr;
+    QLabel *lblBankClearing = nullptr;
 };

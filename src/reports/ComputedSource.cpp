@@ -1,17 +1,25 @@
 #include "ComputedSource.h"
 
-#include "store/Connection.h"
+#include "ReportError.h"
+
+#include "calendar/BankCalendar.h"
 #include "rules/NoteRules.h"
+#include "rules/TegataZandaka.h"
+#include "rules/UchiwakeSchedule.h"
+#include "store/Connection.h"
+#include "store/JetSql.h"
 #include "store/StateMeaning.h"
 #include "store/StatementReader.h"
 
 #include <QDate>
+#include <QSqlQuery>
 #include <QStringList>
 
 namespace {
 
 const QString inshiList = QStringLiteral("InshiList");
 const QString yochuiList = QStringLiteral("YochuiList");
+const QString uchiwakeList = QStringLiteral("UchiwakeList");
 
 // The notes' own columns, copied into either list as they are, with the
 // letter-case rule of their codes kept, so that a selection compares the
@@ -40,19 +48,27 @@ bool isNoteColumn(const QString &field)
 
 // Every note with what the rules ask of it besides its own columns: whether
 // its kind is an electronic record, whether its payee is covered by the
-// subcontract law, and the meaning of its state.
-QString notesSql()
+// subcontract law, the meaning of its state, and its bank's last dates for
+// paper notes.
+QString notesSql(Connection &connection)
 {
+    // A register read where it could not be upgraded has no bank dates.
+    QSqlQuery &q = connection.exec(QStringLiteral("SELECT 1 FROM pragma_table_info('kbn6') WHERE name = 'KbnFuriEnd'"));
+    const bool bankDates = q.next();
+    q.finish();
     QStringList columns;
     for (const NoteColumn &c : noteColumns)
         columns << QStringLiteral("s.") + QLatin1String(c.name);
     return QStringLiteral("SELECT * FROM (SELECT %1, IFNULL(k.KbnDenshi, 0) AS ribodo_electronic, "
-                          "IFNULL(c.ClTekiho, 0) AS ribodo_covered, %2 AS ribodo_meaning "
+                          "IFNULL(c.ClTekiho, 0) AS ribodo_covered, %2 AS ribodo_meaning, %3 "
                           "FROM SiteTbl s "
                           "LEFT JOIN kbn1 k ON k.KbnCode = s.TKubun "
                           "LEFT JOIN SireCliant c ON c.ClCode = s.TTo "
-                          "LEFT JOIN Kbn3 j ON j.KbnCode = s.TCond)")
-            .arg(columns.join(QStringLiteral(", ")), StateMeaning::sqlOf(QStringLiteral("j")));
+                          "LEFT JOIN Kbn3 j ON j.KbnCode = s.TCond "
+                          "LEFT JOIN kbn6 b ON b.KbnCode = s.TBank)")
+            .arg(columns.join(QStringLiteral(", ")), StateMeaning::sqlOf(QStringLiteral("j")),
+                 bankDates ? QStringLiteral("b.KbnFuriEnd AS ribodo_last_drawing, b.KbnKesaiEnd AS ribodo_last_due")
+                           : QStringLiteral("NULL AS ribodo_last_drawing, NULL AS ribodo_last_due"));
 }
 
 // Writes the rows of one list inside a transaction of the temporary table
@@ -123,7 +139,7 @@ QDate dateOf(const QVariant &value)
 void fillStampDuties(Connection &connection, const QString &where, const QVariantList &values)
 {
     ListWriter list(connection, inshiList, {QStringLiteral("Inshi INTEGER"), QStringLiteral("TFMonth TEXT")});
-    StatementReader notes(connection, notesSql() + QStringLiteral(" WHERE ribodo_electronic = 0") + where, values);
+    StatementReader notes(connection, notesSql(connection) + QStringLiteral(" WHERE ribodo_electronic = 0") + where, values);
     while (notes.next()) {
         QVariantList row = noteValues(notes);
         row.append(NoteRules::stampDuty(notes.value(5).toDouble()));
@@ -141,17 +157,19 @@ void fillWarnings(Connection &connection, const QString &where, const QVariantLi
 {
     ListWriter list(connection, yochuiList, {QStringLiteral("TermDays INTEGER"), QStringLiteral("Reason TEXT")});
     StatementReader notes(connection,
-                          notesSql() + QStringLiteral(" WHERE ribodo_meaning NOT IN (%1, %2)")
-                                               .arg(int(StateMeaning::Paid))
-                                               .arg(int(StateMeaning::Void))
+                          notesSql(connection) + QStringLiteral(" WHERE ribodo_meaning NOT IN (%1, %2)")
+                                                         .arg(int(StateMeaning::Paid))
+                                                         .arg(int(StateMeaning::Void))
                                   + where,
                           values);
     while (notes.next()) {
         const QDate drawn = dateOf(notes.value(1));
         const QDate due = dateOf(notes.value(2));
+        const NoteRules::BankDates bank{dateOf(notes.value(noteColumnCount + 3)),
+                                        dateOf(notes.value(noteColumnCount + 4))};
         const QList<NoteRules::Warning> warnings =
                 NoteRules::warnings(drawn, due, notes.value(noteColumnCount).toInt() != 0,
-                                    notes.value(noteColumnCount + 1).toInt() != 0);
+                                    notes.value(noteColumnCount + 1).toInt() != 0, bank);
         if (warnings.isEmpty())
             continue;
         QStringList reasons;
@@ -165,15 +183,60 @@ void fillWarnings(Connection &connection, const QString &where, const QVariantLi
     list.commit();
 }
 
+// The lines of the schedule at the report's date, in their order; the
+// report sums them itself, so the schedule's total line is left out.
+void fillSchedule(Connection &connection, const ReportRequest &request)
+{
+    const QDate date = JetSql::parseDate(request.reportDate);
+    if (!date.isValid())
+        throw ReportError(QStringLiteral("ReportDate"),
+                          QStringLiteral("レポートの日付「%1」が日付 (yyyy/mm/dd) ではありません。").arg(request.reportDate));
+    const TegataZandaka balance = TegataZandaka::at(connection, date, BankCalendar(request.dataFolder));
+    const QList<UchiwakeSchedule::Line> lines =
+            UchiwakeSchedule::lines(balance.notes, request.reportKeiri == QLatin1String("denshi"));
+    connection.exec(QStringLiteral("DROP TABLE IF EXISTS temp.") + uchiwakeList).finish();
+    connection.exec(QStringLiteral("CREATE TEMP TABLE %1 (Line INTEGER, Payee TEXT, Touroku TEXT, TFDate TEXT, "
+                                   "TKDate TEXT, Bank TEXT, Branch TEXT, TKingaku REAL, Remark TEXT)")
+                            .arg(uchiwakeList))
+            .finish();
+    connection.exec(QStringLiteral("BEGIN")).finish();
+    try {
+        const QString insert = QStringLiteral("INSERT INTO temp.%1 VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)").arg(uchiwakeList);
+        int number = 0;
+        for (const UchiwakeSchedule::Line &l : lines) {
+            if (l.total)
+                continue;
+            const auto iso = [](const QDate &d) { return d.isValid() ? QVariant(d.toString(Qt::ISODate)) : QVariant(); };
+            connection.exec(insert, {++number, l.payee, l.touroku, iso(l.drawn), iso(l.due), l.bank, l.branch,
+                                     l.amount, l.remark})
+                    .finish();
+        }
+        connection.exec(QStringLiteral("COMMIT")).finish();
+    } catch (...) {
+        try {
+            connection.exec(QStringLiteral("ROLLBACK")).finish();
+        } catch (...) {
+            // The failure that brought us here is the one to report.
+        }
+        throw;
+    }
+}
+
 } // namespace
 
 bool ComputedSource::isComputed(const QString &source)
 {
-    return source.compare(inshiList, Qt::CaseInsensitive) == 0 || source.compare(yochuiList, Qt::CaseInsensitive) == 0;
+    return source.compare(inshiList, Qt::CaseInsensitive) == 0 || source.compare(yochuiList, Qt::CaseInsensitive) == 0
+            || source.compare(uchiwakeList, Qt::CaseInsensitive) == 0;
 }
 
-void ComputedSource::fill(Connection &connection, const QString &source, const SqlCondition &selection)
+void ComputedSource::fill(Connection &connection, const QString &source, const SqlCondition &selection,
+                          const ReportRequest &request)
 {
+    if (source.compare(uchiwakeList, Qt::CaseInsensitive) == 0) {
+        fillSchedule(connection, request);
+        return;
+    }
     // A selection on the notes' own columns (a period of drawing dates) is
     // applied while reading, so that a large register is not worked through
     // for a month's list; the report applies it again on the list.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ReportRequest.h"
 #include "SqlCondition.h"
 
 #include <QString>
@@ -8,7 +9,9 @@ class Connection;
 
 // The lists a report reads that the database does not hold: the notes with
 // their stamp duty (InshiList) and the unsettled notes with their warnings
-// (YochuiList). The rules behind them are the store's, so they are worked
+// (YochuiList), and the schedule of notes payable at ReportDate for the tax
+// return (UchiwakeList; electronic records too when ReportKeiri is
+// "denshi"). The rules behind them are the store's, so they are worked
 // out here and written into a temporary table of the report's own
 // connection, which a read-only data folder allows as well; a definition
 // names such a list as its Source like any table.
@@ -21,5 +24,7 @@ public:
     // Makes the temporary table `source` on `connection`. Where `selection`
     // reads only the notes' own columns, only the notes it selects are
     // worked out. Raises StoreError when the notes cannot be read.
-    static void fill(Connection &connection, const QString &source, const SqlCondition &selection);
+    // Raises ReportError for a schedule without a date.
+    static void fill(Connection &connection, const QString &source, const SqlCondition &selection,
+                     const ReportRequest &request);
 };

@@ -38,6 +38,9 @@ std::optional<ReportCatalogue::Entry> ReportCatalogue::find(const QString &modeF
         return Entry{14, QStringLiteral("RBInshi.rpt")};
     if (modeFlag == QLatin1String("15"))
         return Entry{15, QStringLiteral("RBYochui.rpt")};
+    // The schedule of notes payable for the tax return, at ReportDate.
+    if (modeFlag == QLatin1String("17"))
+        return Entry{17, QStringLiteral("RBUchiwake.rpt")};
     return std::nullopt;
 }
 
@@ -47,6 +50,11 @@ QString ReportCatalogue::selectionFormula(int number, const QString &reportDate,
     if (number == 14)
         return QStringLiteral("{InshiList.TFDate} >= #") + checkedDate(reportDate)
                 + QStringLiteral("# AND {InshiList.TFDate} <= #") + checkedDate(reportDateEnd) + QLatin1Char('#');
+    // The schedule reads its date itself; it is checked here all the same.
+    if (number == 17) {
+        checkedDate(reportDate);
+        return QString();
+    }
     if (number == 11)
         return QStringLiteral("{QRYKesai.TKDate} = #") + checkedDate(reportDate) + QLatin1Char('#');
     if (number == 12)

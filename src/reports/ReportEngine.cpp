@@ -47,7 +47,7 @@ std::unique_ptr<ReportDocument> ReportEngine::build(const ReportRequest &request
         SqlCondition selection =
                 SelectionFormula::toSql(request.selectionFormula, definition.source, definition.fileName);
         if (ComputedSource::isComputed(definition.source))
-            ComputedSource::fill(connection, definition.source, selection);
+            ComputedSource::fill(connection, definition.source, selection, request);
         ReportQuery query(definition, connection, std::move(selection));
         query.checkSource();
 

@@ -2,6 +2,9 @@
 // the definitions in the program folder.
 //   ribodo-reportpdf <number> <data folder> <file.pdf> [ReportDate] [ReportKeiri]
 //   ribodo-reportpdf 14 <data folder> <file.pdf> <first drawing date> <last drawing date>
+//   ribodo-reportpdf 17 <data folder> <file.pdf> <date> [denshi]
+// Report 17, the schedule of notes payable, is as at the date; "denshi"
+// takes electronic records in as well.
 // For report 13, the funding plan, ReportDate is the first day of the period
 // (today when left out); the plan of that day and the days after it is
 // written into the work table first, as the window does before printing.

@@ -84,6 +84,12 @@ NoteRules::Warning NoteRules::warning(Kind kind, bool electronic)
         return {kind, QStringLiteral("取適法対象先"),
                 QStringLiteral("取適法対象（中小受託事業者）の振出先には、2026年1月1日以降、"
                                "手形で支払うことができません。")};
+    case Kind::BankDrawing:
+        return {kind, QStringLiteral("銀行の最終振出日後"),
+                QStringLiteral("振出日が支払銀行の手形最終振出日より後です。当座勘定から支払われないおそれがあります。")};
+    case Kind::BankClearing:
+        return {kind, QStringLiteral("銀行の決済最終日後"),
+                QStringLiteral("期日が支払銀行の手形決済最終日より後です。手形交換で決済されません。")};
     }
     return {kind, QString(), QString()};
 }
@@ -118,7 +124,8 @@ bool NoteRules::isRecordNumber(const QString &text)
     return true;
 }
 
-QList<NoteRules::Warning> NoteRules::warnings(const QDate &drawn, const QDate &due, bool electronic, bool covered)
+QList<NoteRules::Warning> NoteRules::warnings(const QDate &drawn, const QDate &due, bool electronic, bool covered,
+                                              const BankDates &bank)
 {
     QList<Warning> found;
     const bool longTerm = termDays(drawn, due) > longTermDays() && drawn >= longTermFrom();
@@ -129,5 +136,9 @@ QList<NoteRules::Warning> NoteRules::warnings(const QDate &drawn, const QDate &d
         found << warning(Kind::Clearing);
     if (covered && drawn.isValid() && drawn >= subcontractLawFrom() && (!electronic || longTerm))
         found << warning(Kind::Subcontract, electronic);
+    if (!electronic && bank.lastDrawing.isValid() && drawn.isValid() && drawn > bank.lastDrawing)
+        found << warning(Kind::BankDrawing);
+    if (!electronic && bank.lastDue.isValid() && due.isValid() && due > bank.lastDue)
+        found << warning(Kind::BankClearing);
     return found;
 }

@@ -40,17 +40,25 @@ public:
     // the supplier cannot have in cash within 60 days.
     static QDate subcontractLawFrom();
 
-    enum class Kind { LongTerm, Clearing, Subcontract };
+    enum class Kind { LongTerm, Clearing, Subcontract, BankDrawing, BankClearing };
     struct Warning
     {
         Kind kind;
         QString reason; // short, for lists and labels
         QString detail; // one sentence, for the entry window
     };
+    // The paying bank's own last dates for paper notes (手形最終振出日,
+    // 手形決済最終日); a null date where the bank has set none.
+    struct BankDates
+    {
+        QDate lastDrawing;
+        QDate lastDue;
+    };
     // The warnings a note carries, in the order of Kind, each only for a
     // note drawn once its rule was in force. `covered`: the payee is marked
-    // 取適法対象.
-    static QList<Warning> warnings(const QDate &drawn, const QDate &due, bool electronic, bool covered);
+    // 取適法対象; `bank`: the paying bank's dates, which concern paper only.
+    static QList<Warning> warnings(const QDate &drawn, const QDate &due, bool electronic, bool covered,
+                                   const BankDates &bank = {});
     // The warning of a paper note; Subcontract of an electronic record is
     // the one of a term over 60 days.
     static Warning warning(Kind kind, bool electronic = false);

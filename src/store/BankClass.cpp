@@ -38,6 +38,13 @@ void BankClass::write()
     setText(QStringLiteral("KbnCode"), m_kCode);
     setText(QStringLiteral("KbnName"), m_kName);
     recordset().setValue(QStringLiteral("KbnZan"), m_balance);
+    // A register read where it could not be upgraded has no such columns.
+    const auto setDate = [this](const QString &column, const QDate &date) {
+        if (hasColumn(column))
+            recordset().setValue(column, date.isValid() ? QVariant(date) : QVariant());
+    };
+    setDate(QStringLiteral("KbnFuriEnd"), m_furiEnd);
+    setDate(QStringLiteral("KbnKesaiEnd"), m_kesaiEnd);
     if (hasColumn(limitColumn()))
         recordset().setValue(limitColumn(), m_kyokudo);
 }
@@ -78,6 +85,11 @@ void BankClass::McEDsearch()
     m_kCode = rs.value(QStringLiteral("KbnCode")).toString();
     m_kName = rs.value(QStringLiteral("KbnName")).toString();
     m_balance = balance;
+    const auto dateOf = [&](const QString &column) {
+        return hasColumn(column) ? QDate::fromString(rs.value(column).toString(), Qt::ISODate) : QDate();
+    };
+    m_furiEnd = dateOf(QStringLiteral("KbnFuriEnd"));
+    m_kesaiEnd = dateOf(QStringLiteral("KbnKesaiEnd"));
     m_kyokudo = hasColumn(limitColumn()) ? rs.value(limitColumn()).toDouble() : 0;
 }
 

@@ -2,6 +2,7 @@
 
 #include "CodeNameRecord.h"
 
+#include <QDate>
 #include <QString>
 #include <QVariant>
 
@@ -38,6 +39,12 @@ public:
     // keeps the balance.
     QString BZan() const;
     void setBZan(const QString &BkZan);
+    // The last drawing date and the last due date the bank takes paper notes
+    // for (手形最終振出日, 手形決済最終日); a null date when none is set.
+    QDate KFuriEnd() const { return m_furiEnd; }
+    void setKFuriEnd(const QDate &date) { m_furiEnd = date; }
+    QDate KKesaiEnd() const { return m_kesaiEnd; }
+    void setKKesaiEnd(const QDate &date) { m_kesaiEnd = date; }
     // The overdraft limit of the bank's current account (当座貸越極度額).
     double Kyokudo() const { return m_kyokudo; }
     void setKyokudo(double limit) { m_kyokudo = limit; }
@@ -53,5 +60,7 @@ private:
     QString m_kCode2;
     QString m_kName;
     double m_balance = 0;
+    QDate m_furiEnd;
+    QDate m_kesaiEnd;
     double m_kyokudo = 0;
 };

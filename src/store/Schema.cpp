@@ -58,6 +58,7 @@ QStringList Schema::createStatements()
     // that bank.
     s << QStringLiteral("CREATE INDEX SiteTbl_TTo ON SiteTbl (TTo, TKDate, TKingaku, TKeiri)");
     s << QStringLiteral("CREATE INDEX SiteTbl_TBank ON SiteTbl (TBank, TKDate)");
+    s << balanceIndex();
 
     s << QStringLiteral("CREATE TABLE SireCliant ("
                         "ClCode TEXT NOT NULL COLLATE NOCASE, "
@@ -66,7 +67,8 @@ QStringList Schema::createStatements()
                         "clzip TEXT, cltel TEXT, clfax TEXT, ClSime TEXT, "
                         "ClZan REAL, Clpay TEXT, "
                         "ClTokuiKbn INTEGER CHECK (ClTokuiKbn IS NULL OR ClTokuiKbn BETWEEN -32768 AND 32767), "
-                        "ClTekiho INTEGER NOT NULL DEFAULT 0)");
+                        "ClTekiho INTEGER NOT NULL DEFAULT 0, "
+                        "ClTouroku TEXT NOT NULL DEFAULT '')");
     s << QStringLiteral("CREATE UNIQUE INDEX SireCliant_ClCode ON SireCliant (ClCode)");
 
     // Only the note kinds tell paper notes from electronic records, and only
@@ -82,9 +84,11 @@ QStringList Schema::createStatements()
                      .arg(QLatin1String(table), extra);
         s << QStringLiteral("CREATE UNIQUE INDEX %1_KbnCode ON %1 (KbnCode)").arg(QLatin1String(table));
     }
-    // KbnKyokudo: the overdraft limit of the current account (当座貸越極度額).
+    // KbnKyokudo: the overdraft limit of the current account (当座貸越極度額);
+    // KbnFuriEnd, KbnKesaiEnd: the bank's last drawing and due dates for paper.
     s << QStringLiteral("CREATE TABLE kbn6 (KbnCode TEXT NOT NULL COLLATE NOCASE, KbnName TEXT, KbnZan REAL, "
-                        "KbnKyokudo REAL NOT NULL DEFAULT 0)");
+                        "KbnKyokudo REAL NOT NULL DEFAULT 0, KbnFuriEnd TEXT %1, KbnKesaiEnd TEXT %2)")
+                 .arg(dateCheck("KbnFuriEnd"), dateCheck("KbnKesaiEnd"));
     s << QStringLiteral("CREATE UNIQUE INDEX kbn6_KbnCode ON kbn6 (KbnCode)");
 
     s << bankBalanceTable();
@@ -132,10 +136,16 @@ QStringList Schema::upgradeStatements(int from)
                 QStringLiteral("ALTER TABLE kbn1 ADD COLUMN KbnDenshi INTEGER NOT NULL DEFAULT 0"),
                 journalAccountsTable(), bankBalanceTable()};
     case 2:
-        // What each note state means, and the banks' overdraft limits. The
-        // meanings are then taken from the states' names (SchemaUpgrade).
+        // What each note state means, and the banks' overdraft limits (the
+        // meanings are then taken from the states' names, SchemaUpgrade);
+        // the suppliers' registration numbers, the banks' last dates for
+        // paper notes, and the index of the balance at a date.
         return {QStringLiteral("ALTER TABLE Kbn3 ADD COLUMN KbnKesai INTEGER NOT NULL DEFAULT 0"),
-                QStringLiteral("ALTER TABLE kbn6 ADD COLUMN KbnKyokudo REAL NOT NULL DEFAULT 0")};
+                QStringLiteral("ALTER TABLE kbn6 ADD COLUMN KbnKyokudo REAL NOT NULL DEFAULT 0"),
+                QStringLiteral("ALTER TABLE SireCliant ADD COLUMN ClTouroku TEXT NOT NULL DEFAULT ''"),
+                QStringLiteral("ALTER TABLE kbn6 ADD COLUMN KbnFuriEnd TEXT ") + dateCheck("KbnFuriEnd"),
+                QStringLiteral("ALTER TABLE kbn6 ADD COLUMN KbnKesaiEnd TEXT ") + dateCheck("KbnKesaiEnd"),
+                balanceIndex()};
     case 3:
         // The change history; its opening rows and the tables' triggers are
         // written by the upgrade once every step has run.
@@ -156,6 +166,18 @@ QString Schema::bankBalanceTable()
                           "BbZan REAL, "
                           "PRIMARY KEY (BbBank, BbDate))")
             .arg(dateCheck("BbDate"));
+}
+
+// The notes outstanding at a date are those due after it and drawn on or
+// before it: the due date leads, and the index holds every column the
+// balance reads, so that a range of it is all that is read. Its due date
+// compares without regard to case (the same order for dates) so that only
+// a statement asking so uses it: the lists of one day keep to the order
+// in which the notes were entered.
+QString Schema::balanceIndex()
+{
+    return QStringLiteral("CREATE INDEX SiteTbl_TKDate_TFDate ON SiteTbl "
+                          "(TKDate COLLATE NOCASE, TFDate, TTo, TBank, TKingaku, TKubun, TCond, TNo)");
 }
 
 QString Schema::journalAccountsTable()
@@ -207,6 +229,9 @@ const ColumnInfo columns[] = {
     {"ClSime", Schema::ColumnKind::Name, "請求〆日"},
     {"Clpay", Schema::ColumnKind::Name, "支払予定日"},
     {"KbnName", Schema::ColumnKind::Name, "名称"},
+    {"ClTouroku", Schema::ColumnKind::Other, "登録番号/法人番号"},
+    {"KbnFuriEnd", Schema::ColumnKind::Other, "手形最終振出日"},
+    {"KbnKesaiEnd", Schema::ColumnKind::Other, "手形決済最終日"},
 };
 
 const ColumnInfo *columnInfo(const QString &column)

@@ -36,6 +36,8 @@ public:
     static QString journalAccountsTable();
     // The table of the banks' balances as of a date.
     static QString bankBalanceTable();
+    // The index the balance of notes at a date is read from.
+    static QString balanceIndex();
 
     // Columns that hold dates (stored as "yyyy-MM-dd" text so that text
     // order is date order); names compare without regard to letter case.

@@ -45,6 +45,8 @@ void SireCliantClass::write()
     recordset().setValue(QStringLiteral("ClTokuiKbn"), int(m_sClKbn));
     if (hasColumn(QStringLiteral("ClTekiho")))
         recordset().setValue(QStringLiteral("ClTekiho"), int(m_clTekiho));
+    if (hasColumn(QStringLiteral("ClTouroku")))
+        setText(QStringLiteral("ClTouroku"), m_clTouroku);
 }
 
 void SireCliantClass::SaveRs()
@@ -112,4 +114,5 @@ void SireCliantClass::SearchRs()
             m_sClKbn = qint16(kbn);
     });
     load("ClTekiho", [this](const QVariant &v) { m_clTekiho = v.toInt() != 0; });
+    load("ClTouroku", text(m_clTouroku));
 }

@@ -63,6 +63,10 @@ public:
     // The supplier is covered by the subcontract law (取適法対象).
     bool ClTekiho() const { return m_clTekiho; }
     void setClTekiho(bool covered) { m_clTekiho = covered; }
+    // The qualified-invoice registration number ("T" and 13 digits) or the
+    // corporate number (13 digits); empty when not known.
+    QString ClTouroku() const { return m_clTouroku; }
+    void setClTouroku(const QString &number) { m_clTouroku = number; }
     qint16 SClKbn() const { return m_sClKbn; }
     void setSClKbn(qint16 SClKubun) { m_sClKbn = SClKubun; }
     // Held for the caller only; no operation reads them.
@@ -93,5 +97,6 @@ private:
     QString m_clKaisyuYotei;
     qint16 m_sClKbn = 0;
     bool m_clTekiho = false;
+    QString m_clTouroku;
     QString m_sqlCliant;
 };

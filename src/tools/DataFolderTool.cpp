@@ -11,6 +11,9 @@
 //   ribodo-datafolder import-mdb <file.mdb> <folder> [--rename-duplicates]
 //                                                a new data folder from the
 //                                                earlier version's database
+//   ribodo-datafolder uchiwake <folder> <yyyy/mm/dd> <out.csv> [--denshi]
+//                                                the schedule of notes payable
+//                                                at the date as e-Tax CSV
 //   ribodo-datafolder verify <folder>            checks the register against
 //                                                its change history
 //   ribodo-datafolder export-all <folder> <out dir>
@@ -18,6 +21,10 @@
 //                                                manifest, for hand-over
 
 #include "HolidayListCommand.h"
+#include "calendar/BankCalendar.h"
+#include "exchange/UchiwakeCsv.h"
+#include "rules/TegataZandaka.h"
+#include "store/JetSql.h"
 #include "store/DatabaseBackup.h"
 #include "store/DataFolderBuilder.h"
 #include "tools/DemoData.h"
@@ -46,6 +53,7 @@ int usage()
                "       ribodo-datafolder restore <folder> <backup file>\n"
                "       ribodo-datafolder holidays <from-year> <to-year> [--data <folder>]\n"
                "       ribodo-datafolder import-mdb <file.mdb> <folder> [--rename-duplicates]\n"
+               "       ribodo-datafolder uchiwake <folder> <yyyy/mm/dd> <out.csv> [--denshi]\n"
                "       ribodo-datafolder verify <folder>\n"
                "       ribodo-datafolder export-all <folder> <out dir>\n",
                stderr);
@@ -101,6 +109,25 @@ int importMdb(const QString &file, const QString &folder, bool rename)
         out << "入力と同じ決まりに合わせて直した値:\n" << LegacyImport::adjustedText(result) << Qt::endl;
     if (!result.skippedColumns.isEmpty())
         out << "取り込まなかった列:\n" << result.skippedColumns.join(u'\n') << Qt::endl;
+    return 0;
+}
+
+// The register is only read: a folder another program keeps open may be used.
+int writeUchiwake(const QStringList &args)
+{
+    const QDate date = JetSql::parseDate(args.at(2));
+    if (!date.isValid() || args.at(2).contains(QLatin1Char('#'))) {
+        QTextStream(stderr) << "日付「" << args.at(2) << "」が日付 (yyyy/mm/dd) ではありません。" << Qt::endl;
+        return 2;
+    }
+    const QString folder = dataFolderOf(args.at(1));
+    const TegataZandaka balance = TegataZandaka::at(folder, date, BankCalendar(folder));
+    const QList<UchiwakeSchedule::Line> lines = UchiwakeSchedule::lines(balance.notes, args.size() == 5);
+    const int lost = UchiwakeCsv::write(lines, args.at(3));
+    QTextStream out(stdout);
+    out << lines.size() << Qt::endl;
+    if (lost > 0)
+        QTextStream(stderr) << "Shift_JIS にない文字 " << lost << " 字を「?」で書きました。" << Qt::endl;
     return 0;
 }
 
@@ -163,6 +190,11 @@ int main(int argc, char *argv[])
             if (rename && args.at(3) != QLatin1String("--rename-duplicates"))
                 return usage();
             return importMdb(args.at(1), dataFolderOf(args.at(2)), rename);
+        }
+        if (command == QLatin1String("uchiwake") && (args.size() == 4 || args.size() == 5)) {
+            if (args.size() == 5 && args.at(4) != QLatin1String("--denshi"))
+                return usage();
+            return writeUchiwake(args);
         }
         if (command == QLatin1String("sysfile") && args.size() == 3) {
             QFile file(QDir(args.at(1)).filePath(QStringLiteral("RibodoDa.sys")));

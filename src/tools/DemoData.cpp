@@ -71,6 +71,18 @@ void fillDemo(Connection &c, int notes, const QDate &today)
                {QString::fromUtf8(b.code), QString::fromUtf8(b.name), 0.0})
                 .finish();
 
+    // Two banks have announced their last dates for paper notes.
+    c.exec(QStringLiteral("UPDATE kbn6 SET KbnFuriEnd = '2026-09-30', KbnKesaiEnd = '2027-03-31' "
+                          "WHERE KbnCode IN ('2', '4')"))
+            .finish();
+    // Some suppliers with their numbers for the tax office: registration
+    // numbers ("T") and corporate numbers, made up but with their check digit.
+    const char *const numbers[] = {"T3011101900001", "2011101900002", "T3020001900003", "1030001900004"};
+    for (int i = 0; i < int(std::size(numbers)); ++i)
+        c.exec(QStringLiteral("UPDATE SireCliant SET ClTouroku = ? WHERE ClCode = ?"),
+               {QLatin1String(numbers[i]), QString::number(100 + 10 * i)})
+                .finish();
+
     // A fixed seed: the same demo folder every time.
     QRandomGenerator random(20240401);
     const int supplierCount = int(std::size(suppliers));

@@ -12,6 +12,7 @@ enum class WindowId {
     FrmRibodo,    // today's settlement
     FrmRBKeikaku, // list by payee
     FrmShikin,    // funding plan
+    FrmZandaka,   // balance of notes at a date
     FrmView,      // report viewer
     FrmHelp,      // help manual
 };

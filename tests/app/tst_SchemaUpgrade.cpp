@@ -88,8 +88,9 @@ private slots:
         QVERIFY2(closing.text.contains(QStringLiteral("2 決済済み: 決済済み\n  3 書換済み: 無効\n  4 取消: 無効\n"
                                                       "  5 不渡り: 不渡り\n未決済のままにした状態:\n  1 未決済\n  6 期日到来\n")),
                  qPrintable(closing.text));
-        QVERIFY(f.columns("SireCliant").endsWith(QLatin1String(",ClTekiho")));
+        QVERIFY(f.columns("SireCliant").endsWith(QLatin1String(",ClTekiho,ClTouroku")));
         QVERIFY(f.columns("kbn1").endsWith(QLatin1String(",KbnDenshi")));
+        QVERIFY(f.columns("kbn6").endsWith(QLatin1String(",KbnFuriEnd,KbnKesaiEnd")));
         QCOMPARE(f.data.scalar(QStringLiteral("SELECT count(*) FROM sqlite_master "
                                               "WHERE name IN ('BankBalance', 'ShiwakeKamoku')")).toInt(), 2);
         QCOMPARE(f.data.scalar(QStringLiteral("SELECT ClName || ClTekiho || (SELECT KbnName || KbnDenshi FROM kbn1) "

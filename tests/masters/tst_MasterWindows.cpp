@@ -384,6 +384,60 @@ private Q_SLOTS:
         QCOMPARE(s.dialogs.unexpected(), 0);
     }
 
+    // The supplier's number for the tax office and the bank's two dates:
+    // typed as users type them, stored in their one form, refused with a
+    // warning and nothing written when wrong.
+    void taxAndBankFields_data()
+    {
+        QTest::addColumn<WindowId>("window");
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<bool>("refused");
+        const WindowId cliant = WindowId::frmCliant;
+        const WindowId bank = WindowId::FrmBank;
+        QTest::newRow("registration number, full width") << cliant << "txtTouroku" << "Ｔ７０００－０１２０５－０００２"
+                                                         << "T7000012050002" << false;
+        QTest::newRow("corporate number") << cliant << "txtTouroku" << "4011001098993" << "4011001098993" << false;
+        QTest::newRow("wrong check digit") << cliant << "txtTouroku" << "T7000012050003" << "" << true;
+        QTest::newRow("12 digits") << cliant << "txtTouroku" << "700001205000" << "" << true;
+        QTest::newRow("empty number") << cliant << "txtTouroku" << "" << "" << false;
+        QTest::newRow("last drawing date") << bank << "txtFuriEnd" << "２０２６／９／３０" << "2026-09-30" << false;
+        QTest::newRow("last due date") << bank << "txtKesaiEnd" << "2027/03/31" << "2027-03-31" << false;
+        QTest::newRow("no date") << bank << "txtFuriEnd" << "2026/02/30" << "" << true;
+        QTest::newRow("before 1990") << bank << "txtKesaiEnd" << "1989/12/31" << "" << true;
+        QTest::newRow("after 2100") << bank << "txtKesaiEnd" << "2101/01/01" << "" << true;
+    }
+
+    void taxAndBankFields()
+    {
+        QFETCH(WindowId, window);
+        QFETCH(QString, box);
+        QFETCH(QString, typed);
+        QFETCH(bool, refused);
+        Screen s(window);
+        s.run(QStringLiteral("code M1;name 印"));
+        s.window->findChild<QLineEdit *>(box)->setText(typed);
+        s.run(QStringLiteral("R"));
+        const QString column = box == QLatin1String("txtTouroku") ? QStringLiteral("ClTouroku")
+                : box == QLatin1String("txtFuriEnd")              ? QStringLiteral("KbnFuriEnd")
+                                                                  : QStringLiteral("KbnKesaiEnd");
+        const QString table = s.supplier() ? QStringLiteral("SireCliant WHERE ClCode") : QStringLiteral("kbn6 WHERE KbnCode");
+        const QVariant stored = s.data.scalar(QStringLiteral("SELECT IFNULL(%1, '') FROM %2 = 'M1'").arg(column, table));
+        QCOMPARE(s.warnings().size(), refused ? 1 : 0);
+        QCOMPARE(stored.isValid(), !refused);
+        if (refused) {
+            QVERIFY(s.dialogs.messages().constFirst().title == QStringLiteral("警告"));
+            return;
+        }
+        QTEST(stored.toString(), "stored");
+        // Called up again, the box shows what was stored.
+        s.run(QStringLiteral("call M1"));
+        const QString shown = s.window->findChild<QLineEdit *>(box)->text();
+        QCOMPARE(shown, QString(stored.toString()).replace(u'-', u'/'));
+        QCOMPARE(s.dialogs.unexpected(), 0);
+    }
+
     // The note states stay read only; what each means is listed beside it
     // and set in its own box, shown for the states alone.
     void stateMeanings()

@@ -1,4 +1,5 @@
 #include "rules/NoteRules.h"
+#include "rules/TourokuBangou.h"
 
 #include <QtTest>
 
@@ -78,6 +79,61 @@ private slots:
         for (const NoteRules::Warning &w : NoteRules::warnings(drawn, due, electronic, covered))
             reasons << w.reason;
         QTEST(reasons.join(u'|'), "reasons");
+    }
+
+    // A paying bank's own last dates: the day itself is still fine.
+    void bankDates_data()
+    {
+        QTest::addColumn<QDate>("drawn");
+        QTest::addColumn<QDate>("due");
+        QTest::addColumn<bool>("electronic");
+        QTest::addColumn<QString>("reasons");
+        QTest::newRow("on both days") << QDate(2026, 9, 30) << QDate(2026, 11, 27) << false << "";
+        QTest::newRow("drawn the day after") << QDate(2026, 10, 1) << QDate(2026, 11, 27) << false << "銀行の最終振出日後";
+        QTest::newRow("due the day after") << QDate(2026, 9, 30) << QDate(2026, 11, 28) << false << "銀行の決済最終日後";
+        QTest::newRow("electronic record") << QDate(2026, 10, 1) << QDate(2026, 10, 30) << true << "";
+    }
+
+    void bankDates()
+    {
+        QFETCH(QDate, drawn);
+        QFETCH(QDate, due);
+        QFETCH(bool, electronic);
+        const NoteRules::BankDates bank{QDate(2026, 9, 30), QDate(2026, 11, 27)};
+        QStringList reasons;
+        for (const NoteRules::Warning &w : NoteRules::warnings(drawn, due, electronic, false, bank))
+            reasons << w.reason;
+        QTEST(reasons.join(u'|'), "reasons");
+    }
+
+    // Published corporate numbers (the NTA's own first) and numbers one
+    // slip away from them; typed forms are normalized first.
+    void touroku_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("number");
+        QTest::addColumn<bool>("valid");
+        QTest::newRow("NTA") << "7000012050002" << "7000012050002" << true;
+        QTest::newRow("NTA, registration number") << "T7000012050002" << "T7000012050002" << true;
+        QTest::newRow("full width, hyphens") << "Ｔ７０００-０１２０-５０００２" << "T7000012050002" << true;
+        QTest::newRow("small t, spaces") << "t 7000 0120 50002" << "T7000012050002" << true;
+        QTest::newRow("published 4011001098993") << "4011001098993" << "4011001098993" << true;
+        QTest::newRow("published 2120901007402") << "2120901007402" << "2120901007402" << true;
+        QTest::newRow("wrong check digit") << "6000012050002" << "6000012050002" << false;
+        QTest::newRow("one digit changed") << "7000012050003" << "7000012050003" << false;
+        QTest::newRow("two digits swapped") << "7000021050002" << "7000021050002" << false;
+        QTest::newRow("12 digits") << "700001205000" << "700001205000" << false;
+        QTest::newRow("14 digits") << "70000120500020" << "70000120500020" << false;
+        QTest::newRow("letter inside") << "70000120A0002" << "70000120A0002" << false;
+        QTest::newRow("check digit 0") << "0000012050002" << "0000012050002" << false;
+    }
+
+    void touroku()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, number);
+        QCOMPARE(TourokuBangou::normalized(typed), number);
+        QTEST(TourokuBangou::isValid(number), "valid");
     }
 };
 
