@@ -1,5 +1,7 @@
 #include "RawSqlite.h"
 
+#include "store/HistoryFunctions.h"
+
 #include <sqlite3.h>
 
 #include <stdexcept>
@@ -12,6 +14,8 @@ RawSqlite::RawSqlite(const QString &path, bool readOnly)
         throw std::runtime_error("cannot open database");
     }
     sqlite3_busy_timeout(m_db, 5000);
+    // A register's history triggers call these on every write.
+    HistoryFunctions::install(m_db);
 }
 
 RawSqlite::~RawSqlite()

@@ -2,13 +2,14 @@
 // benchmark table (markdown) on stdout, progress on stderr. --quick stops at
 // 100,000 notes; --backup runs the backup section alone; --only runs the named
 // sections (store, backup, masters, startup, entry, reports, settlement,
-// explorer, plan, export, shikin, zandaka).
+// explorer, plan, export, shikin, zandaka, history).
 
 #include "BackupBench.h"
 #include "BenchReport.h"
 #include "EntryBench.h"
 #include "ExportBench.h"
 #include "ExplorerBench.h"
+#include "HistoryBench.h"
 #include "MasterBench.h"
 #include "PlanBench.h"
 #include "ReportBench.h"
@@ -67,6 +68,8 @@ int main(int argc, char *argv[])
         benchShikin(report, scratch.path(), largest);
     if (wanted("zandaka"))
         benchZandaka(report, scratch.path(), largest);
+    if (wanted("history"))
+        benchHistory(report, scratch.path(), largest);
 
     report.print();
     return 0;

@@ -7,9 +7,11 @@
 #include "Platform.h"
 
 #include "calendar/HolidayFile.h"
+#include "store/ChangeSource.h"
 #include "store/Connection.h"
 #include "store/DatabaseBackup.h"
 #include "store/DataFolderBuilder.h"
+#include "store/HistoryCheck.h"
 #include "exchange/LegacyImport.h"
 #include "store/RegisterLock.h"
 #include "store/RibodoClass.h"
@@ -213,6 +215,7 @@ bool Startup::CheckDatabase()
     if (answer != DialogService::Answer::Yes)
         return false;
     try {
+        const ChangeSource::Scope source(QStringLiteral("新規作成"));
         DataFolderBuilder::createDatabase(dataFolder);
     } catch (const StoreError &e) {
         dialogs.beep();
@@ -275,6 +278,7 @@ Startup::Import Startup::offerImport(const QString &legacyFile)
         return Import::Declined;
 
     const QString stopped = QStringLiteral("何も書き込んでいません。元のファイルもそのままです。");
+    const ChangeSource::Scope source(QStringLiteral("以前の版の取り込み"));
     try {
         LegacyImport::Result result = LegacyImport::importFile(legacyFile, dataFolder, false);
         if (!result.problems.isEmpty()) {
@@ -354,6 +358,29 @@ bool Startup::UpgradeSchema()
     }
 }
 
+bool Startup::CheckHistory()
+{
+    const QString dataFolder = m_context.values().dataFolder();
+    try {
+        Connection probe;
+        probe.open(Schema::connectionText(dataFolder));
+        QSqlQuery &q = probe.exec(QStringLiteral("SELECT 1 FROM sqlite_master WHERE name = ?"), {Schema::historyTable()});
+        const bool kept = q.next();
+        q.finish();
+        if (!kept)
+            return true;
+        const HistoryCheck::Result result = HistoryCheck::checkTail(dataFolder);
+        if (!result.sound)
+            warn(QStringLiteral("変更履歴の検査で異常が見つかりました。\n%1\n"
+                                "記録が書き換えられた可能性があります。処理はこのまま続けます。\n"
+                                "ribodo-datafolder verify で全体を検証してください。")
+                         .arg(result.problem));
+    } catch (const StoreError &) {
+        // A file that cannot be read is reported by the state update.
+    }
+    return true;
+}
+
 bool Startup::BackUp()
 {
     if (readOnly())
@@ -405,6 +432,7 @@ bool Startup::UpdateNoteStates()
     } catch (const StoreError &) {
     }
     try {
+        const ChangeSource::Scope source(QStringLiteral("起動時の状態更新"));
         RibodoClass note;
         note.setDirPath(dataFolder);
         note.CntDb();

@@ -43,6 +43,11 @@ public:
     // as it is.
     bool UpgradeSchema();
 
+    // The newest rows of the change history, their triggers and the head
+    // kept beside the backups; a fault is reported once and the start goes
+    // on. Runs before the day's copy moves the kept head on.
+    bool CheckHistory();
+
     // At the first start of a day, a checked copy of the database in the
     // backup folder. A failure is reported and does not stop the start,
     // unless the database itself proves damaged.

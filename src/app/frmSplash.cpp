@@ -139,8 +139,8 @@ void frmSplash::runStartup()
 {
     QCoreApplication::processEvents();
     Startup startup(m_context);
-    const bool ok = startup.ResolveDirPath() && startup.CheckDatabase() && startup.UpgradeSchema() && startup.BackUp()
-            && startup.UpdateNoteStates() && startup.CheckHolidayFile()
+    const bool ok = startup.ResolveDirPath() && startup.CheckDatabase() && startup.UpgradeSchema() && startup.CheckHistory()
+            && startup.BackUp() && startup.UpdateNoteStates() && startup.CheckHolidayFile()
             && m_context.windows().show(WindowId::FrmMain) != nullptr;
     m_lock = startup.takeLock();
     close();

@@ -1,3 +1,4 @@
+#include "ui/ActiveWindowSource.h"
 #include "ui/AppContext.h"
 #include "ui/AppValues.h"
 #include "app/Platform.h"
@@ -18,6 +19,7 @@ int main(int argc, char *argv[])
     // Until the main menu is up, no closed window may end the application;
     // a failed start-up ends it explicitly.
     QApplication::setQuitOnLastWindowClosed(false);
+    ActiveWindowSource::install();
 
     AppValues values;
     values.setProgramFolder(Platform::programFolder());

@@ -1,5 +1,7 @@
 #include "Schema.h"
 
+#include <functional>
+
 QString Schema::databaseFileName()
 {
     return QStringLiteral("dbRibodo.sqlite");
@@ -113,13 +115,14 @@ QStringList Schema::createStatements()
                         "LEFT JOIN SireCliant c ON c.ClCode = s.TTo "
                         "LEFT JOIN kbn6 b ON b.KbnCode = s.TBank "
                         "LEFT JOIN Kbn3 j ON j.KbnCode = s.TCond");
+    s << historyStatements();
     s << QStringLiteral("PRAGMA user_version = %1").arg(version());
     return s;
 }
 
 int Schema::version()
 {
-    return 3;
+    return 4;
 }
 
 QStringList Schema::upgradeStatements(int from)
@@ -143,6 +146,10 @@ QStringList Schema::upgradeStatements(int from)
                 QStringLiteral("ALTER TABLE kbn6 ADD COLUMN KbnFuriEnd TEXT ") + dateCheck("KbnFuriEnd"),
                 QStringLiteral("ALTER TABLE kbn6 ADD COLUMN KbnKesaiEnd TEXT ") + dateCheck("KbnKesaiEnd"),
                 balanceIndex()};
+    case 3:
+        // The change history; its opening rows and the tables' triggers are
+        // written by the upgrade once every step has run.
+        return historyStatements();
     default:
         return {};
     }
@@ -261,4 +268,132 @@ QString Schema::categoryTable(int number)
 QString Schema::bankTable()
 {
     return QStringLiteral("kbn6");
+}
+
+QString Schema::historyTable()
+{
+    return QStringLiteral("RirekiTbl");
+}
+
+int Schema::historyVersion()
+{
+    return 4;
+}
+
+QStringList Schema::historyStatements()
+{
+    // RNo is the order of the chain. The note's own columns hold its values
+    // before the change, so that deleted notes and earlier versions can be
+    // found by index like the notes themselves.
+    return {QStringLiteral("CREATE TABLE RirekiTbl ("
+                           "RNo INTEGER PRIMARY KEY, RAt TEXT NOT NULL, RUser TEXT, RSource TEXT, "
+                           "RAction TEXT NOT NULL, RTable TEXT NOT NULL, RKey TEXT, RBefore TEXT, RAfter TEXT, "
+                           "RTNo TEXT COLLATE NOCASE, RTFDate TEXT, RTKDate TEXT, RTTo TEXT COLLATE NOCASE, "
+                           "RTKingaku REAL, RPrev TEXT, RHash TEXT NOT NULL)"),
+            QStringLiteral("CREATE TRIGGER RirekiTbl_NoUpdate BEFORE UPDATE ON RirekiTbl "
+                           "BEGIN SELECT RAISE(ABORT, '変更履歴は書き換えられません。'); END"),
+            QStringLiteral("CREATE TRIGGER RirekiTbl_NoDelete BEFORE DELETE ON RirekiTbl "
+                           "BEGIN SELECT RAISE(ABORT, '変更履歴は削除できません。'); END")};
+}
+
+QStringList Schema::historyTables()
+{
+    return {QStringLiteral("SiteTbl"), QStringLiteral("SireCliant"), QStringLiteral("kbn1"), QStringLiteral("kbn2"),
+            QStringLiteral("Kbn3"), QStringLiteral("Kbn4"), QStringLiteral("Kbn5"), QStringLiteral("kbn6"),
+            QStringLiteral("BankBalance"), QStringLiteral("ShiwakeKamoku")};
+}
+
+QStringList Schema::historyKeyColumns(const QString &table)
+{
+    if (table == QLatin1String("SiteTbl"))
+        return {QStringLiteral("TNo")};
+    if (table == QLatin1String("SireCliant"))
+        return {QStringLiteral("ClCode")};
+    if (table == QLatin1String("BankBalance"))
+        return {QStringLiteral("BbBank"), QStringLiteral("BbDate")};
+    if (table == QLatin1String("ShiwakeKamoku"))
+        return {QStringLiteral("KmKey")};
+    return {QStringLiteral("KbnCode")};
+}
+
+namespace {
+
+QString rowKey(const QString &table, const QString &row)
+{
+    QStringList parts;
+    for (const QString &column : Schema::historyKeyColumns(table))
+        parts << row + QLatin1Char('.') + column;
+    return parts.join(QStringLiteral(" || ' ' || "));
+}
+
+QString rowObject(const QStringList &names, const QString &row)
+{
+    QStringList pairs;
+    for (const QString &column : names)
+        pairs << QStringLiteral("'%1', %2.%1").arg(column, row);
+    return QStringLiteral("json_object(") + pairs.join(QStringLiteral(", ")) + QLatin1Char(')');
+}
+
+// One history row: its values, then the hash over them and the previous
+// row's hash. A single VALUES row, so that the engine needs no temporary
+// table for reading the history it writes to; the time is the statement's
+// own ('now' is fixed within one step of the engine), so the hash sees the
+// very values stored. `wrap` turns an expression over the row into a value.
+QString historyInsert(const QString &table, const QStringList &names, const char *action, const QString &before,
+                      const QString &after, const std::function<QString(const QString &)> &wrap)
+{
+    const bool note = table == QLatin1String("SiteTbl");
+    const QString null = QStringLiteral("NULL");
+    const auto noteColumn = [&](const char *column) {
+        return note && !before.isEmpty() ? wrap(before + QLatin1Char('.') + QLatin1String(column)) : null;
+    };
+    const QStringList values = {
+        // Read from the end of the key; MAX() inside an expression would
+        // read the whole table.
+        QStringLiteral("(IFNULL((SELECT RNo FROM RirekiTbl ORDER BY RNo DESC LIMIT 1), 0) + 1)"),
+        QStringLiteral("strftime('%Y-%m-%d %H:%M:%S', 'now', 'localtime')"),
+        QStringLiteral("ribodo_user()"),
+        QStringLiteral("ribodo_source()"),
+        QLatin1Char('\'') + QString::fromUtf8(action) + QLatin1Char('\''),
+        QLatin1Char('\'') + table + QLatin1Char('\''),
+        wrap(rowKey(table, after.isEmpty() ? before : after)),
+        before.isEmpty() ? null : wrap(rowObject(names, before)),
+        after.isEmpty() ? null : wrap(rowObject(names, after)),
+        noteColumn("TNo"),
+        noteColumn("TFDate"),
+        noteColumn("TKDate"),
+        noteColumn("TTo"),
+        noteColumn("TKingaku"),
+        QStringLiteral("(SELECT RHash FROM RirekiTbl ORDER BY RNo DESC LIMIT 1)"),
+    };
+    const QString listed = values.join(QStringLiteral(", "));
+    return QStringLiteral("INSERT INTO RirekiTbl (RNo, RAt, RUser, RSource, RAction, RTable, RKey, RBefore, RAfter, "
+                          "RTNo, RTFDate, RTKDate, RTTo, RTKingaku, RPrev, RHash) VALUES (")
+            + listed + QStringLiteral(", ribodo_hash(") + listed + QStringLiteral("))");
+}
+
+} // namespace
+
+QStringList Schema::historyTriggers(const QString &table, const QStringList &names)
+{
+    const auto same = [](const QString &expression) { return expression; };
+    const auto trigger = [&](const char *name, const char *event, const QString &insert) {
+        return QStringLiteral("CREATE TRIGGER Rireki_%1_%2 AFTER %3 ON %1 BEGIN ")
+                       .arg(table, QLatin1String(name), QLatin1String(event))
+                + insert + QStringLiteral("; END");
+    };
+    const QString oldRow = QStringLiteral("OLD");
+    const QString newRow = QStringLiteral("NEW");
+    return {trigger("Ins", "INSERT", historyInsert(table, names, "登録", QString(), newRow, same)),
+            trigger("Upd", "UPDATE", historyInsert(table, names, "訂正", oldRow, newRow, same)),
+            trigger("Del", "DELETE", historyInsert(table, names, "削除", oldRow, QString(), same))};
+}
+
+QString Schema::historyOpeningRow(const QString &table, const QStringList &names)
+{
+    const auto ofRow = [&](const QString &expression) {
+        return QStringLiteral("(SELECT ") + expression + QStringLiteral(" FROM ") + table
+                + QStringLiteral(" r WHERE r.rowid = ?)");
+    };
+    return historyInsert(table, names, "開始", QString(), QStringLiteral("r"), ofRow);
 }

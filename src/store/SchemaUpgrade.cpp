@@ -1,7 +1,9 @@
 #include "SchemaUpgrade.h"
 
 #include "Connection.h"
+#include "ChangeSource.h"
 #include "DatabaseBackup.h"
+#include "HistoryTriggers.h"
 #include "Schema.h"
 #include "StoreError.h"
 
@@ -76,7 +78,13 @@ SchemaUpgrade::Result SchemaUpgrade::run(const QString &dataFolder, const QDate 
                 connection.exec(statement).finish();
             if (from == 2)
                 result.states = StateMeaning::markFromNames(connection);
+            if (from + 1 == Schema::historyVersion()) {
+                const ChangeSource::Scope source(QStringLiteral("バージョン更新"));
+                HistoryTriggers::writeOpeningRows(connection);
+            }
         }
+        // Made again from the columns every step has left.
+        HistoryTriggers::install(connection);
         connection.exec(QStringLiteral("PRAGMA user_version = %1").arg(Schema::version())).finish();
         connection.commitTrans();
     } catch (const StoreError &) {

@@ -14,6 +14,11 @@
 //   ribodo-datafolder uchiwake <folder> <yyyy/mm/dd> <out.csv> [--denshi]
 //                                                the schedule of notes payable
 //                                                at the date as e-Tax CSV
+//   ribodo-datafolder verify <folder>            checks the register against
+//                                                its change history
+//   ribodo-datafolder export-all <folder> <out dir>
+//                                                every table as CSV with a
+//                                                manifest, for hand-over
 
 #include "HolidayListCommand.h"
 #include "calendar/BankCalendar.h"
@@ -24,6 +29,9 @@
 #include "store/DataFolderBuilder.h"
 #include "tools/DemoData.h"
 #include "exchange/LegacyImport.h"
+#include "exchange/RegisterExport.h"
+#include "store/ChangeSource.h"
+#include "store/HistoryCheck.h"
 #include "store/Schema.h"
 #include "store/StoreError.h"
 
@@ -45,7 +53,9 @@ int usage()
                "       ribodo-datafolder restore <folder> <backup file>\n"
                "       ribodo-datafolder holidays <from-year> <to-year> [--data <folder>]\n"
                "       ribodo-datafolder import-mdb <file.mdb> <folder> [--rename-duplicates]\n"
-               "       ribodo-datafolder uchiwake <folder> <yyyy/mm/dd> <out.csv> [--denshi]\n",
+               "       ribodo-datafolder uchiwake <folder> <yyyy/mm/dd> <out.csv> [--denshi]\n"
+               "       ribodo-datafolder verify <folder>\n"
+               "       ribodo-datafolder export-all <folder> <out dir>\n",
                stderr);
     return 2;
 }
@@ -134,7 +144,27 @@ int main(int argc, char *argv[])
         const int code = printHolidays(args.mid(1));
         return code == 2 ? usage() : code;
     }
+    // The changes this run makes are recorded as the tool's command's.
+    const ChangeSource::Scope source(QStringLiteral("ribodo-datafolder ") + command);
     try {
+        if (command == QLatin1String("verify") && args.size() == 2) {
+            const HistoryCheck::Result result = HistoryCheck::verify(dataFolderOf(args.at(1)));
+            if (!result.sound) {
+                QTextStream(stdout) << "検証結果: 異常\n" << result.problem << Qt::endl;
+                return 1;
+            }
+            QTextStream(stdout) << QStringLiteral("検証結果: 正常 (手形 %1 件, 履歴 %2 件)").arg(result.notes).arg(result.rows)
+                                << Qt::endl;
+            return 0;
+        }
+        if (command == QLatin1String("export-all") && args.size() == 3) {
+            const QList<RegisterExport::File> files = RegisterExport::writeAll(dataFolderOf(args.at(1)), args.at(2));
+            QTextStream out(stdout);
+            for (const RegisterExport::File &file : files)
+                out << file.name << "\t" << file.rows << "\t" << file.sha256 << "\n";
+            out << RegisterExport::manifestName() << Qt::endl;
+            return 0;
+        }
         if (command == QLatin1String("create") || command == QLatin1String("demo")) {
             const QString folder = dataFolderOf(args.at(1));
             if (command == QLatin1String("demo"))

@@ -1,10 +1,13 @@
 #include "WindowFixture.h"
 
+#include "ui/ActiveWindowSource.h"
+
 #include <QPushButton>
 #include <QtTest>
 
 WindowFixture::WindowFixture(bool useFolder)
 {
+    ActiveWindowSource::install();
     if (useFolder)
         values.setDataFolder(data.path());
 }

@@ -1,0 +1,176 @@
+#include "HistoryBench.h"
+
+#include "BenchReport.h"
+#include "RawSqlite.h"
+
+#include "store/Connection.h"
+#include "store/DataFolderBuilder.h"
+#include "store/HistoryCheck.h"
+#include "store/HistoryTriggers.h"
+#include "store/RibodoClass.h"
+#include "store/Schema.h"
+
+#include <QDate>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QTextStream>
+
+#include <algorithm>
+#include <functional>
+#include <vector>
+
+namespace {
+
+QString number(int i)
+{
+    return QStringLiteral("N%1").arg(i);
+}
+
+// `count` notes, every tenth due by 2025-03-31 in state "1"; each leaves its
+// registration in the history. One statement, so that the triggers are
+// prepared once.
+void fillNotes(const QString &path, int count)
+{
+    RawSqlite db(path);
+    db.run("BEGIN");
+    db.run("WITH RECURSIVE i(n) AS (SELECT 0 UNION ALL SELECT n + 1 FROM i WHERE n + 1 < CAST(? AS INTEGER)) "
+           "INSERT INTO SiteTbl (TNo, TFDate, TKDate, TBank, TTo, TKingaku, TKubun, TYoto, TCond, TRemarks, TKeiri) "
+           "SELECT 'N' || n, date(k, '-90 days'), k, 1 + n % 5, 100 + 10 * (n % 12), 1000 * (50 + n % 4950), "
+           "'1', '1', CASE WHEN n % 10 = 0 THEN '1' ELSE '3' END, '', '1' FROM (SELECT n, "
+           "date('2024-01-04', (CASE WHEN n % 10 = 0 THEN n % 450 ELSE 460 + n % 500 END) || ' days') AS k FROM i)",
+           {QByteArray::number(count)});
+    db.run("COMMIT");
+}
+
+void setRecording(const QString &folder, bool on)
+{
+    Connection c;
+    c.open(Schema::connectionText(folder));
+    if (on) {
+        HistoryTriggers::install(c);
+        return;
+    }
+    for (const char *suffix : {"Ins", "Upd", "Del"})
+        c.exec(QStringLiteral("DROP TRIGGER Rireki_SiteTbl_%1").arg(QLatin1String(suffix))).finish();
+}
+
+} // namespace
+
+void benchHistory(BenchReport &report, const QString &scratchFolder, int largest)
+{
+    const int size = largest;
+    const QString folder = QDir(scratchFolder).filePath(QStringLiteral("history")) + QDir::separator();
+    DataFolderBuilder::createDatabase(folder);
+    const QString path = Schema::databasePath(folder);
+    QElapsedTimer fillTime;
+    fillTime.start();
+    fillNotes(path, size);
+    QTextStream(stderr) << "history: built " << size << " notes with their history in " << fillTime.elapsed() << " ms"
+                        << Qt::endl;
+    const QString section = QStringLiteral("history, %1 notes").arg(size);
+
+    // The whole check, before any change is made without the history.
+    QElapsedTimer verifyTime;
+    verifyTime.start();
+    const HistoryCheck::Result result = HistoryCheck::verify(folder);
+    const double verifyMs = double(verifyTime.nsecsElapsed()) / 1e6;
+    const double readMs = BenchReport::medianMs(1, [&] {
+        RawSqlite db(path, true);
+        db.run("SELECT * FROM RirekiTbl", {}, true);
+        db.run("SELECT * FROM SiteTbl", {}, true);
+    });
+    report.add(section, QStringLiteral("verify"), verifyMs, readMs,
+               QStringLiteral("%1 history rows; %2; baseline: raw read of both tables")
+                       .arg(result.rows)
+                       .arg(result.sound ? QStringLiteral("sound") : result.problem));
+
+    const int runs = 31;
+    int probe = 0;
+    const auto someNote = [&] {
+        probe = (probe + 7919) % size;
+        return number(probe);
+    };
+    const auto fresh = [&](const std::function<void(RibodoClass &)> &op) {
+        RibodoClass r;
+        r.setDirPath(folder);
+        r.CntDb();
+        op(r);
+    };
+    int added = 0;
+    int deleted = 0;
+    // Each command with the history recorded, then without.
+    struct Command
+    {
+        const char *name;
+        std::function<void(RibodoClass &)> run;
+    };
+    const Command commands[] = {
+        {"SaveRs", [&](RibodoClass &r) {
+             r.setRibodoNo(QStringLiteral("NEW%1").arg(added++));
+             r.setRibodoFDate(QDate(2025, 1, 6));
+             r.setRibodoKDate(QDate(2025, 4, 30));
+             r.setKingaku(QStringLiteral("1,250,000"));
+             r.setJyotai(QStringLiteral("1"));
+             r.SaveRs();
+         }},
+        {"EditRs", [&](RibodoClass &r) {
+             const QString n = someNote();
+             r.setRibodoNo2(n);
+             r.setRibodoNo(n);
+             r.setRibodoFDate(QDate(2025, 1, 6));
+             r.setRibodoKDate(QDate(2025, 4, 30));
+             r.setKingaku(QStringLiteral("990000"));
+             r.setJyotai(QStringLiteral("3"));
+             r.EditRs();
+         }},
+        {"EditRsJ", [&](RibodoClass &r) {
+             r.setRibodoNo2(someNote());
+             r.setJyotai(QStringLiteral("3"));
+             r.EditRsJ();
+         }},
+        {"DeleteRs", [&](RibodoClass &r) {
+             r.setRibodoNo2(QStringLiteral("NEW%1").arg(deleted++));
+             r.DeleteRs();
+         }},
+    };
+    // Deleting takes the notes the two runs of SaveRs added, in order.
+    for (const Command &command : commands) {
+        const double with = BenchReport::medianMs(runs, [&] { fresh(command.run); });
+        setRecording(folder, false);
+        const double without = BenchReport::medianMs(runs, [&] { fresh(command.run); });
+        setRecording(folder, true);
+        report.add(section, QString::fromLatin1(command.name), with, without, QStringLiteral("baseline: history off"));
+    }
+
+    // The start-up update of every tenth note, against raw SQLite doing the
+    // same update on the same table without the history.
+    const auto resetStates = [&] {
+        setRecording(folder, false);
+        RawSqlite::once(path, "UPDATE SiteTbl SET TCond = '1' WHERE TCond = '2'");
+    };
+    std::vector<double> henko, raw;
+    for (int i = 0; i < 3; ++i) {
+        resetStates();
+        setRecording(folder, true);
+        henko.push_back(BenchReport::medianMs(1, [&] {
+            RibodoClass r;
+            r.setDirPath(folder);
+            r.CntDb();
+            r.setRibodoKDate(QStringLiteral("2025/03/31"));
+            r.HenkoJ();
+        }));
+        resetStates();
+        raw.push_back(BenchReport::medianMs(1, [&] {
+            RawSqlite db(path);
+            db.run("BEGIN");
+            db.run("UPDATE SiteTbl SET TCond = '2' WHERE TCond = '1' AND TKDate <= '2025-03-31'");
+            db.run("COMMIT");
+        }));
+        setRecording(folder, true);
+    }
+    std::sort(henko.begin(), henko.end());
+    std::sort(raw.begin(), raw.end());
+    report.add(section, QStringLiteral("HenkoJ"), henko[1], raw[1],
+               QStringLiteral("%1 notes moved; baseline: raw SQLite, no history").arg(size / 10));
+
+}

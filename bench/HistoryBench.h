@@ -1,0 +1,9 @@
+#pragma once
+
+class BenchReport;
+class QString;
+
+// The change history's cost: the note commands and the start-up state update
+// with the history's triggers against the same work with them dropped, and
+// the full check of the register against its history.
+void benchHistory(BenchReport &report, const QString &scratchFolder, int largest);

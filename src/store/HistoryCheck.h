@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+
+// Checks the register against its change history: the chain of hashes, the
+// replay of every change from the first row compared with the tables as they
+// are, and the newest row of each daily copy, which the register must still
+// hold: rows removed from the end of the chain are found that way.
+class HistoryCheck
+{
+public:
+    struct Result
+    {
+        bool sound = true;
+        QString problem; // the first thing wrong, in Japanese
+        qint64 notes = 0;
+        qint64 rows = 0;
+    };
+
+    // The whole check. Raises StoreError when the database cannot be read.
+    static Result verify(const QString &dataFolder);
+    // The chain of the newest `rows` rows, the triggers in place and the
+    // heads of the backup copies: quick enough for every start.
+    static Result checkTail(const QString &dataFolder, int rows = 500);
+};
