@@ -13,6 +13,7 @@
 #include "ui/NamedButton.h"
 #include "ui/TableGrid.h"
 #include "ui/WaitCursor.h"
+#include "ui/WindowRegistry.h"
 #include "store/BankClass.h"
 #include "store/JetSql.h"
 #include "store/RibodoKbns.h"
@@ -168,6 +169,9 @@ void FrmRbView::buildLayout()
     connect(cmdShiwake, &QPushButton::clicked, this,
             [this] { FrmShiwake::start(m_ctx, DTStart->date(), DTEnd->date(), this); });
     buttons->addWidget(cmdShiwake);
+    auto *cmdKensaku = NamedButton::create(this, "cmdKensaku", QStringLiteral("帳簿検索(&B)"));
+    connect(cmdKensaku, &QPushButton::clicked, this, [this] { m_ctx.windows().show(WindowId::FrmKensaku); });
+    buttons->addWidget(cmdKensaku);
     buttons->addStretch();
 
     auto *top = new QHBoxLayout;

@@ -13,6 +13,7 @@
 #include "ui/EscapeKey.h"
 #include "ui/InputMethod.h"
 #include "ui/NamedButton.h"
+#include "ui/NoteHistoryTarget.h"
 #include "ui/WaitCursor.h"
 #include "ui/WindowPlacement.h"
 #include "ui/WindowRegistry.h"
@@ -127,6 +128,8 @@ void FrmSite::buildLayout()
     CmdClear = NamedButton::create(this, "CmdClear", QStringLiteral("入力消去(&S)"), &FrmSite::CmdClear_Click);
     CmdPrint = NamedButton::create(this, "CmdPrint", QStringLiteral("一覧印刷(&P)"), &FrmSite::CmdPrint_Click);
     CmdEnd = NamedButton::create(this, "CmdEnd", QStringLiteral("終り(&Q)"), &FrmSite::CmdEnd_Click);
+    CmdRireki = NamedButton::create(this, "CmdRireki", QStringLiteral("履歴(&H)"), &FrmSite::CmdRireki_Click);
+    CmdRireki->setToolTip(QStringLiteral("呼び出した手形の訂正・削除の履歴を帳簿検索で表示します"));
 
     auto *fields = new QGridLayout;
     int row = 0;
@@ -164,6 +167,8 @@ void FrmSite::buildLayout()
     auto *buttons = new QVBoxLayout;
     for (QPushButton *b : {CmdRecorde, CmdCall, CmdEdit, CmdDelete, CmdClear, CmdPrint, CmdEnd})
         buttons->addWidget(b);
+    buttons->addSpacing(12);
+    buttons->addWidget(CmdRireki);
     buttons->addStretch();
 
     auto *body = new QHBoxLayout;
@@ -200,7 +205,7 @@ void FrmSite::setTabChain()
         DateTextBox1[0]->yearPart(), DateTextBox1[0]->monthPart(), DateTextBox1[0]->dayPart(), TxtRibodo[3],
         DateTextBox1[1], DateTextBox1[1]->yearPart(), DateTextBox1[1]->monthPart(), DateTextBox1[1]->dayPart(),
         Combo1[1], Combo1[2], Combo1[3], Combo1[4], TxtRibodo[4], CmdRecorde, CmdCall, CmdEdit, CmdDelete,
-        CmdClear, CmdEnd, CmdPrint,
+        CmdClear, CmdEnd, CmdPrint, CmdRireki,
     };
     for (qsizetype i = 1; i < chain.size(); ++i)
         setTabOrder(chain.at(i - 1), chain.at(i));
@@ -616,6 +621,15 @@ void FrmSite::CmdCKensaku_Click()
     if (auto *list = qobject_cast<FrmCliantU *>(m_ctx.windows().load(WindowId::FrmCliantU)))
         list->setTarget(this);
     m_ctx.windows().show(WindowId::FrmCliantU);
+}
+
+// The history of the called-up note; with none called up, the window alone.
+void FrmSite::CmdRireki_Click()
+{
+    const QString calledUp = TxtRibodo[5]->text();
+    auto *target = dynamic_cast<NoteHistoryTarget *>(m_ctx.windows().show(WindowId::FrmKensaku));
+    if (target && !calledUp.isEmpty())
+        target->showNoteHistory(calledUp);
 }
 
 void FrmSite::supplierPicked(const QString &code, const QString &name)

@@ -12,6 +12,7 @@ enum class WindowId {
     FrmRibodo,    // today's settlement
     FrmRBKeikaku, // list by payee
     FrmShikin,    // funding plan
+    FrmKensaku,   // book search and change history
     FrmView,      // report viewer
     FrmHelp,      // help manual
 };
