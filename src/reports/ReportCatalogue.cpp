@@ -38,6 +38,9 @@ std::optional<ReportCatalogue::Entry> ReportCatalogue::find(const QString &modeF
         return Entry{14, QStringLiteral("RBInshi.rpt")};
     if (modeFlag == QLatin1String("15"))
         return Entry{15, QStringLiteral("RBYochui.rpt")};
+    // The corrections and deletions of a period, from the change history.
+    if (modeFlag == QLatin1String("16"))
+        return Entry{16, QStringLiteral("RBRireki.rpt")};
     return std::nullopt;
 }
 
@@ -47,6 +50,9 @@ QString ReportCatalogue::selectionFormula(int number, const QString &reportDate,
     if (number == 14)
         return QStringLiteral("{InshiList.TFDate} >= #") + checkedDate(reportDate)
                 + QStringLiteral("# AND {InshiList.TFDate} <= #") + checkedDate(reportDateEnd) + QLatin1Char('#');
+    if (number == 16)
+        return QStringLiteral("{RirekiList.RDay} >= #") + checkedDate(reportDate)
+                + QStringLiteral("# AND {RirekiList.RDay} <= #") + checkedDate(reportDateEnd) + QLatin1Char('#');
     if (number == 11)
         return QStringLiteral("{QRYKesai.TKDate} = #") + checkedDate(reportDate) + QLatin1Char('#');
     if (number == 12)

@@ -2,6 +2,7 @@
 // the definitions in the program folder.
 //   ribodo-reportpdf <number> <data folder> <file.pdf> [ReportDate] [ReportKeiri]
 //   ribodo-reportpdf 14 <data folder> <file.pdf> <first drawing date> <last drawing date>
+//   ribodo-reportpdf 16 <data folder> <file.pdf> <first day of change> <last day of change>
 // For report 13, the funding plan, ReportDate is the first day of the period
 // (today when left out); the plan of that day and the days after it is
 // written into the work table first, as the window does before printing.
@@ -30,7 +31,7 @@ int main(int argc, char *argv[])
     const QStringList args = QGuiApplication::arguments().mid(1);
     if (args.size() < 3) {
         QTextStream(stderr) << "usage: ribodo-reportpdf <number> <data folder> <file.pdf> [ReportDate] [ReportKeiri]\n"
-                               "       ribodo-reportpdf 14 <data folder> <file.pdf> <from yyyy/mm/dd> <to yyyy/mm/dd>"
+                               "       ribodo-reportpdf 14|16 <data folder> <file.pdf> <from yyyy/mm/dd> <to yyyy/mm/dd>"
                             << Qt::endl;
         return 2;
     }
@@ -72,10 +73,10 @@ int main(int argc, char *argv[])
         }
     }
     try {
-        // Report 14 takes a period where the others take a category.
+        // Reports 14 and 16 take a period where the others take a category.
         const int number = args.at(0).toInt();
         const ReportRequest request =
-                number == 14 ? ReportEngine::catalogueRequest(number, reportFolder, dataFolder, reportDate,
+                number == 14 || number == 16 ? ReportEngine::catalogueRequest(number, reportFolder, dataFolder, reportDate,
                                                               QString(), args.value(4))
                              : ReportEngine::catalogueRequest(number, reportFolder, dataFolder, reportDate,
                                                               args.value(4));
