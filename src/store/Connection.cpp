@@ -1,11 +1,15 @@
 #include "Connection.h"
 
+#include "HistoryFunctions.h"
 #include "StoreError.h"
 
 #include <QAtomicInt>
 #include <QFileInfo>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QUrl>
+
+#include <sqlite3.h>
 
 namespace {
 
@@ -111,6 +115,9 @@ void Connection::open(const QString &connectionText)
         close();
         throw StoreError(QStringLiteral("データベースを開けません。"), m_path + QLatin1Char('\n') + reason);
     }
+    const QVariant handle = m_db.driver()->handle();
+    if (qstrcmp(handle.typeName(), "sqlite3*") == 0)
+        HistoryFunctions::install(*static_cast<sqlite3 *const *>(handle.constData()));
 }
 
 void Connection::close()

@@ -2,6 +2,7 @@
 
 #include "Connection.h"
 #include "DatabaseBackup.h"
+#include "HistoryTriggers.h"
 #include "Schema.h"
 #include "StoreError.h"
 
@@ -68,6 +69,7 @@ void build(const QString &dataFolder, const std::function<void(Connection &)> &f
             const QStringList statements = Schema::createStatements();
             for (const QString &sql : statements)
                 c.exec(sql).finish();
+            HistoryTriggers::install(c);
             if (standardRows) {
                 insertCodes(c, "kbn1", noteKinds);
                 c.exec(QStringLiteral("UPDATE kbn1 SET KbnDenshi = 1 WHERE KbnName = '電子記録債務'")).finish();

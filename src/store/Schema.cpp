@@ -102,13 +102,14 @@ QStringList Schema::createStatements()
                         "LEFT JOIN SireCliant c ON c.ClCode = s.TTo "
                         "LEFT JOIN kbn6 b ON b.KbnCode = s.TBank "
                         "LEFT JOIN Kbn3 j ON j.KbnCode = s.TCond");
+    s << historyStatements();
     s << QStringLiteral("PRAGMA user_version = %1").arg(version());
     return s;
 }
 
 int Schema::version()
 {
-    return 2;
+    return 4;
 }
 
 QStringList Schema::upgradeStatements(int from)
@@ -121,6 +122,10 @@ QStringList Schema::upgradeStatements(int from)
         return {QStringLiteral("ALTER TABLE SireCliant ADD COLUMN ClTekiho INTEGER NOT NULL DEFAULT 0"),
                 QStringLiteral("ALTER TABLE kbn1 ADD COLUMN KbnDenshi INTEGER NOT NULL DEFAULT 0"),
                 journalAccountsTable(), bankBalanceTable()};
+    case 3:
+        // The change history; its opening rows and the tables' triggers are
+        // written by the upgrade once every step has run.
+        return historyStatements();
     default:
         return {};
     }
@@ -223,4 +228,117 @@ QString Schema::categoryTable(int number)
 QString Schema::bankTable()
 {
     return QStringLiteral("kbn6");
+}
+
+QString Schema::historyTable()
+{
+    return QStringLiteral("RirekiTbl");
+}
+
+int Schema::historyVersion()
+{
+    return 4;
+}
+
+QStringList Schema::historyStatements()
+{
+    // RNo is the order of the chain. The note's own columns hold its values
+    // before the change, so that deleted notes and earlier versions can be
+    // found by index like the notes themselves.
+    return {QStringLiteral("CREATE TABLE RirekiTbl ("
+                           "RNo INTEGER PRIMARY KEY, RAt TEXT NOT NULL, RUser TEXT, RSource TEXT, "
+                           "RAction TEXT NOT NULL, RTable TEXT NOT NULL, RKey TEXT, RBefore TEXT, RAfter TEXT, "
+                           "RTNo TEXT COLLATE NOCASE, RTFDate TEXT, RTKDate TEXT, RTTo TEXT COLLATE NOCASE, "
+                           "RTKingaku REAL, RPrev TEXT, RHash TEXT NOT NULL)"),
+            QStringLiteral("CREATE TRIGGER RirekiTbl_NoUpdate BEFORE UPDATE ON RirekiTbl "
+                           "BEGIN SELECT RAISE(ABORT, '変更履歴は書き換えられません。'); END"),
+            QStringLiteral("CREATE TRIGGER RirekiTbl_NoDelete BEFORE DELETE ON RirekiTbl "
+                           "BEGIN SELECT RAISE(ABORT, '変更履歴は削除できません。'); END")};
+}
+
+QStringList Schema::historyTables()
+{
+    return {QStringLiteral("SiteTbl"), QStringLiteral("SireCliant"), QStringLiteral("kbn1"), QStringLiteral("kbn2"),
+            QStringLiteral("Kbn3"), QStringLiteral("Kbn4"), QStringLiteral("Kbn5"), QStringLiteral("kbn6"),
+            QStringLiteral("BankBalance"), QStringLiteral("ShiwakeKamoku")};
+}
+
+QStringList Schema::historyKeyColumns(const QString &table)
+{
+    if (table == QLatin1String("SiteTbl"))
+        return {QStringLiteral("TNo")};
+    if (table == QLatin1String("SireCliant"))
+        return {QStringLiteral("ClCode")};
+    if (table == QLatin1String("BankBalance"))
+        return {QStringLiteral("BbBank"), QStringLiteral("BbDate")};
+    if (table == QLatin1String("ShiwakeKamoku"))
+        return {QStringLiteral("KmKey")};
+    return {QStringLiteral("KbnCode")};
+}
+
+namespace {
+
+QString rowKey(const QString &table, const QString &row)
+{
+    QStringList parts;
+    for (const QString &column : Schema::historyKeyColumns(table))
+        parts << row + QLatin1Char('.') + column;
+    return parts.join(QStringLiteral(" || ' ' || "));
+}
+
+QString rowObject(const QStringList &names, const QString &row)
+{
+    QStringList pairs;
+    for (const QString &column : names)
+        pairs << QStringLiteral("'%1', %2.%1").arg(column, row);
+    return QStringLiteral("json_object(") + pairs.join(QStringLiteral(", ")) + QLatin1Char(')');
+}
+
+// One history row. The values are worked out once in the inner query (its
+// OFFSET keeps the engine from copying the expressions into the outer one),
+// then hashed together with the previous row's hash.
+QString historyInsert(const QString &table, const QStringList &names, const char *action, const QString &before,
+                      const QString &after, const QString &from)
+{
+    const bool note = table == QLatin1String("SiteTbl");
+    const QString key = rowKey(table, after.isEmpty() ? before : after);
+    const auto noteColumn = [&](const char *column) {
+        return note && !before.isEmpty() ? before + QLatin1Char('.') + QLatin1String(column) : QStringLiteral("NULL");
+    };
+    return QStringLiteral("INSERT INTO RirekiTbl (RNo, RAt, RUser, RSource, RAction, RTable, RKey, RBefore, RAfter, "
+                          "RTNo, RTFDate, RTKDate, RTTo, RTKingaku, RPrev, RHash) "
+                          "SELECT n, a, u, s, c, t, k, b, f, tn, tf, tk, tt, tg, p, "
+                          "ribodo_hash(n, a, u, s, c, t, k, b, f, tn, tf, tk, tt, tg, p) FROM ("
+                          "SELECT IFNULL(l.RNo, 0) + 1 AS n, ribodo_now() AS a, ribodo_user() AS u, "
+                          "ribodo_source() AS s, '%1' AS c, '%2' AS t, %3 AS k, %4 AS b, %5 AS f, "
+                          "%6 AS tn, %7 AS tf, %8 AS tk, %9 AS tt, %10 AS tg, l.RHash AS p "
+                          "FROM %11 LEFT JOIN (SELECT RNo, RHash FROM RirekiTbl ORDER BY RNo DESC LIMIT 1) l "
+                          "LIMIT 1 OFFSET 0)")
+            .arg(QString::fromUtf8(action), table, key,
+                 before.isEmpty() ? QStringLiteral("NULL") : rowObject(names, before),
+                 after.isEmpty() ? QStringLiteral("NULL") : rowObject(names, after), noteColumn("TNo"),
+                 noteColumn("TFDate"), noteColumn("TKDate"), noteColumn("TTo"))
+            .arg(noteColumn("TKingaku"), from);
+}
+
+} // namespace
+
+QStringList Schema::historyTriggers(const QString &table, const QStringList &names)
+{
+    const QString one = QStringLiteral("(SELECT 1)");
+    const auto trigger = [&](const char *name, const char *event, const QString &insert) {
+        return QStringLiteral("CREATE TRIGGER Rireki_%1_%2 AFTER %3 ON %1 BEGIN %4; END")
+                .arg(table, QLatin1String(name), QLatin1String(event), insert);
+    };
+    const QString oldRow = QStringLiteral("OLD");
+    const QString newRow = QStringLiteral("NEW");
+    return {trigger("Ins", "INSERT", historyInsert(table, names, "登録", QString(), newRow, one)),
+            trigger("Upd", "UPDATE", historyInsert(table, names, "訂正", oldRow, newRow, one)),
+            trigger("Del", "DELETE", historyInsert(table, names, "削除", oldRow, QString(), one))};
+}
+
+QString Schema::historyOpeningRow(const QString &table, const QStringList &names)
+{
+    return historyInsert(table, names, "開始", QString(), QStringLiteral("r"),
+                         QStringLiteral("(SELECT * FROM %1 WHERE rowid = ?) r").arg(table));
 }

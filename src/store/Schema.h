@@ -52,4 +52,23 @@ public:
     static QString categoryTable(int number);
 
     static QString bankTable();
+
+    // The change history: one row per insert, update and delete of the
+    // tables it keeps, each chained to the one before by its hash. Only
+    // triggers write it; the database refuses to change or delete a row.
+    static QString historyTable();
+    // The schema version that brought the history.
+    static int historyVersion();
+    // The history table and the triggers that guard it.
+    static QStringList historyStatements();
+    // The tables whose changes the history keeps.
+    static QStringList historyTables();
+    // The columns whose values, joined by a space, name a row of `table`.
+    static QStringList historyKeyColumns(const QString &table);
+    // The triggers that record every change of `table`, whose columns are
+    // `columns` (their names begin with "Rireki_").
+    static QStringList historyTriggers(const QString &table, const QStringList &columns);
+    // Writes the opening row ("開始") of the row of `table` whose rowid is
+    // bound.
+    static QString historyOpeningRow(const QString &table, const QStringList &columns);
 };

@@ -1,7 +1,9 @@
 #include "SchemaUpgrade.h"
 
 #include "Connection.h"
+#include "ChangeSource.h"
 #include "DatabaseBackup.h"
+#include "HistoryTriggers.h"
 #include "Schema.h"
 #include "StoreError.h"
 
@@ -59,7 +61,13 @@ SchemaUpgrade::Result SchemaUpgrade::run(const QString &dataFolder, const QDate 
         for (int from = result.found; from < Schema::version(); ++from) {
             for (const QString &statement : Schema::upgradeStatements(from))
                 connection.exec(statement).finish();
+            if (from + 1 == Schema::historyVersion()) {
+                const ChangeSource::Scope source(QStringLiteral("バージョン更新"));
+                HistoryTriggers::writeOpeningRows(connection);
+            }
         }
+        // Made again from the columns every step has left.
+        HistoryTriggers::install(connection);
         connection.exec(QStringLiteral("PRAGMA user_version = %1").arg(Schema::version())).finish();
         connection.commitTrans();
     } catch (const StoreError &) {
