@@ -9,16 +9,17 @@
 #include "store/DatabaseBackup.h"
 #include "store/DataFolderBuilder.h"
 #include "exchange/LegacyImport.h"
+#include "store/RegisterLock.h"
 #include "store/RibodoClass.h"
 #include "store/Schema.h"
 #include "store/SchemaIndexes.h"
 #include "store/SchemaUpgrade.h"
 #include "store/StoreError.h"
+#include "store/TemporaryFiles.h"
 
 #include <QDate>
 #include <QDir>
 #include <QFileInfo>
-#include <QSqlQuery>
 
 namespace {
 
@@ -29,6 +30,13 @@ const auto title = QStringLiteral("警告");
 Startup::Startup(const AppContext &context)
     : m_context(context)
 {
+}
+
+Startup::~Startup() = default;
+
+std::unique_ptr<RegisterLock> Startup::takeLock()
+{
+    return std::move(m_lock);
 }
 
 void Startup::warn(const QString &text)
@@ -88,8 +96,70 @@ bool Startup::readOnly() const
     return Connection::isReadOnlyLocation(databasePath());
 }
 
+bool Startup::holdRegister()
+{
+    const QString dataFolder = m_context.values().dataFolder();
+    const QString folder = QFileInfo(databasePath()).absolutePath();
+    if (!QFileInfo(folder).isDir())
+        return true;
+    // Taken before a restore is looked for, as a restore takes its own
+    // before it looks for programs: one of the two always sees the other.
+    m_lock = std::make_unique<RegisterLock>(dataFolder, RegisterLock::Holder::Program);
+    if (RegisterLock::restoring(dataFolder)) {
+        m_lock.reset();
+        warn(QStringLiteral("このデータ フォルダのデータベースを復元しています。\n%1\n"
+                            "復元が終わってから、もう一度起動してください。")
+                     .arg(QDir::toNativeSeparators(folder)));
+        return false;
+    }
+    // Another program at work here may be writing under a temporary name.
+    if (!m_lock->isLocked() || !RegisterLock::programs(dataFolder, m_lock.get()).isEmpty())
+        return true;
+    TemporaryFiles::removeStale(folder);
+    TemporaryFiles::removeStale(DatabaseBackup::folder(dataFolder));
+    try {
+        if (!DatabaseBackup::finishRestore(dataFolder))
+            return true;
+    } catch (const StoreError &e) {
+        warn(QStringLiteral("中断されたデータベースの復元を完了できません。\n理由: %1").arg(e.text()));
+        return false;
+    }
+    const QStringList kept = DatabaseBackup::keptBeforeRestore(dataFolder);
+    QString text = QStringLiteral("中断されていたデータベースの復元を完了しました。\n%1")
+                           .arg(QDir::toNativeSeparators(QFileInfo(databasePath()).absoluteFilePath()));
+    if (!kept.isEmpty())
+        text += QStringLiteral("\n戻す前のデータベース: %1")
+                        .arg(QDir::toNativeSeparators(QFileInfo(kept.last()).absoluteFilePath()));
+    m_context.dialogs().message(text, QStringLiteral("データベースの復元"), DialogService::Buttons::Ok,
+                                DialogService::Icon::Information);
+    return true;
+}
+
+void Startup::reportDamaged()
+{
+    const QString dataFolder = m_context.values().dataFolder();
+    const QFileInfo database(databasePath());
+    const QString latest = DatabaseBackup::latest(dataFolder);
+    const QString way = latest.isEmpty()
+            ? QStringLiteral("バックアップ フォルダに戻せるバックアップがありません。\n%1")
+                      .arg(QDir::toNativeSeparators(QFileInfo(DatabaseBackup::folder(dataFolder)).absoluteFilePath()))
+            : QStringLiteral("最新のバックアップ: %1\n"
+                             "QXRibodo を閉じたまま次のコマンドを実行すると、このバックアップに戻せます"
+                             "（今のデータベースは消さずに残します）。\n"
+                             "ribodo-datafolder restore \"%2\" \"%1\"")
+                      .arg(QDir::toNativeSeparators(QFileInfo(latest).absoluteFilePath()),
+                           QDir::toNativeSeparators(database.absolutePath()));
+    DialogService &dialogs = m_context.dialogs();
+    dialogs.beep();
+    dialogs.message(QStringLiteral("データベースが壊れています。\nファイル: %1\n%2")
+                            .arg(QDir::toNativeSeparators(database.absoluteFilePath()), way),
+                    title, DialogService::Buttons::Ok, DialogService::Icon::Critical);
+}
+
 bool Startup::CheckDatabase()
 {
+    if (!holdRegister())
+        return false;
     const QString dataFolder = m_context.values().dataFolder();
     const QFileInfo database(databasePath());
     const QString shown = QDir::toNativeSeparators(database.absoluteFilePath());
@@ -225,8 +295,10 @@ bool Startup::UpgradeSchema()
     const QString shown = QDir::toNativeSeparators(QFileInfo(databasePath()).absoluteFilePath());
     try {
         const SchemaUpgrade::Result result = SchemaUpgrade::run(dataFolder, QDate::currentDate());
-        // A file that is no database at all is left to the state update,
-        // which says what is wrong with it.
+        if (result.outcome == SchemaUpgrade::Outcome::Unreadable) {
+            reportDamaged();
+            return false;
+        }
         if (result.outcome != SchemaUpgrade::Outcome::TooNew)
             return true;
         warn(QStringLiteral("このデータベースは新しい版のプログラムで作られているため、開けません。\n%1\n"
@@ -254,25 +326,34 @@ bool Startup::BackUp()
     if (readOnly())
         return true;
     const QString dataFolder = m_context.values().dataFolder();
-    // A file that is no database of this system is not copied; the state
-    // update that follows says what is wrong with it.
+    const QString backups = QDir::toNativeSeparators(QFileInfo(DatabaseBackup::folder(dataFolder)).absoluteFilePath());
     try {
-        Connection probe;
-        probe.open(Schema::connectionText(dataFolder));
-        QSqlQuery &q = probe.exec(QStringLiteral("SELECT 1 FROM sqlite_master WHERE name = 'SiteTbl'"));
-        const bool ours = q.next();
-        q.finish();
-        if (!ours)
-            return true;
-    } catch (const StoreError &) {
-        return true;
-    }
-    try {
-        DatabaseBackup::daily(dataFolder, QDate::currentDate());
+        if (!DatabaseBackup::daily(dataFolder, QDate::currentDate()).isEmpty()) {
+            const QString keep = DatabaseBackup::invalidKeep(dataFolder);
+            if (!keep.isEmpty())
+                warn(QStringLiteral("backup.ini の keep=%1 は 1 から 365 までの数ではないため、"
+                                    "決まりの %2 個のバックアップを残しました。\n%3")
+                             .arg(keep, QString::number(DatabaseBackup::keepCount(dataFolder)),
+                                  QDir::toNativeSeparators(QDir(backups).filePath(QStringLiteral("backup.ini")))));
+        }
     } catch (const StoreError &e) {
+        if (e.explanation() == DatabaseBackup::diskFullText()) {
+            warn(QStringLiteral("ディスクの空き容量が足りないため、本日のバックアップを作成しませんでした。\n%1\n"
+                                "処理はこのまま続けます。")
+                         .arg(backups));
+            return true;
+        }
+        // A copy found damaged may be the copy's fault or the database's.
+        if (e.explanation() == DatabaseBackup::damagedText()) {
+            try {
+                DatabaseBackup::check(databasePath());
+            } catch (const StoreError &) {
+                reportDamaged();
+                return false;
+            }
+        }
         warn(QStringLiteral("本日のバックアップを作成できませんでした。\n%1\n理由: %2\n処理はこのまま続けます。")
-                     .arg(QDir::toNativeSeparators(QFileInfo(DatabaseBackup::folder(dataFolder)).absoluteFilePath()),
-                          e.text()));
+                     .arg(backups, e.text()));
     }
     return true;
 }

@@ -2,6 +2,7 @@
 
 #include "Startup.h"
 #include "VersionLabel.h"
+#include "store/RegisterLock.h"
 #include "ui/WindowRegistry.h"
 
 #include <QCoreApplication>
@@ -106,6 +107,8 @@ frmSplash::frmSplash(const AppContext &context, QWidget *parent)
     Form_Load();
 }
 
+frmSplash::~frmSplash() = default;
+
 void frmSplash::Form_Load()
 {
     lbversion->setText(VersionLabel::current());
@@ -139,6 +142,7 @@ void frmSplash::runStartup()
     const bool ok = startup.ResolveDirPath() && startup.CheckDatabase() && startup.UpgradeSchema() && startup.BackUp()
             && startup.UpdateNoteStates()
             && m_context.windows().show(WindowId::FrmMain) != nullptr;
+    m_lock = startup.takeLock();
     close();
     Q_EMIT finished(ok);
 }

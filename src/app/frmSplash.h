@@ -4,8 +4,11 @@
 
 #include <QWidget>
 
+#include <memory>
+
 class QFrame;
 class QLabel;
+class RegisterLock;
 
 // The start-up window. Once it is on the screen it finds the data folder,
 // brings the note states up to date, shows the main menu and closes itself.
@@ -16,6 +19,7 @@ class frmSplash : public QWidget
 
 public:
     explicit frmSplash(const AppContext &context, QWidget *parent = nullptr);
+    ~frmSplash() override;
 
 Q_SIGNALS:
     // Start-up is over: with the main menu shown, or ending the application.
@@ -34,6 +38,8 @@ private:
 
     AppContext m_context;
     bool m_startupRequested = false;
+    // Held while the application runs: a restore refuses to run meanwhile.
+    std::unique_ptr<RegisterLock> m_lock;
     QFrame *Frame1 = nullptr;
     QLabel *imgLogo = nullptr;
     QLabel *lblCompany = nullptr;

@@ -15,6 +15,7 @@
 #include "store/Connection.h"
 #include "rules/FundingPlan.h"
 #include "store/JetSql.h"
+#include "store/RegisterLock.h"
 #include "store/Schema.h"
 #include "store/SchemaIndexes.h"
 #include "store/SchemaUpgrade.h"
@@ -39,6 +40,14 @@ int main(int argc, char *argv[])
     if (!dataFolder.endsWith(QDir::separator()))
         dataFolder += QDir::separator();
     const QString reportFolder = QDir::toNativeSeparators(QGuiApplication::applicationDirPath()) + QDir::separator();
+    // Held while the folder is read, as the application holds it: a restore
+    // is refused meanwhile.
+    const RegisterLock lock(dataFolder, RegisterLock::Holder::Program);
+    if (RegisterLock::restoring(dataFolder)) {
+        QTextStream(stderr) << "このデータ フォルダのデータベースを復元しています。復元が終わってから、もう一度実行してください。"
+                            << Qt::endl;
+        return 1;
+    }
     try {
         // A folder the application has not opened since this version came
         // is upgraded here as start-up would do it, copy first.

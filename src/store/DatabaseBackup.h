@@ -2,6 +2,7 @@
 
 #include <QDate>
 #include <QString>
+#include <QStringList>
 
 // Copies of the database in the data folder's "backup" folder, made with the
 // engine's online backup: a consistent copy even while another connection
@@ -15,13 +16,19 @@ public:
     // "dbRibodo-yyyymmdd.sqlite".
     static QString fileName(const QDate &day);
     // How many copies are kept: the "keep" value of backup/backup.ini, 10
-    // when it is not set.
+    // when it is not set or not a count from 1 to 365.
     static int keepCount(const QString &dataFolder);
+    // The "keep" value as written when it is set but not a count from 1 to
+    // 365; otherwise the empty text.
+    static QString invalidKeep(const QString &dataFolder);
+    // The newest daily copy that passes the check; empty when there is none.
+    static QString latest(const QString &dataFolder);
 
     // Makes the copy of `today` unless it is there already, then removes the
     // oldest copies beyond keepCount. The path of the new copy, or the empty
     // text when there was one. Raises StoreError when no sound copy could be
-    // made; an unfinished copy is removed.
+    // made; an unfinished copy is removed. The explanation is damagedText()
+    // when the database itself is damaged, diskFullText() when the disk is full.
     static QString daily(const QString &dataFolder, const QDate &today);
 
     // An online copy of the database at `source` written to `target`: built
@@ -37,7 +44,22 @@ public:
     // (the engine's quick check passes and the notes table is there).
     static void check(const QString &path);
 
-    // Puts `backupFile` back as the data folder's database, after checking
-    // it and keeping the current file as dbRibodo.sqlite.before-restore.
-    static void restore(const QString &dataFolder, const QString &backupFile);
+    static QString damagedText();
+    static QString diskFullText();
+
+    // Puts `backupFile` back as the data folder's database. Refused, nothing
+    // changed, while a program holds the register or when the copy is not a
+    // sound register this program can open. The current database is kept
+    // first, byte for byte with its -wal and -shm, as
+    // dbRibodo.sqlite.before-restore-yyyyMMdd-HHmmss beside it; the copy is
+    // then built complete as dbRibodo.sqlite.restoring and renamed over the
+    // database. The path of the kept file, or empty when there was none.
+    static QString restore(const QString &dataFolder, const QString &backupFile);
+
+    // Completes a restore cut short after its copy was complete (the
+    // .restoring file is there). True when it did.
+    static bool finishRestore(const QString &dataFolder);
+
+    // The kept files of earlier restores, oldest first.
+    static QStringList keptBeforeRestore(const QString &dataFolder);
 };

@@ -11,6 +11,17 @@
 
 namespace {
 
+// The notes table is there: an empty file (one cut to nothing) reads as a
+// database without tables.
+bool isRegister(Connection &connection)
+{
+    QSqlQuery &q = connection.exec(
+            QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = 'SiteTbl'"));
+    const bool found = q.next();
+    q.finish();
+    return found;
+}
+
 int storedVersion(Connection &connection)
 {
     QSqlQuery &q = connection.exec(QStringLiteral("PRAGMA user_version"));
@@ -40,6 +51,10 @@ SchemaUpgrade::Result SchemaUpgrade::run(const QString &dataFolder, const QDate 
     try {
         connection.open(Schema::connectionText(dataFolder));
         result.found = storedVersion(connection);
+        if (!isRegister(connection)) {
+            result.outcome = Outcome::Unreadable;
+            return result;
+        }
     } catch (const StoreError &) {
         result.outcome = Outcome::Unreadable;
         return result;

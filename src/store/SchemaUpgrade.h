@@ -14,7 +14,7 @@ public:
         Current, // already at this program's version; nothing done
         Upgraded, // upgraded; the copy is at `backup`
         TooNew, // made by a newer program; nothing written
-        Unreadable, // no database whose version can be read; nothing written
+        Unreadable, // no register that can be read (an empty or damaged file); nothing written
     };
     struct Result
     {
@@ -30,7 +30,6 @@ public:
     static QString backupPath(const QString &dataFolder, const QDate &day);
 
     // Raises StoreError when the copy or an upgrade step fails (a read-only
-    // file among them); the database is then as it was. A file whose version
-    // cannot be read is left to whoever opens it next to report.
+    // file among them); the database is then as it was.
     static Result run(const QString &dataFolder, const QDate &today);
 };

@@ -119,12 +119,11 @@ int main(int argc, char *argv[])
         }
         if (command == QLatin1String("restore") && args.size() == 3) {
             const QString folder = dataFolderOf(args.at(1));
-            DatabaseBackup::restore(folder, args.at(2));
-            const QString live = Schema::databasePath(folder);
+            const QString kept = DatabaseBackup::restore(folder, args.at(2));
             QTextStream out(stdout);
-            out << "restored: " << live << Qt::endl;
-            if (QFile::exists(live + QStringLiteral(".before-restore")))
-                out << "kept: " << live << ".before-restore" << Qt::endl;
+            out << "restored: " << Schema::databasePath(folder) << Qt::endl;
+            if (!kept.isEmpty())
+                out << "kept: " << kept << Qt::endl;
             return 0;
         }
         if (command == QLatin1String("import-mdb") && (args.size() == 3 || args.size() == 4)) {

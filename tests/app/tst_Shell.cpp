@@ -5,6 +5,7 @@
 #include "app/Startup.h"
 #include "app/frmSplash.h"
 #include "store/DatabaseBackup.h"
+#include "store/RegisterLock.h"
 
 #include <QApplication>
 #include <QDate>
@@ -23,6 +24,9 @@
 #include <algorithm>
 #include <functional>
 #include <set>
+
+#include <csignal>
+#include <sys/resource.h>
 
 Q_DECLARE_METATYPE(DialogService::Buttons)
 Q_DECLARE_METATYPE(DialogService::Icon)
@@ -239,7 +243,9 @@ private Q_SLOTS:
                                                 "探した場所: <B>\n\nここに新しい空のデータベースを作成しますか？\n"
                                                 "フォルダを移動した場合やドライブが接続されていない場合は"
                                                 "「いいえ」を選んでください。");
-        const QString unusable = QStringLiteral("データベースを開けません。\nファイル: <B>\n理由: …");
+        const QString damaged = QStringLiteral("データベースが壊れています。\nファイル: <B>\n"
+                                               "バックアップ フォルダに戻せるバックアップがありません。\n<D><S>backup");
+        const QString copy = QStringLiteral("<D><S>backup<S>dbRibodo-20240501.sqlite");
         const auto row = [&](const char *tag, const char *setup, const QByteArray &content, bool started,
                              const QString &message, DialogService::Icon icon, DialogService::Buttons buttons,
                              const char *state, int backups) {
@@ -263,9 +269,21 @@ private Q_SLOTS:
         const auto defaultNo = DialogService::Buttons::YesNoDefaultNo;
         row("no database, created", "<B>", removed, true, question, none, defaultNo, "", 1);
         row("no database, not created", "<B>", removed, false, question, none, defaultNo, "", 0);
-        row("not a database", "<B>", QByteArray(4096, 'x'), false, unusable, critical, ok, "", 0);
-        row("damaged header", "<B>", QByteArray("SQLite format 3\0", 16) + QByteArray(2032, '\x7f'), false, unusable,
+        row("not a database", "<B>", QByteArray(4096, 'x'), false, damaged, critical, ok, "", 0);
+        row("damaged header", "<B>", QByteArray("SQLite format 3\0", 16) + QByteArray(2032, '\x7f'), false, damaged,
             critical, ok, "", 0);
+        row("empty database file", "<B>", QByteArray(""), false, damaged, critical, ok, "", 0);
+        // Found by the check of the day's copy, reported as what it is.
+        row("damaged pages", "damaged pages", removed, false,
+            QStringLiteral("データベースが壊れています。\nファイル: <B>\n最新のバックアップ: %1\n"
+                           "QXRibodo を閉じたまま次のコマンドを実行すると、このバックアップに戻せます"
+                           "（今のデータベースは消さずに残します）。\nribodo-datafolder restore \"<D>\" \"%1\"")
+                    .arg(copy),
+            critical, ok, "", 1);
+        row("keep out of range", "keep", removed, true,
+            QStringLiteral("backup.ini の keep=4294967297 は 1 から 365 までの数ではないため、"
+                           "決まりの 10 個のバックアップを残しました。\n<D><S>backup<S>backup.ini"),
+            stop, ok, "21", 1);
         row("folder not writable", "not writable", removed, false,
             QStringLiteral("データ フォルダにデータベースがなく、書き込みもできません。\n<D>\n…"), stop, ok, "", 0);
         row("read-only folder", "read-only", removed, true, QStringLiteral("データ フォルダが読み取り専用です。\n<D>\n…"), stop,
@@ -315,6 +333,18 @@ private Q_SLOTS:
             QVERIFY(blocker.open(QIODevice::WriteOnly));
         if (setup == QLatin1String("twice"))
             QVERIFY(app.start());
+        if (setup == QLatin1String("damaged pages")) {
+            DatabaseBackup::daily(app.data.path(), QDate(2024, 5, 1));
+            const int pageSize = app.data.scalar(QStringLiteral("PRAGMA page_size")).toInt();
+            const int page =
+                    app.data.scalar(QStringLiteral("SELECT rootpage FROM sqlite_master WHERE name = 'kbn2'")).toInt();
+            QFile file(app.data.databasePath());
+            QVERIFY(file.open(QIODevice::ReadWrite) && file.seek(qint64(page - 1) * pageSize));
+            file.write(QByteArray(pageSize, '\xA5'));
+        } else if (setup == QLatin1String("keep")) {
+            QVERIFY(QDir().mkpath(DatabaseBackup::folder(app.data.path())));
+            app.write(QStringLiteral("<D><S>backup<S>backup.ini"), "keep=4294967297\n");
+        }
         app.dialogs.clear();
         // The database question, where asked, is answered so as to go on or not.
         app.dialogs.queueAnswer(started ? DialogService::Answer::Yes : DialogService::Answer::No);
@@ -352,10 +382,109 @@ private Q_SLOTS:
             QCOMPARE(database(), before);
             return;
         }
+        // Held while the program runs, so that a restore is refused.
+        if (setup != QLatin1String("read-only"))
+            QCOMPARE(RegisterLock::programs(app.data.path()).size(), 1);
         // A new database is a complete one, with the standard states.
         QCOMPARE(app.data.scalar(QStringLiteral("SELECT KbnName FROM Kbn3 WHERE KbnCode = '3'")).toString(),
                  QStringLiteral("決済済み"));
         QCOMPARE(app.states(), state);
+    }
+
+    void interruptedRestore_data()
+    {
+        QTest::addColumn<bool>("currentThere");
+        QTest::newRow("the copy complete, the current file in place") << true;
+        QTest::newRow("the copy complete, the current file gone") << false;
+    }
+
+    // A restore cut short after its copy was complete is completed at the
+    // next start, which says so.
+    void interruptedRestore()
+    {
+        QFETCH(bool, currentThere);
+        App app;
+        app.data.addNote(QStringLiteral("T-1"), QDate::currentDate().toString(Qt::ISODate));
+        const QString copy = DatabaseBackup::daily(app.data.path(), QDate(2024, 5, 1));
+        app.data.addNote(QStringLiteral("T-2"), QDate::currentDate().addDays(1).toString(Qt::ISODate));
+        const QString kept = app.data.databasePath() + QStringLiteral(".before-restore-20240501-120000");
+        QVERIFY(QFile::copy(app.data.databasePath(), kept));
+        DatabaseBackup::copy(copy, app.data.databasePath() + QStringLiteral(".restoring"));
+        if (!currentThere)
+            QVERIFY(QFile::remove(app.data.databasePath()));
+
+        QVERIFY(app.start());
+        const QList<ScriptedDialogService::Call> calls = app.dialogs.calls();
+        QCOMPARE(calls.size(), 1);
+        QCOMPARE(calls.at(0).text, app.expand(QStringLiteral("中断されていたデータベースの復元を完了しました。\n<B>\n"
+                                                             "戻す前のデータベース: <B>.before-restore-20240501-120000")));
+        QCOMPARE(calls.at(0).title, QStringLiteral("データベースの復元"));
+        QCOMPARE(calls.at(0).icon, DialogService::Icon::Information);
+        QCOMPARE(app.states(), QStringLiteral("2"));
+        QVERIFY(!QFileInfo::exists(app.data.databasePath() + QStringLiteral(".restoring")));
+    }
+
+    void staleTemporaryFiles_data()
+    {
+        QTest::addColumn<bool>("otherProgram");
+        QTest::newRow("no other program at work") << false;
+        QTest::newRow("another program at work in the folder") << true;
+    }
+
+    // What a stopped program left under its temporary names goes at the next
+    // start, unless another program may still be writing it.
+    void staleTemporaryFiles()
+    {
+        QFETCH(bool, otherProgram);
+        App app;
+        const QDir data(app.data.path());
+        QVERIFY(data.mkpath(QStringLiteral("backup")));
+        const QStringList left = {QStringLiteral("dbRibodo.sqlite.0badf00d.new"),
+                                  QStringLiteral("dbRibodo.sqlite.0badf00d.new-wal"),
+                                  QStringLiteral("dbRibodo.sqlite.bak-20240501.1234abcd.new"),
+                                  QStringLiteral("dbRibodo.sqlite.restoring.89abcdef.new"),
+                                  QStringLiteral(".~一覧.xlsx.part"),
+                                  QStringLiteral(".~一覧.xlsx.5f3e2a1b.part"),
+                                  QStringLiteral("backup/dbRibodo-20240501.sqlite.deadbeef.new")};
+        for (const QString &name : left + QStringList{QStringLiteral("一覧.xlsx"), QStringLiteral("backup/memo.new")})
+            app.write(data.filePath(name), QByteArray(24, 'p'));
+        std::unique_ptr<RegisterLock> other;
+        if (otherProgram)
+            other = std::make_unique<RegisterLock>(app.data.path(), RegisterLock::Holder::Program);
+
+        QVERIFY(app.start());
+        for (const QString &name : left)
+            QVERIFY2(QFileInfo::exists(data.filePath(name)) == otherProgram, qPrintable(name));
+        QVERIFY(QFileInfo::exists(data.filePath(QStringLiteral("一覧.xlsx"))));
+        QVERIFY(QFileInfo::exists(data.filePath(QStringLiteral("backup/memo.new"))));
+        // The day's copy is the only one counted.
+        const QDir backups(DatabaseBackup::folder(app.data.path()));
+        QCOMPARE(backups.entryList({QStringLiteral("dbRibodo-*.sqlite")}, QDir::Files).size(), 1);
+    }
+
+    // A full disk is named as the reason the day's copy was not made; the
+    // start goes on and no partial copy is left.
+    void backupOnFullDisk()
+    {
+        App app;
+        app.values.setDataFolder(app.data.path());
+        for (int i = 0; i < 40; ++i)
+            app.data.addNote(QStringLiteral("F-%1").arg(i), QStringLiteral("2024-05-31"));
+        rlimit before {};
+        QVERIFY(getrlimit(RLIMIT_FSIZE, &before) == 0);
+        rlimit small = before;
+        small.rlim_cur = 20000; // smaller than the database, as a disk with that much room
+        const auto signal = std::signal(SIGXFSZ, SIG_IGN);
+        QVERIFY(setrlimit(RLIMIT_FSIZE, &small) == 0);
+        const bool goesOn = Startup(app.context).BackUp();
+        setrlimit(RLIMIT_FSIZE, &before);
+        std::signal(SIGXFSZ, signal);
+        QVERIFY(goesOn);
+        warned(app.dialogs,
+               app.expand(QStringLiteral("ディスクの空き容量が足りないため、本日のバックアップを作成しませんでした。\n"
+                                         "<D><S>backup\n処理はこのまま続けます。")),
+               DialogService::Icon::Exclamation);
+        QCOMPARE(QDir(DatabaseBackup::folder(app.data.path())).entryList(QDir::Files | QDir::Hidden), QStringList());
     }
 
     void versionLabel()

@@ -6,6 +6,7 @@
 #include "store/JetCrossTab.h"
 #include "store/JetSql.h"
 #include "store/Recordset.h"
+#include "store/RegisterLock.h"
 #include "store/RibodoClass.h"
 #include "store/Schema.h"
 #include "store/SchemaIndexes.h"
@@ -18,6 +19,7 @@
 
 #include <functional>
 #include <limits>
+#include <memory>
 #include <thread>
 
 using namespace Qt::StringLiterals;
@@ -53,6 +55,48 @@ QString refusal(const TestDataFolder &folder, const std::function<void(RibodoCla
         return e.explanation();
     }
     return QString();
+}
+
+// The notes of the database at `path` (opened with its log), in number order.
+QString notesIn(const QString &path)
+{
+    Connection c;
+    c.open(u"Data Source="_s + path);
+    QSqlQuery &q = c.exec(u"SELECT count(*) || ':' || ifnull(group_concat(TNo), '') "
+                          "FROM (SELECT TNo FROM SiteTbl ORDER BY TNo)"_s);
+    const QString found = q.next() ? q.value(0).toString() : QString();
+    q.finish();
+    return found;
+}
+
+// Runs the restore command; its exit code, and its error output in `said`.
+int restoreCommand(const TestDataFolder &folder, const QString &copy, QString *said = nullptr)
+{
+    QProcess command;
+    command.start(tool, {u"restore"_s, folder.path(), copy});
+    command.waitForFinished();
+    if (said)
+        *said = QString::fromUtf8(command.readAllStandardError());
+    return command.exitCode();
+}
+
+QByteArray bytesOf(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(none)");
+}
+
+// Adds `count` notes N00000… in one transaction.
+void addNotes(const TestDataFolder &folder, int count)
+{
+    Connection c;
+    c.open(Schema::connectionText(folder.path()));
+    c.beginTrans();
+    for (int i = 0; i < count; ++i)
+        c.exec(u"INSERT INTO SiteTbl (TNo, TKDate, TCond, TRemarks) VALUES (?, '2024-05-31', '1', ?)"_s,
+               {u"N%1"_s.arg(i, 5, 10, QLatin1Char('0')), QString(200, u'x')})
+                .finish();
+    c.commitTrans();
 }
 
 } // namespace
@@ -345,7 +389,6 @@ private Q_SLOTS:
         folder.addNote(u"C1"_s, u"2024-01-31"_s);
         const QString copy = DatabaseBackup::daily(folder.path(), QDate(2024, 5, 1));
         folder.addNote(u"C2"_s, u"2024-01-31"_s);
-        const QString kept = folder.databasePath() + u".before-restore"_s;
         QFile f(damagedCopy ? copy : folder.databasePath());
         if (damagedCopy || current != "sound") {
             QVERIFY(f.open(QIODevice::ReadWrite | (damagedCopy ? QIODevice::NotOpen : QIODevice::Truncate)));
@@ -355,13 +398,12 @@ private Q_SLOTS:
             if (current == "missing")
                 QVERIFY(f.remove());
         }
-        QProcess command;
-        command.start(tool, {u"restore"_s, folder.path(), copy});
-        QVERIFY(command.waitForFinished());
-        QCOMPARE(command.exitCode(), damagedCopy ? 1 : 0);
+        QCOMPARE(restoreCommand(folder, copy), damagedCopy ? 1 : 0);
         QCOMPARE(notes(folder), damagedCopy ? u"C1:1,C2:1"_s : u"C1:1"_s);
+        const QStringList keptFiles = DatabaseBackup::keptBeforeRestore(folder.path());
+        QCOMPARE(keptFiles.size(), damagedCopy || current == "missing" ? 0 : 1);
+        const QString kept = keptFiles.value(0);
         if (damagedCopy || current == "missing") {
-            QVERIFY(!QFileInfo::exists(kept));
         } else if (current == "sound") {
             Connection c;
             c.open(u"Data Source="_s + kept);
@@ -374,6 +416,181 @@ private Q_SLOTS:
             QCOMPARE(k.readAll(), current);
         }
         folder.addNote(u"C3"_s, u"2024-01-31"_s); // written as before
+    }
+
+    void keepOutOfRange_data()
+    {
+        QTest::addColumn<QString>("keep");
+        QTest::addColumn<int>("kept");
+        QTest::newRow("3") << "3" << 3;
+        QTest::newRow("365") << "365" << 12;
+        QTest::newRow("wraps around to 1 as 32 bits") << "4294967297" << 10;
+        QTest::newRow("0") << "0" << 10;
+        QTest::newRow("366") << "366" << 10;
+        QTest::newRow("negative") << "-2" << 10;
+        QTest::newRow("not a number") << "ten" << 10;
+    }
+
+    // A keep value outside 1-365 is named as wrong and the default kept.
+    void keepOutOfRange()
+    {
+        QFETCH(QString, keep);
+        TestDataFolder folder;
+        QVERIFY(QDir().mkpath(DatabaseBackup::folder(folder.path())));
+        QFile ini(QDir(DatabaseBackup::folder(folder.path())).filePath(u"backup.ini"_s));
+        QVERIFY(ini.open(QIODevice::WriteOnly) && ini.write("keep=" + keep.toUtf8() + "\n") > 0);
+        ini.close();
+        for (int day = 1; day <= 12; ++day)
+            DatabaseBackup::daily(folder.path(), QDate(2024, 5, day));
+        QTEST(int(QDir(DatabaseBackup::folder(folder.path())).entryList({u"*.sqlite"_s}, QDir::Files).size()), "kept");
+        QFETCH(int, kept);
+        QCOMPARE(DatabaseBackup::invalidKeep(folder.path()), kept == 10 ? keep : QString());
+    }
+
+    // A crash leaves the day's work in the write-ahead log and may damage
+    // the file: the kept file is the database with its log.
+    void restoreKeepsTheLog()
+    {
+        TestDataFolder folder;
+        folder.addNote(u"C1"_s, u"2024-01-31"_s);
+        const QString copy = DatabaseBackup::daily(folder.path(), QDate(2024, 5, 1));
+        TestDataFolder crashed(false);
+        {
+            Connection writer; // open while copied, as a program killed before a checkpoint
+            writer.open(Schema::connectionText(folder.path()));
+            writer.exec(u"PRAGMA wal_autocheckpoint=0"_s).finish();
+            for (int i = 0; i < 50; ++i)
+                writer.exec(u"INSERT INTO SiteTbl (TNo, TKDate, TCond) VALUES (?, '2024-05-31', '1')"_s,
+                            {u"W%1"_s.arg(i, 2, 10, QLatin1Char('0'))})
+                        .finish();
+            for (const char *suffix : {"", "-wal", "-shm"})
+                QVERIFY(QFile::copy(folder.databasePath() + QLatin1String(suffix),
+                                    crashed.databasePath() + QLatin1String(suffix)));
+        }
+        // Two pages the log does not hold: the category tables'.
+        const int pageSize = folder.scalar(u"PRAGMA page_size"_s).toInt();
+        QFile damaged(crashed.databasePath());
+        QVERIFY(damaged.open(QIODevice::ReadWrite));
+        for (const QString &table : {u"kbn2"_s, u"Kbn4"_s}) {
+            const int page = folder.scalar(u"SELECT rootpage FROM sqlite_master WHERE name = ?"_s, {table}).toInt();
+            damaged.seek(qint64(page - 1) * pageSize);
+            damaged.write(QByteArray(pageSize, '\xA5'));
+        }
+        damaged.close();
+        QVERIFY_THROWS_EXCEPTION(StoreError, DatabaseBackup::check(crashed.databasePath()));
+
+        QCOMPARE(restoreCommand(crashed, copy), 0);
+        QCOMPARE(notes(crashed), u"C1:1"_s);
+        const QStringList kept = DatabaseBackup::keptBeforeRestore(crashed.path());
+        QCOMPARE(kept.size(), 1);
+        QVERIFY(notesIn(kept.first()).startsWith(u"51:C1,W00,W01,"_s));
+    }
+
+    // Every restore keeps its own file, never counted among the daily copies.
+    void everyRestoreKept()
+    {
+        TestDataFolder folder;
+        folder.addNote(u"C1"_s, u"2024-01-31"_s);
+        const QString first = DatabaseBackup::daily(folder.path(), QDate(2024, 12, 1));
+        folder.addNote(u"C2"_s, u"2024-01-31"_s);
+        const QString second = DatabaseBackup::daily(folder.path(), QDate(2024, 12, 2));
+        folder.addNote(u"C3"_s, u"2024-01-31"_s); // after the last backup
+        QCOMPARE(restoreCommand(folder, first), 0);
+        QCOMPARE(restoreCommand(folder, second), 0);
+        QCOMPARE(notes(folder), u"C1:1,C2:1"_s);
+        const QStringList kept = DatabaseBackup::keptBeforeRestore(folder.path());
+        QCOMPARE(kept.size(), 2);
+        QCOMPARE(notesIn(kept.at(0)), u"3:C1,C2,C3"_s);
+        QCOMPARE(notesIn(kept.at(1)), u"1:C1"_s);
+        for (int day = 3; day <= 14; ++day)
+            DatabaseBackup::daily(folder.path(), QDate(2024, 12, day));
+        QCOMPARE(DatabaseBackup::keptBeforeRestore(folder.path()), kept);
+    }
+
+    void restoreRefused_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("a copy of a newer version") << "newer" << "このバックアップは新しい版のプログラムで作られているため、戻せません";
+        QTest::newRow("a database that is no register") << "foreign" << "このプログラムのデータベースではありません。";
+        QTest::newRow("no database") << "text" << "データベース ファイルが壊れています。";
+        QTest::newRow("a program holds the register") << "held" << "QXRibodo がこのデータ フォルダを使っているため、戻せません。";
+    }
+
+    // Refused with a message; nothing changed, nothing kept.
+    void restoreRefused()
+    {
+        QFETCH(QString, fault);
+        TestDataFolder folder;
+        folder.addNote(u"C1"_s, u"2024-01-31"_s);
+        const QString copy = DatabaseBackup::daily(folder.path(), QDate(2024, 5, 1));
+        folder.addNote(u"C2"_s, u"2024-01-31"_s);
+        std::unique_ptr<RegisterLock> program;
+        if (fault == u"newer"_s) {
+            Connection c;
+            c.open(u"Data Source="_s + copy);
+            c.exec(u"PRAGMA user_version = 9"_s).finish();
+        } else if (fault == u"foreign"_s) {
+            Connection c;
+            c.open(u"Data Source="_s + copy);
+            c.exec(u"DROP VIEW QRYRibodo"_s).finish();
+            c.exec(u"DROP VIEW QRYKesai"_s).finish();
+            c.exec(u"DROP TABLE SiteTbl"_s).finish();
+        } else if (fault == u"text"_s) {
+            QFile f(copy);
+            QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            f.write(QByteArray(5000, 'x'));
+        } else {
+            program = std::make_unique<RegisterLock>(folder.path(), RegisterLock::Holder::Program);
+            QVERIFY(program->isLocked());
+        }
+        const QByteArray before = bytesOf(folder.databasePath());
+        QString output;
+        QCOMPARE(restoreCommand(folder, copy, &output), 1);
+        QFETCH(QString, said);
+        QVERIFY2(output.contains(said), qPrintable(output));
+        QCOMPARE(bytesOf(folder.databasePath()), before);
+        QCOMPARE(notes(folder), u"C1:1,C2:1"_s);
+        QVERIFY(DatabaseBackup::keptBeforeRestore(folder.path()).isEmpty());
+        QVERIFY(!QFileInfo::exists(folder.databasePath() + u".restoring"_s));
+    }
+
+    void killDuringRestore_data()
+    {
+        QTest::addColumn<int>("delay");
+        for (int delay : {0, 15, 40, 80, 150, 300})
+            QTest::addRow("killed after %d ms", delay) << delay;
+    }
+
+    // Killed at any moment, the restore leaves the current database or the
+    // restored one in place, and what a start completes is a whole register;
+    // the current one is never lost.
+    void killDuringRestore()
+    {
+        QFETCH(int, delay);
+        TestDataFolder folder;
+        folder.addNote(u"C1"_s, u"2024-01-31"_s);
+        const QString copy = DatabaseBackup::daily(folder.path(), QDate(2024, 5, 1));
+        addNotes(folder, 20000);
+        const QString current = notesIn(folder.databasePath()).left(6);
+        QProcess child;
+        child.start(tool, {u"restore"_s, folder.path(), copy});
+        QVERIFY(child.waitForStarted());
+        QTest::qSleep(delay);
+        child.kill();
+        child.waitForFinished();
+        DatabaseBackup::finishRestore(folder.path());
+        DatabaseBackup::check(folder.databasePath());
+        const QString now = notesIn(folder.databasePath());
+        if (now != u"1:C1"_s) {
+            QCOMPARE(now.left(6), current);
+        } else {
+            const QStringList kept = DatabaseBackup::keptBeforeRestore(folder.path());
+            QCOMPARE(kept.size(), 1);
+            QCOMPARE(notesIn(kept.first()).left(6), current);
+        }
+        QVERIFY(!RegisterLock::restoring(folder.path()));
+        QCOMPARE(restoreCommand(folder, copy), 0); // and runs again
     }
 
     // The payment plan's cross-tab, read from its Jet text.
