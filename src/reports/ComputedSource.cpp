@@ -194,7 +194,7 @@ void fillChanges(Connection &connection, const SqlCondition &selection)
         const QDate drawn = dateOf(shown.value(QStringLiteral("TFDate")).toString());
         // Entered later than the longest usual processing cycle of two
         // months after the note was drawn.
-        const bool late = e.action == QLatin1String("登録") && drawn.isValid() && change.registered.isValid()
+        const bool late = e.action == QStringLiteral("登録") && drawn.isValid() && change.registered.isValid()
                 && change.registered > drawn.addMonths(2);
         row << e.row << e.at << e.at.left(10) << e.action << e.user << e.source
             << (change.registered.isValid() ? QVariant(change.registered.toString(Qt::ISODate)) : QVariant())

@@ -106,7 +106,7 @@ QList<BookSearch::Hit> BookSearch::find(Connection &connection, const Conditions
                             values);
     while (history.next()) {
         Hit hit = hitOf(history);
-        hit.state = history.value(6).toString() == QLatin1String("削除") ? State::Deleted : State::Earlier;
+        hit.state = history.value(6).toString() == QStringLiteral("削除") ? State::Deleted : State::Earlier;
         hit.changedAt = history.value(7).toString();
         hit.historyRow = history.integer(8);
         hits.append(hit);

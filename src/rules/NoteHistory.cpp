@@ -127,12 +127,12 @@ QList<NoteHistory::Entry> NoteHistory::ofNote(Connection &connection, const QStr
     for (const auto &[rowNumber, row] : rows) {
         int life = 0;
         const QString action = row.entry.action;
-        if (action == QLatin1String("訂正")) {
+        if (action == QStringLiteral("訂正")) {
             life = lifeOfNumber.take(fold(row.number));
             if (life == 0)
                 life = ++lives;
             lifeOfNumber.insert(fold(row.key), life);
-        } else if (action == QLatin1String("削除")) {
+        } else if (action == QStringLiteral("削除")) {
             life = lifeOfNumber.take(fold(row.number.isEmpty() ? row.key : row.number));
             if (life == 0)
                 life = ++lives;
@@ -171,7 +171,7 @@ QList<NoteHistory::Change> NoteHistory::between(Connection &connection, const QD
         if (!registeredOfRow.contains(row.entry.row)) {
             const QList<Entry> life = ofNote(connection, row.key, row.entry.row);
             QDate registered;
-            if (!life.isEmpty() && life.first().action == QLatin1String("登録"))
+            if (!life.isEmpty() && life.first().action == QStringLiteral("登録"))
                 registered = QDate::fromString(life.first().at.left(10), Qt::ISODate);
             for (const Entry &e : life)
                 registeredOfRow.insert(e.row, registered);

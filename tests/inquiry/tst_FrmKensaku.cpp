@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QtTest>
 
 using namespace Qt::StringLiterals;
@@ -181,7 +182,11 @@ private Q_SLOTS:
     void keys()
     {
         Book b;
-        for (const QAbstractButton *button : b.window->findChildren<QAbstractButton *>())
+        QList<QAbstractButton *> buttons{WindowFixture::child<QCheckBox>(b.window.get(), "chkEarlier")};
+        for (QPushButton *button : b.window->findChildren<QPushButton *>())
+            buttons << button;
+        QCOMPARE(buttons.size(), 5);
+        for (const QAbstractButton *button : std::as_const(buttons))
             QVERIFY2(button->text().contains(u'&'), qPrintable(button->text()));
         QTest::keyClick(b.box("txtPayee"), Qt::Key_Escape);
         QVERIFY(!b.window->isVisible());
