@@ -130,6 +130,8 @@ void FrmSite::buildLayout()
     CmdEnd = NamedButton::create(this, "CmdEnd", QStringLiteral("終り(&Q)"), &FrmSite::CmdEnd_Click);
     CmdRireki = NamedButton::create(this, "CmdRireki", QStringLiteral("履歴(&H)"), &FrmSite::CmdRireki_Click);
     CmdRireki->setToolTip(QStringLiteral("呼び出した手形の訂正・削除の履歴を帳簿検索で表示します"));
+    // Outside the tab cycle of the entry fields and commands; Alt+H reaches it.
+    CmdRireki->setFocusPolicy(Qt::NoFocus);
 
     auto *fields = new QGridLayout;
     int row = 0;
@@ -205,7 +207,7 @@ void FrmSite::setTabChain()
         DateTextBox1[0]->yearPart(), DateTextBox1[0]->monthPart(), DateTextBox1[0]->dayPart(), TxtRibodo[3],
         DateTextBox1[1], DateTextBox1[1]->yearPart(), DateTextBox1[1]->monthPart(), DateTextBox1[1]->dayPart(),
         Combo1[1], Combo1[2], Combo1[3], Combo1[4], TxtRibodo[4], CmdRecorde, CmdCall, CmdEdit, CmdDelete,
-        CmdClear, CmdEnd, CmdPrint, CmdRireki,
+        CmdClear, CmdEnd, CmdPrint,
     };
     for (qsizetype i = 1; i < chain.size(); ++i)
         setTabOrder(chain.at(i - 1), chain.at(i));
