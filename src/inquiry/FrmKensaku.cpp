@@ -291,15 +291,16 @@ void FrmKensaku::showHistory(const QString &number, qint64 historyRow)
         return;
     }
     m_history->clear();
-    QStringList headings{QStringLiteral("日時"), QStringLiteral("操作"), QStringLiteral("利用者"),
-                         QStringLiteral("操作元")};
+    // What changed comes first, before the note's columns, where it is seen
+    // without scrolling.
+    QStringList headings{QStringLiteral("日時"), QStringLiteral("操作"), QStringLiteral("変更内容"),
+                         QStringLiteral("利用者"), QStringLiteral("操作元")};
     for (const QString &column : NoteHistory::columns())
         headings << NoteHistory::caption(column);
-    headings << QStringLiteral("変更内容");
     m_history->setHorizontalHeaderLabels(headings);
     for (const NoteHistory::Entry &e : std::as_const(entries)) {
         QList<QStandardItem *> row{item(QString(e.at).replace(QLatin1Char('-'), QLatin1Char('/'))), item(e.action),
-                                   item(e.user), item(e.source)};
+                                   item(NoteHistory::changeText(e)), item(e.user), item(e.source)};
         const QJsonObject shown = e.shown();
         for (const QString &column : NoteHistory::columns()) {
             QStandardItem *cell =
@@ -313,7 +314,6 @@ void FrmKensaku::showHistory(const QString &number, qint64 historyRow)
             }
             row << cell;
         }
-        row << item(NoteHistory::changeText(e));
         if (e.isDeletion()) {
             for (QStandardItem *cell : row)
                 cell->setForeground(QColor(0xb0, 0x00, 0x00));

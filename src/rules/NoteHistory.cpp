@@ -205,10 +205,15 @@ QString NoteHistory::valueText(const QString &column, const QJsonValue &value)
 
 QString NoteHistory::changeText(const Entry &entry)
 {
+    // An empty value is named, so that "→" never stands alone.
+    const auto shown = [](const QString &column, const QJsonValue &value) {
+        const QString text = valueText(column, value);
+        return text.isEmpty() ? QStringLiteral("(空欄)") : text;
+    };
     QStringList parts;
     for (const QString &column : entry.changed)
         parts << QStringLiteral("%1 %2 → %3")
-                         .arg(caption(column), valueText(column, entry.before.value(column)),
-                              valueText(column, entry.after.value(column)));
+                         .arg(caption(column), shown(column, entry.before.value(column)),
+                              shown(column, entry.after.value(column)));
     return parts.join(QStringLiteral("、"));
 }
