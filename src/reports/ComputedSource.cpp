@@ -196,7 +196,7 @@ void fillChanges(Connection &connection, const SqlCondition &selection)
         // months after the note was drawn.
         const bool late = e.action == QStringLiteral("登録") && drawn.isValid() && change.registered.isValid()
                 && change.registered > drawn.addMonths(2);
-        row << e.row << e.at << e.at.left(10) << e.action << e.user << e.source
+        row << e.row << QString(e.at).replace(QLatin1Char('-'), QLatin1Char('/')) << e.at.left(10) << e.action << e.user << e.source
             << (change.registered.isValid() ? QVariant(change.registered.toString(Qt::ISODate)) : QVariant())
             << (late ? QStringLiteral("2か月超") : QString()) << NoteHistory::changeText(e);
         list.add(row);

@@ -178,6 +178,31 @@ private Q_SLOTS:
         QTEST(changed.join(u';'), "changed");
     }
 
+    // 印刷 asks for the days of change and opens report 16 on them.
+    void printAsksForPeriod_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("period");
+        QTest::newRow("period") << "２０２６／０４／０１～2026/04/30" << "" << "16 2026/04/01 2026/04/30";
+        QTest::newRow("reversed") << "2026/05/01-2026/04/30" << "変更日の開始が終了より後になっています。" << "";
+        QTest::newRow("cancelled") << "" << "" << "";
+    }
+
+    void printAsksForPeriod()
+    {
+        QFETCH(QString, typed);
+        Book b;
+        b.dialogs.queueInput(typed);
+        WindowFixture::click(b.window.get(), "cmdPrint");
+        QCOMPARE(b.dialogs.calls().first().title, u"訂正・削除履歴一覧"_s);
+        QTEST(b.dialogs.messageTexts().join(u'\n'), "message");
+        const QString period = b.values.ModeFlag().isEmpty()
+                ? QString()
+                : b.values.ModeFlag() + u' ' + b.values.ReportDate() + u' ' + b.values.ReportDateEnd();
+        QTEST(period, "period");
+    }
+
     // Every button has its access key; Esc closes the window.
     void keys()
     {

@@ -311,7 +311,7 @@ private slots:
         for (const QString &line : ReportTestData::render(*d)) {
             QStringList cells = line.split(u'|');
             if (cells.size() == 10) {
-                QVERIFY(cells.at(0).startsWith(today.toString(Qt::ISODate)));
+                QVERIFY(cells.at(0).startsWith(today.toString(u"yyyy/MM/dd"_s)));
                 cells.removeAt(8);
                 cells.removeAt(0);
             }
