@@ -18,11 +18,14 @@
 #include "StartupBench.h"
 #include "StoreBench.h"
 
+#include "reports/HeadlessPlatform.h"
+
 #include <QApplication>
 #include <QTemporaryDir>
 
 int main(int argc, char *argv[])
 {
+    HeadlessPlatform::chooseWithoutDisplay();
     QApplication app(argc, argv);
     const QStringList args = QApplication::arguments();
     const bool quick = args.contains(QStringLiteral("--quick"));

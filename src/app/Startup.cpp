@@ -2,9 +2,11 @@
 
 #include "ui/AppValues.h"
 #include "DataFolderFile.h"
+#include "FrmHelp.h"
 #include "ui/DialogService.h"
 #include "Platform.h"
 
+#include "calendar/HolidayFile.h"
 #include "store/Connection.h"
 #include "store/DatabaseBackup.h"
 #include "store/DataFolderBuilder.h"
@@ -19,6 +21,7 @@
 
 #include <QDate>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 namespace {
@@ -238,6 +241,23 @@ DialogService::Answer listMessage(DialogService &dialogs, const QString &before,
 
 } // namespace
 
+namespace {
+
+// The manual in the folder's help folder, where the help button looks, as a
+// new folder made by the data-folder tool has it. A folder that cannot take
+// it still starts; the help button then says what is missing.
+void writeManual(const QString &dataFolder)
+{
+    QFile shipped(QStringLiteral(":/help/RBHelp.html"));
+    QFile manual(FrmHelp::manualPath(dataFolder));
+    if (manual.exists() || !QDir(dataFolder).mkpath(QStringLiteral("help")) || !shipped.open(QIODevice::ReadOnly)
+        || !manual.open(QIODevice::WriteOnly))
+        return;
+    manual.write(shipped.readAll());
+}
+
+} // namespace
+
 Startup::Import Startup::offerImport(const QString &legacyFile)
 {
     DialogService &dialogs = m_context.dialogs();
@@ -278,6 +298,9 @@ Startup::Import Startup::offerImport(const QString &legacyFile)
         QString list = LegacyImport::countsText(result);
         if (!result.renames.isEmpty())
             list += QStringLiteral("\n\nコードを変えて取り込んだ行:\n") + LegacyImport::renamesText(result);
+        if (!result.adjusted.isEmpty())
+            list += QStringLiteral("\n\n入力と同じ決まりに合わせて直した値:\n") + LegacyImport::adjustedText(result);
+        writeManual(dataFolder);
         listMessage(dialogs, QStringLiteral("以前の版のデータを取り込みました。\n\n"), list, QString(),
                     QStringLiteral("データの取り込み"), DialogService::Buttons::Ok, DialogService::Icon::Information);
         return Import::Done;
@@ -386,5 +409,13 @@ bool Startup::UpdateNoteStates()
                         title, DialogService::Buttons::Ok, DialogService::Icon::Critical);
         return false;
     }
+    return true;
+}
+
+bool Startup::CheckHolidayFile()
+{
+    const QString problem = HolidayFile::read(m_context.values().dataFolder()).problem();
+    if (!problem.isEmpty())
+        warn(problem);
     return true;
 }

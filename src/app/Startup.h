@@ -51,6 +51,10 @@ public:
     // Moves every note in state "1" due today or earlier to state "2".
     bool UpdateNoteStates();
 
+    // A holiday list in the data folder that is too large, has lines that
+    // are not dates or lacks a year is said once; the start goes on.
+    bool CheckHolidayFile();
+
 private:
     enum class Import { Declined, Done, Failed };
     Import offerImport(const QString &legacyFile);

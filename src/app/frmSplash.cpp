@@ -140,7 +140,7 @@ void frmSplash::runStartup()
     QCoreApplication::processEvents();
     Startup startup(m_context);
     const bool ok = startup.ResolveDirPath() && startup.CheckDatabase() && startup.UpgradeSchema() && startup.BackUp()
-            && startup.UpdateNoteStates()
+            && startup.UpdateNoteStates() && startup.CheckHolidayFile()
             && m_context.windows().show(WindowId::FrmMain) != nullptr;
     m_lock = startup.takeLock();
     close();

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QStringDecoder>
 
 #include <algorithm>
@@ -57,12 +58,52 @@ HolidayFile HolidayFile::read(const QString &dataFolder)
     if (names.isEmpty())
         return {};
     QFile file(folder.filePath(names.contains(fileName()) ? fileName() : names.first()));
+    const QString shown = QDir::toNativeSeparators(QFileInfo(file).absoluteFilePath());
+    HolidayFile failed;
+    failed.m_path = shown;
     if (!file.open(QIODevice::ReadOnly)) {
-        HolidayFile failed;
-        failed.m_error = QStringLiteral("%1 を読めません: %2").arg(QDir::toNativeSeparators(file.fileName()), file.errorString());
+        failed.m_error = QStringLiteral("%1 を読めません: %2").arg(shown, file.errorString());
         return failed;
     }
-    return parse(file.readAll());
+    // Read up to one byte past the limit: a file's stated size says nothing
+    // of a device or a pipe behind a link.
+    const QByteArray bytes = file.size() > maxBytes ? QByteArray() : file.read(maxBytes + 1);
+    if (file.size() > maxBytes || bytes.size() > maxBytes) {
+        failed.m_error = QStringLiteral("%1 は大きすぎるため読みません（%2 KB まで）。").arg(shown).arg(maxBytes / 1024);
+        return failed;
+    }
+    HolidayFile list = parse(bytes);
+    list.m_path = shown;
+    return list;
+}
+
+QList<int> HolidayFile::missingYears() const
+{
+    QList<int> missing;
+    if (m_years.isEmpty())
+        return missing;
+    for (int year = m_years.firstKey() + 1; year < m_years.lastKey(); ++year) {
+        if (!m_years.contains(year))
+            missing << year;
+    }
+    return missing;
+}
+
+QString HolidayFile::problem() const
+{
+    const QString advice = QStringLiteral("政府の公開している「国民の祝日」の一覧（%1）に置き換えてください。").arg(fileName());
+    if (!m_error.isEmpty())
+        return QStringLiteral("祝日一覧ファイルを使えません。\n%1\n祝日は祝日法から計算して扱います。%2").arg(m_error, advice);
+    if (!m_firstSkipped.isEmpty())
+        return QStringLiteral("祝日一覧ファイルに日付として読めない行があります。\n%1\n%2\n"
+                              "この行の祝日は休日として扱われないため、決済日がずれることがあります。%3")
+                .arg(m_path, m_firstSkipped, advice);
+    const QList<int> missing = missingYears();
+    if (!missing.isEmpty())
+        return QStringLiteral("祝日一覧ファイルに %1 年の祝日がありません。\n%2\n"
+                              "この年の祝日は祝日法から計算して扱います。%3")
+                .arg(QString::number(missing.first()), m_path, advice);
+    return QString();
 }
 
 HolidayFile HolidayFile::parse(const QByteArray &bytes)
@@ -70,15 +111,15 @@ HolidayFile HolidayFile::parse(const QByteArray &bytes)
     HolidayFile list;
     const QStringList lines = decode(bytes).split(QLatin1Char('\n'));
     bool first = true;
-    for (const QString &raw : lines) {
-        const QString line = raw.trimmed();
+    for (qsizetype n = 0; n < lines.size(); ++n) {
+        const QString line = lines.at(n).trimmed();
         if (line.isEmpty())
             continue;
         const qsizetype comma = line.indexOf(QLatin1Char(','));
         const QDate date = comma < 0 ? QDate() : parseDate(unquoted(line.left(comma)));
         if (!date.isValid()) {
-            if (!first)
-                ++list.m_skipped;
+            if (!first && list.m_skipped++ == 0)
+                list.m_firstSkipped = QStringLiteral("%1 行目: %2").arg(n + 1).arg(line.left(80));
             first = false;
             continue;
         }

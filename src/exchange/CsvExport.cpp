@@ -4,6 +4,7 @@
 #include "SavedFile.h"
 #include "store/StoreError.h"
 
+#include <QRegularExpression>
 #include <QSaveFile>
 #include <QStringEncoder>
 
@@ -92,10 +93,25 @@ private:
     int m_lost = 0;
 };
 
+// The text after an apostrophe where it begins like a formula, so that a
+// spreadsheet shows it and never runs it.
+QString inert(const QString &text)
+{
+    static const QString formulaStarts = QStringLiteral("=+-@\t\r");
+    if (text.isEmpty() || !formulaStarts.contains(text.front()))
+        return text;
+    // A minus amount is a number, not a formula.
+    static const QRegularExpression number(QStringLiteral("^-[0-9]+(\\.[0-9]+)?$"));
+    if (number.match(text).hasMatch())
+        return text;
+    return u'\'' + text;
+}
+
 } // namespace
 
-QString CsvExport::field(const QString &text)
+QString CsvExport::field(const QString &plain)
 {
+    const QString text = inert(plain);
     if (!text.contains(u'"') && !text.contains(u',') && !text.contains(u'\n') && !text.contains(u'\r'))
         return text;
     QString quoted = text;

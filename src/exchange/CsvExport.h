@@ -9,8 +9,10 @@ class ExportSource;
 
 // Writes the rows of a list as CSV: a heading line, then one line per row,
 // fields quoted where they hold a quote, comma or line break (quotes
-// doubled), lines ended by CR LF. UTF-8 with a byte-order mark unless
-// Shift_JIS (the Windows code page 932) is asked for, which older tools and
+// doubled), lines ended by CR LF. A field that a spreadsheet would run as a
+// formula (one beginning with =, +, -, @, a tab or a carriage return, other
+// than a minus number) is written after an apostrophe, which makes it text.
+// UTF-8 with a byte-order mark unless Shift_JIS (the Windows code page 932) is asked for, which older tools and
 // accounting packages read. Amounts are written as plain digits, dates as
 // yyyy/mm/dd.
 class CsvExport

@@ -34,6 +34,13 @@ public:
     virtual int rowCount() const = 0;
     virtual Cell cell(int row, int column) const = 0;
 
+    // Columns a workbook keeps in view, beside the heading row, when it
+    // scrolls sideways.
+    virtual int frozenColumns() const { return 0; }
+    // The label of a workbook's totals row under the rows, which sums each
+    // amount column; no such row when empty.
+    virtual QString totalsLabel() const { return QString(); }
+
     static Cell textCell(const QString &text);
     static Cell amountCell(double value);
     static Cell dateCell(const QDate &date);

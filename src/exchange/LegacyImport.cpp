@@ -5,6 +5,7 @@
 #include "MdbReader.h"
 #include "store/Schema.h"
 #include "store/StoreError.h"
+#include "store/StoreText.h"
 
 #include <QDate>
 #include <QDir>
@@ -161,7 +162,50 @@ struct Prepared
     const Target *target = nullptr;
     QStringList columns; // the target columns the file has
     QList<QVariantList> rows;
+    QStringList keyTexts; // each row's code as the file has it
 };
+
+// The gate typed input passes: codes folded to half-width and trimmed,
+// names and remarks without the characters the store refuses (remarks keep
+// their line breaks). What it changes is listed; a code it refuses stops
+// the import.
+QVariant passGate(const QVariant &value, const QString &column, const QString &where, LegacyImport::Result &result)
+{
+    if (value.typeId() != QMetaType::QString)
+        return value;
+    const QString text = value.toString();
+    const QString caption = Schema::columnCaption(column);
+    switch (Schema::columnKind(column)) {
+    case Schema::ColumnKind::Code: {
+        const QString code = StoreText::normalizedCode(text);
+        int refused = 0;
+        StoreText::withoutRefused(code, StoreText::Kind::Code, &refused);
+        if (refused > 0)
+            result.problems << QStringLiteral("%1: %2に使えない文字（制御文字など）が %3 字あります。")
+                                       .arg(where, caption)
+                                       .arg(refused);
+        else if (code != text)
+            result.adjusted << QStringLiteral("%1: %2「%3」→「%4」").arg(where, caption, text, code);
+        return code;
+    }
+    case Schema::ColumnKind::Name:
+    case Schema::ColumnKind::Remark: {
+        const bool remark = Schema::columnKind(column) == Schema::ColumnKind::Remark;
+        int removed = 0;
+        const QString kept =
+                StoreText::withoutRefused(text, remark ? StoreText::Kind::Remark : StoreText::Kind::Name, &removed);
+        if (removed > 0)
+            result.adjusted << QStringLiteral("%1: %2から使えない文字（制御文字など） %3 字を取り除きました。")
+                                       .arg(where, caption)
+                                       .arg(removed);
+        return kept;
+    }
+    case Schema::ColumnKind::Amount:
+    case Schema::ColumnKind::Other:
+        break;
+    }
+    return value;
+}
 
 QString newKey(const QString &key, bool numericCodes, QSet<QString> &taken, qint64 &nextNumber)
 {
@@ -204,6 +248,7 @@ void findDuplicates(Prepared &p, bool rename, LegacyImport::Result &result)
         return;
     QHash<QString, QList<int>> rowsByKey;
     QList<QString> order;
+    // Codes equal once folded are one code to the database and to a look-up.
     QSet<QString> taken;
     qint64 highest = 0;
     for (int r = 0; r < p.rows.size(); ++r) {
@@ -229,9 +274,11 @@ void findDuplicates(Prepared &p, bool rename, LegacyImport::Result &result)
         const QList<int> &rows = rowsByKey.value(folded);
         if (rows.size() < 2)
             continue;
-        LegacyImport::Duplicate d{QLatin1String(p.target->table), keyColumn, p.rows.at(rows.first()).at(k).toString(), {}};
-        for (int r : rows)
+        LegacyImport::Duplicate d{QLatin1String(p.target->table), keyColumn, p.rows.at(rows.first()).at(k).toString(), {}, {}};
+        for (int r : rows) {
             d.rows << r + 1;
+            d.texts << p.keyTexts.value(r);
+        }
         result.duplicates << d;
         if (!rename)
             continue;
@@ -240,7 +287,8 @@ void findDuplicates(Prepared &p, bool rename, LegacyImport::Result &result)
             const QString from = v.toString();
             const QString to = newKey(from, !noteNumbers && isWholeNumber(from), taken, nextNumber);
             v = to;
-            result.renames << LegacyImport::Rename{d.table, keyColumn, from, to, rows.at(i) + 1};
+            result.renames << LegacyImport::Rename{d.table, keyColumn, p.keyTexts.value(rows.at(i), from), to,
+                                                   rows.at(i) + 1};
         }
     }
 }
@@ -271,14 +319,20 @@ Prepared prepare(const LegacyTable &table, LegacyImport::Result &result)
     if (p.target->key && !p.columns.contains(QLatin1String(p.target->key)))
         result.problems << QStringLiteral("%1にコードの列 %2 がありません。")
                                    .arg(tableLabel(table.name), QLatin1String(p.target->key));
+    const int key = p.target->key ? int(p.columns.indexOf(QLatin1String(p.target->key))) : -1;
     for (int r = 0; r < table.rows.size(); ++r) {
         const QVariantList &source = table.rows.at(r);
+        const QString where = QStringLiteral("%1の %2 行目").arg(tableLabel(table.name)).arg(r + 1);
         QVariantList row;
         row.reserve(sourceIndex.size());
         for (int i = 0; i < sourceIndex.size(); ++i) {
             const QVariant &value = source.value(sourceIndex.at(i));
             bool ok = true;
-            row << convert(value, kinds.at(i), &ok);
+            const QVariant converted = convert(value, kinds.at(i), &ok);
+            if (i == key)
+                p.keyTexts << converted.toString();
+            // The work table holds only the last printed list, as printed.
+            row << (p.target->key ? passGate(converted, p.columns.at(i), where, result) : converted);
             if (!ok)
                 result.problems << QStringLiteral("%1の %2 行目: %3「%4」は%5として読めません。")
                                            .arg(tableLabel(table.name))
@@ -402,8 +456,13 @@ QString LegacyImport::duplicatesText(const Result &result)
     QStringList lines;
     for (const Duplicate &d : result.duplicates) {
         QStringList rows;
-        for (int r : d.rows)
-            rows << QStringLiteral("%1 行目").arg(r);
+        for (qsizetype i = 0; i < d.rows.size(); ++i) {
+            // A row whose code the gate folded or trimmed shows it as the
+            // file writes it.
+            const QString text = d.texts.value(i);
+            rows << (StoreText::normalizedCode(text) == text ? QStringLiteral("%1 行目").arg(d.rows.at(i))
+                                                            : QStringLiteral("%1 行目「%2」").arg(d.rows.at(i)).arg(text));
+        }
         lines << QStringLiteral("%1の%2「%3」: %4")
                          .arg(tableLabel(d.table), Schema::columnCaption(d.column), d.key, rows.join(QStringLiteral("、")));
     }
@@ -419,6 +478,11 @@ QString LegacyImport::renamesText(const Result &result)
                          .arg(r.row)
                          .arg(Schema::columnCaption(r.column), r.from, r.to);
     return lines.join(u'\n');
+}
+
+QString LegacyImport::adjustedText(const Result &result)
+{
+    return result.adjusted.join(u'\n');
 }
 
 QString LegacyImport::problemsText(const Result &result)

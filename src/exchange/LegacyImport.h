@@ -9,9 +9,13 @@
 
 // Carries the register of the earlier version (its Access database) into a
 // new data folder: every row of every table, dates as the store keeps them,
-// amounts and codes unchanged. Nothing is written while a row would break a
-// rule of the new database: rows whose codes coincide (letter case aside)
-// are named, and imported under new codes only when asked to. The database
+// amounts unchanged, and codes, names and remarks through the gate typed
+// input passes (codes trimmed and full-width letters and digits made
+// half-width; control characters left out of names and remarks, whose line
+// breaks stay), each change listed. Nothing is written while a row would
+// break a rule of the new database: rows whose codes coincide (once folded,
+// letter case aside) are named, and imported under new codes only when
+// asked to. The database
 // is built under a temporary name, and a folder that did not exist under a
 // temporary folder name, so that a failure leaves nothing half made.
 class LegacyImport
@@ -23,12 +27,13 @@ public:
         QString column;
         QString key;
         QList<int> rows; // 1-based, in the file's order
+        QStringList texts; // each row's code as the file writes it
     };
     struct Rename
     {
         QString table;
         QString column;
-        QString from;
+        QString from; // as the file writes it
         QString to;
         int row = 0;
     };
@@ -41,6 +46,8 @@ public:
         QStringList problems;
         // Columns the new database has no place for.
         QStringList skippedColumns;
+        // Codes folded or trimmed, characters left out: one line each.
+        QStringList adjusted;
         QList<QPair<QString, int>> counts; // rows written, per table
     };
 
@@ -59,5 +66,6 @@ public:
     static QString countsText(const Result &result);
     static QString duplicatesText(const Result &result);
     static QString renamesText(const Result &result);
+    static QString adjustedText(const Result &result);
     static QString problemsText(const Result &result);
 };

@@ -8,17 +8,62 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <vector>
 
 #ifdef RIBODO_HAVE_MDB
 #include <mdbtools.h>
+#ifdef Q_OS_WIN
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
 #endif
 
 namespace {
 
 #ifdef RIBODO_HAVE_MDB
+
+// libmdb writes its English messages ("offset … is beyond EOF") to the
+// standard error stream, meant for its own command-line tools; what is wrong
+// reaches the user in Japanese. They go to the null device while the file
+// is read.
+class QuietLibrary
+{
+public:
+    QuietLibrary()
+#ifdef Q_OS_WIN
+        : m_sink(std::fopen("NUL", "w"))
+#else
+        : m_sink(std::fopen("/dev/null", "w"))
+#endif
+    {
+        std::fflush(stderr);
+        m_saved = m_sink ? dup(fileno(stderr)) : -1;
+        if (m_saved >= 0 && dup2(fileno(m_sink), fileno(stderr)) < 0) {
+            close(m_saved);
+            m_saved = -1;
+        }
+    }
+    ~QuietLibrary()
+    {
+        if (m_saved >= 0) {
+            std::fflush(stderr);
+            dup2(m_saved, fileno(stderr));
+            close(m_saved);
+        }
+        if (m_sink)
+            std::fclose(m_sink);
+    }
+    QuietLibrary(const QuietLibrary &) = delete;
+    QuietLibrary &operator=(const QuietLibrary &) = delete;
+
+private:
+    std::FILE *m_sink = nullptr;
+    int m_saved = -1;
+};
 
 const char *const registerTables[] = {"kbn1", "kbn2", "Kbn3", "Kbn4", "Kbn5", "kbn6", "SireCliant", "SiteTbl", "TMPTbl"};
 
@@ -150,6 +195,43 @@ LegacyTable readTable(MdbHandle *mdb, MdbCatalogEntry *entry, const QString &pat
     return result;
 }
 
+QList<LegacyTable> readTables(const QString &mdbPath, const QString &shown, qint64 fileSize)
+{
+    std::unique_ptr<MdbHandle, HandleCloser> mdb(mdb_open(QFile::encodeName(mdbPath).constData(), MDB_NOFLAGS));
+    if (!mdb)
+        throw StoreError(QStringLiteral("以前の版のデータベースとして開けません。Access のデータベース ファイルではないか、"
+                                        "壊れています。\n%1")
+                                 .arg(shown));
+    // Pages are whole: a file that ends inside one has been cut off.
+    if (mdb->fmt->pg_size <= 0 || fileSize % mdb->fmt->pg_size != 0)
+        throw StoreError(damaged(mdbPath), QStringLiteral("file size %1").arg(fileSize));
+    mdb_set_bind_size(mdb.get(), bindSize);
+
+    GPtrArray *catalog = mdb_read_catalog(mdb.get(), MDB_TABLE);
+    if (!catalog)
+        throw StoreError(damaged(mdbPath), QStringLiteral("catalog"));
+    QList<LegacyTable> tables;
+    for (const char *wanted : registerTables) {
+        const QString name = QString::fromLatin1(wanted);
+        MdbCatalogEntry *found = nullptr;
+        for (guint i = 0; i < catalog->len && !found; ++i) {
+            auto *entry = static_cast<MdbCatalogEntry *>(g_ptr_array_index(catalog, i));
+            if (entry->object_type == MDB_TABLE && name.compare(QString::fromUtf8(entry->object_name), Qt::CaseInsensitive) == 0)
+                found = entry;
+        }
+        if (!found) {
+            // The work table only holds the last printed list.
+            if (name == QLatin1String("TMPTbl"))
+                continue;
+            throw StoreError(QStringLiteral("このファイルには手形台帳の表「%1」がありません。"
+                                            "以前の版の dbRibodo.mdb を指定してください。\n%2")
+                                     .arg(name, shown));
+        }
+        tables << readTable(mdb.get(), found, mdbPath);
+    }
+    return tables;
+}
+
 #endif
 
 } // namespace
@@ -176,39 +258,8 @@ QList<LegacyTable> MdbReader::readRegister(const QString &mdbPath)
         qputenv("MDB_JET3_CHARSET", "CP932");
     qputenv("MDB_ICONV", "UTF-8");
 
-    std::unique_ptr<MdbHandle, HandleCloser> mdb(mdb_open(QFile::encodeName(mdbPath).constData(), MDB_NOFLAGS));
-    if (!mdb)
-        throw StoreError(QStringLiteral("以前の版のデータベースとして開けません。Access のデータベース ファイルではないか、"
-                                        "壊れています。\n%1")
-                                 .arg(shown));
-    // Pages are whole: a file that ends inside one has been cut off.
-    if (mdb->fmt->pg_size <= 0 || info.size() % mdb->fmt->pg_size != 0)
-        throw StoreError(damaged(mdbPath), QStringLiteral("file size %1").arg(info.size()));
-    mdb_set_bind_size(mdb.get(), bindSize);
-
-    GPtrArray *catalog = mdb_read_catalog(mdb.get(), MDB_TABLE);
-    if (!catalog)
-        throw StoreError(damaged(mdbPath), QStringLiteral("catalog"));
-    QList<LegacyTable> tables;
-    for (const char *wanted : registerTables) {
-        const QString name = QString::fromLatin1(wanted);
-        MdbCatalogEntry *found = nullptr;
-        for (guint i = 0; i < catalog->len && !found; ++i) {
-            auto *entry = static_cast<MdbCatalogEntry *>(g_ptr_array_index(catalog, i));
-            if (entry->object_type == MDB_TABLE && name.compare(QString::fromUtf8(entry->object_name), Qt::CaseInsensitive) == 0)
-                found = entry;
-        }
-        if (!found) {
-            // The work table only holds the last printed list.
-            if (name == QLatin1String("TMPTbl"))
-                continue;
-            throw StoreError(QStringLiteral("このファイルには手形台帳の表「%1」がありません。"
-                                            "以前の版の dbRibodo.mdb を指定してください。\n%2")
-                                     .arg(name, shown));
-        }
-        tables << readTable(mdb.get(), found, mdbPath);
-    }
-    return tables;
+    const QuietLibrary quiet;
+    return readTables(mdbPath, shown, info.size());
 #else
     throw StoreError(QStringLiteral("この版は Access のデータベースを読み込めません。\n%1").arg(shown));
 #endif

@@ -2,9 +2,11 @@
 
 #include "store/StoreError.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 
 #include <filesystem>
 #include <system_error>
@@ -13,9 +15,25 @@ SavedFile::SavedFile(const QString &destination)
     : m_destination(destination)
 {
     const QFileInfo info(destination);
-    // Beside the destination, so that the rename stays on one volume.
-    m_temporary = info.dir().filePath(QStringLiteral(".~") + info.fileName() + QStringLiteral(".part"));
-    QFile::remove(m_temporary);
+    // Beside the destination, so that the rename stays on one volume; made
+    // with NewOnly, so that no other save can be given the same name.
+    QString lastError;
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        const QString candidate = info.dir().filePath(
+                QStringLiteral(".~%1.%2-%3.part")
+                        .arg(info.fileName())
+                        .arg(QCoreApplication::applicationPid())
+                        .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0')));
+        QFile file(candidate);
+        if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+            m_temporary = candidate;
+            return;
+        }
+        lastError = file.errorString();
+        if (!QFile::exists(candidate))
+            break;
+    }
+    throw StoreError(failureText(destination), lastError);
 }
 
 SavedFile::~SavedFile()

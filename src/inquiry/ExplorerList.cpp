@@ -6,6 +6,7 @@
 #include "store/Connection.h"
 #include "store/JetSql.h"
 #include "store/StoreError.h"
+#include "store/UnregisteredNames.h"
 
 #include <QBrush>
 #include <QColor>
@@ -59,9 +60,11 @@ ExplorerList::ExplorerList(QObject *parent)
 
 void ExplorerList::fill(Connection &connection, const QString &jetSql)
 {
-    // Only the seven shown columns are read from the statement's rows.
-    const QString sql = QStringLiteral("SELECT TFDate, TNo, ClName, TKingaku, TKDate, Ginko, TRemarks FROM (")
+    // Only the seven shown columns are read from the statement's rows, and
+    // the codes for a payee or bank that has been deleted.
+    const QString sql = QStringLiteral("SELECT TFDate, TNo, ClName, TKingaku, TKDate, Ginko, TRemarks, TTo, TBank FROM (")
             + JetSql::toSqlite(jetSql) + QLatin1Char(')');
+    UnregisteredNames names(connection);
     QSqlQuery query(connection.database());
     query.setForwardOnly(true);
     if (!query.exec(sql))
@@ -73,12 +76,12 @@ void ExplorerList::fill(Connection &connection, const QString &jetSql)
     while (query.next()) {
         m_drawn.append(dateNumber(query.value(0)));
         m_number.append(query.value(1).toString());
-        m_payee.append(nameIndex(query.value(2).toString()));
+        m_payee.append(nameIndex(names.payee(query.value(2).toString(), query.value(7).toString())));
         const QVariant amount = query.value(3);
         m_amount.append(amount.isNull() ? std::numeric_limits<double>::quiet_NaN() : amount.toDouble());
         total += amount.toDouble();
         m_due.append(dateNumber(query.value(4)));
-        m_bank.append(nameIndex(query.value(5).toString()));
+        m_bank.append(nameIndex(names.bank(query.value(5).toString(), query.value(8).toString())));
         m_remarks.append(query.value(6).toString());
     }
     const QSqlError error = query.lastError();

@@ -14,7 +14,8 @@ class QWidget;
 // The explorer's list: 振出日, 手形番号, 振出先, 金額, 決済日, 銀行, 備考 of each
 // note in the order the statement yields them, and after the last note the
 // totals row "金額計". Dates show as yyyy/mm/dd, amounts as "##,###" (zero
-// as empty text), null values as empty cells.
+// as empty text), null values as empty cells; a payee or bank that has been
+// deleted shows as 「(未登録 code)」.
 //
 // A list of every note may hold a hundred thousand rows: each column is kept
 // in the plainest form (dates as numbers, the few payee and bank names once)

@@ -7,11 +7,13 @@
 
 #include "store/Connection.h"
 #include "store/JetCrossTab.h"
+#include "store/JetSql.h"
 #include "store/RibodoKbns.h"
 #include "store/Schema.h"
 #include "store/StoreError.h"
 #include "ui/AppContext.h"
 #include "ui/AppValues.h"
+#include "ui/DatePicker.h"
 #include "ui/DialogService.h"
 #include "ui/EscapeKey.h"
 #include "ui/NamedButton.h"
@@ -60,10 +62,8 @@ void FrmRBKeikaku::buildLayout()
     Label1->setBuddy(Combo1);
     Label2 = new QLabel(QStringLiteral("日付"), this);
     Label2->setObjectName(QStringLiteral("Label2"));
-    DTPicker1 = new QDateEdit(this);
+    DTPicker1 = new DatePicker(this);
     DTPicker1->setObjectName(QStringLiteral("DTPicker1"));
-    DTPicker1->setCalendarPopup(true);
-    DTPicker1->setDisplayFormat(dateFormat);
     Label2->setBuddy(DTPicker1);
 
     Command1 = NamedButton::create(this, "Command1", QStringLiteral("表示(&V)"), &FrmRBKeikaku::Command1_Click);
@@ -87,6 +87,10 @@ void FrmRBKeikaku::buildLayout()
     top->addWidget(Command3);
     auto *excelSave = new ExcelSaveButton(m_ctx.dialogs(), m_plan, this);
     excelSave->setKinds([](int column) { return column == 0 ? ExportSource::Kind::Text : ExportSource::Kind::Amount; });
+    // As on screen, the payee stays in view beside the days; the day
+    // headings are saved as dates.
+    excelSave->setFrozenColumns(1);
+    excelSave->setTotalsLabel(QStringLiteral("合計"));
     top->addWidget(excelSave);
 
     auto *outer = new QVBoxLayout(this);
@@ -106,9 +110,10 @@ void FrmRBKeikaku::FillKeiriCombo()
         if (!(rs.bof() && rs.eof())) {
             rs.moveFirst();
             while (!rs.eof()) {
+                // The code text is the item's value, so that 007 and L1 find
+                // their own notes, not those of 7 or 0.
                 const QString code = rs.value(QStringLiteral("KbnCode")).toString();
-                Combo1->addItem(code + QStringLiteral(", ") + rs.value(QStringLiteral("KbnName")).toString(),
-                                code.trimmed().toInt());
+                Combo1->addItem(code + QStringLiteral(", ") + rs.value(QStringLiteral("KbnName")).toString(), code);
                 rs.moveNext();
             }
         }
@@ -131,8 +136,8 @@ void FrmRBKeikaku::ShowPlan()
 {
     m_recordSource = QStringLiteral("TRANSFORM Sum(QRYRibodo.TKingaku) AS 値 SELECT QRYRibodo.ClName, Sum(QRYRibodo.TKingaku) AS SSum_")
             + QStringLiteral(" From QRYRibodo WHERE TKDate >= #") + DTPicker1->date().toString(dateFormat)
-            + QStringLiteral("# AND Tkeiri = '") + QString::number(Combo1->currentData().toInt())
-            + QStringLiteral("' GROUP BY QRYRibodo.ClName ") + QStringLiteral(" PIVOT Format([TKDate],'Short Date')");
+            + QStringLiteral("# AND Tkeiri = ") + JetSql::quote(Combo1->currentData().toString())
+            + QStringLiteral(" GROUP BY QRYRibodo.ClName ") + QStringLiteral(" PIVOT Format([TKDate],'Short Date')");
     refreshPlan();
 }
 
@@ -181,7 +186,7 @@ void FrmRBKeikaku::Command2_Click()
     if (Combo1->currentIndex() < 0)
         return;
     AppValues &values = m_ctx.values();
-    values.setReportKeiri(QString::number(Combo1->currentData().toInt()));
+    values.setReportKeiri(Combo1->currentData().toString());
     values.setReportDate(DTPicker1->date().toString(dateFormat));
     m_ctx.showReport(QStringLiteral("12"));
 }

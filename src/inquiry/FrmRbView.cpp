@@ -7,6 +7,7 @@
 
 #include "ui/AppContext.h"
 #include "ui/AppValues.h"
+#include "ui/DatePicker.h"
 #include "ui/DialogService.h"
 #include "ui/EscapeKey.h"
 #include "ui/ExcelSaveButton.h"
@@ -123,10 +124,8 @@ void FrmRbView::buildLayout()
     connect(Combo2, &QComboBox::currentIndexChanged, this, &FrmRbView::FillCategoryItems);
 
     const auto picker = [this](const char *name) {
-        auto *d = new QDateEdit(this);
+        auto *d = new DatePicker(this);
         d->setObjectName(QLatin1String(name));
-        d->setDisplayFormat(dateFormat);
-        d->setCalendarPopup(true);
         return d;
     };
     DTStart = picker("DTStart");

@@ -9,8 +9,10 @@
 #include "store/RibodoKbns.h"
 #include "store/Schema.h"
 #include "store/StoreError.h"
+#include "store/UnregisteredNames.h"
 #include "ui/AppContext.h"
 #include "ui/AppValues.h"
+#include "ui/DatePicker.h"
 #include "ui/DialogService.h"
 #include "ui/NamedButton.h"
 #include "ui/ExcelSaveButton.h"
@@ -20,14 +22,11 @@
 
 #include <QBrush>
 #include <QComboBox>
-#include <QCoreApplication>
 #include <QDateEdit>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QInputMethodEvent>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollBar>
@@ -45,18 +44,6 @@ const QString settledName = QStringLiteral("決済済み");
 const QString listFormat = QStringLiteral("##,###");
 const QString frameFormat = QStringLiteral("###,###");
 constexpr std::array<int, 5> columnTwips {800, 2500, 1500, 1600, 1000};
-
-// Full-width digits typed into the date picker count as the digits they are.
-QString narrowDigits(QString text)
-{
-    for (QChar &c : text) {
-        if (c.unicode() >= 0xFF10 && c.unicode() <= 0xFF19)
-            c = QChar(u'0' + (c.unicode() - 0xFF10));
-        else if (c.unicode() == 0xFF0F)
-            c = QLatin1Char('/');
-    }
-    return text;
-}
 
 } // namespace
 
@@ -90,11 +77,8 @@ void FrmRibodo::buildLayout()
 
     Frame1 = new QGroupBox(QStringLiteral("本日の手形決済"), this);
     Frame1->setObjectName(QStringLiteral("Frame1"));
-    DTPicker1 = new QDateEdit(Frame1);
+    DTPicker1 = new DatePicker(Frame1);
     DTPicker1->setObjectName(QStringLiteral("DTPicker1"));
-    DTPicker1->setDisplayFormat(QStringLiteral("yyyy/MM/dd"));
-    DTPicker1->setCalendarPopup(true);
-    DTPicker1->installEventFilter(this);
     Combo1 = new QComboBox(Frame1);
     Combo1->setObjectName(QStringLiteral("Combo1"));
     Combo1->setMinimumContentsLength(14);
@@ -227,31 +211,6 @@ void FrmRibodo::buildLayout()
     setSettling(false);
 }
 
-bool FrmRibodo::eventFilter(QObject *watched, QEvent *event)
-{
-    if (watched == DTPicker1 && event->type() == QEvent::KeyPress) {
-        auto *key = static_cast<QKeyEvent *>(event);
-        const QString narrow = narrowDigits(key->text());
-        if (narrow != key->text() && narrow.size() == 1) {
-            const QChar c = narrow.at(0);
-            const int code = c == QLatin1Char('/') ? int(Qt::Key_Slash) : int(Qt::Key_0) + (c.unicode() - u'0');
-            QKeyEvent plain(QEvent::KeyPress, code, key->modifiers(), narrow);
-            QCoreApplication::sendEvent(watched, &plain);
-            return true;
-        }
-    } else if (watched == DTPicker1 && event->type() == QEvent::InputMethod) {
-        auto *im = static_cast<QInputMethodEvent *>(event);
-        const QString narrow = narrowDigits(im->commitString());
-        if (narrow != im->commitString()) {
-            QInputMethodEvent plain(im->preeditString(), im->attributes());
-            plain.setCommitString(narrow, im->replacementStart(), im->replacementLength());
-            QCoreApplication::sendEvent(watched, &plain);
-            return true;
-        }
-    }
-    return QWidget::eventFilter(watched, event);
-}
-
 void FrmRibodo::setSettling(bool settling)
 {
     m_topRight->setCurrentWidget(settling ? static_cast<QWidget *>(Frame2) : m_browseButtons);
@@ -296,12 +255,10 @@ void FrmRibodo::FillStateCombo()
         if (!(rs.bof() && rs.eof())) {
             rs.moveFirst();
             while (!rs.eof()) {
-                // A code that is no whole number is kept as it is, so that
+                // The code is kept as it is stored (03 stays 03), so that
                 // 変更 never writes a state the table does not have.
-                const QString code = rs.value(QStringLiteral("KbnCode")).toString();
-                bool whole = false;
-                const int value = code.toInt(&whole);
-                Combo2->addItem(rs.value(QStringLiteral("KbnName")).toString(), whole ? QVariant(value) : QVariant(code));
+                Combo2->addItem(rs.value(QStringLiteral("KbnName")).toString(),
+                                rs.value(QStringLiteral("KbnCode")).toString());
                 rs.moveNext();
             }
         }
@@ -336,6 +293,7 @@ void FrmRibodo::ShowSettlement()
         }
         m_settledRows.clear();
         Adodc1->load(m_listConnection, JetSql::toSqlite(m_recordSource));
+        MarkUnregistered();
         QSqlQuery &query = m_totalConnection.exec(JetSql::toSqlite(m_totalSource));
         m_gokei = query.next() ? query.value(0) : QVariant();
         query.finish();
@@ -362,6 +320,33 @@ void FrmRibodo::ShowSettlement()
     FlexGSettings();
     if (Adodc1->rowCount() > 0)
         HFGrid1->selectRow(std::clamp(keptRow, 0, Adodc1->rowCount() - 1));
+}
+
+void FrmRibodo::MarkUnregistered()
+{
+    // The list's query has the names only: a note whose payee or bank has
+    // been deleted is found by its number, as report 11 finds it.
+    QVector<QVariantList> columns(Adodc1->columnCount());
+    bool marked = false;
+    UnregisteredNames names(m_listConnection);
+    for (int row = 0; row < Adodc1->rowCount(); ++row) {
+        for (int c = 0; c < columns.size(); ++c)
+            columns[c].append(Adodc1->value(row, c));
+        if (!Adodc1->text(row, 1).isEmpty() && !Adodc1->text(row, 3).isEmpty())
+            continue;
+        QSqlQuery &codes = m_listConnection.exec(QStringLiteral("SELECT TTo, TBank FROM SiteTbl WHERE TNo = ?"),
+                                                 {Adodc1->value(row, 0)});
+        if (codes.next()) {
+            const QString payee = names.payee(Adodc1->text(row, 1), codes.value(0).toString());
+            const QString bank = names.bank(Adodc1->text(row, 3), codes.value(1).toString());
+            marked = marked || payee != Adodc1->text(row, 1) || bank != Adodc1->text(row, 3);
+            columns[1].last() = payee;
+            columns[3].last() = bank;
+        }
+        codes.finish();
+    }
+    if (marked)
+        Adodc1->setColumns(Adodc1->columnNames(), std::move(columns));
 }
 
 void FrmRibodo::clearList()

@@ -35,9 +35,6 @@ public:
     QString RecordSource() const { return m_recordSource; }
     QString TotalSource() const { return m_totalSource; }
 
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
-
 private:
     void buildLayout();
     void setSettling(bool settling);
@@ -49,6 +46,7 @@ private:
     void FlexGSettings();
     void FormatAmounts();
     void SumSettled();
+    void MarkUnregistered();
 
     void Command1_Click();
     void Command2_Click();

@@ -8,6 +8,7 @@
 #include "store/StoreError.h"
 #include "store/WorkTable.h"
 #include "ui/AppContext.h"
+#include "ui/DatePicker.h"
 #include "ui/AppValues.h"
 #include "ui/DialogService.h"
 #include "ui/EscapeKey.h"
@@ -53,10 +54,8 @@ void markShort(const QList<QStandardItem *> &row)
 
 QDateEdit *dateEdit(QWidget *parent, const char *name)
 {
-    auto *edit = new QDateEdit(parent);
+    auto *edit = new DatePicker(parent);
     edit->setObjectName(QLatin1String(name));
-    edit->setCalendarPopup(true);
-    edit->setDisplayFormat(dateFormat);
     return edit;
 }
 

@@ -101,6 +101,8 @@ FrmSKbn::FrmSKbn(const AppContext &context, QWidget *parent)
     connect(Combo1, &QComboBox::currentIndexChanged, this, &FrmSKbn::Combo1_Click);
     resize(560, 440);
     Form_Load();
+    // Not on 登録, where a Space at once would report missing input.
+    startAt(Combo1);
 }
 
 qint16 FrmSKbn::tableNo() const

@@ -105,6 +105,13 @@ void MasterWindow::setHint(QWidget *control, const QString &hint)
     control->installEventFilter(this);
 }
 
+void MasterWindow::startAt(QWidget *control)
+{
+    // Before the window is shown no focus event comes: the hint is set here.
+    control->setFocus();
+    m_panel2->setText(m_hints.value(control));
+}
+
 bool MasterWindow::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() == QEvent::FocusIn) {
@@ -152,8 +159,11 @@ bool MasterWindow::confirmDelete(const QString &calledUp, const DeleteTexts &tex
     if (used == 0)
         return true;
     // The rows keep the code; lists show it without a name from then on.
+    // Lines are broken by hand, so that the message box never wraps one
+    // with a word or two left alone.
     const QString question = QStringLiteral("コード：%1 は %2 件の%3で使われています。\n"
-                                            "削除しても%3に記録されたコードはそのまま残り、一覧では未登録と表示されます。\n"
+                                            "削除しても%3に記録されたコードはそのまま残り、\n"
+                                            "一覧では未登録と表示されます。\n"
                                             "削除しますか？")
                                      .arg(calledUp)
                                      .arg(used)

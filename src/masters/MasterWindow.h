@@ -56,6 +56,8 @@ protected:
 
     // Panel 2 of the status bar shows the hint while the control has the focus.
     void setHint(QWidget *control, const QString &hint);
+    // The window opens with the focus on `control` and its hint shown.
+    void startAt(QWidget *control);
     // Adds the column of buttons, `spacing` pixels apart, to the right of
     // the window's body, and the status bar below it.
     void layOutAround(QHBoxLayout *body, int spacing);

@@ -24,6 +24,7 @@
 #include "store/RibodoKbns.h"
 #include "store/SireCliantClass.h"
 #include "store/StoreError.h"
+#include "store/StoreText.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -323,7 +324,9 @@ QString FrmSite::codeOfSelected(int combo)
 
 void FrmSite::CheckRequired()
 {
-    if (TxtRibodo[0]->text().isEmpty() || TxtRibodo[1]->text().isEmpty() || TxtRibodo[3]->text().isEmpty()) {
+    // Codes are stored trimmed: a box of blanks would store an empty code.
+    const auto empty = [](const QLineEdit *box) { return StoreText::normalizedCode(box->text()).isEmpty(); };
+    if (empty(TxtRibodo[0]) || empty(TxtRibodo[1]) || empty(TxtRibodo[3])) {
         m_ctx.dialogs().message(QStringLiteral("未入力の項目があります。"), warningTitle, DialogService::Buttons::Ok,
                                 DialogService::Icon::Critical);
         m_ctx.values().setResultFlag(QStringLiteral("X"));

@@ -174,6 +174,20 @@ QPageLayout::Orientation orientationOf(const SectionReader &r)
     r.fail(r.lineOf("Orientation"), QStringLiteral("Orientation は Portrait か Landscape です"));
 }
 
+ReportDefinition::SaveAs saveAsOf(const SectionReader &r, ReportDefinition::SaveAs fallback)
+{
+    const QString v = r.text("SaveAs").toLower();
+    if (v.isEmpty())
+        return fallback;
+    if (v == QLatin1String("text"))
+        return ReportDefinition::SaveAs::Text;
+    if (v == QLatin1String("amount"))
+        return ReportDefinition::SaveAs::Amount;
+    if (v == QLatin1String("date"))
+        return ReportDefinition::SaveAs::Date;
+    r.fail(r.lineOf("SaveAs"), QStringLiteral("SaveAs は Text、Amount、Date のどれかです"));
+}
+
 QList<Section> sectionsOf(const QString &text, const QString &fileName)
 {
     QList<Section> sections;
@@ -280,7 +294,7 @@ ReportDefinition ReportDefinition::parse(const QString &text, const QString &fil
             l.missing = r.text("Missing");
             d.lookups.append(l);
         } else if (kind == QLatin1String("column")) {
-            const SectionReader r(s, fileName, {"Field", "Heading", "Width", "Align", "Format", "Sum"});
+            const SectionReader r(s, fileName, {"Field", "Heading", "Width", "Align", "Format", "Sum", "SaveAs"});
             Column c;
             const QStringList parts = r.required("Field").split(QLatin1Char('+'));
             for (const QString &p : parts) {
@@ -295,7 +309,11 @@ ReportDefinition ReportDefinition::parse(const QString &text, const QString &fil
             c.alignment = alignment(r);
             c.format = r.text("Format");
             c.sum = r.flag("Sum");
+            c.saveAs = saveAsOf(r, SaveAs::ByFormat);
             d.columns.append(c);
+        } else if (kind == QLatin1String("savedcolumn")) {
+            const SectionReader r(s, fileName, {"Heading", "Value", "SaveAs"});
+            d.savedColumns.append({r.required("Heading"), r.required("Value"), saveAsOf(r, SaveAs::Text)});
         } else if (kind == QLatin1String("group")) {
             const SectionReader r(s, fileName, {"Field", "Heading", "Footer"});
             Group g;

@@ -21,8 +21,15 @@
 //                                                 lookup's Name; Missing is
 //                                                 shown for a code the table
 //                                                 lacks, {Field} the code)
-//   [Column]   Field (a + b joins texts), Heading, Width, Align, Format, Sum
+//   [Column]   Field (a + b joins texts), Heading, Width, Align, Format, Sum,
+//              SaveAs                             (Text, Amount or Date: how
+//                                                 a saved list holds it; by
+//                                                 the Format when not given)
 //   [Group]    Field, Heading, Footer             ({Field} inserts a value)
+//   [SavedColumn] Heading, Value, SaveAs          (a column only saved lists
+//                                                 have, before the others, so
+//                                                 that a row keeps its group;
+//                                                 {Field} inserts a value)
 //   [Summary]  Label, Field, Where                (a total over some rows)
 //   [CrossTab] Rows, Columns, Values, RowHeading, TotalHeading, TotalLabel,
 //              RowWidth, TotalWidth, ColumnWidth, ColumnFormat, ValueFormat
@@ -46,6 +53,8 @@ struct ReportDefinition
         QString name;
         QString missing;
     };
+    // How a saved list (a workbook, a CSV file) holds a column's cells.
+    enum class SaveAs { ByFormat, Text, Amount, Date };
     struct Column
     {
         QStringList fields;
@@ -54,6 +63,13 @@ struct ReportDefinition
         Qt::Alignment alignment = Qt::AlignLeft;
         QString format;
         bool sum = false;
+        SaveAs saveAs = SaveAs::ByFormat;
+    };
+    struct SavedColumn
+    {
+        QString heading;
+        QString value;
+        SaveAs saveAs = SaveAs::Text;
     };
     struct Group
     {
@@ -108,6 +124,7 @@ struct ReportDefinition
     QList<Lookup> lookups;
     QList<Column> columns;
     QList<Group> groups;
+    QList<SavedColumn> savedColumns;
     QList<Summary> summaries;
     std::optional<CrossTab> crossTab;
 };

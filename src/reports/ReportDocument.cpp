@@ -42,14 +42,18 @@ QStringList ReportDocument::hiddenFields(const ReportDefinition &definition)
         if (indexOf(fields, f) < 0)
             fields.append(f);
     };
+    const auto addNamed = [&add](const QString &text) {
+        QRegularExpressionMatchIterator it = placeholder().globalMatch(text);
+        while (it.hasNext())
+            add(it.next().captured(1));
+    };
     for (const ReportDefinition::Group &g : definition.groups) {
         add(g.key.field);
-        for (const QString &text : {g.heading, g.footer}) {
-            QRegularExpressionMatchIterator it = placeholder().globalMatch(text);
-            while (it.hasNext())
-                add(it.next().captured(1));
-        }
+        addNamed(g.heading);
+        addNamed(g.footer);
     }
+    for (const ReportDefinition::SavedColumn &c : definition.savedColumns)
+        addNamed(c.value);
     return fields;
 }
 

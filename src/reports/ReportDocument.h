@@ -39,7 +39,7 @@ public:
     ReportDocument(ReportDefinition definition, CrossTable table, Settings settings);
 
     // The fields a list report reads besides its columns: the group keys and
-    // the fields named in group headings and footers.
+    // the fields named in group headings and footers and in saved columns.
     static QStringList hiddenFields(const ReportDefinition &definition);
 
     const ReportDefinition &definition() const { return m_definition; }
@@ -57,9 +57,10 @@ public:
     const ReportTable &rows() const { return m_rows; }
     const CrossTable &crossTable() const { return m_cross; }
     QList<OutlineItem> outline() const;
+    // `text` with each {Field} replaced by the value of a list report's row.
+    QString expand(const QString &text, int row) const;
 
 private:
-    QString expand(const QString &text, int row) const;
     QString countText(int count) const;
     QString sumText(int column, double value) const;
     QList<ReportPage::Column> columnsOf(int slice) const;

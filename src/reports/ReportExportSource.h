@@ -4,9 +4,10 @@
 
 class ReportDocument;
 
-// The rows of a report as a list to save: a list report's columns with
-// their headings (amounts and dates by the column's format), or a cross
-// table's rows with the row total and one column per column value.
+// The rows of a report as a list to save: a list report's saved columns
+// (which keep each row's group, such as its bank) and then its columns with
+// their headings, amounts and dates by the column's SaveAs or format; or a
+// cross table's rows with the row total and one column per column value.
 class ReportExportSource : public ExportSource
 {
 public:
@@ -19,4 +20,5 @@ public:
 private:
     const ReportDocument &m_document;
     QList<Column> m_columns;
+    int m_saved = 0;
 };

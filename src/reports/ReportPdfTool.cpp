@@ -7,6 +7,7 @@
 // (today when left out); the plan of that day and the days after it is
 // written into the work table first, as the window does before printing.
 
+#include "HeadlessPlatform.h"
 #include "ReportDocument.h"
 #include "ReportEngine.h"
 #include "ReportError.h"
@@ -28,6 +29,7 @@
 
 int main(int argc, char *argv[])
 {
+    HeadlessPlatform::chooseWithoutDisplay();
     QGuiApplication app(argc, argv);
     const QStringList args = QGuiApplication::arguments().mid(1);
     if (args.size() < 3) {

@@ -4,6 +4,7 @@
 #include "JetSql.h"
 #include "Schema.h"
 #include "StoreError.h"
+#include "UnregisteredNames.h"
 
 #include <QDate>
 #include <QHash>
@@ -359,8 +360,10 @@ CrossTabTable JetCrossTab::run(Connection &connection) const
     };
 
     if (!m_byPayeeCode.isEmpty()) {
-        // Payee names by code; a code without a supplier has the empty name,
-        // as in QRYRibodo. Codes compare without regard to letter case.
+        // Payee names by code. A code whose supplier has been deleted is a
+        // row of its own, marked as the printed plan marks it, where
+        // QRYRibodo would give every such code the one empty name. Codes
+        // compare without regard to letter case.
         QHash<QString, QString> names;
         QSqlQuery &q = connection.exec(QStringLiteral("SELECT ClCode, IFNULL(ClName, '') FROM SireCliant"));
         while (q.next())
@@ -381,7 +384,10 @@ CrossTabTable JetCrossTab::run(Connection &connection) const
         while (g.next()) {
             const QString code = g.value(0).toString();
             if (lastRow < 0 || code != lastCode) {
-                const QString name = names.value(code.toLower());
+                const auto known = names.constFind(code.toLower());
+                const QString name = known != names.constEnd() ? known.value()
+                        : code.isEmpty()                       ? QString()
+                                                               : UnregisteredNames::text(code);
                 auto found = rowOfName.constFind(name);
                 if (found == rowOfName.constEnd()) {
                     found = rowOfName.insert(name, int(rows.size()));

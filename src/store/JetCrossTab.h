@@ -27,7 +27,8 @@ public:
     // The grouped SQLite statement.
     const QString &sqlite() const { return m_sql; }
     // The statement that sums a plan by payee name per payee code first;
-    // empty when the cross-tab is not of that kind.
+    // empty when the cross-tab is not of that kind. On that path a code whose
+    // supplier has been deleted is a row of its own, 「(未登録 code)」.
     QString byPayeeCodeSql() const;
     // The leading column names (row headings and row sums, as selected).
     QStringList leadingColumns() const;

@@ -71,6 +71,18 @@ QString StoreText::clean(const QString &text, Kind kind, const QString &field)
     return result;
 }
 
+QString StoreText::withoutRefused(const QString &text, Kind kind, int *removed)
+{
+    *removed = 0;
+    QString rest = text;
+    for (qsizetype at = firstRefused(rest, kind == Kind::Remark); at >= 0;
+         at = firstRefused(rest, kind == Kind::Remark)) {
+        rest.remove(at, 1);
+        ++*removed;
+    }
+    return rest;
+}
+
 void StoreText::checkAmount(double value, const QString &field)
 {
     if (!std::isfinite(value))

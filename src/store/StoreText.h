@@ -27,6 +27,10 @@ public:
     // The text as it is stored: a code normalized, then checked.
     static QString clean(const QString &text, Kind kind, const QString &field);
 
+    // The text without the characters check() refuses, for texts that come
+    // from a file rather than a keyboard; `removed` counts them.
+    static QString withoutRefused(const QString &text, Kind kind, int *removed);
+
     // Raises StoreError for an amount that is not finite or beyond twelve digits.
     static void checkAmount(double value, const QString &field);
 

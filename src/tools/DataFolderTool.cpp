@@ -87,6 +87,8 @@ int importMdb(const QString &file, const QString &folder, bool rename)
     out << folder << "\n" << LegacyImport::countsText(result) << Qt::endl;
     if (!result.renames.isEmpty())
         out << "コードを変えて取り込んだ行:\n" << LegacyImport::renamesText(result) << Qt::endl;
+    if (!result.adjusted.isEmpty())
+        out << "入力と同じ決まりに合わせて直した値:\n" << LegacyImport::adjustedText(result) << Qt::endl;
     if (!result.skippedColumns.isEmpty())
         out << "取り込まなかった列:\n" << result.skippedColumns.join(u'\n') << Qt::endl;
     return 0;

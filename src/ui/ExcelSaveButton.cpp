@@ -60,6 +60,8 @@ void ExcelSaveButton::save()
     ModelExportSource source(*m_model, m_kindOf, rows);
     for (auto it = m_headings.cbegin(); it != m_headings.cend(); ++it)
         source.setHeading(it.key(), it.value());
+    source.setFrozenColumns(m_frozenColumns);
+    source.setTotalsLabel(m_totalsLabel);
     saveSource(m_dialogs, source, m_title.isEmpty() ? window()->windowTitle() : m_title);
 }
 

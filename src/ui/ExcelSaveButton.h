@@ -27,6 +27,10 @@ public:
     void setHeading(int column, const QString &heading) { m_headings.insert(column, heading); }
     // Leaves out a totals row at the end of the list.
     void setLeavesOutLastRow(bool on) { m_leavesOutLastRow = on; }
+    // Columns the workbook keeps in view when it scrolls sideways.
+    void setFrozenColumns(int columns) { m_frozenColumns = columns; }
+    // A totals row under the workbook's rows, labelled so.
+    void setTotalsLabel(const QString &label) { m_totalsLabel = label; }
 
     void save();
 
@@ -43,4 +47,6 @@ private:
     KindOf m_kindOf;
     QHash<int, QString> m_headings;
     bool m_leavesOutLastRow = false;
+    int m_frozenColumns = 0;
+    QString m_totalsLabel;
 };

@@ -19,10 +19,14 @@ public:
 
     // A heading where the list shows none.
     void setHeading(int column, const QString &heading) { m_headings.insert(column, heading); }
+    void setFrozenColumns(int columns) { m_frozenColumns = columns; }
+    void setTotalsLabel(const QString &label) { m_totalsLabel = label; }
 
     QList<Column> columns() const override;
     int rowCount() const override { return m_rows; }
     Cell cell(int row, int column) const override;
+    int frozenColumns() const override { return m_frozenColumns; }
+    QString totalsLabel() const override { return m_totalsLabel; }
 
 private:
     const QAbstractItemModel &m_model;
@@ -30,4 +34,6 @@ private:
     int m_rows = 0;
     QHash<int, QString> m_headings;
     QList<Kind> m_kinds;
+    int m_frozenColumns = 0;
+    QString m_totalsLabel;
 };

@@ -61,12 +61,14 @@ struct App : WindowFixture
         }
     }
 
-    // <F> the data-folder file, <B> the database, <P> the program folder,
-    // <D> the data folder (both without separator), <S> the separator.
+    // <F> the data-folder file, <B> the database, <H> the holiday list,
+    // <P> the program folder, <D> the data folder (both without separator),
+    // <S> the separator.
     QString expand(QString text) const
     {
         return text.replace(QLatin1String("<F>"), QStringLiteral("<P><S>RibodoDa.sys"))
                 .replace(QLatin1String("<B>"), QStringLiteral("<D><S>dbRibodo.sqlite"))
+                .replace(QLatin1String("<H>"), QStringLiteral("<D><S>syukujitsu.csv"))
                 .replace(QLatin1String("<P>"), QDir::toNativeSeparators(program.path()))
                 .replace(QLatin1String("<D>"), data.path().chopped(1))
                 .replace(QLatin1String("<S>"), QString(QDir::separator()));
@@ -227,7 +229,7 @@ private Q_SLOTS:
 
     void start_data()
     {
-        QTest::addColumn<QString>("setup"); // <F> or <B>: that file written with `content`, or removed
+        QTest::addColumn<QString>("setup"); // <F>, <B> or <H>: that file written with `content`, or removed
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<bool>("started");
         QTest::addColumn<QString>("message"); // ending in …: how it begins; empty: none
@@ -290,6 +292,8 @@ private Q_SLOTS:
             ok, "11", 0);
         row("backup fails", "backup blocked", removed, true,
             QStringLiteral("本日のバックアップを作成できませんでした。\n<D><S>backup\n…"), stop, ok, "21", 0);
+        row("holiday list with a line no date", "<H>", "2026/1/1,x\r\n2026/2/30,x\r\n", true,
+            QStringLiteral("祝日一覧ファイルに日付として読めない行があります。\n<H>\n2 行目: 2026/2/30,x\n…"), stop, ok, "21", 1);
     }
 
     // Start-up never makes a second, empty register by accident, says once that

@@ -78,6 +78,8 @@ private slots:
             QCOMPARE(files, QStringList{QStringLiteral("dbRibodo.mdb")});
             return;
         }
+        // The folder gets the manual, as one made by the data-folder tool.
+        QVERIFY(QFileInfo(folder + QStringLiteral("help/RBHelp.html")).size() > 0);
         Connection c;
         c.open(Schema::connectionText(folder));
         QSqlQuery &q = c.exec(QStringLiteral("SELECT COUNT(*) FROM SiteTbl"));

@@ -3,6 +3,7 @@
 #include "calendar/BankCalendar.h"
 #include "calendar/HolidayLaw.h"
 
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QStringEncoder>
@@ -24,6 +25,8 @@ private slots:
     void noHolidaysBeforeABusinessDay();
     void publishedListTakesPrecedence();
     void listedByTheTool();
+    void faultyHolidayFile_data();
+    void faultyHolidayFile();
 };
 
 void TestBankCalendar::holidayName_data()
@@ -148,6 +151,57 @@ void TestBankCalendar::listedByTheTool()
     QCOMPARE(lines.at(5), QStringLiteral("2019/04/30 国民の休日"));
     QCOMPARE(lines.last(), QStringLiteral("2020/01/01 元日"));
     QVERIFY(std::is_sorted(lines.cbegin(), lines.cend()));
+}
+
+// A list with a line that is no date, or without a year between two it has,
+// is named with its fault; one far too large (a sparse 8 GiB file, a link to
+// an endless device) is not read, and the law's holidays stand in.
+void TestBankCalendar::faultyHolidayFile_data()
+{
+    QTest::addColumn<QString>("content"); // "huge", "endless" or the file's text
+    QTest::addColumn<QString>("problem"); // <P>: the file's path
+    const QString header = QStringLiteral("国民の祝日・休日月日,国民の祝日・休日名称\r\n");
+    QTest::newRow("whole") << header + QStringLiteral("2025/1/1,元日\r\n2026/1/1,元日\r\n") << QString();
+    QTest::newRow("a line no date")
+            << header + QStringLiteral("2026/1/1,元日\r\n\r\n2026/13/1,成人の日\r\nxx\r\n")
+            << QStringLiteral("祝日一覧ファイルに日付として読めない行があります。\n<P>\n4 行目: 2026/13/1,成人の日\n"
+                              "この行の祝日は休日として扱われないため、決済日がずれることがあります。"
+                              "政府の公開している「国民の祝日」の一覧（syukujitsu.csv）に置き換えてください。");
+    QTest::newRow("a year missing")
+            << header + QStringLiteral("2024/1/1,元日\r\n2026/1/1,元日\r\n")
+            << QStringLiteral("祝日一覧ファイルに 2025 年の祝日がありません。\n<P>\n"
+                              "この年の祝日は祝日法から計算して扱います。"
+                              "政府の公開している「国民の祝日」の一覧（syukujitsu.csv）に置き換えてください。");
+    const QString tooLarge = QStringLiteral("祝日一覧ファイルを使えません。\n<P> は大きすぎるため読みません（1024 KB まで）。\n"
+                                            "祝日は祝日法から計算して扱います。"
+                                            "政府の公開している「国民の祝日」の一覧（syukujitsu.csv）に置き換えてください。");
+    QTest::newRow("8 GiB") << QStringLiteral("huge") << tooLarge;
+#ifdef Q_OS_UNIX
+    QTest::newRow("link to /dev/zero") << QStringLiteral("endless") << tooLarge;
+#endif
+}
+
+void TestBankCalendar::faultyHolidayFile()
+{
+    QFETCH(QString, content);
+    QFETCH(QString, problem);
+    TestDataFolder folder(false);
+    const QString path = folder.path() + HolidayFile::fileName();
+    if (content == QLatin1String("endless")) {
+        QVERIFY(QFile::link(QStringLiteral("/dev/zero"), path));
+    } else {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        if (content == QLatin1String("huge"))
+            QVERIFY(file.resize(qint64(8) << 30));
+        else
+            file.write(QStringEncoder("Shift_JIS").encode(content));
+    }
+    const BankCalendar calendar(folder.path());
+    QCOMPARE(calendar.holidayFile().problem(),
+             QString(problem).replace(QLatin1String("<P>"), QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath())));
+    // New Year's Day of a year the file lacks is the law's.
+    QCOMPARE(calendar.holidayName(QDate(2025, 1, 1)), QStringLiteral("元日"));
 }
 
 QTEST_GUILESS_MAIN(TestBankCalendar)

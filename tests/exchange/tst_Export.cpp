@@ -3,13 +3,20 @@
 #include "exchange/CsvExport.h"
 #include "exchange/ExportSource.h"
 #include "exchange/JournalExport.h"
+#include "exchange/SavedFile.h"
 #include "exchange/XlsxExport.h"
+#include "store/StoreError.h"
 
 #include <QFile>
 #include <QProcess>
 #include <QStringDecoder>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#ifdef Q_OS_UNIX
+#include <sys/resource.h>
+#include <csignal>
+#endif
 
 namespace {
 
@@ -35,6 +42,33 @@ public:
     static QString text() { return QStringLiteral("山田\"商事\", 本店\n営業部"); }
 };
 
+// One text column of given texts.
+class Texts : public ExportSource
+{
+public:
+    explicit Texts(QStringList texts)
+        : m_texts(std::move(texts))
+    {
+    }
+    QList<Column> columns() const override { return {{QStringLiteral("備考"), Kind::Text}}; }
+    int rowCount() const override { return int(m_texts.size()); }
+    Cell cell(int row, int) const override { return textCell(m_texts.at(row)); }
+
+private:
+    QStringList m_texts;
+};
+
+QStringList leftovers(const QTemporaryDir &dir)
+{
+    return QDir(dir.path()).entryList({QStringLiteral(".~*")}, QDir::Files | QDir::Hidden);
+}
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
 QByteArray readAll(const QString &path)
 {
     QFile f(path);
@@ -53,7 +87,8 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("一覧.xlsx"));
         XlsxExport::write(Rows(), path, QStringLiteral("手形エクスプローラー"), QDateTime(QDate(2024, 5, 1), QTime(9, 0)));
-        QVERIFY(!QFile::exists(dir.filePath(QStringLiteral(".~一覧.xlsx.part"))));
+        QCOMPARE(leftovers(dir), QStringList());
+        QCOMPARE(XlsxExport::readBack(path, 3), QString());
         QProcess unzip;
         unzip.start(QStringLiteral("unzip"), {QStringLiteral("-p"), path, QStringLiteral("xl/worksheets/sheet1.xml"),
                                               QStringLiteral("xl/styles.xml")});
@@ -72,6 +107,87 @@ private slots:
         QVERIFY(xml.contains(QStringLiteral("<t>") + Rows::text() + QStringLiteral("</t>")));
         // 山田"商事", 本店 is 16 half-width letters wide: column A is 16 + 2.
         QVERIFY(xml.contains(QStringLiteral("<col min=\"1\" max=\"1\" width=\"18.7109375\"")));
+    }
+
+    // A workbook is read back before it replaces a file: one cut short, or
+    // whose sheet lacks rows, is found.
+    void workbookReadBack_data()
+    {
+        QTest::addColumn<qint64>("cutTo");
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<bool>("whole");
+        QTest::newRow("whole") << qint64(-1) << 3 << true;
+        QTest::newRow("rows missing") << qint64(-1) << 4 << false;
+        QTest::newRow("cut short") << qint64(2000) << 3 << false;
+    }
+    void workbookReadBack()
+    {
+        QFETCH(qint64, cutTo);
+        QFETCH(int, rows);
+        QFETCH(bool, whole);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("一覧.xlsx"));
+        XlsxExport::write(Rows(), path, QStringLiteral("一覧"), QDateTime::currentDateTime());
+        if (cutTo >= 0)
+            QVERIFY(QFile::resize(path, cutTo));
+        QCOMPARE(XlsxExport::readBack(path, rows).isEmpty(), whole);
+    }
+
+    // The library's writes into its temporary file fail (here: a file-size
+    // limit, as a full disk would): the save is refused, the older file of
+    // that name stays and nothing is left behind.
+    void workbookWriteFailureKeepsOldFile()
+    {
+#ifdef Q_OS_UNIX
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("一覧.xlsx"));
+        QVERIFY(writeFile(path, "older workbook"));
+        QStringList texts;
+        for (int i = 0; i < 50000; ++i)
+            texts << QStringLiteral("支払手形 %1 番 山田商事株式会社 本店営業部").arg(i);
+
+        rlimit before{};
+        QVERIFY(getrlimit(RLIMIT_FSIZE, &before) == 0);
+        rlimit small = before;
+        small.rlim_cur = 1 << 20;
+        const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+        QVERIFY(setrlimit(RLIMIT_FSIZE, &small) == 0);
+        QString explanation;
+        try {
+            XlsxExport::write(Texts(texts), path, QStringLiteral("一覧"), QDateTime::currentDateTime());
+        } catch (const StoreError &e) {
+            explanation = e.explanation();
+        }
+        setrlimit(RLIMIT_FSIZE, &before);
+        std::signal(SIGXFSZ, previous);
+
+        QVERIFY2(explanation.startsWith(SavedFile::failureText(path)), qPrintable(explanation));
+        QVERIFY(explanation.endsWith(QStringLiteral("同じ名前の元のファイルはそのまま残っています。")));
+        QCOMPARE(readAll(path), QByteArray("older workbook"));
+        QCOMPARE(leftovers(dir), QStringList());
+#else
+        QSKIP("file-size limits are a Unix feature");
+#endif
+    }
+
+    // Two saves to one name at once each write a file of their own; the one
+    // put in place last wins and neither is told it failed.
+    void savesToOneName()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("一覧.xlsx"));
+        {
+            SavedFile first(path);
+            SavedFile second(path);
+            QVERIFY(first.temporaryPath() != second.temporaryPath());
+            QVERIFY(writeFile(first.temporaryPath(), "first"));
+            QVERIFY(writeFile(second.temporaryPath(), "second"));
+            first.commit();
+            QCOMPARE(readAll(path), QByteArray("first"));
+            second.commit();
+        }
+        QCOMPARE(readAll(path), QByteArray("second"));
+        QCOMPARE(leftovers(dir), QStringList());
     }
 
     void csvText_data()
@@ -93,6 +209,31 @@ private slots:
         const QString text = utf8 ? QString::fromUtf8(bytes.mid(3)) : QString(QStringDecoder("Shift_JIS")(bytes));
         // Quoted only where a field holds a quote, a comma or a line break.
         QCOMPARE(text, QStringLiteral("手形番号,金額,決済日\r\n007,1234567,2024/04/30\r\n\"山田\"\"商事\"\", 本店\n営業部\",,2024/05/01\r\n"));
+    }
+
+    // A field that a spreadsheet would run as a formula arrives as text.
+    void csvFormulas_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("written");
+        QTest::newRow("=") << QStringLiteral("=HYPERLINK(\"http://example.com\",\"見積\")")
+                           << QStringLiteral("\"'=HYPERLINK(\"\"http://example.com\"\",\"\"見積\"\")\"");
+        QTest::newRow("- and |") << QStringLiteral("-2+3+cmd|' /C calc'!A0") << QStringLiteral("'-2+3+cmd|' /C calc'!A0");
+        QTest::newRow("+") << QStringLiteral("+1") << QStringLiteral("'+1");
+        QTest::newRow("@") << QStringLiteral("@SUM(A1)") << QStringLiteral("'@SUM(A1)");
+        QTest::newRow("tab") << QStringLiteral("\t=1") << QStringLiteral("'\t=1");
+        QTest::newRow("carriage return") << QStringLiteral("\r=1") << QStringLiteral("\"'\r=1\"");
+        QTest::newRow("minus number") << QStringLiteral("-1250") << QStringLiteral("-1250");
+        QTest::newRow("inside") << QStringLiteral("a=1") << QStringLiteral("a=1");
+    }
+    void csvFormulas()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, written);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("list.csv"));
+        CsvExport::write(Texts({text}), path, CsvExport::Encoding::Utf8Bom);
+        QCOMPARE(QString::fromUtf8(readAll(path).mid(3)), QStringLiteral("備考\r\n") + written + QStringLiteral("\r\n"));
     }
 
     // The minus sign is written as code page 932 has it; a letter it lacks
@@ -131,6 +272,22 @@ private slots:
                 "2000,,,2024/01/10,買掛金,,,対象外,250000,0,支払手形,,,対象外,250000,0,手形番号 A2 山田商事,,,0,,,0,0,no\r\n"
                 "2000,,,2024/01/20,支払手形,,,対象外,5000,0,当座預金,中央銀行 本店,,対象外,5000,0,手形番号 B1 山田商事,,,0,,,0,0,no\r\n");
         QCOMPARE(QStringDecoder("Shift_JIS")(readAll(path)), expected);
+    }
+
+    // A bank named like a formula lands in the sub-account field as text.
+    void journalFormulaBank()
+    {
+        TestDataFolder f;
+        f.exec(QStringLiteral("INSERT INTO SireCliant (ClCode, ClName) VALUES ('100', '@山田商事')"));
+        f.exec(QStringLiteral("INSERT INTO kbn6 (KbnCode, KbnName) VALUES ('1', '=1+2')"));
+        f.addNote(QStringLiteral("B1"), QStringLiteral("2024-01-20"), QStringLiteral("3"), 5000);
+        f.exec(QStringLiteral("UPDATE SiteTbl SET TFDate = '2023-12-01'"));
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("shiwake.csv"));
+        JournalExport::write(f.path(), QDate(2024, 1, 1), QDate(2024, 1, 31), path, JournalAccounts::load(f.path()));
+        QCOMPARE(QStringDecoder("Shift_JIS")(readAll(path)),
+                 QStringLiteral("2000,,,2024/01/20,支払手形,,,対象外,5000,0,当座預金,'=1+2,,対象外,5000,0,"
+                                "手形番号 B1 @山田商事,,,0,,,0,0,no\r\n"));
     }
 };
 

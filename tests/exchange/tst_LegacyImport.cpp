@@ -223,6 +223,86 @@ private slots:
             QCOMPARE(codes, expected);
         }
     }
+
+    // Codes pass the gate of typed input: folded to half-width and trimmed,
+    // so that the notes can be called up; codes equal once folded are
+    // duplicates. Remarks keep their line breaks and lose other control
+    // characters. Each change is listed.
+    void inputGate_data()
+    {
+        QTest::addColumn<bool>("rename");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("stops at the duplicate")
+                << false << QStringLiteral("手形（SiteTbl）の手形番号「AB6」: 4 行目、5 行目「ＡＢ６」");
+        QTest::newRow("renamed on request")
+                << true << QStringLiteral("手形（SiteTbl）の 5 行目: 手形番号「ＡＢ６」→「AB6-2」");
+    }
+    void inputGate()
+    {
+        QFETCH(bool, rename);
+        QFETCH(QString, text);
+        const QDate due(2027, 1, 10);
+        const QStringList columns = {QStringLiteral("TNo"), QStringLiteral("TKDate"), QStringLiteral("TBank"),
+                                     QStringLiteral("TKingaku"), QStringLiteral("TRemarks")};
+        const QList<LegacyTable> tables = {
+                {QStringLiteral("kbn6"), {QStringLiteral("KbnCode"), QStringLiteral("KbnName")},
+                 {{QStringLiteral("１"), QStringLiteral("本店\t営業部")}}},
+                {QStringLiteral("SiteTbl"), columns,
+                 {{QStringLiteral("ＡＢ１"), due, QStringLiteral("１"), 1000.0, QStringLiteral("前渡金\r\n残額\x01は翌月")},
+                  {QStringLiteral("AB2 "), due, QStringLiteral("1"), 2000.0, QString()},
+                  {QStringLiteral(" AB3"), due, QStringLiteral("1"), 3000.0, QString()},
+                  {QStringLiteral("AB6"), due, QStringLiteral("1"), 6000.0, QString()},
+                  {QStringLiteral("ＡＢ６"), due, QStringLiteral("1"), 6500.0, QString()}}}};
+        QTemporaryDir dir;
+        const QString folder = folderIn(dir, QStringLiteral("data"));
+        const LegacyImport::Result result = LegacyImport::importTables(tables, folder, rename);
+        QCOMPARE(result.written, rename);
+        QCOMPARE(rename ? LegacyImport::renamesText(result) : LegacyImport::duplicatesText(result), text);
+        if (!rename)
+            return;
+        QCOMPARE(LegacyImport::adjustedText(result),
+                 QStringLiteral("銀行（kbn6）の 1 行目: コード「１」→「1」\n"
+                                "銀行（kbn6）の 1 行目: 名称から使えない文字（制御文字など） 1 字を取り除きました。\n"
+                                "手形（SiteTbl）の 1 行目: 手形番号「ＡＢ１」→「AB1」\n"
+                                "手形（SiteTbl）の 1 行目: 支払銀行コード「１」→「1」\n"
+                                "手形（SiteTbl）の 1 行目: 備考から使えない文字（制御文字など） 1 字を取り除きました。\n"
+                                "手形（SiteTbl）の 2 行目: 手形番号「AB2 」→「AB2」\n"
+                                "手形（SiteTbl）の 3 行目: 手形番号「 AB3」→「AB3」\n"
+                                "手形（SiteTbl）の 5 行目: 手形番号「ＡＢ６」→「AB6」"));
+        Connection c;
+        c.open(Schema::connectionText(folder));
+        QSqlQuery &q = c.exec(QStringLiteral("SELECT group_concat(TNo || '/' || TBank || '/' || TKingaku, ' ') FROM "
+                                             "(SELECT * FROM SiteTbl ORDER BY rowid)"));
+        QVERIFY(q.next());
+        QCOMPARE(q.value(0).toString(), QStringLiteral("AB1/1/1000.0 AB2/1/2000.0 AB3/1/3000.0 AB6/1/6000.0 AB6-2/1/6500.0"));
+        q.finish();
+        QSqlQuery &r = c.exec(QStringLiteral("SELECT TRemarks FROM SiteTbl WHERE TNo = 'AB1'"));
+        QVERIFY(r.next());
+        QCOMPARE(r.value(0).toString(), QStringLiteral("前渡金\r\n残額は翌月"));
+        r.finish();
+        QSqlQuery &b = c.exec(QStringLiteral("SELECT KbnName FROM kbn6 WHERE KbnCode = '1'"));
+        QVERIFY(b.next());
+        QCOMPARE(b.value(0).toString(), QStringLiteral("本店営業部"));
+        b.finish();
+    }
+
+    // The reading library's own English messages never reach the user's
+    // terminal: the tool says in Japanese what is wrong and nothing more.
+    void libraryStaysQuiet()
+    {
+        if (!QFileInfo::exists(fixtures + QStringLiteral("/broken.mdb")))
+            QSKIP("the legacy sample files are not beside the project (../shared/fixtures/legacy)");
+        QTemporaryDir dir;
+        QProcess tool;
+        tool.start(QStringLiteral(RIBODO_DATAFOLDER_TOOL),
+                   {QStringLiteral("import-mdb"), fixtures + QStringLiteral("/broken.mdb"), folderIn(dir, QStringLiteral("data"))});
+        QVERIFY(tool.waitForFinished(60000));
+        QVERIFY(tool.exitCode() != 0);
+        const QString said = QString::fromUtf8(tool.readAllStandardError() + tool.readAllStandardOutput());
+        QVERIFY2(said.startsWith(QStringLiteral("以前の版のデータベースを読み込めません。")), qPrintable(said));
+        for (const char *english : {"offset", "Oops", "Warning", "Unable"})
+            QVERIFY2(!said.contains(QLatin1String(english)), qPrintable(said));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestLegacyImport)

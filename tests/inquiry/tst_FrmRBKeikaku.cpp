@@ -3,9 +3,15 @@
 #include "inquiry/FrmRBKeikaku.h"
 #include "inquiry/FrozenColumnGrid.h"
 #include "inquiry/PlanTableModel.h"
+#include "reports/ReportDocument.h"
+#include "reports/ReportEngine.h"
+#include "store/DisplayFormat.h"
 #include "store/Schema.h"
 
 #include <QComboBox>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QDateEdit>
 #include <QPushButton>
 #include <QtTest>
@@ -104,6 +110,100 @@ private slots:
         QVERIFY(p.dialogs.calls().isEmpty());
     }
 
+    // Deleted payees and category codes that are no plain number: the
+    // screen shows what report 12 prints for the same choice.
+    void planAsPrinted_data()
+    {
+        QTest::addColumn<QStringList>("notes");
+        QTest::addColumn<QString>("category");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("two deleted payees stay two rows")
+                << QStringList{u"1 2024-05-10 100000 1"_s, u"8 2024-05-10 20000 1"_s, u"9 2024-05-20 30000 1"_s,
+                               u"3 2024-05-20 5000 1"_s}
+                << u"1"_s
+                << "振出先|小計|2024/05/10|2024/05/20;(未登録 8)|20,000|20,000|;(未登録 9)|30,000||30,000;"
+                   "A|105,000|100,000|5,000";
+        const QStringList codes{u"1 2024-05-10 1000 007"_s, u"2 2024-05-10 2000 7"_s, u"1 2024-05-20 3000 L1"_s,
+                                u"2 2024-05-20 4000 0"_s};
+        QTest::newRow("007 is not 7") << codes << u"007"_s << "振出先|小計|2024/05/10;A|1,000|1,000";
+        QTest::newRow("7 is not 007") << codes << u"7"_s << "振出先|小計|2024/05/10;B|2,000|2,000";
+        QTest::newRow("L1 is not 0") << codes << u"L1"_s << "振出先|小計|2024/05/20;A|3,000|3,000";
+    }
+
+    void planAsPrinted()
+    {
+        QFETCH(QStringList, notes);
+        QFETCH(QString, category);
+        Plan p;
+        p.data.exec(u"INSERT INTO Kbn4 (KbnCode, KbnName) VALUES ('007', '外注'), ('7', '仮'), ('L1', '借入'), ('0', '他')"_s);
+        for (const QString &note : std::as_const(notes))
+            p.addNote(note);
+        p.open();
+        const int item = p.child<QComboBox>("Combo1")->findData(category);
+        QVERIFY(item >= 0);
+        p.choose(QDate(2024, 5, 1), item);
+        p.click("Command1");
+        QTEST(p.grid(), "expected");
+        QVERIFY(p.window->RecordSource().contains(u"# AND Tkeiri = '"_s + category + u"' GROUP BY"_s));
+
+        p.click("Command2");
+        QCOMPARE(p.values.ReportKeiri(), category);
+        const auto report = ReportEngine::build(ReportEngine::catalogueRequest(
+                12, QCoreApplication::applicationDirPath() + u'/', p.data.path(), p.values.ReportDate(),
+                p.values.ReportKeiri()));
+        const CrossTable &table = report->crossTable();
+        QStringList printed{u"振出先|小計"_s};
+        for (int c = 0; c < table.columnCount(); ++c)
+            printed.first() += u'|' + table.columnHeading(c);
+        const QString format = u"##,##0"_s;
+        for (int r = 0; r < table.rowCount(); ++r) {
+            QString row = table.rowName(r) + u'|' + DisplayFormat::number(table.rowTotal(r), format);
+            for (int c = 0; c < table.columnCount(); ++c) {
+                bool present = false;
+                const double value = table.value(r, c, &present);
+                row += u'|' + (present ? DisplayFormat::number(value, format) : QString());
+            }
+            printed << row;
+        }
+        QCOMPARE(printed.join(u';'), p.grid());
+    }
+
+    // A date typed whole into the picker, then Tab: one step on to 表示.
+    void typedDate_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("start");
+        QTest::newRow("slashes") << u"2026/05/01"_s << u"2026/05/01"_s;
+        QTest::newRow("hyphens") << u"2026-05-01"_s << u"2026/05/01"_s;
+        QTest::newRow("digits only") << u"20260501"_s << u"2026/05/01"_s;
+        QTest::newRow("full-width") << u"２０２６／０５／０１"_s << u"2026/05/01"_s;
+        QTest::newRow("one-digit month and day") << u"2026.5.1"_s << u"2026/05/01"_s;
+        QTest::newRow("the year alone") << u"2025"_s << u"2025/04/30"_s;
+        QTest::newRow("no such date keeps the date") << u"2026/13/01"_s << u"2024/04/30"_s;
+    }
+
+    void typedDate()
+    {
+        QFETCH(QString, typed);
+        Plan p;
+        p.open();
+        p.window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(p.window.get()));
+        auto *picker = p.child<QDateEdit>("DTPicker1");
+        picker->setDate(QDate(2024, 4, 30));
+        picker->setFocus(Qt::TabFocusReason);
+        for (const QChar c : typed) {
+            QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+            QApplication::sendEvent(picker, &press);
+        }
+        QTest::keyClick(picker, Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), p.child<QPushButton>("Command1"));
+        QTEST(picker->text(), "start");
+        p.click("Command1");
+        QFETCH(QString, start);
+        QVERIFY(p.window->RecordSource().contains(u"TKDate >= #"_s + start + u'#'));
+    }
+
     void loadCoversEveryCategory()
     {
         Plan p;
@@ -167,6 +267,37 @@ private slots:
         p.click("Command1");
         QCOMPARE(p.grid(), QStringLiteral("振出先|小計|2024/05/10;B|30,000|30,000"));
         QCOMPARE(p.dialogs.messages().size(), 1);
+    }
+
+    // Saved as a workbook, the plan keeps the payee in view as the screen
+    // does, its day headings are dates and a totals row sums each column.
+    void savedWorkbook()
+    {
+        Plan p;
+        for (const QString &note : {u"1 2024-05-10 100000 1"_s, u"1 2024-05-20 50000 1"_s, u"2 2024-05-10 30000 1"_s})
+            p.addNote(note);
+        p.open();
+        p.choose(QDate(2024, 5, 1), 0);
+        p.click("Command1");
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("plan.xlsx"));
+        p.dialogs.queueSaveFile(path);
+        p.click("cmdExcel");
+        QVERIFY2(p.dialogs.messageTexts().isEmpty(), qPrintable(p.dialogs.messageTexts().join(u"/"_s) + (p.dialogs.messages().isEmpty() ? QString() : p.dialogs.messages().first().details)));
+
+        QProcess unzip;
+        unzip.start(QStringLiteral("unzip"), {QStringLiteral("-p"), path, QStringLiteral("xl/worksheets/sheet1.xml")});
+        QVERIFY(unzip.waitForFinished());
+        const QString xml = QString::fromUtf8(unzip.readAllStandardOutput());
+        QVERIFY2(xml.contains(QStringLiteral("<pane xSplit=\"1\" ySplit=\"1\"")), qPrintable(xml));
+        // 45422 and 45432 are 2024/05/10 and 2024/05/20.
+        static const QRegularExpression dayHeadings(QStringLiteral("<c r=\"C1\" s=\"\\d+\"><v>45422</v></c>"
+                                                                   "<c r=\"D1\" s=\"\\d+\"><v>45432</v></c>"));
+        QVERIFY2(dayHeadings.match(xml).hasMatch(), qPrintable(xml));
+        QVERIFY(xml.contains(QStringLiteral("<t>合計</t>")));
+        for (const char *total : {"<f>SUBTOTAL(9,B2:B3)</f><v>180000</v>", "<f>SUBTOTAL(9,C2:C3)</f><v>130000</v>",
+                                  "<f>SUBTOTAL(9,D2:D3)</f><v>50000</v>"})
+            QVERIFY2(xml.contains(QLatin1String(total)), total);
     }
 };
 

@@ -304,6 +304,20 @@ private slots:
     }
 
 
+    // A deleted payee or bank shows its code, marked as the reports mark it,
+    // in the list and in the work table that report 9 prints.
+    void deletedMasters()
+    {
+        m_f->data.exec(QStringLiteral("DELETE FROM SireCliant WHERE ClCode = '12'"));
+        m_f->data.exec(QStringLiteral("DELETE FROM kbn6 WHERE KbnCode = '3'"));
+        open();
+        clickNode(QStringLiteral("2024/04/01"));
+        click("cmdPrint");
+        QCOMPARE(workTable(), QStringLiteral("2024/01/10|N1|(未登録 12)|100,000|2024/04/01|(未登録 3)|3月分;"
+                                             "|N3|鈴木||2024/04/01|(未登録 3)|"));
+        QCOMPARE(shown(), QStringList());
+    }
+
     // 「Excel 保存」 saves the listed notes without the totals row; 仕訳出力
     // writes the journal of the period the pickers show and keeps the
     // account names typed.

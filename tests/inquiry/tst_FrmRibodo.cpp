@@ -178,6 +178,9 @@ private slots:
         // The state list keeps the item chosen before (the last one); 取消 writes nothing.
         QTest::newRow("a state without a name, 取消") << "UPDATE SiteTbl SET TCond = '9' WHERE TNo = 'T1'" << 0
                                                  << "T1 株式会社山田製作所 100,000 書換え" << "未決済" << "Command4" << "9" << dayListed;
+        QTest::newRow("a state code written as stored")
+                << "UPDATE Kbn3 SET KbnCode = '03' WHERE KbnCode = '3'" << 0 << "T1 株式会社山田製作所 100,000 未決済"
+                << "決済済み" << "Command3" << "03" << "T1 100,000*,T2 250,000,T3 50,000 / 300,000 / 100,000";
         QTest::newRow("変更 without any state") << "DELETE FROM Kbn3" << 0 << "T1 株式会社山田製作所 100,000 " << ""
                                              << "Command3" << "1" << allWaiting;
     }
@@ -210,6 +213,20 @@ private slots:
         QTEST(state(QStringLiteral("T%1").arg(row + 1)), "stored");
         QTEST(shown(), "expected");
         QVERIFY(w->dialogs.messages().isEmpty());
+    }
+
+    // A deleted payee or bank shows its code, marked as report 11 marks it.
+    void deletedMasters()
+    {
+        w->data.exec(u"DELETE FROM SireCliant WHERE ClCode = '200'"_s);
+        w->data.exec(u"DELETE FROM kbn6 WHERE KbnCode = '2'"_s);
+        open();
+        list(day, allBanks);
+        QStringList rows;
+        for (int r = 0; r < model()->rowCount(); ++r)
+            rows << model()->text(r, 0) + u' ' + model()->text(r, 1) + u' ' + model()->text(r, 3);
+        QCOMPARE(rows.join(u','), u"T1 株式会社山田製作所 中央銀行,T2 (未登録 200) (未登録 2),T3 株式会社山田製作所 中央銀行"_s);
+        QCOMPARE(shown(), dayListed);
     }
 
     void databaseFailures()

@@ -260,6 +260,9 @@ private Q_SLOTS:
         QCOMPARE(m.size(), 2);
         QCOMPARE(m.at(0).text, QStringLiteral("コード：A1を　削除しますか？"));
         QVERIFY(m.at(1).text.startsWith(QStringLiteral("コード：A1 は 2 件の手形で使われています。")));
+        // A message box wraps lines wider than about 36 characters.
+        for (const QString &line : m.at(1).text.split(u'\n'))
+            QVERIFY2(line.size() <= 26, qPrintable(line));
         for (const auto &q : m) {
             QTEST(q.title, "title");
             QVERIFY(q.buttons == DialogService::Buttons::OkCancel && q.icon == DialogService::Icon::None);
@@ -267,6 +270,16 @@ private Q_SLOTS:
         QCOMPARE(s.rows(), confirmed ? QStringLiteral("B2=乙") : unchanged);
         // The notes keep their codes.
         QCOMPARE(s.data.scalar(QStringLiteral("SELECT COUNT(*) FROM SiteTbl WHERE %1 = 'a1'").arg(column)).toInt(), 2);
+    }
+
+    // The category window opens on the category selector, with its hint.
+    void categoryWindowStartsAtSelector()
+    {
+        Screen s(WindowId::FrmSKbn);
+        QVERIFY(WindowFixture::show(s.window));
+        QCOMPARE(s.window->focusWidget(), s.combo());
+        QCOMPARE(s.window->findChild<QLabel *>(QStringLiteral("StatusPanel2"))->text(),
+                 QStringLiteral("処理をする区分を選択してください。3:手形の状態は変更不可。"));
     }
 
     void categories_data()

@@ -115,6 +115,8 @@ private slots:
         const char *due = "2024/7/31";
         QTest::newRow("number and dates empty") << "" << "100" << "1000" << "//" << "//"
                                                 << QStringList {missing, noDrawn, noDue};
+        // Stored trimmed, blanks would be an empty number.
+        QTest::newRow("number of blanks") << " 　 " << "100" << "1000" << drawn << due << QStringList {missing};
         QTest::newRow("payee missing") << "N-1" << "" << "1000" << drawn << due << QStringList {missing};
         QTest::newRow("amount missing") << "N-1" << "100" << "" << drawn << due << QStringList {missing};
         QTest::newRow("day part missing") << "N-1" << "100" << "1000" << drawn << "2024/7/" << QStringList {noDue};

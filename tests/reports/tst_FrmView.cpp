@@ -8,6 +8,7 @@
 #include "reports/FrmView.h"
 #include "reports/ReportDocument.h"
 #include "reports/ReportError.h"
+#include "reports/ReportExportSource.h"
 #include "reports/ReportPageWidget.h"
 #include "reports/ReportViewer.h"
 
@@ -243,11 +244,13 @@ private slots:
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QStringList lines = QString::fromUtf8(file.readAll().mid(3)).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
         QCOMPARE(lines.size(), 61);
-        QStringList headings;
+        // Each row keeps its bank, which the print shows above its group.
+        QStringList headings{QStringLiteral("銀行コード"), QStringLiteral("支払銀行")};
         for (const ReportDefinition::Column &c : viewer->reportSource()->definition().columns)
             headings << c.heading;
         QCOMPARE(lines.first(), headings.join(u','));
-        QVERIFY(lines.at(1).contains(QStringLiteral("N000")));
+        QVERIFY(lines.at(1).startsWith(QStringLiteral("1,中央銀行,2024/05/01,N000,")));
+        QVERIFY(lines.at(60).startsWith(QStringLiteral("10,東都信用金庫,")));
 
         // PDF 保存 over an existing file: declined, the file stays; agreed,
         // the report takes its place and no temporary file is left.
@@ -263,6 +266,60 @@ private slots:
         }
         QCOMPARE(ReportTestData::pdfPages(pdf), viewer->pageCount());
         QCOMPARE(QDir(m->scratch.path()).entryList({QStringLiteral(".~*")}, QDir::Hidden | QDir::Files), QStringList());
+        QCOMPARE(m->dialogs.unexpected(), 0);
+    }
+
+    // Saved from the viewer, the rows of reports 10, 11 and 13 keep their
+    // bank (and report 11 its day), and report 13's days and amounts, which
+    // it prints as text, are dates and numbers.
+    void savedRowsKeepTheirGroup_data()
+    {
+        QTest::addColumn<QString>("modeFlag");
+        QTest::addColumn<QStringList>("headings"); // the first ones
+        QTest::addColumn<QStringList>("firstRow"); // T text, A amount, D date; * not compared
+        const auto list = [](std::initializer_list<const char *> texts) {
+            QStringList l;
+            for (const char *t : texts)
+                l << QString::fromUtf8(t);
+            return l;
+        };
+        QTest::newRow("10") << "10" << list({"銀行コード", "支払銀行", "決済日", "手形番号", "振出日"})
+                            << list({"T1", "T中央銀行", "D2024-05-01", "TN000", "D2024-01-10"});
+        QTest::newRow("11") << "11" << list({"決済日", "支払銀行", "手形番号", "振出先", "金額"})
+                            << list({"D2024-05-01", "T中央銀行", "TN000", "*", "A1000"});
+        QTest::newRow("13") << "13" << list({"支払銀行", "決済日", "決済額", "残高", "摘要"})
+                            << list({"T1 中央銀行", "D2024-05-07", "A1000", "A-5000", "T不足"});
+    }
+    void savedRowsKeepTheirGroup()
+    {
+        QFETCH(QString, modeFlag);
+        QFETCH(QStringList, headings);
+        QFETCH(QStringList, firstRow);
+        m->folder.exec(QStringLiteral("INSERT INTO TMPTbl (F1, F2, F3, F4, F5, F6) VALUES ('1 中央銀行', "
+                                      "'2024/05/07(火)', '1,000', '-5,000', '不足', '開始残高 -4,000')"));
+        m->values.setReportDate(QStringLiteral("2024/05/01"));
+        ReportViewer *viewer = open(modeFlag)->CRViewer1();
+        const QString path = m->scratch.filePath(QStringLiteral("rows.xlsx"));
+        m->dialogs.queueSaveFile(path);
+        viewer->exportRows();
+        QVERIFY(QFileInfo::exists(path));
+
+        const ReportExportSource source(*viewer->reportSource());
+        QStringList shownHeadings;
+        QStringList shownRow;
+        for (int c = 0; c < headings.size(); ++c) {
+            shownHeadings << source.columns().at(c).heading;
+            const ExportSource::Cell cell = source.cell(0, c);
+            switch (cell.kind) {
+            case ExportSource::Kind::Text: shownRow << u'T' + cell.text; break;
+            case ExportSource::Kind::Amount: shownRow << u'A' + QString::number(cell.amount); break;
+            case ExportSource::Kind::Date: shownRow << u'D' + cell.date.toString(Qt::ISODate); break;
+            }
+            if (firstRow.at(c) == QLatin1String("*"))
+                shownRow.last() = firstRow.at(c);
+        }
+        QCOMPARE(shownHeadings, headings);
+        QCOMPARE(shownRow, firstRow);
         QCOMPARE(m->dialogs.unexpected(), 0);
     }
 

@@ -58,6 +58,8 @@ private slots:
         QTest::newRow("alignment") << head + column + QStringLiteral("Align=Middle\n") << "Align";
         QTest::newRow("paper") << head + QStringLiteral("Paper=A0\n") + column << "A0";
         QTest::newRow("sum") << head + column + QStringLiteral("Sum=maybe\n") << "Sum";
+        QTest::newRow("save as") << head + column + QStringLiteral("SaveAs=Money\n") << "SaveAs";
+        QTest::newRow("saved column without value") << head + column + QStringLiteral("[SavedColumn]\nHeading=銀行\n") << "Value";
         QTest::newRow("sort") << head + QStringLiteral("Sort=KbnCode sideways\n") + column << "sideways";
         QTest::newRow("no columns") << head << "[Column]";
         QTest::newRow("too wide") << head + QStringLiteral("[Column]\nField=KbnCode\nWidth=150\n[Column]\nField=KbnName\nWidth=50\n")

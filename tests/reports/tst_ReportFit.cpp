@@ -9,6 +9,7 @@
 #include "store/Connection.h"
 #include "store/Schema.h"
 
+#include <QFileInfo>
 #include <QProcess>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -83,6 +84,57 @@ private slots:
         QVERIFY2(!text.contains(QChar(0x2026)), "a text was cut");
         // Kanji are named by their own code points, not by radicals.
         QVERIFY(!text.contains(QChar(0x2F3F)) && !text.contains(QChar(0x2F47)));
+    }
+
+    // Every kanji that IPAex draws with the glyph of a radical (CJK radicals
+    // supplement, Kangxi radicals) comes back from pdftotext as itself.
+    void radicalKanji()
+    {
+        const QString kanji = u"㣺一丨丬丶丿乙乚亀亅二亠人亻儿兀入八冂冖冫几凵刀刂力勹匕匚匸十卜卩厂厶又口囗土士夂夊夕"
+                              "大女子宀寸小尢尣尸屮山巛工己巳巾干幺广廴廾弋弓彐彑彡彳心忄戈戸手扌支攴攵文斉斗斤方无旡日曰"
+                              "月木欠止歯歹歺殳毋母比毛氏民气水氵火灬爪父爻爿片牙牛犬犭玄玉瓜瓦甘生用田疋疒癶白皮皿目矛矢"
+                              "石示礻禸禾穴立竜竹米糸缶网罒羊羽老耂而耒耳聿肉臣自至臼舌舛舟艮色艸艹虍虎虫血行衣衤襾西覀見"
+                              "角言谷豆豕豸貝赤走足身車辛辰辵辶邑酉釆里金長镸門阜阝隶隹雨靑青非面革韋韭音頁風飛食飠首香馬"
+                              "骨高髟鬥鬯鬲鬼魚鳥鹵鹿麥麦麻黃黄黍黒黹黽鼎鼓鼠鼻齊齒龍龜龠"_s;
+        for (qsizetype i = 0; i < kanji.size(); i += 12)
+            m_folder->exec(u"INSERT INTO SireCliant (ClCode, ClName) VALUES (?, ?)"_s,
+                           {u"R%1"_s.arg(i, 3, 10, QLatin1Char('0')), kanji.mid(i, 12)});
+        const QString text = pdfText(1, QString(), QString());
+        for (const QChar c : kanji)
+            QVERIFY2(text.contains(c), qPrintable(QString(c)));
+        for (const QChar c : text)
+            QVERIFY2(!(c.unicode() >= 0x2E80 && c.unicode() <= 0x2FDF), qPrintable(QString(c)));
+    }
+
+    // The tools run where there is no display, without being told.
+    void toolsWithoutDisplay_data()
+    {
+        QTest::addColumn<QString>("tool");
+        QTest::addColumn<QStringList>("arguments"); // %1 the data folder, %2 a scratch folder
+        QTest::addColumn<QString>("written");
+        QTest::newRow("ribodo-reportpdf") << QStringLiteral(RIBODO_REPORTPDF_TOOL)
+                                          << QStringList{u"10"_s, u"%1"_s, u"%2/book.pdf"_s} << u"book.pdf"_s;
+        QTest::newRow("ribodo-datafolder") << QStringLiteral(RIBODO_DATAFOLDER_TOOL)
+                                           << QStringList{u"create"_s, u"%2/new"_s} << u"new/help/RBHelp.html"_s;
+    }
+
+    void toolsWithoutDisplay()
+    {
+        QFETCH(QString, tool);
+        QFETCH(QStringList, arguments);
+        QTemporaryDir scratch;
+        for (QString &a : arguments)
+            a = a.replace(u"%1"_s, m_folder->path()).replace(u"%2"_s, scratch.path());
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const QString &name : {u"DISPLAY"_s, u"WAYLAND_DISPLAY"_s, u"QT_QPA_PLATFORM"_s})
+            environment.remove(name);
+        QProcess process;
+        process.setProcessEnvironment(environment);
+        process.start(tool, arguments);
+        QVERIFY(process.waitForFinished(60000));
+        QVERIFY2(process.exitCode() == 0, process.readAllStandardError().constData());
+        QFETCH(QString, written);
+        QVERIFY(QFileInfo(scratch.filePath(written)).size() > 0);
     }
 
     // A subtotal that a page break pushes onto the next page comes with its
