@@ -146,9 +146,14 @@ void bareJournal(const QString &database, const QString &path)
     QStringEncoder toShiftJis("Shift_JIS");
     char line[1024];
     const char *const statements[] = {
-        "SELECT TFDate, TNo, ClName, Ginko, TKingaku FROM QRYRibodo WHERE TFDate BETWEEN ?1 AND ?2 ORDER BY 1, 2",
-        "SELECT q.TKDate, q.TNo, q.ClName, q.Ginko, q.TKingaku FROM QRYRibodo q JOIN Kbn3 j ON j.KbnCode = "
-        "q.TCond WHERE j.KbnName = '決済済み' AND q.TKDate BETWEEN ?1 AND ?2 ORDER BY 1, 2",
+        // The notes drawn (all but void ones) and those paid, with the kind's
+        // electronic mark and the state's meaning, as the program reads them.
+        "SELECT q.TFDate, q.TNo, q.ClName, q.Ginko, q.TKingaku, IFNULL(k.KbnDenshi, 0) FROM QRYRibodo q "
+        "LEFT JOIN kbn1 k ON k.KbnCode = q.TKubun LEFT JOIN Kbn3 j ON j.KbnCode = q.TCond "
+        "WHERE q.TFDate BETWEEN ?1 AND ?2 AND IFNULL(j.KbnKesai, 0) <> 2 ORDER BY 1, 2",
+        "SELECT q.TKDate, q.TNo, q.ClName, q.Ginko, q.TKingaku, IFNULL(k.KbnDenshi, 0) FROM QRYRibodo q "
+        "LEFT JOIN kbn1 k ON k.KbnCode = q.TKubun LEFT JOIN Kbn3 j ON j.KbnCode = q.TCond "
+        "WHERE IFNULL(j.KbnKesai, 0) = 1 AND q.TKDate BETWEEN ?1 AND ?2 ORDER BY 1, 2",
     };
     for (const char *sql : statements) {
         sqlite3_stmt *statement = nullptr;

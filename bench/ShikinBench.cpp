@@ -88,11 +88,11 @@ void benchShikin(BenchReport &report, const QString &scratchFolder, int notes)
     };
     const double raw = BenchReport::medianMs(runs, [&] {
         RawSqlite db(database, true);
-        db.run("SELECT KbnCode, KbnName FROM kbn6", {}, true);
+        db.run("SELECT KbnCode, KbnName, KbnKyokudo FROM kbn6", {}, true);
         db.run("SELECT BbBank, BbDate, BbZan FROM BankBalance WHERE BbDate <= ?", {until}, true);
-        groups = db.run("SELECT TBank, TKDate, TOTAL(TKingaku) FROM SiteTbl WHERE TKDate BETWEEN ? AND ? "
-                        "AND (TCond IS NULL OR TCond NOT IN (SELECT KbnCode FROM Kbn3 WHERE KbnName = '決済済み')) "
-                        "GROUP BY TKDate, TBank",
+        groups = db.run("SELECT s.TBank, s.TKDate, TOTAL(s.TKingaku), COUNT(*), IFNULL(j.KbnKesai, 0) = 1 AS paid "
+                        "FROM SiteTbl s LEFT JOIN Kbn3 j ON j.KbnCode = s.TCond WHERE s.TKDate BETWEEN ? AND ? "
+                        "AND IFNULL(j.KbnKesai, 0) NOT IN (2, 3) GROUP BY s.TKDate, s.TBank, paid",
                         {from, until}, true);
     });
     const double rawCpu = cpuMs();

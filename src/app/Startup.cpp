@@ -298,6 +298,8 @@ Startup::Import Startup::offerImport(const QString &legacyFile)
         QString list = LegacyImport::countsText(result);
         if (!result.renames.isEmpty())
             list += QStringLiteral("\n\nコードを変えて取り込んだ行:\n") + LegacyImport::renamesText(result);
+        if (!result.states.isEmpty())
+            list += QStringLiteral("\n\n") + StateMeaning::markedText(result.states);
         if (!result.adjusted.isEmpty())
             list += QStringLiteral("\n\n入力と同じ決まりに合わせて直した値:\n") + LegacyImport::adjustedText(result);
         writeManual(dataFolder);
@@ -321,6 +323,14 @@ bool Startup::UpgradeSchema()
         if (result.outcome == SchemaUpgrade::Outcome::Unreadable) {
             reportDamaged();
             return false;
+        }
+        if (!result.states.isEmpty()) {
+            m_context.dialogs().message(
+                    QStringLiteral("データベースを新しい版 (版 %1) に更新しました。\n更新前の写し: %2\n\n%3")
+                            .arg(QString::number(Schema::version()),
+                                 QDir::toNativeSeparators(QFileInfo(result.backup).absoluteFilePath()),
+                                 StateMeaning::markedText(result.states)),
+                    QStringLiteral("データベースの更新"), DialogService::Buttons::Ok, DialogService::Icon::Information);
         }
         if (result.outcome != SchemaUpgrade::Outcome::TooNew)
             return true;

@@ -8,6 +8,8 @@
 #include <QSaveFile>
 #include <QStringEncoder>
 
+#include <optional>
+
 namespace {
 
 // Letters that Unicode keeps twice and code page 932 only once: the form
@@ -136,13 +138,17 @@ QByteArray CsvExport::encode(const QString &text, Encoding encoding, int *lost)
         return text.toUtf8();
     const QString windowsForms = toCodePage932Forms(text);
     // Opening the converter costs more than encoding a line: one is kept.
-    thread_local QStringEncoder encoder("Shift_JIS");
-    encoder.resetState();
-    QByteArray bytes = encoder.encode(windowsForms);
-    if (!encoder.hasError())
+    thread_local std::optional<QStringEncoder> encoder;
+    if (!encoder)
+        encoder.emplace("Shift_JIS");
+    encoder->resetState();
+    QByteArray bytes = encoder->encode(windowsForms);
+    if (!encoder->hasError())
         return bytes;
-    // A converter that met a letter it lacks is not used again.
-    encoder = QStringEncoder("Shift_JIS");
+    // A converter that met a letter it lacks keeps reporting the error, so
+    // a new one is made; made in place, since one assigned over it (Qt 6.4)
+    // reports no error ever after and lets the substitute bytes through.
+    encoder.emplace("Shift_JIS");
     // Line by line, and in a line that fails letter by letter, so that each
     // letter the code page lacks becomes "?".
     bytes.clear();

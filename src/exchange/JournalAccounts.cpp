@@ -9,6 +9,7 @@ namespace {
 const QString payablesKey = QStringLiteral("Kaikake");
 const QString notesKey = QStringLiteral("ShiharaiTegata");
 const QString bankKey = QStringLiteral("Toza");
+const QString electronicKey = QStringLiteral("Denshi");
 
 } // namespace
 
@@ -29,6 +30,8 @@ JournalAccounts JournalAccounts::load(const QString &dataFolder)
             accounts.notesPayable = name;
         else if (key == bankKey)
             accounts.bankAccount = name;
+        else if (key == electronicKey)
+            accounts.electronicRecords = name;
     }
     q.finish();
     return accounts;
@@ -45,6 +48,7 @@ void JournalAccounts::save(const QString &dataFolder) const
         connection.exec(sql, {payablesKey, payables.trimmed()});
         connection.exec(sql, {notesKey, notesPayable.trimmed()});
         connection.exec(sql, {bankKey, bankAccount.trimmed()});
+        connection.exec(sql, {electronicKey, electronicRecords.trimmed()});
         connection.commitTrans();
     } catch (const StoreError &) {
         connection.rollbackTrans();

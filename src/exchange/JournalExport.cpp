@@ -1,9 +1,13 @@
 #include "JournalExport.h"
 
-#include "store/Connection.h"
 #include "CsvExport.h"
+#include "calendar/BankCalendar.h"
+#include "store/Connection.h"
 #include "store/JetSql.h"
 #include "store/Schema.h"
+#include "store/StateMeaning.h"
+
+#include <QSqlQuery>
 
 #include <QLocale>
 
@@ -14,23 +18,6 @@ namespace {
 
 const QString dateFormat = QStringLiteral("yyyy/MM/dd");
 const QString taxOutOfScope = QStringLiteral("対象外");
-
-void readEntries(Connection &connection, const QString &sql, const QDate &from, const QDate &to, bool drawing,
-                 QList<JournalExport::Entry> &entries)
-{
-    QSqlQuery &q = connection.exec(sql, {from.toString(Qt::ISODate), to.toString(Qt::ISODate)});
-    while (q.next()) {
-        JournalExport::Entry e;
-        e.date = JetSql::parseDate(q.value(0).toString());
-        e.drawing = drawing;
-        e.number = q.value(1).toString();
-        e.payee = q.value(2).toString();
-        e.bank = q.value(3).toString();
-        e.amount = q.value(4).toDouble();
-        entries << e;
-    }
-    q.finish();
-}
 
 // The text cut to `bytes` Shift_JIS bytes without splitting a letter.
 QString cutToBytes(const QString &text, int bytes)
@@ -51,23 +38,61 @@ QString cutToBytes(const QString &text, int bytes)
 
 } // namespace
 
-QList<JournalExport::Entry> JournalExport::entries(Connection &connection, const QDate &from, const QDate &to)
+QList<JournalExport::Entry> JournalExport::entries(Connection &connection, const BankCalendar &calendar,
+                                                   const QDate &from, const QDate &to)
 {
+    // Notes due on the bank holidays just before the period are paid in it.
+    QDate earliestDue = from;
+    while (calendar.isBankHoliday(earliestDue.addDays(-1)))
+        earliestDue = earliestDue.addDays(-1);
+    const QString start = from.toString(Qt::ISODate);
+    const QString end = to.toString(Qt::ISODate);
+    QSqlQuery &q = connection.exec(
+            QStringLiteral("SELECT q.TFDate, q.TKDate, q.TNo, q.ClName, q.Ginko, q.TKingaku, "
+                           "IFNULL(k.KbnDenshi, 0), %1 FROM QRYRibodo q "
+                           "LEFT JOIN kbn1 k ON k.KbnCode = q.TKubun "
+                           "LEFT JOIN Kbn3 j ON j.KbnCode = q.TCond "
+                           "WHERE q.TFDate BETWEEN ? AND ? OR q.TKDate BETWEEN ? AND ?")
+                    .arg(StateMeaning::sqlOf(QStringLiteral("j"))),
+            {start, end, earliestDue.toString(Qt::ISODate), end});
     QList<Entry> result;
-    readEntries(connection,
-                QStringLiteral("SELECT TFDate, TNo, ClName, Ginko, TKingaku FROM QRYRibodo "
-                               "WHERE TFDate BETWEEN ? AND ?"),
-                from, to, true, result);
-    readEntries(connection,
-                QStringLiteral("SELECT q.TKDate, q.TNo, q.ClName, q.Ginko, q.TKingaku FROM QRYRibodo q "
-                               "JOIN Kbn3 j ON j.KbnCode = q.TCond "
-                               "WHERE j.KbnName = '決済済み' AND q.TKDate BETWEEN ? AND ?"),
-                from, to, false, result);
+    while (q.next()) {
+        const QDate drawn = JetSql::parseDate(q.value(0).toString());
+        const QDate due = JetSql::parseDate(q.value(1).toString());
+        const StateMeaning::Meaning meaning = StateMeaning::fromValue(q.value(7));
+        Entry e;
+        e.number = q.value(2).toString();
+        e.payee = q.value(3).toString();
+        e.bank = q.value(4).toString();
+        e.amount = q.value(5).toDouble();
+        e.electronic = q.value(6).toInt() != 0;
+        const bool drawnInPeriod = drawn.isValid() && drawn >= from && drawn <= to;
+        if (drawnInPeriod && meaning != StateMeaning::Void) {
+            e.date = drawn;
+            e.kind = Kind::Drawing;
+            result << e;
+        }
+        if (!due.isValid())
+            continue;
+        if (meaning == StateMeaning::Paid) {
+            const QDate paid = calendar.settlementDate(due);
+            if (paid >= from && paid <= to) {
+                e.date = paid;
+                e.kind = Kind::Settlement;
+                result << e;
+            }
+        } else if (meaning == StateMeaning::Void && drawn.isValid() && drawn < from && due >= from && due <= to) {
+            e.date = due;
+            e.kind = Kind::Reversal;
+            result << e;
+        }
+    }
+    q.finish();
     std::stable_sort(result.begin(), result.end(), [](const Entry &a, const Entry &b) {
         if (a.date != b.date)
             return a.date < b.date;
-        if (a.drawing != b.drawing)
-            return a.drawing;
+        if (a.kind != b.kind)
+            return a.kind < b.kind;
         return a.number < b.number;
     });
     return result;
@@ -80,15 +105,26 @@ bool JournalExport::acceptsAmount(double amount)
 
 QString JournalExport::description(const Entry &entry)
 {
-    return cutToBytes(QStringLiteral("手形番号 ") + entry.number + u' ' + entry.payee, descriptionBytes);
+    const QString label = entry.electronic ? QStringLiteral("記録番号 ") : QStringLiteral("手形番号 ");
+    const QString reversed = entry.kind == Kind::Reversal ? QStringLiteral(" 取消・書換") : QString();
+    return cutToBytes(label + entry.number + u' ' + entry.payee + reversed, descriptionBytes);
 }
 
 QStringList JournalExport::line(const Entry &entry, const JournalAccounts &accounts)
 {
     const QString amount = QString::number(qint64(std::round(entry.amount)));
-    const QString debit = entry.drawing ? accounts.payables : accounts.notesPayable;
-    const QString credit = entry.drawing ? accounts.notesPayable : accounts.bankAccount;
-    const QString creditSub = entry.drawing ? QString() : entry.bank;
+    const QString payable = entry.electronic ? accounts.electronicRecords : accounts.notesPayable;
+    QString debit = payable;
+    QString credit = accounts.bankAccount;
+    QString creditSub = entry.bank;
+    if (entry.kind == Kind::Drawing) {
+        debit = accounts.payables;
+        credit = payable;
+        creditSub.clear();
+    } else if (entry.kind == Kind::Reversal) {
+        credit = accounts.payables;
+        creditSub.clear();
+    }
     return {
         QStringLiteral("2000"),          // identification flag: a one-line entry
         QString(),                       // slip number
@@ -125,7 +161,7 @@ JournalExport::Result JournalExport::write(const QString &dataFolder, const QDat
     {
         Connection connection;
         connection.open(Schema::connectionText(dataFolder));
-        all = entries(connection, from, to);
+        all = entries(connection, BankCalendar(dataFolder), from, to);
     }
     Result result;
     QList<QStringList> lines;

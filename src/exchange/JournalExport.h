@@ -7,22 +7,31 @@
 #include <QString>
 #include <QStringList>
 
+class BankCalendar;
 class Connection;
 
 // The journal of a period in the import format of the Yayoi accounting
-// package (25 fields a line, one-line entries flagged 2000, Shift_JIS CSV):
-// for each note drawn in the period, 買掛金 to 支払手形 on the drawing date;
-// for each note settled in the period, 支払手形 to 当座預金 (sub-account: the
-// paying bank's name) on the due date. A note counts as settled when its
-// state is named "決済済み". Entries are in date order, drawings before
-// settlements on one day, then by note number.
+// package (25 fields a line, one-line entries flagged 2000, Shift_JIS CSV),
+// by what each note's state means:
+// - drawn in the period: 買掛金 to 支払手形 on the drawing date, unless the
+//   note is void (cancelled or renewed) and so never existed for the books;
+// - paid by the bank: 支払手形 to 当座預金 (sub-account: the paying bank's
+//   name) on the day the bank pays, the due date moved past bank holidays;
+// - void, drawn before the period: 支払手形 to 買掛金 on its due date, the
+//   drawing reversed (the day its state changed is not kept). A renewal is
+//   thus the old note reversed and the new one drawn.
+// Electronic records take their own account in place of 支払手形. Entries
+// are in date order, reversals, drawings, then settlements on one day, then
+// by note number.
 class JournalExport
 {
 public:
+    enum class Kind { Reversal, Drawing, Settlement };
     struct Entry
     {
         QDate date;
-        bool drawing = true;
+        Kind kind = Kind::Drawing;
+        bool electronic = false;
         QString number;
         QString payee;
         QString bank;
@@ -42,7 +51,8 @@ public:
     static constexpr int descriptionBytes = 64;
 
     // Raises StoreError.
-    static QList<Entry> entries(Connection &connection, const QDate &from, const QDate &to);
+    static QList<Entry> entries(Connection &connection, const BankCalendar &calendar, const QDate &from,
+                                const QDate &to);
     static bool acceptsAmount(double amount);
     static QStringList line(const Entry &entry, const JournalAccounts &accounts);
     static QString description(const Entry &entry);

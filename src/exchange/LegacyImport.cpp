@@ -395,6 +395,8 @@ LegacyImport::Result LegacyImport::importTables(const QList<LegacyTable> &tables
 
     const auto fill = [&](Connection &c) {
         insertAll(c, prepared);
+        // The earlier version's states carry no meaning: their names give one.
+        result.states = StateMeaning::markFromNames(c);
     };
     const QString folder = QDir::cleanPath(QFileInfo(Schema::databasePath(dataFolder)).absolutePath());
     if (QFileInfo(folder).isDir()) {

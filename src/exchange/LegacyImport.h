@@ -1,6 +1,7 @@
 #pragma once
 
 #include "LegacyTable.h"
+#include "store/StateMeaning.h"
 
 #include <QList>
 #include <QPair>
@@ -49,6 +50,7 @@ public:
         // Codes folded or trimmed, characters left out: one line each.
         QStringList adjusted;
         QList<QPair<QString, int>> counts; // rows written, per table
+        StateMeaning::Marked states;       // the note states given a meaning
     };
 
     // Reads `mdbPath` (read-only) and imports it into `dataFolder`. Raises

@@ -1,5 +1,6 @@
 #include "FrmShikin.h"
 
+#include "FrmZanList.h"
 #include "ShikinChart.h"
 
 #include "rules/BankBalance.h"
@@ -110,6 +111,7 @@ void FrmShikin::buildLayout()
     TxtZan->setAlignment(Qt::AlignRight);
     TxtZan->setMaxLength(20);
     Command5 = NamedButton::create(this, "Command5", QStringLiteral("残高登録(&R)"), &FrmShikin::Command5_Click);
+    Command6 = NamedButton::create(this, "Command6", QStringLiteral("残高一覧(&L)"), &FrmShikin::Command6_Click);
     auto *bankLabel = new QLabel(QStringLiteral("銀行(&B)"), balanceBox);
     bankLabel->setBuddy(CboBank);
     auto *dateLabel = new QLabel(QStringLiteral("日付(&D)"), balanceBox);
@@ -127,6 +129,7 @@ void FrmShikin::buildLayout()
     balanceRow->addWidget(TxtZan);
     balanceRow->addWidget(new QLabel(QStringLiteral("円"), balanceBox));
     balanceRow->addWidget(Command5);
+    balanceRow->addWidget(Command6);
     balanceRow->addStretch(1);
 
     lblShortage = new QLabel(this);
@@ -192,21 +195,27 @@ void FrmShikin::FillSummary()
     m_summary->clear();
     m_summary->setHorizontalHeaderLabels({QStringLiteral("銀行"), QStringLiteral("残高の日付"), QStringLiteral("入力残高"),
                                           QStringLiteral("開始残高"), QStringLiteral("決済額計"), QStringLiteral("期末残高"),
-                                          QStringLiteral("最初の不足日"), QStringLiteral("不足額")});
+                                          QStringLiteral("最初の不足日"), QStringLiteral("不足額"),
+                                          QStringLiteral("当座貸越極度額")});
     QStringList shortages;
     for (const FundingPlan::Bank &bank : m_plan.banks()) {
         if (bank.days.isEmpty() && !bank.hasBalance)
             continue;
         const bool isShort = bank.firstShortfall.isValid();
+        // A balance dated within the period is named with its date: the
+        // days before it start from zero.
+        const bool entered = bank.hasBalance || bank.balanceInPeriod;
         const QList<QStandardItem *> row{
             item(bank.name),
-            item(bank.hasBalance ? bank.balanceDate.toString(dateFormat) : QStringLiteral("未入力")),
-            item(bank.hasBalance ? FundingPlan::yenText(bank.balanceZan) : QString(), true),
+            item(entered ? bank.balanceDate.toString(dateFormat) + (bank.balanceInPeriod ? QStringLiteral(" (期間中)") : QString())
+                         : QStringLiteral("未入力")),
+            item(entered ? FundingPlan::yenText(bank.balanceZan) : QString(), true),
             item(FundingPlan::yenText(bank.opening), true),
             item(FundingPlan::yenText(bank.total), true),
             item(FundingPlan::yenText(bank.closing), true),
             item(isShort ? FundingPlan::dayText(bank.firstShortfall) : QString()),
             item(isShort ? FundingPlan::yenText(bank.shortfall) : QString(), true),
+            item(bank.limit > 0 ? FundingPlan::yenText(bank.limit) : QString(), true),
         };
         if (isShort) {
             markShort(row);
@@ -235,7 +244,7 @@ void FrmShikin::FillDays()
                 item(FundingPlan::yenText(day.balance), true),
                 item(day.balanceEntered ? QStringLiteral("残高入力") : QString()),
             };
-            if (day.balance < 0)
+            if (day.balance < -bank.limit)
                 markShort(row);
             m_days->appendRow(row);
         }
@@ -310,12 +319,37 @@ void FrmShikin::Command5_Click()
         TxtZan->selectAll();
         return;
     }
+    const QString bank = CboBank->currentData().toString();
     try {
-        BankBalance::save(m_ctx.values().dataFolder(), CboBank->currentData().toString(), DTZan->date(), double(*zan));
+        const auto before = BankBalance::find(m_ctx.values().dataFolder(), bank, DTZan->date());
+        if (before) {
+            const QString question = QStringLiteral("%1 の %2 の残高は %3 円で入力済みです。\n%4 円に置き換えますか？")
+                                             .arg(CboBank->currentText(), DTZan->date().toString(dateFormat),
+                                                  FundingPlan::yenText(*before), FundingPlan::yenText(double(*zan)));
+            if (m_ctx.dialogs().message(question, QStringLiteral("残高登録"), DialogService::Buttons::YesNoDefaultNo,
+                                        DialogService::Icon::None)
+                != DialogService::Answer::Yes)
+                return;
+        }
+        BankBalance::save(m_ctx.values().dataFolder(), bank, DTZan->date(), double(*zan));
     } catch (const StoreError &e) {
         m_ctx.dialogs().showStoreError(e);
         return;
     }
     TxtZan->clear();
     ShowPlan();
+}
+
+void FrmShikin::Command6_Click()
+{
+    QHash<QString, QString> names;
+    for (const FundingPlan::Bank &bank : m_plan.banks())
+        names.insert(bank.code.toCaseFolded(), bank.name);
+    auto *list = new FrmZanList(m_ctx, names, this);
+    list->setAttribute(Qt::WA_DeleteOnClose);
+    connect(list, &QDialog::finished, this, [this, list] {
+        if (list->changed())
+            ShowPlan();
+    });
+    list->open();
 }

@@ -41,6 +41,7 @@ private:
     void Command3_Click(); // グラフ保存
     void Command4_Click(); // 終わり
     void Command5_Click(); // 残高登録
+    void Command6_Click(); // 残高一覧
 
     AppContext &m_ctx;
     FundingPlan m_plan;
@@ -55,6 +56,7 @@ private:
     QDateEdit *DTZan = nullptr;
     QLineEdit *TxtZan = nullptr;
     QPushButton *Command5 = nullptr;
+    QPushButton *Command6 = nullptr;
     QLabel *lblShortage = nullptr;
     TableGrid *GridSummary = nullptr;
     TableGrid *GridDays = nullptr;

@@ -46,8 +46,8 @@ FrmShiwake::FrmShiwake(AppContext &ctx, const QDate &from, const QDate &to, QWid
     } catch (const StoreError &e) {
         ctx.dialogs().showStoreError(e);
     }
-    const QString names[] = {accounts.payables, accounts.notesPayable, accounts.bankAccount};
-    for (int i = 0; i < 3; ++i) {
+    const QString names[] = {accounts.payables, accounts.notesPayable, accounts.bankAccount, accounts.electronicRecords};
+    for (int i = 0; i < 4; ++i) {
         TxtKamoku[i] = new QLineEdit(names[i], this);
         TxtKamoku[i]->setObjectName(QStringLiteral("TxtKamoku%1").arg(i));
     }
@@ -66,10 +66,13 @@ FrmShiwake::FrmShiwake(AppContext &ctx, const QDate &from, const QDate &to, QWid
     form->addRow(QStringLiteral("振出時の借方科目(&A)"), TxtKamoku[0]);
     form->addRow(QStringLiteral("支払手形の科目(&B)"), TxtKamoku[1]);
     form->addRow(QStringLiteral("決済時の貸方科目(&C)"), TxtKamoku[2]);
+    form->addRow(QStringLiteral("電子記録債務の科目(&D)"), TxtKamoku[3]);
     if (auto *label = qobject_cast<QLabel *>(form->labelForField(period)))
         label->setBuddy(DTStart);
-    auto *note = new QLabel(QStringLiteral("期間内に振り出した手形と、期間内に期日が来て状態が「決済済み」の手形を、"
-                                           "弥生インポート形式 (Shift_JIS の CSV) で書き出します。"),
+    auto *note = new QLabel(QStringLiteral("期間内に振り出した手形と、期間内に銀行が決済した (状態の意味が「決済済み」の) "
+                                           "手形を、弥生インポート形式 (Shift_JIS の CSV) で書き出します。"
+                                           "状態の意味が「無効」の手形は、期間内の振出なら書き出さず、"
+                                           "前の期間の振出なら期日に振出を取り消します。"),
                             this);
     note->setWordWrap(true);
     auto *buttons = new QHBoxLayout;
@@ -108,6 +111,7 @@ void FrmShiwake::cmdOK_Click()
     accounts.payables = TxtKamoku[0]->text().trimmed();
     accounts.notesPayable = TxtKamoku[1]->text().trimmed();
     accounts.bankAccount = TxtKamoku[2]->text().trimmed();
+    accounts.electronicRecords = TxtKamoku[3]->text().trimmed();
     for (QLineEdit *box : TxtKamoku) {
         if (box->text().trimmed().isEmpty()) {
             warn(QStringLiteral("勘定科目名を入力してください。"));

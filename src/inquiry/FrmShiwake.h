@@ -25,7 +25,7 @@ public:
     QDateEdit *DTStart = nullptr;
     QDateEdit *DTEnd = nullptr;
     // 0 買掛金, 1 支払手形, 2 当座預金 (the names the office uses).
-    QLineEdit *TxtKamoku[3] = {};
+    QLineEdit *TxtKamoku[4] = {};
     QPushButton *cmdOK = nullptr;
     QPushButton *cmdCancel = nullptr;
 

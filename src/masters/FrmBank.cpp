@@ -2,6 +2,8 @@
 
 #include "ui/AppValues.h"
 #include "ui/InputMethod.h"
+#include "rules/BankBalance.h"
+#include "rules/FundingPlan.h"
 #include "store/BankClass.h"
 #include "store/NumberText.h"
 #include "store/UsageCount.h"
@@ -37,6 +39,13 @@ FrmBank::FrmBank(const AppContext &context, QWidget *parent)
     lbClKubun = new QLabel(this);
     lbClKubun->setObjectName(QStringLiteral("lbClKubun"));
     lbClKubun->setVisible(false);
+    lblKyokudo = new QLabel(QStringLiteral("当座貸越極度額(&K)"), this);
+    txtKyokudo = new QLineEdit(this);
+    txtKyokudo->setObjectName(QStringLiteral("txtKyokudo"));
+    txtKyokudo->setAlignment(Qt::AlignRight);
+    txtKyokudo->setMaxLength(20);
+    InputMethod::apply(txtKyokudo, InputMethod::Mode::Off);
+    lblKyokudo->setBuddy(txtKyokudo);
     Frame1 = new QGroupBox(QStringLiteral("登録済銀行一覧"), this);
     Frame1->setObjectName(QStringLiteral("Frame1"));
     ListView1 = makeCodeList(Frame1);
@@ -48,17 +57,21 @@ FrmBank::FrmBank(const AppContext &context, QWidget *parent)
     fields->addWidget(txtClKubunKode, 0, 1, Qt::AlignLeft);
     fields->addWidget(Label3, 1, 0);
     fields->addWidget(txtClKubunName, 1, 1);
-    fields->addWidget(Frame1, 2, 0, 1, 2);
+    fields->addWidget(lblKyokudo, 2, 0);
+    fields->addWidget(txtKyokudo, 2, 1, Qt::AlignLeft);
+    fields->addWidget(Frame1, 3, 0, 1, 2);
     fields->setColumnStretch(1, 1);
-    fields->setRowStretch(2, 1);
+    fields->setRowStretch(3, 1);
     txtClKubunKode->setFixedWidth(txtClKubunKode->fontMetrics().horizontalAdvance(QStringLiteral("0000000000000")));
     auto *body = new QHBoxLayout;
     body->addLayout(fields, 1);
     layOutAround(body, 12);
 
-    setTabChain({txtClKubunKode, txtClKubunName, ListView1});
+    txtKyokudo->setFixedWidth(txtClKubunKode->minimumWidth());
+    setTabChain({txtClKubunKode, txtClKubunName, txtKyokudo, ListView1});
     setHint(txtClKubunKode, QStringLiteral("銀行コードを入力してください。"));
     setHint(txtClKubunName, QStringLiteral("銀行/支店名称を入力してください。"));
+    setHint(txtKyokudo, QStringLiteral("当座貸越の極度額を円で入力してください。資金繰り予定で、残高がこの額のマイナスを下回ると不足とします。"));
     setHint(ListView1, QStringLiteral("すでに登録されている銀行/支店名称の一覧です。"));
     setHint(CmdRecorde, QStringLiteral("登録します。未入力、コードの重複に注意！"));
     setHint(CmdCall, QStringLiteral("レコードの訂正、削除のためデータを呼び出します。"));
@@ -88,13 +101,36 @@ void FrmBank::CmdCall_Click()
     // The hidden balance box is not filled.
     callUpCode<BankClass>(0, QStringLiteral("銀行コードを入力してください。"), QStringLiteral("銀行メンテ"),
                           {txtClKubunKode, txtClKubunName, lbClKubun});
+    if (lbClKubun->text().isEmpty())
+        return;
+    guarded([this] {
+        BankClass bank;
+        openCodes(bank);
+        bank.setKCode(lbClKubun->text());
+        bank.McEDsearch();
+        txtKyokudo->setText(bank.KCode() != QLatin1String("X") && bank.Kyokudo() > 0 ? FundingPlan::yenText(bank.Kyokudo())
+                                                                                    : QString());
+    });
+}
+
+bool FrmBank::limitRefused()
+{
+    if (txtKyokudo->text().trimmed().isEmpty())
+        return false;
+    const auto limit = BankBalance::parseYen(txtKyokudo->text());
+    if (limit && *limit >= 0)
+        return false;
+    warn(QStringLiteral("当座貸越極度額は 0 以上の円単位の整数で入力してください (例 5,000,000)。"));
+    txtKyokudo->setFocus();
+    return true;
 }
 
 void FrmBank::InputCheck(bool forEdit)
 {
     const QString code = txtClKubunKode->text();
     m_checkResult = checkCodeAndName(code, txtClKubunName->text(), lbClKubun->text(), forEdit,
-                                     [&] { return duplicateMark<BankClass>(0, code); });
+                                     [&] { return duplicateMark<BankClass>(0, code); },
+                                     [this] { return limitRefused(); });
 }
 
 void FrmBank::registerOrEdit(bool edit)
@@ -136,6 +172,7 @@ void FrmBank::Save()
     if (text1->text().isEmpty())
         text1->setText(QStringLiteral("0"));
     bank.setBZan(NumberText::fromDouble(NumberText::toDouble(text1->text())));
+    bank.setKyokudo(double(BankBalance::parseYen(txtKyokudo->text()).value_or(0)));
     if (mode == QLatin1String("R"))
         bank.Mcsave();
     else
@@ -167,6 +204,7 @@ void FrmBank::ClearInputs()
     txtClKubunKode->clear();
     txtClKubunName->clear();
     text1->clear();
+    txtKyokudo->clear();
     lbClKubun->clear();
 }
 

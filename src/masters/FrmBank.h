@@ -34,6 +34,7 @@ private:
     void FillList();
     void ClearInputs();
     void registerOrEdit(bool edit);
+    bool limitRefused();
 
     QLabel *Label2 = nullptr;
     QLineEdit *txtClKubunKode = nullptr;
@@ -42,6 +43,9 @@ private:
     QLabel *Label1 = nullptr;
     QLineEdit *text1 = nullptr;
     QLabel *lbClKubun = nullptr;
+    // The overdraft limit the funding plan allows for; empty means none.
+    QLabel *lblKyokudo = nullptr;
+    QLineEdit *txtKyokudo = nullptr;
     QGroupBox *Frame1 = nullptr;
     QTreeWidget *ListView1 = nullptr;
 

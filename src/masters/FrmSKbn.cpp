@@ -3,6 +3,8 @@
 #include "ui/AppValues.h"
 #include "ui/InputMethod.h"
 #include "store/RibodoKbns.h"
+#include "store/StateMeaning.h"
+#include "ui/NamedButton.h"
 #include "store/UsageCount.h"
 
 #include <QCheckBox>
@@ -13,6 +15,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -70,6 +73,19 @@ FrmSKbn::FrmSKbn(const AppContext &context, QWidget *parent)
     InputMethod::apply(txtClKubunName, InputMethod::Mode::Hiragana);
     chkDenshi = new QCheckBox(QStringLiteral("電子記録債務"), this);
     chkDenshi->setObjectName(QStringLiteral("chkDenshi"));
+    FrameImi = new QGroupBox(QStringLiteral("状態の意味"), this);
+    FrameImi->setObjectName(QStringLiteral("FrameImi"));
+    CboState = new QComboBox(FrameImi);
+    CboState->setObjectName(QStringLiteral("CboState"));
+    CboImi = new QComboBox(FrameImi);
+    CboImi->setObjectName(QStringLiteral("CboImi"));
+    CboImi->addItems(StateMeaning::names());
+    CmdImi = NamedButton::create(this, "CmdImi", QStringLiteral("意味を設定(&M)"), &FrmSKbn::CmdImi_Click);
+    auto *imiLayout = new QHBoxLayout(FrameImi);
+    imiLayout->addWidget(CboState, 1);
+    imiLayout->addWidget(new QLabel(QStringLiteral("→"), FrameImi));
+    imiLayout->addWidget(CboImi);
+    imiLayout->addWidget(CmdImi);
     Frame1 = new QGroupBox(this);
     Frame1->setObjectName(QStringLiteral("Frame1"));
     ListView1 = makeCodeList(Frame1);
@@ -84,19 +100,24 @@ FrmSKbn::FrmSKbn(const AppContext &context, QWidget *parent)
     fields->addWidget(Label3, 2, 0);
     fields->addWidget(txtClKubunName, 2, 1);
     fields->addWidget(chkDenshi, 3, 1);
-    fields->addWidget(Frame1, 4, 0, 1, 2);
+    fields->addWidget(FrameImi, 4, 0, 1, 2);
+    fields->addWidget(Frame1, 5, 0, 1, 2);
     fields->setColumnStretch(1, 1);
-    fields->setRowStretch(4, 1);
+    fields->setRowStretch(5, 1);
     txtClKubunKode->setFixedWidth(txtClKubunKode->fontMetrics().horizontalAdvance(QStringLiteral("0000000000000")));
     auto *body = new QHBoxLayout;
     body->addLayout(fields, 1);
     layOutAround(body, 12);
 
-    setTabChain({Combo1, txtClKubunKode, txtClKubunName, chkDenshi, ListView1});
+    setTabChain({Combo1, txtClKubunKode, txtClKubunName, chkDenshi, CboState, CboImi, CmdImi, ListView1});
     setHint(Combo1, QStringLiteral("処理をする区分を選択してください。3:手形の状態は変更不可。"));
     setHint(txtClKubunKode, QStringLiteral("処理をする区分コードを入力してください。"));
     setHint(txtClKubunName, QStringLiteral("処理をする区分名を入力してください。"));
     setHint(chkDenshi, QStringLiteral("電子記録債務（でんさい）の手形種類のときにチェックしてください。"));
+    setHint(CboState, QStringLiteral("意味を設定する手形の状態を選択してください。"));
+    setHint(CboImi, QStringLiteral("資金繰り予定・仕訳・要注意手形一覧は、状態の名前ではなくこの意味で手形を扱います。"));
+
+    connect(CboState, &QComboBox::currentIndexChanged, this, &FrmSKbn::CboState_Click);
 
     connect(Combo1, &QComboBox::currentIndexChanged, this, &FrmSKbn::Combo1_Click);
     resize(560, 440);
@@ -130,6 +151,7 @@ void FrmSKbn::Combo1_Click()
     Frame1->setTitle(QString::fromUtf8(c.frame));
     // Only note kinds are paper or electronic.
     chkDenshi->setVisible(index == noteKinds);
+    FrameImi->setVisible(index == noteStates);
     if (index == noteStates)
         SetReadOnlyButtons();
     else
@@ -139,6 +161,62 @@ void FrmSKbn::Combo1_Click()
 void FrmSKbn::FillList()
 {
     fillCodes<RibodoKbns>(ListView1, tableNo());
+    const bool states = tableNo() == noteStates;
+    ListView1->setColumnCount(states ? 3 : 2);
+    if (!states)
+        return;
+    ListView1->setHeaderLabels({QStringLiteral("コード"), QStringLiteral("区分名"), QStringLiteral("意味")});
+    ListView1->setColumnWidth(1, 200);
+    guarded([this] {
+        RibodoKbns kbns;
+        openCodes(kbns, noteStates);
+        Recordset &rs = kbns.RsEd();
+        if (!rs.fieldNames().contains(StateMeaning::column(), Qt::CaseInsensitive) || (rs.bof() && rs.eof()))
+            return;
+        int row = 0;
+        for (rs.moveFirst(); !rs.eof() && row < ListView1->topLevelItemCount(); rs.moveNext(), ++row)
+            ListView1->topLevelItem(row)->setText(
+                    2, StateMeaning::name(StateMeaning::fromValue(rs.value(StateMeaning::column()))));
+    });
+    FillStateMeanings();
+}
+
+void FrmSKbn::FillStateMeanings()
+{
+    const QString chosen = CboState->currentData().toString();
+    const QSignalBlocker quiet(CboState);
+    CboState->clear();
+    for (int row = 0; row < ListView1->topLevelItemCount(); ++row) {
+        const QTreeWidgetItem *item = ListView1->topLevelItem(row);
+        CboState->addItem(item->text(0) + QStringLiteral(" : ") + item->text(1), item->text(0));
+    }
+    const int at = CboState->findData(chosen);
+    CboState->setCurrentIndex(at >= 0 ? at : (CboState->count() > 0 ? 0 : -1));
+    CboState_Click();
+}
+
+void FrmSKbn::CboState_Click()
+{
+    const int row = CboState->currentIndex();
+    const QTreeWidgetItem *item = row >= 0 ? ListView1->topLevelItem(row) : nullptr;
+    CboImi->setCurrentIndex(item ? qMax(0, int(StateMeaning::names().indexOf(item->text(2)))) : 0);
+    CmdImi->setEnabled(item != nullptr);
+}
+
+void FrmSKbn::CmdImi_Click()
+{
+    if (CboState->currentIndex() < 0)
+        return;
+    const QString code = CboState->currentData().toString();
+    const bool written = guarded([&] {
+        RibodoKbns kbns;
+        openCodes(kbns, noteStates);
+        kbns.setKCode2(code);
+        kbns.setKbnKesai(CboImi->currentIndex());
+        kbns.McSetKesai();
+    });
+    if (written)
+        FillList();
 }
 
 void FrmSKbn::CmdCall_Click()

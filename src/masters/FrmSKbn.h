@@ -7,11 +7,13 @@ class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QPushButton;
 class QTreeWidget;
 
 // The category maintenance window: the five category tables, chosen in a
 // selector, each listed and maintained by code and name. The note states
-// can be viewed and printed only. The called-up code is kept in the hidden
+// can be viewed and printed only; what each state means (未決済, 決済済み,
+// 無効, 不渡り) is listed beside it and set in a box of its own. The called-up code is kept in the hidden
 // label lbClKubun; changes and deletions work on that entry.
 class FrmSKbn : public MasterWindow
 {
@@ -42,6 +44,9 @@ private:
     bool supplierCategoryRefused(const QString &code);
     qint16 tableNo() const;
     void registerOrEdit(bool edit);
+    void FillStateMeanings();
+    void CboState_Click();
+    void CmdImi_Click();
 
     QLabel *Label1 = nullptr;
     QComboBox *Combo1 = nullptr;
@@ -51,6 +56,10 @@ private:
     QLabel *Label3 = nullptr;
     QLineEdit *txtClKubunName = nullptr;
     QCheckBox *chkDenshi = nullptr; // note kinds only: an electronic record
+    QGroupBox *FrameImi = nullptr;  // note states only: what a state means
+    QComboBox *CboState = nullptr;
+    QComboBox *CboImi = nullptr;
+    QPushButton *CmdImi = nullptr;
     QGroupBox *Frame1 = nullptr;
     QTreeWidget *ListView1 = nullptr;
 

@@ -324,9 +324,23 @@ QString FrmSite::codeOfSelected(int combo)
 
 void FrmSite::CheckRequired()
 {
-    // Codes are stored trimmed: a box of blanks would store an empty code.
-    const auto empty = [](const QLineEdit *box) { return StoreText::normalizedCode(box->text()).isEmpty(); };
-    if (empty(TxtRibodo[0]) || empty(TxtRibodo[1]) || empty(TxtRibodo[3])) {
+    if (TxtRibodo[0]->text().isEmpty() || TxtRibodo[1]->text().isEmpty() || TxtRibodo[3]->text().isEmpty()) {
+        m_ctx.dialogs().message(QStringLiteral("未入力の項目があります。"), warningTitle, DialogService::Buttons::Ok,
+                                DialogService::Icon::Critical);
+        m_ctx.values().setResultFlag(QStringLiteral("X"));
+    }
+}
+
+// A box of blanks counts as filled for the required check, but codes and
+// amounts are stored trimmed, so it would store an empty number or code.
+void FrmSite::CheckBlankEntries()
+{
+    if (m_ctx.values().ResultFlag() == QLatin1String("X"))
+        return;
+    const auto blank = [](const QLineEdit *box) {
+        return !box->text().isEmpty() && StoreText::normalizedCode(box->text()).isEmpty();
+    };
+    if (blank(TxtRibodo[0]) || blank(TxtRibodo[1]) || blank(TxtRibodo[3])) {
         m_ctx.dialogs().message(QStringLiteral("未入力の項目があります。"), warningTitle, DialogService::Buttons::Ok,
                                 DialogService::Icon::Critical);
         m_ctx.values().setResultFlag(QStringLiteral("X"));
@@ -430,6 +444,7 @@ void FrmSite::CmdEdit_Click()
 bool FrmSite::checksPassed()
 {
     CheckRequired();
+    CheckBlankEntries();
     CheckAmount();
     CheckDates();
     if (!m_notePanel->acceptRecordNumber())

@@ -44,6 +44,7 @@ private:
     void CodeOfItem();
     void SelectByCode();
     void CheckRequired();
+    void CheckBlankEntries();
     void CheckAmount();
     void CheckDates();
     void CheckDuplicate();

@@ -171,7 +171,8 @@ void NoteWarningPanel::refresh()
             clearing = w.detail;
             break;
         case NoteRules::Kind::Subcontract:
-            subcontract = w.detail;
+            // An electronic record is named by its reason: it is the term, not the record, that is refused.
+            subcontract = electronic ? w.reason + QStringLiteral("　") + w.detail : w.detail;
             break;
         }
     }

@@ -3,6 +3,7 @@
 #include "store/Connection.h"
 #include "rules/NoteHistory.h"
 #include "rules/NoteRules.h"
+#include "store/StateMeaning.h"
 #include "store/StatementReader.h"
 
 #include <QDate>
@@ -42,19 +43,19 @@ bool isNoteColumn(const QString &field)
 
 // Every note with what the rules ask of it besides its own columns: whether
 // its kind is an electronic record, whether its payee is covered by the
-// subcontract law, and the name of its state.
+// subcontract law, and the meaning of its state.
 QString notesSql()
 {
     QStringList columns;
     for (const NoteColumn &c : noteColumns)
         columns << QStringLiteral("s.") + QLatin1String(c.name);
     return QStringLiteral("SELECT * FROM (SELECT %1, IFNULL(k.KbnDenshi, 0) AS ribodo_electronic, "
-                          "IFNULL(c.ClTekiho, 0) AS ribodo_covered, IFNULL(j.KbnName, '') AS ribodo_state "
+                          "IFNULL(c.ClTekiho, 0) AS ribodo_covered, %2 AS ribodo_meaning "
                           "FROM SiteTbl s "
                           "LEFT JOIN kbn1 k ON k.KbnCode = s.TKubun "
                           "LEFT JOIN SireCliant c ON c.ClCode = s.TTo "
                           "LEFT JOIN Kbn3 j ON j.KbnCode = s.TCond)")
-            .arg(columns.join(QStringLiteral(", ")));
+            .arg(columns.join(QStringLiteral(", ")), StateMeaning::sqlOf(QStringLiteral("j")));
 }
 
 // Writes the rows of one list inside a transaction of the temporary table
@@ -136,20 +137,24 @@ void fillStampDuties(Connection &connection, const QString &where, const QVarian
     list.commit();
 }
 
-// Unsettled notes that carry a warning, with their term and the reasons.
+// Notes still to be paid or dishonoured that carry a warning, paper and
+// electronic alike, as the entry window's panel shows them, with their term
+// and the reasons. Notes paid and void ones have nothing left to act on.
 void fillWarnings(Connection &connection, const QString &where, const QVariantList &values)
 {
     ListWriter list(connection, yochuiList, {QStringLiteral("TermDays INTEGER"), QStringLiteral("Reason TEXT")});
-    // Electronic records are listed nowhere here: what a user must act on
-    // is the paper still in circulation.
     StatementReader notes(connection,
-                          notesSql() + QStringLiteral(" WHERE ribodo_electronic = 0 AND ribodo_state <> '決済済み'") + where,
+                          notesSql() + QStringLiteral(" WHERE ribodo_meaning NOT IN (%1, %2)")
+                                               .arg(int(StateMeaning::Paid))
+                                               .arg(int(StateMeaning::Void))
+                                  + where,
                           values);
     while (notes.next()) {
         const QDate drawn = dateOf(notes.value(1));
         const QDate due = dateOf(notes.value(2));
         const QList<NoteRules::Warning> warnings =
-                NoteRules::warnings(drawn, due, false, notes.value(noteColumnCount + 1).toInt() != 0);
+                NoteRules::warnings(drawn, due, notes.value(noteColumnCount).toInt() != 0,
+                                    notes.value(noteColumnCount + 1).toInt() != 0);
         if (warnings.isEmpty())
             continue;
         QStringList reasons;

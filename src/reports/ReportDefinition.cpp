@@ -261,7 +261,7 @@ ReportDefinition ReportDefinition::parse(const QString &text, const QString &fil
         if (kind == QLatin1String("report")) {
             const SectionReader r(s, fileName, {"Title", "Subtitle", "Source", "Location", "Sort", "Paper",
                                                 "Orientation", "Margins", "FontSize", "RowHeight", "TotalLabel",
-                                                "EmptyText"});
+                                                "EmptyText", "CountField"});
             if (i != 0)
                 r.fail(s.line, QStringLiteral("[Report] は一つだけです"));
             d.title = r.required("Title");
@@ -279,6 +279,7 @@ ReportDefinition ReportDefinition::parse(const QString &text, const QString &fil
             d.rowHeightMm = r.length("RowHeight", d.rowHeightMm);
             d.totalLabel = r.text("TotalLabel", d.totalLabel);
             d.emptyText = r.text("EmptyText", d.emptyText);
+            d.countField = r.identifier("CountField", false);
         } else if (kind == QLatin1String("lookup")) {
             const SectionReader r(s, fileName, {"Field", "Table", "Name", "Match", "Value", "Missing"});
             Lookup l;

@@ -121,6 +121,9 @@ struct ReportDefinition
     double rowHeightMm = 6;
     QString totalLabel;
     QString emptyText;
+    // The field whose values the 「件」 of footers and the total add up;
+    // empty when each row is one.
+    QString countField;
     QList<Lookup> lookups;
     QList<Column> columns;
     QList<Group> groups;

@@ -42,6 +42,8 @@ QStringList ReportDocument::hiddenFields(const ReportDefinition &definition)
         if (indexOf(fields, f) < 0)
             fields.append(f);
     };
+    if (!definition.countField.isEmpty())
+        add(definition.countField);
     const auto addNamed = [&add](const QString &text) {
         QRegularExpressionMatchIterator it = placeholder().globalMatch(text);
         while (it.hasNext())
@@ -132,6 +134,17 @@ QString ReportDocument::countText(int count) const
     return DisplayFormat::number(count, QStringLiteral("#,##0")) + QStringLiteral(" 件");
 }
 
+QString ReportDocument::countText(int firstRow, int count) const
+{
+    if (m_definition.countField.isEmpty())
+        return countText(count);
+    const int column = int(m_definition.columns.size()) + indexOf(m_hidden, m_definition.countField);
+    int sum = 0;
+    for (int row = firstRow; row < firstRow + count; ++row)
+        sum += m_rows.text(row, column).toInt();
+    return countText(sum);
+}
+
 QString ReportDocument::sumText(int column, double value) const
 {
     return DisplayFormat::number(value, sumFormat(m_definition.columns.at(column).format));
@@ -220,12 +233,12 @@ ReportLine ReportDocument::lineOf(const ReportLayout::Line &line, int slice) con
         const ReportLayout::Group &g = m_layout.groups.at(line.index);
         out.level = g.level;
         out.label = expand(m_definition.groups.at(g.level).footer, g.firstRow) + QStringLiteral("　")
-                + countText(g.rowCount);
+                + countText(g.firstRow, g.rowCount);
         out.cells = sums(g.sums);
         break;
     }
     case ReportLine::Kind::GrandTotal:
-        out.label = m_definition.totalLabel + QStringLiteral("　") + countText(m_rows.rowCount());
+        out.label = m_definition.totalLabel + QStringLiteral("　") + countText(0, m_rows.rowCount());
         out.cells = sums(m_layout.totals);
         break;
     case ReportLine::Kind::Summary: {

@@ -62,6 +62,8 @@ public:
 
 private:
     QString countText(int count) const;
+    // The 「件」 of `count` rows from `firstRow`.
+    QString countText(int firstRow, int count) const;
     QString sumText(int column, double value) const;
     QList<ReportPage::Column> columnsOf(int slice) const;
     ReportLine lineOf(const ReportLayout::Line &line, int slice) const;

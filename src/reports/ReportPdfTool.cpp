@@ -59,6 +59,8 @@ int main(int argc, char *argv[])
                                 << Qt::endl;
             return 1;
         }
+        if (!upgrade.states.isEmpty())
+            QTextStream(stderr) << StateMeaning::markedText(upgrade.states) << Qt::endl;
     } catch (const StoreError &e) {
         QTextStream(stderr) << e.text() << Qt::endl;
         return 1;

@@ -55,3 +55,33 @@ QList<BankBalance> BankBalance::upTo(Connection &connection, const QDate &until)
     q.finish();
     return list;
 }
+
+std::optional<double> BankBalance::find(const QString &dataFolder, const QString &bank, const QDate &date)
+{
+    Connection connection;
+    connection.open(Schema::connectionText(dataFolder));
+    QSqlQuery &q = connection.exec(QStringLiteral("SELECT BbZan FROM BankBalance WHERE BbBank = ? AND BbDate = ?"),
+                                   {bank, date.toString(Qt::ISODate)});
+    std::optional<double> zan;
+    if (q.next())
+        zan = q.value(0).toDouble();
+    q.finish();
+    return zan;
+}
+
+QList<BankBalance> BankBalance::all(const QString &dataFolder)
+{
+    Connection connection;
+    connection.open(Schema::connectionText(dataFolder));
+    return upTo(connection, QDate(9999, 12, 31));
+}
+
+void BankBalance::remove(const QString &dataFolder, const QString &bank, const QDate &date)
+{
+    Connection connection;
+    connection.open(Schema::connectionText(dataFolder));
+    connection.requireWritable();
+    connection.exec(QStringLiteral("DELETE FROM BankBalance WHERE BbBank = ? AND BbDate = ?"),
+                    {bank, date.toString(Qt::ISODate)})
+            .finish();
+}

@@ -25,6 +25,12 @@ public:
 
     // Raises StoreError.
     static void save(const QString &dataFolder, const QString &bank, const QDate &date, double zan);
+    // The balance entered for the bank and date, if any. Raises StoreError.
+    static std::optional<double> find(const QString &dataFolder, const QString &bank, const QDate &date);
+    // Every balance entered, by bank code and date. Raises StoreError.
+    static QList<BankBalance> all(const QString &dataFolder);
+    // Removes the balance of the bank and date. Raises StoreError.
+    static void remove(const QString &dataFolder, const QString &bank, const QDate &date);
     // Every balance dated on or before `until`, by bank code and date.
     static QList<BankBalance> upTo(Connection &connection, const QDate &until);
 };

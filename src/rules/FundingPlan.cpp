@@ -5,6 +5,7 @@
 #include "store/Connection.h"
 #include "store/NumberText.h"
 #include "store/Schema.h"
+#include "store/StateMeaning.h"
 
 #include <QHash>
 #include <QLocale>
@@ -15,9 +16,6 @@
 
 namespace {
 
-// The state whose notes are paid already, as today's settlement counts them.
-const QString settledStateName = QStringLiteral("決済済み");
-
 QString key(const QString &code)
 {
     return code.toCaseFolded();
@@ -25,14 +23,15 @@ QString key(const QString &code)
 
 } // namespace
 
-FundingPlan FundingPlan::build(const QString &dataFolder, const QDate &from, const QDate &to)
+FundingPlan FundingPlan::build(const QString &dataFolder, const QDate &from, const QDate &to, const QDate &today)
 {
     Connection connection;
     connection.open(Schema::connectionText(dataFolder));
-    return build(connection, BankCalendar(dataFolder), from, to);
+    return build(connection, BankCalendar(dataFolder), from, to, today);
 }
 
-FundingPlan FundingPlan::build(Connection &connection, const BankCalendar &calendar, const QDate &from, const QDate &to)
+FundingPlan FundingPlan::build(Connection &connection, const BankCalendar &calendar, const QDate &from, const QDate &to,
+                               const QDate &today)
 {
     FundingPlan plan;
     plan.m_from = from;
@@ -53,11 +52,12 @@ FundingPlan FundingPlan::build(Connection &connection, const BankCalendar &calen
     };
 
     {
-        QSqlQuery &q = connection.exec(QStringLiteral("SELECT KbnCode, KbnName FROM kbn6 ORDER BY KbnCode"));
+        QSqlQuery &q = connection.exec(QStringLiteral("SELECT KbnCode, KbnName, KbnKyokudo FROM kbn6 ORDER BY KbnCode"));
         while (q.next()) {
             Bank &bank = bankOf(q.value(0).toString());
             bank.name = q.value(1).toString();
             bank.registered = true;
+            bank.limit = qMax(0.0, q.value(2).toDouble());
         }
         q.finish();
     }
@@ -74,6 +74,11 @@ FundingPlan FundingPlan::build(Connection &connection, const BankCalendar &calen
             bank.balanceZan = b.zan;
         } else {
             entered[key(bank.code)].insert(b.date, b.zan);
+            if (!bank.hasBalance && !bank.balanceInPeriod) {
+                bank.balanceInPeriod = true;
+                bank.balanceDate = b.date;
+                bank.balanceZan = b.zan;
+            }
         }
     }
     for (const Bank &bank : std::as_const(plan.m_banks)) {
@@ -84,35 +89,45 @@ FundingPlan FundingPlan::build(Connection &connection, const BankCalendar &calen
     while (calendar.isBankHoliday(earliest.addDays(-1)))
         earliest = earliest.addDays(-1);
 
-    // Sums per bank and due date, unsettled notes only, read from the
-    // due-date index.
-    QHash<QString, QMap<QDate, double>> paid;
+    // Sums per bank and due date, read from the due-date index, of the notes
+    // the bank pays: all but those whose state means 無効 or 不渡り, those
+    // marked 決済済み apart, since after today they are no payment to come.
+    struct Paid
+    {
+        double amount = 0;
+        int notes = 0;
+    };
+    QHash<QString, QMap<QDate, Paid>> paid;
     QHash<QDate, QDate> settlement;
     QSqlQuery &q = connection.exec(
-            QStringLiteral("SELECT TBank, TKDate, TOTAL(TKingaku) FROM SiteTbl "
-                           "WHERE TKDate BETWEEN ? AND ? "
-                           "AND (TCond IS NULL OR TCond NOT IN (SELECT KbnCode FROM Kbn3 WHERE KbnName = ?)) "
-                           "GROUP BY TKDate, TBank"),
-            {earliest.toString(Qt::ISODate), to.toString(Qt::ISODate), settledStateName});
+            QStringLiteral("SELECT s.TBank, s.TKDate, TOTAL(s.TKingaku), COUNT(*), %1 = ? AS paid FROM SiteTbl s "
+                           "LEFT JOIN Kbn3 j ON j.KbnCode = s.TCond "
+                           "WHERE s.TKDate BETWEEN ? AND ? AND %1 NOT IN (?, ?) "
+                           "GROUP BY s.TKDate, s.TBank, paid")
+                    .arg(StateMeaning::sqlOf(QStringLiteral("j"))),
+            {int(StateMeaning::Paid), earliest.toString(Qt::ISODate), to.toString(Qt::ISODate),
+             int(StateMeaning::Void), int(StateMeaning::Dishonoured)});
     while (q.next()) {
         const QDate due = QDate::fromString(q.value(1).toString(), Qt::ISODate);
         auto s = settlement.constFind(due);
         if (s == settlement.cend())
             s = settlement.insert(due, calendar.settlementDate(due));
-        if (*s > to)
+        if (*s > to || (q.value(4).toInt() != 0 && due > today))
             continue;
         const QString code = q.value(0).toString();
-        paid[key(bankOf(code).code)][*s] += q.value(2).toDouble();
+        Paid &p = paid[key(bankOf(code).code)][*s];
+        p.amount += q.value(2).toDouble();
+        p.notes += q.value(3).toInt();
     }
     q.finish();
 
     for (Bank &bank : plan.m_banks) {
-        const QMap<QDate, double> out = paid.value(key(bank.code));
+        const QMap<QDate, Paid> out = paid.value(key(bank.code));
         const QMap<QDate, double> in = entered.value(key(bank.code));
         double running = bank.hasBalance ? bank.balanceZan : 0;
         for (auto it = out.cbegin(); it != out.cend() && it.key() < from; ++it) {
             if (bank.hasBalance && it.key() >= bank.balanceDate)
-                running -= it.value();
+                running -= it.value().amount;
         }
         bank.opening = running;
 
@@ -124,16 +139,18 @@ FundingPlan FundingPlan::build(Connection &connection, const BankCalendar &calen
         for (auto it = days.cbegin(); it != days.cend(); ++it) {
             Day day;
             day.date = it.key();
-            day.amount = out.value(day.date);
+            const Paid p = out.value(day.date);
+            day.amount = p.amount;
+            day.notes = p.notes;
             day.balanceEntered = it.value();
             if (day.balanceEntered)
                 running = in.value(day.date);
             running -= day.amount;
             day.balance = running;
             bank.total += day.amount;
-            if (running < 0 && !bank.firstShortfall.isValid()) {
+            if (running < -bank.limit && !bank.firstShortfall.isValid()) {
                 bank.firstShortfall = day.date;
-                bank.shortfall = -running;
+                bank.shortfall = -bank.limit - running;
             }
             bank.days.append(day);
         }
@@ -190,20 +207,25 @@ QVector<QStringList> FundingPlan::workRows() const
         if (bank.days.isEmpty() && !bank.hasBalance)
             continue;
         QString summary = QStringLiteral("開始残高 %1").arg(yenText(bank.opening));
-        summary += bank.hasBalance ? QStringLiteral(" (入力 %1 %2)")
-                                             .arg(bank.balanceDate.toString(QStringLiteral("yyyy/MM/dd")), yenText(bank.balanceZan))
-                                   : QStringLiteral(" (残高未入力)");
+        summary += bank.hasBalance || bank.balanceInPeriod
+                ? QStringLiteral(" (入力 %1 %2)")
+                          .arg(bank.balanceDate.toString(QStringLiteral("yyyy/MM/dd")), yenText(bank.balanceZan))
+                : QStringLiteral(" (残高未入力)");
+        if (bank.limit > 0)
+            summary += QStringLiteral(" 当座貸越極度額 %1").arg(yenText(bank.limit));
         summary += bank.firstShortfall.isValid()
                 ? QStringLiteral("　最初の不足 %1 不足額 %2").arg(dayText(bank.firstShortfall), yenText(bank.shortfall))
                 : QStringLiteral("　不足なし");
         const QString label = bank.code + QLatin1Char(' ') + bank.name;
         if (bank.days.isEmpty())
-            rows.append({label, QString(), QString(), yenText(bank.opening), QStringLiteral("期間中の決済なし"), summary});
+            rows.append({label, QString(), QString(), yenText(bank.opening), QStringLiteral("期間中の決済なし"), summary,
+                         QStringLiteral("0")});
         for (const Day &day : bank.days) {
-            QString remark = day.balance < 0 ? QStringLiteral("不足") : QString();
+            QString remark = day.balance < -bank.limit ? QStringLiteral("不足") : QString();
             if (day.balanceEntered)
                 remark = QStringLiteral("残高入力") + (remark.isEmpty() ? QString() : QStringLiteral("・") + remark);
-            rows.append({label, dayText(day.date), NumberText::grouped(day.amount), yenText(day.balance), remark, summary});
+            rows.append({label, dayText(day.date), NumberText::grouped(day.amount), yenText(day.balance), remark, summary,
+                         QString::number(day.notes)});
         }
     }
     return rows;

@@ -51,6 +51,11 @@ int NoteRules::longTermDays()
     return 60;
 }
 
+QDate NoteRules::longTermFrom()
+{
+    return QDate(2024, 11, 1);
+}
+
 QDate NoteRules::lastClearingDue()
 {
     return QDate(2027, 3, 31);
@@ -61,8 +66,12 @@ QDate NoteRules::subcontractLawFrom()
     return QDate(2026, 1, 1);
 }
 
-NoteRules::Warning NoteRules::warning(Kind kind)
+NoteRules::Warning NoteRules::warning(Kind kind, bool electronic)
 {
+    if (kind == Kind::Subcontract && electronic)
+        return {kind, QStringLiteral("取適法対象先: 60日超"),
+                QStringLiteral("取適法対象（中小受託事業者）の振出先への電子記録債務は、2026年1月1日以降、"
+                               "60日以内に満額を現金で受け取れる期日でなければなりません。")};
     switch (kind) {
     case Kind::LongTerm:
         return {kind, QStringLiteral("60日超"),
@@ -91,6 +100,8 @@ QString NoteRules::recordNumberText(const QString &typed)
         const char16_t u = c.unicode();
         if ((u >= u'０' && u <= u'９') || (u >= u'Ａ' && u <= u'Ｚ') || (u >= u'ａ' && u <= u'ｚ'))
             c = QChar(char16_t(u - 0xFEE0));
+        if (c >= u'a' && c <= u'z')
+            c = QChar(char16_t(c.unicode() - u'a' + u'A'));
     }
     return text;
 }
@@ -110,15 +121,13 @@ bool NoteRules::isRecordNumber(const QString &text)
 QList<NoteRules::Warning> NoteRules::warnings(const QDate &drawn, const QDate &due, bool electronic, bool covered)
 {
     QList<Warning> found;
-    // The warnings are about paper: an electronic record is neither cleared
-    // at the clearing house nor discounted as a paper note is.
-    if (electronic)
-        return found;
-    if (termDays(drawn, due) > longTermDays())
+    const bool longTerm = termDays(drawn, due) > longTermDays() && drawn >= longTermFrom();
+    if (longTerm)
         found << warning(Kind::LongTerm);
-    if (due.isValid() && due > lastClearingDue())
+    // Only paper goes through the clearing house.
+    if (!electronic && due.isValid() && due > lastClearingDue())
         found << warning(Kind::Clearing);
-    if (covered && drawn.isValid() && drawn >= subcontractLawFrom())
-        found << warning(Kind::Subcontract);
+    if (covered && drawn.isValid() && drawn >= subcontractLawFrom() && (!electronic || longTerm))
+        found << warning(Kind::Subcontract, electronic);
     return found;
 }

@@ -29,12 +29,15 @@ public:
     // Days from drawing to due date; 0 when either date is missing.
     static int termDays(const QDate &drawn, const QDate &due);
     // A term longer than this many days is hard to discount and subject to
-    // the fair-trade authority's guidance.
+    // the fair-trade authority's guidance, for paper notes and electronic
+    // records alike, from longTermFrom() on (drawing date).
     static int longTermDays();
+    static QDate longTermFrom();
     // The last due date the clearing house still exchanges a paper note for.
     static QDate lastClearingDue();
     // From this drawing date on, a supplier covered by the subcontract law
-    // may not be paid by note.
+    // may not be paid by note, nor by an electronic record whose full amount
+    // the supplier cannot have in cash within 60 days.
     static QDate subcontractLawFrom();
 
     enum class Kind { LongTerm, Clearing, Subcontract };
@@ -44,14 +47,18 @@ public:
         QString reason; // short, for lists and labels
         QString detail; // one sentence, for the entry window
     };
-    // The warnings a note carries, in the order of Kind. `covered`: the
-    // payee is marked 取適法対象.
+    // The warnings a note carries, in the order of Kind, each only for a
+    // note drawn once its rule was in force. `covered`: the payee is marked
+    // 取適法対象.
     static QList<Warning> warnings(const QDate &drawn, const QDate &due, bool electronic, bool covered);
-    static Warning warning(Kind kind);
+    // The warning of a paper note; Subcontract of an electronic record is
+    // the one of a term over 60 days.
+    static Warning warning(Kind kind, bool electronic = false);
 
-    // The record number of an electronic record: 20 half-width letters and
-    // digits. recordNumberText turns full-width letters and digits into
-    // half-width ones and leaves everything else as it is.
+    // The record number of an electronic record: 20 half-width capital
+    // letters and digits. recordNumberText turns full-width letters and
+    // digits into half-width ones and small letters into capitals, and
+    // leaves everything else as it is.
     static int recordNumberLength();
     static QString recordNumberText(const QString &typed);
     static bool isRecordNumber(const QString &text);

@@ -3,6 +3,15 @@
 #include "NumberText.h"
 #include "Schema.h"
 
+namespace {
+
+QString limitColumn()
+{
+    return QStringLiteral("KbnKyokudo");
+}
+
+} // namespace
+
 BankClass::BankClass()
     : CodeNameRecord({QStringLiteral("KbnCode"), QStringLiteral("KbnName"),
                       QStringLiteral("銀行コードが見つかりません。"), QStringLiteral("銀行コードが重複しています。")})
@@ -29,6 +38,8 @@ void BankClass::write()
     setText(QStringLiteral("KbnCode"), m_kCode);
     setText(QStringLiteral("KbnName"), m_kName);
     recordset().setValue(QStringLiteral("KbnZan"), m_balance);
+    if (hasColumn(limitColumn()))
+        recordset().setValue(limitColumn(), m_kyokudo);
 }
 
 void BankClass::Mcsave()
@@ -67,6 +78,7 @@ void BankClass::McEDsearch()
     m_kCode = rs.value(QStringLiteral("KbnCode")).toString();
     m_kName = rs.value(QStringLiteral("KbnName")).toString();
     m_balance = balance;
+    m_kyokudo = hasColumn(limitColumn()) ? rs.value(limitColumn()).toDouble() : 0;
 }
 
 QVariant BankClass::DuplicateCodeCheck(const QVariant &Class1Code)

@@ -38,6 +38,9 @@ public:
     // keeps the balance.
     QString BZan() const;
     void setBZan(const QString &BkZan);
+    // The overdraft limit of the bank's current account (当座貸越極度額).
+    double Kyokudo() const { return m_kyokudo; }
+    void setKyokudo(double limit) { m_kyokudo = limit; }
     // The open rowset over the whole bank table; it belongs to this object.
     Recordset &RsEd() { return recordset(); }
     // Accepted and ignored: there is one bank table.
@@ -50,4 +53,5 @@ private:
     QString m_kCode2;
     QString m_kName;
     double m_balance = 0;
+    double m_kyokudo = 0;
 };

@@ -4,6 +4,7 @@
 #include "DatabaseBackup.h"
 #include "HistoryTriggers.h"
 #include "Schema.h"
+#include "StateMeaning.h"
 #include "StoreError.h"
 
 #include <QDir>
@@ -75,6 +76,7 @@ void build(const QString &dataFolder, const std::function<void(Connection &)> &f
                 c.exec(QStringLiteral("UPDATE kbn1 SET KbnDenshi = 1 WHERE KbnName = '電子記録債務'")).finish();
                 insertCodes(c, "kbn2", purposes);
                 insertCodes(c, "Kbn3", states);
+                StateMeaning::markFromNames(c);
                 insertCodes(c, "Kbn4", accounting);
                 insertCodes(c, "Kbn5", supplierKinds);
             }

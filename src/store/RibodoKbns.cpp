@@ -1,6 +1,7 @@
 #include "RibodoKbns.h"
 
 #include "Schema.h"
+#include "StateMeaning.h"
 
 namespace {
 
@@ -28,6 +29,13 @@ void RibodoKbns::write()
     setText(QStringLiteral("KbnName"), m_kName);
     if (hasColumn(denshiColumn()))
         recordset().setValue(denshiColumn(), int(m_kbnDenshi));
+    if (hasColumn(StateMeaning::column()))
+        recordset().setValue(StateMeaning::column(), m_kbnKesai);
+}
+
+void RibodoKbns::McSetKesai()
+{
+    rewriteRow(m_kCode2, [this] { recordset().setValue(StateMeaning::column(), m_kbnKesai); });
 }
 
 void RibodoKbns::Mcsave()
@@ -55,6 +63,8 @@ void RibodoKbns::McEDsearch()
     m_kCode = recordset().value(QStringLiteral("KbnCode")).toString();
     m_kName = recordset().value(QStringLiteral("KbnName")).toString();
     m_kbnDenshi = hasColumn(denshiColumn()) && recordset().value(denshiColumn()).toInt() != 0;
+    m_kbnKesai = hasColumn(StateMeaning::column()) ? int(StateMeaning::fromValue(recordset().value(StateMeaning::column())))
+                                                   : 0;
 }
 
 QVariant RibodoKbns::DuplicateCodeCheck(const QVariant &Class1Code)

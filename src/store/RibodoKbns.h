@@ -37,6 +37,11 @@ public:
     // Note kinds only (table 0): the kind is an electronic record.
     bool KbnDenshi() const { return m_kbnDenshi; }
     void setKbnDenshi(bool denshi) { m_kbnDenshi = denshi; }
+    // Note states only (table 2): what the state means (StateMeaning).
+    int KbnKesai() const { return m_kbnKesai; }
+    void setKbnKesai(int meaning) { m_kbnKesai = meaning; }
+    // Writes KbnKesai into the row coded KCode2 and nothing else.
+    void McSetKesai();
     // The open rowset over the whole table; it belongs to this object.
     Recordset &RsEd() { return recordset(); }
     void setKbnTblNo(qint16 KbnNo) { m_kbnTblNo = KbnNo; }
@@ -49,4 +54,5 @@ private:
     QString m_kCode2;
     QString m_kName;
     bool m_kbnDenshi = false;
+    int m_kbnKesai = 0;
 };

@@ -67,15 +67,22 @@ QStringList Schema::createStatements()
                         "ClTekiho INTEGER NOT NULL DEFAULT 0)");
     s << QStringLiteral("CREATE UNIQUE INDEX SireCliant_ClCode ON SireCliant (ClCode)");
 
-    // Only the note kinds tell paper notes from electronic records.
+    // Only the note kinds tell paper notes from electronic records, and only
+    // the states carry what they mean for the money (0 waiting, 1 paid by the
+    // bank, 2 void, 3 dishonoured).
     for (const char *table : {"kbn1", "kbn2", "Kbn3", "Kbn4", "Kbn5"}) {
-        const bool kinds = qstrcmp(table, "kbn1") == 0;
+        QString extra;
+        if (qstrcmp(table, "kbn1") == 0)
+            extra = QStringLiteral(", KbnDenshi INTEGER NOT NULL DEFAULT 0");
+        else if (qstrcmp(table, "Kbn3") == 0)
+            extra = QStringLiteral(", KbnKesai INTEGER NOT NULL DEFAULT 0");
         s << QStringLiteral("CREATE TABLE %1 (KbnCode TEXT NOT NULL COLLATE NOCASE, KbnName TEXT%2)")
-                     .arg(QLatin1String(table),
-                          kinds ? QStringLiteral(", KbnDenshi INTEGER NOT NULL DEFAULT 0") : QString());
+                     .arg(QLatin1String(table), extra);
         s << QStringLiteral("CREATE UNIQUE INDEX %1_KbnCode ON %1 (KbnCode)").arg(QLatin1String(table));
     }
-    s << QStringLiteral("CREATE TABLE kbn6 (KbnCode TEXT NOT NULL COLLATE NOCASE, KbnName TEXT, KbnZan REAL)");
+    // KbnKyokudo: the overdraft limit of the current account (当座貸越極度額).
+    s << QStringLiteral("CREATE TABLE kbn6 (KbnCode TEXT NOT NULL COLLATE NOCASE, KbnName TEXT, KbnZan REAL, "
+                        "KbnKyokudo REAL NOT NULL DEFAULT 0)");
     s << QStringLiteral("CREATE UNIQUE INDEX kbn6_KbnCode ON kbn6 (KbnCode)");
 
     s << bankBalanceTable();
@@ -130,6 +137,11 @@ QStringList Schema::upgradeStatements(int from)
         return {QStringLiteral("ALTER TABLE SireCliant ADD COLUMN ClTekiho INTEGER NOT NULL DEFAULT 0"),
                 QStringLiteral("ALTER TABLE kbn1 ADD COLUMN KbnDenshi INTEGER NOT NULL DEFAULT 0"),
                 journalAccountsTable(), bankBalanceTable()};
+    case 2:
+        // What each note state means, and the banks' overdraft limits. The
+        // meanings are then taken from the states' names (SchemaUpgrade).
+        return {QStringLiteral("ALTER TABLE Kbn3 ADD COLUMN KbnKesai INTEGER NOT NULL DEFAULT 0"),
+                QStringLiteral("ALTER TABLE kbn6 ADD COLUMN KbnKyokudo REAL NOT NULL DEFAULT 0")};
     case 3:
         // The change history; its opening rows and the tables' triggers are
         // written by the upgrade once every step has run.
@@ -187,6 +199,7 @@ const ColumnInfo columns[] = {
     {"TKingaku", Schema::ColumnKind::Amount, "金額"},
     {"ClZan", Schema::ColumnKind::Amount, "期首請求残"},
     {"KbnZan", Schema::ColumnKind::Amount, "残高"},
+    {"KbnKyokudo", Schema::ColumnKind::Amount, "当座貸越極度額"},
     {"ClName", Schema::ColumnKind::Name, "仕入先名"},
     {"ClPdName", Schema::ColumnKind::Name, "代表者名"},
     {"ClYomigana", Schema::ColumnKind::Name, "よみがな"},

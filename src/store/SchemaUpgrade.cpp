@@ -76,6 +76,8 @@ SchemaUpgrade::Result SchemaUpgrade::run(const QString &dataFolder, const QDate 
         for (int from = result.found; from < Schema::version(); ++from) {
             for (const QString &statement : Schema::upgradeStatements(from))
                 connection.exec(statement).finish();
+            if (from == 2)
+                result.states = StateMeaning::markFromNames(connection);
             if (from + 1 == Schema::historyVersion()) {
                 const ChangeSource::Scope source(QStringLiteral("バージョン更新"));
                 HistoryTriggers::writeOpeningRows(connection);

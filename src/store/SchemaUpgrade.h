@@ -1,5 +1,7 @@
 #pragma once
 
+#include "StateMeaning.h"
+
 #include <QDate>
 #include <QString>
 
@@ -21,6 +23,9 @@ public:
         Outcome outcome = Outcome::Current;
         int found = 0; // the database's version before the upgrade
         QString backup;
+        // The note states given a meaning from their names on the way to
+        // version 3; empty when that step was not taken.
+        StateMeaning::Marked states;
     };
 
     // The database's schema version; 1 for one made before versions were kept.

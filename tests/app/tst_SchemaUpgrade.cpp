@@ -24,9 +24,14 @@ const char *const versionOne[] = {
     "clAddress1 TEXT, claddress2 TEXT, claddress3 TEXT, claddress4 TEXT, clzip TEXT, cltel TEXT, clfax TEXT, "
     "ClSime TEXT, ClZan REAL, Clpay TEXT, ClTokuiKbn INTEGER)",
     "CREATE TABLE kbn1 (KbnCode TEXT NOT NULL COLLATE NOCASE, KbnName TEXT)",
+    "CREATE TABLE Kbn3 (KbnCode TEXT NOT NULL COLLATE NOCASE, KbnName TEXT)",
+    "CREATE TABLE kbn6 (KbnCode TEXT NOT NULL COLLATE NOCASE, KbnName TEXT, KbnZan REAL)",
     "INSERT INTO SiteTbl VALUES ('A-1', '2024-01-10', '2024-04-30', '1', '100', 500000, '1', '1', '1', 'メモ', '1')",
     "INSERT INTO SireCliant (ClCode, ClName, ClTokuiKbn) VALUES ('100', '山田製作所', 1)",
     "INSERT INTO kbn1 VALUES ('1', '約束手形')",
+    "INSERT INTO Kbn3 VALUES ('1', '未決済'), ('2', '決済済み'), ('3', '書換済み'), ('4', '取消'), ('5', '不渡り'), "
+    "('6', '期日到来')",
+    "INSERT INTO kbn6 VALUES ('1', '中央銀行', 0)",
 };
 
 struct Folder : WindowFixture
@@ -71,8 +76,18 @@ private slots:
         Folder f;
         QCOMPARE(SchemaUpgrade::version(f.data.path()), 1);
         QVERIFY(f.upgrade());
-        QVERIFY(f.dialogs.calls().isEmpty());
         QCOMPARE(f.data.scalar(QStringLiteral("PRAGMA user_version")).toInt(), Schema::version());
+        // The states get their meanings from their names, and the closing
+        // message says which were marked and which were left waiting.
+        QCOMPARE(f.data.scalar(QStringLiteral("SELECT group_concat(KbnCode || KbnKesai, ',') FROM Kbn3")).toString(),
+                 QStringLiteral("10,21,32,42,53,60"));
+        QCOMPARE(f.data.scalar(QStringLiteral("SELECT KbnKyokudo FROM kbn6")).toDouble(), 0.0);
+        QCOMPARE(f.dialogs.messages().size(), 1);
+        const auto closing = f.dialogs.messages().first();
+        QCOMPARE(closing.icon, DialogService::Icon::Information);
+        QVERIFY2(closing.text.contains(QStringLiteral("2 決済済み: 決済済み\n  3 書換済み: 無効\n  4 取消: 無効\n"
+                                                      "  5 不渡り: 不渡り\n未決済のままにした状態:\n  1 未決済\n  6 期日到来\n")),
+                 qPrintable(closing.text));
         QVERIFY(f.columns("SireCliant").endsWith(QLatin1String(",ClTekiho")));
         QVERIFY(f.columns("kbn1").endsWith(QLatin1String(",KbnDenshi")));
         QCOMPARE(f.data.scalar(QStringLiteral("SELECT count(*) FROM sqlite_master "

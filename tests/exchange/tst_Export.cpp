@@ -252,7 +252,8 @@ private slots:
         f.exec(QStringLiteral("INSERT INTO SireCliant (ClCode, ClName) VALUES ('100', '山田商事')"));
         f.exec(QStringLiteral("INSERT INTO kbn6 (KbnCode, KbnName) VALUES ('1', '中央銀行 本店')"));
         // A1 and A2 are drawn 2024-01-10, in the period; B1, drawn before
-        // it, is settled (state 3, 決済済み) in it; A3 is drawn in it but is
+        // it, is settled (state 3, 決済済み) in it, due on a Saturday and so
+        // booked on the Monday the bank pays it; A3 is drawn in it but is
         // too large for the format; C1 is settled after the period.
         f.addNote(QStringLiteral("A2"), QStringLiteral("2024-03-31"), QStringLiteral("1"), 250000);
         f.addNote(QStringLiteral("A1"), QStringLiteral("2024-03-10"), QStringLiteral("1"), 100000);
@@ -270,8 +271,74 @@ private slots:
         const QString expected = QStringLiteral(
                 "2000,,,2024/01/10,買掛金,,,対象外,100000,0,支払手形,,,対象外,100000,0,手形番号 A1 山田商事,,,0,,,0,0,no\r\n"
                 "2000,,,2024/01/10,買掛金,,,対象外,250000,0,支払手形,,,対象外,250000,0,手形番号 A2 山田商事,,,0,,,0,0,no\r\n"
-                "2000,,,2024/01/20,支払手形,,,対象外,5000,0,当座預金,中央銀行 本店,,対象外,5000,0,手形番号 B1 山田商事,,,0,,,0,0,no\r\n");
+                "2000,,,2024/01/22,支払手形,,,対象外,5000,0,当座預金,中央銀行 本店,,対象外,5000,0,手形番号 B1 山田商事,,,0,,,0,0,no\r\n");
         QCOMPARE(QStringDecoder("Shift_JIS")(readAll(path)), expected);
+    }
+
+    // What each note's state means decides its entries in January 2024:
+    // "number kind drawn due state" per note (kind 3 is an electronic
+    // record; states 3 決済済み, 4 不渡り, 5 書換え, a void one), each line
+    // written as "date debit/credit sub-account description".
+    void journalByMeaning_data()
+    {
+        QTest::addColumn<QString>("notes");
+        QTest::addColumn<QString>("lines");
+        QTest::newRow("renewal: the old note reversed, the new one drawn")
+                << "R1 1 2023-11-01 2024-01-15 5;R2 1 2024-01-15 2024-03-15 1"
+                << "2024/01/15 支払手形/買掛金  手形番号 R1 山田商事 取消・書換|"
+                   "2024/01/15 買掛金/支払手形  手形番号 R2 山田商事";
+        QTest::newRow("void and drawn in the period: nothing")
+                << "C1 1 2024-01-10 2024-03-10 5;C2 1 2024-01-10 2024-01-20 5" << "";
+        QTest::newRow("void, due after the period: nothing yet") << "C3 1 2023-12-01 2024-02-10 5" << "";
+        QTest::newRow("electronic record: its own account")
+                << "E1 3 2024-01-05 2024-01-31 3"
+                << "2024/01/05 買掛金/電子記録債務  記録番号 E1 山田商事|"
+                   "2024/01/31 電子記録債務/当座預金 中央銀行 本店 記録番号 E1 山田商事";
+        QTest::newRow("paid after the new-year bank holidays")
+                << "H1 1 2023-10-01 2023-12-29 3;H2 1 2023-10-01 2023-12-31 3;H3 1 2023-11-01 2024-01-31 3"
+                << "2024/01/04 支払手形/当座預金 中央銀行 本店 手形番号 H2 山田商事|"
+                   "2024/01/31 支払手形/当座預金 中央銀行 本店 手形番号 H3 山田商事";
+        QTest::newRow("dishonoured: drawn, never paid") << "D1 1 2024-01-05 2024-01-20 4"
+                                                        << "2024/01/05 買掛金/支払手形  手形番号 D1 山田商事";
+    }
+
+    void journalByMeaning()
+    {
+        QFETCH(QString, notes);
+        TestDataFolder f;
+        f.exec(QStringLiteral("INSERT INTO SireCliant (ClCode, ClName) VALUES ('100', '山田商事')"));
+        f.exec(QStringLiteral("INSERT INTO kbn6 (KbnCode, KbnName) VALUES ('1', '中央銀行 本店')"));
+        for (const QString &note : notes.split(u';', Qt::SkipEmptyParts)) {
+            const QStringList n = note.split(u' ');
+            f.exec(QStringLiteral("INSERT INTO SiteTbl (TNo, TKubun, TFDate, TKDate, TCond, TTo, TBank, TKingaku) "
+                                  "VALUES (?, ?, ?, ?, ?, '100', '1', 1000)"),
+                   {n.at(0), n.at(1), n.at(2), n.at(3), n.at(4)});
+        }
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("shiwake.csv"));
+        JournalExport::write(f.path(), QDate(2024, 1, 1), QDate(2024, 1, 31), path, JournalAccounts::load(f.path()));
+        QStringList lines;
+        const QString text = QStringDecoder("Shift_JIS")(readAll(path));
+        for (const QString &line : text.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts)) {
+            const QStringList fields = line.split(u',');
+            lines << QStringLiteral("%1 %2/%3 %4 %5").arg(fields.at(3), fields.at(4), fields.at(10), fields.at(11), fields.at(16));
+        }
+        QTEST(lines.join(u'|'), "lines");
+    }
+
+    // A payee's letter that Shift_JIS lacks is written as "?" and counted.
+    void journalLostLetter()
+    {
+        TestDataFolder f;
+        f.exec(QStringLiteral("INSERT INTO SireCliant (ClCode, ClName) VALUES ('100', ?)"),
+               {QString::fromUcs4(U"\U00020BB7野商店", 4)});
+        f.addNote(QStringLiteral("A1"), QStringLiteral("2024-03-10"), QStringLiteral("1"), 100000);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("shiwake.csv"));
+        const JournalExport::Result result = JournalExport::write(f.path(), QDate(2024, 1, 1), QDate(2024, 1, 31), path,
+                                                                  JournalAccounts::load(f.path()));
+        QVERIFY(QString(QStringDecoder("Shift_JIS")(readAll(path))).contains(QStringLiteral("手形番号 A1 ?野商店,")));
+        QCOMPARE(result.lostLetters, 1);
     }
 
     // A bank named like a formula lands in the sub-account field as text.
@@ -286,7 +353,7 @@ private slots:
         const QString path = dir.filePath(QStringLiteral("shiwake.csv"));
         JournalExport::write(f.path(), QDate(2024, 1, 1), QDate(2024, 1, 31), path, JournalAccounts::load(f.path()));
         QCOMPARE(QStringDecoder("Shift_JIS")(readAll(path)),
-                 QStringLiteral("2000,,,2024/01/20,支払手形,,,対象外,5000,0,当座預金,'=1+2,,対象外,5000,0,"
+                 QStringLiteral("2000,,,2024/01/22,支払手形,,,対象外,5000,0,当座預金,'=1+2,,対象外,5000,0,"
                                 "手形番号 B1 @山田商事,,,0,,,0,0,no\r\n"));
     }
 };

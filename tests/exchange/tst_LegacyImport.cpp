@@ -224,6 +224,32 @@ private slots:
         }
     }
 
+    // The earlier version's states carry no meaning: each gets the one its
+    // name suggests, and the result says which.
+    void statesGetMeanings()
+    {
+        const QList<LegacyTable> tables = {
+                {QStringLiteral("Kbn3"), {QStringLiteral("KbnCode"), QStringLiteral("KbnName")},
+                 {{QStringLiteral("1"), QStringLiteral("未決済")},
+                  {QStringLiteral("2"), QStringLiteral("決済済み")},
+                  {QStringLiteral("3"), QStringLiteral("書換済")},
+                  {QStringLiteral("4"), QStringLiteral("不渡")}}}};
+        QTemporaryDir dir;
+        const QString folder = folderIn(dir, QStringLiteral("data"));
+        const LegacyImport::Result result = LegacyImport::importTables(tables, folder, false);
+        QVERIFY(result.written);
+        QCOMPARE(result.states.marked,
+                 QStringList({QStringLiteral("2 決済済み: 決済済み"), QStringLiteral("3 書換済: 無効"),
+                              QStringLiteral("4 不渡: 不渡り")}));
+        QCOMPARE(result.states.waiting, QStringList{QStringLiteral("1 未決済")});
+        Connection c;
+        c.open(Schema::connectionText(folder));
+        QSqlQuery &q = c.exec(QStringLiteral("SELECT group_concat(KbnKesai, '') FROM (SELECT * FROM Kbn3 ORDER BY KbnCode)"));
+        QVERIFY(q.next());
+        QCOMPARE(q.value(0).toString(), QStringLiteral("0123"));
+        q.finish();
+    }
+
     // Codes pass the gate of typed input: folded to half-width and trimmed,
     // so that the notes can be called up; codes equal once folded are
     // duplicates. Remarks keep their line breaks and lose other control

@@ -342,10 +342,13 @@ private slots:
         QVERIFY(dialog);
         QCOMPARE(dialog->DTStart->date(), QDate(2024, 1, 1));
         dialog->TxtKamoku[2]->setText(QStringLiteral("普通預金"));
+        QCOMPARE(dialog->TxtKamoku[3]->text(), QStringLiteral("電子記録債務"));
+        dialog->TxtKamoku[3]->setText(QStringLiteral("でんさい債務"));
         m_f->dialogs.queueSaveFile(dir.filePath(QStringLiteral("shiwake.csv")));
         QTest::mouseClick(dialog->cmdOK, Qt::LeftButton);
         QCOMPARE(m_f->dialogs.messageTexts(), QStringList{QStringLiteral("仕訳 2 件を書き出しました。")});
         QCOMPARE(JournalAccounts::load(m_f->data.path()).bankAccount, QStringLiteral("普通預金"));
+        QCOMPARE(JournalAccounts::load(m_f->data.path()).electronicRecords, QStringLiteral("でんさい債務"));
         QCOMPARE(m_f->dialogs.unexpected(), 0);
     }
 

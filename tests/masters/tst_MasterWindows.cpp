@@ -384,6 +384,79 @@ private Q_SLOTS:
         QCOMPARE(s.dialogs.unexpected(), 0);
     }
 
+    // The note states stay read only; what each means is listed beside it
+    // and set in its own box, shown for the states alone.
+    void stateMeanings()
+    {
+        Screen s(WindowId::FrmSKbn);
+        s.window->show();
+        auto *frame = WindowFixture::child<QWidget>(s.window, "FrameImi");
+        QVERIFY(!frame->isVisible());
+        s.combo()->setCurrentIndex(2);
+        QVERIFY(frame->isVisible());
+        QCOMPARE(s.buttons(), QStringLiteral("-----"));
+        auto *list = WindowFixture::child<QTreeWidget>(s.window, "ListView1");
+        const auto listed = [&] {
+            QStringList rows;
+            for (int i = 0; i < list->topLevelItemCount(); ++i)
+                rows << list->topLevelItem(i)->text(0) + u'=' + list->topLevelItem(i)->text(2);
+            return rows.join(u',');
+        };
+        QCOMPARE(listed(), QStringLiteral("1=未決済,2=未決済,3=決済済み,4=不渡り,5=無効"));
+
+        auto *state = WindowFixture::child<QComboBox>(s.window, "CboState");
+        auto *meaning = WindowFixture::child<QComboBox>(s.window, "CboImi");
+        state->setCurrentIndex(4);
+        QCOMPARE(meaning->currentText(), QStringLiteral("無効"));
+        state->setCurrentIndex(1);
+        meaning->setCurrentText(QStringLiteral("決済済み"));
+        QTest::mouseClick(s.button("CmdImi"), Qt::LeftButton);
+        QCOMPARE(s.data.scalar(QStringLiteral("SELECT KbnKesai || KbnName FROM Kbn3 WHERE KbnCode = '2'")).toString(),
+                 QStringLiteral("1期日到来"));
+        QCOMPARE(listed(), QStringLiteral("1=未決済,2=決済済み,3=決済済み,4=不渡り,5=無効"));
+        QCOMPARE(state->currentIndex(), 1);
+        QVERIFY(s.dialogs.calls().isEmpty());
+    }
+
+    // The bank's overdraft limit: empty is none, typed in full-width digits
+    // too, called up and corrected with the bank; anything else is refused.
+    void overdraftLimit_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("stored"); // empty: refused
+        QTest::addColumn<QString>("shown");  // after a call-up
+        QTest::newRow("none") << "" << "0" << "";
+        QTest::newRow("digit groups") << "5,000,000" << "5000000" << "5,000,000";
+        QTest::newRow("full-width") << "３００００００" << "3000000" << "3,000,000";
+        QTest::newRow("minus") << "-1" << "" << "";
+        QTest::newRow("letters") << "5百万" << "" << "";
+    }
+
+    void overdraftLimit()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, stored);
+        Screen s(WindowId::FrmBank);
+        auto *limit = WindowFixture::child<QLineEdit>(s.window, "txtKyokudo");
+        s.run(QStringLiteral("code M1;name 新"));
+        limit->setText(typed);
+        s.run(QStringLiteral("R"));
+        const QVariant written = s.data.scalar(QStringLiteral("SELECT KbnKyokudo FROM kbn6 WHERE KbnCode = 'M1'"));
+        if (stored.isEmpty()) {
+            QVERIFY(written.isNull());
+            QCOMPARE(s.warnings(), QStringList{QStringLiteral("当座貸越極度額は 0 以上の円単位の整数で入力してください (例 5,000,000)。")});
+            return;
+        }
+        QCOMPARE(QString::number(written.toDouble(), 'f', 0), stored);
+        QVERIFY(limit->text().isEmpty());
+        s.run(QStringLiteral("call M1"));
+        QTEST(limit->text(), "shown");
+        limit->setText(QStringLiteral("1,000"));
+        s.run(QStringLiteral("E"));
+        QCOMPARE(s.data.scalar(QStringLiteral("SELECT KbnKyokudo FROM kbn6 WHERE KbnCode = 'M1'")).toDouble(), 1000.0);
+        QVERIFY(s.warnings().isEmpty());
+    }
+
     void supplierKeepsHiddenValuesAndSearchListKeepsItsLoad()
     {
         Screen s(WindowId::frmCliant);

@@ -420,8 +420,12 @@ private slots:
                                         << "サイト 61日|60日超|印紙税 400円|";
         QTest::newRow("paper, all warnings") << "1" << "100" << "５００００００" << "2027/1/4" << "2027/4/1"
                                              << "サイト 87日|60日超|印紙税 1,000円|CS";
+        // An electronic record over 60 days to a covered payee: 60日超 and
+        // the subcontract warning of its term; no clearing-house warning.
         QTest::newRow("electronic") << "3" << "100" << "5000000" << "2027/1/4" << "2027/4/1"
-                                    << "サイト 87日||印紙税 不要（電子記録債務）|";
+                                    << "サイト 87日|60日超|印紙税 不要（電子記録債務）|S";
+        QTest::newRow("electronic, 60 days") << "3" << "100" << "5000000" << "2027/1/4" << "2027/3/5"
+                                             << "サイト 60日||印紙税 不要（電子記録債務）|";
         QTest::newRow("nothing typed") << "1" << "" << "" << "//" << "//" << "|||";
     }
 
@@ -455,6 +459,8 @@ private slots:
         QTest::addColumn<QString>("stored"); // empty: refused
         QTest::newRow("20 half-width") << "3" << "AB345678901234567890" << "AB345678901234567890";
         QTest::newRow("20 full-width") << "3" << "ＡＢ３４５６７８９０１２３４５６７８９０" << "AB345678901234567890";
+        QTest::newRow("small letters") << "3" << "ab345678901234567890" << "AB345678901234567890";
+        QTest::newRow("full-width small") << "3" << "ａｂ３４５６７８９０１２３４５６７８９０" << "AB345678901234567890";
         QTest::newRow("19 characters") << "3" << "AB34567890123456789" << "";
         QTest::newRow("a hyphen") << "3" << "AB-45678901234567890" << "";
         QTest::newRow("paper note, any number") << "1" << "A-1" << "A-1";

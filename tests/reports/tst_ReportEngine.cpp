@@ -267,24 +267,48 @@ private slots:
                                         "T:合計　4 件|||||51,200,000|10,600"}));
     }
 
+    // The printed funding plan lists days; its 「件」 count the notes paid.
+    void fundingPlanCountsNotes()
+    {
+        for (const char *row : {"1 中央銀行|2027/01/04(月)|300,000|200,000||開始残高 500,000|2",
+                                "1 中央銀行|2027/01/12(火)|300,000|-100,000|不足|開始残高 500,000|3"}) {
+            m->folder.exec(QStringLiteral("INSERT INTO TMPTbl (F1, F2, F3, F4, F5, F6, F7) VALUES (?, ?, ?, ?, ?, ?, ?)"),
+                           [&] {
+                               QVariantList values;
+                               for (const QString &f : QString::fromUtf8(row).split(u'|'))
+                                   values << f;
+                               return values;
+                           }());
+        }
+        const auto d = ReportEngine::build(ReportTestData::request(13, m->folder, u"2027/01/04～2027/03/05"_s));
+        QCOMPARE(ReportTestData::render(*d),
+                 ReportTestData::texts({"H:1 中央銀行　開始残高 500,000", "2027/01/04(月)|300,000|200,000|",
+                                        "2027/01/12(火)|300,000|-100,000|不足", "F:決済額計　5 件||600,000||",
+                                        "T:決済額合計　5 件||600,000||"}));
+    }
+
     void warningsWithReasons()
     {
         addRuleNotes({"W1 2026-01-05 2026-03-31 1000 1 100 1", "W2 2027-02-01 2027-04-01 2000 1 100 2",
                           "W3 2026-01-01 2026-02-28 3000 1 110 1", "W4 2026-02-01 2027-04-30 4000 2 110 1",
                           "X1 2026-01-05 2026-06-30 1000 1 100 3", "X2 2026-01-05 2027-06-30 1000 3 110 1",
-                          "X3 2025-12-31 2026-02-27 1000 1 110 1", "X4 2026-03-02 2026-05-01 1000 1 100 1"});
+                          "X3 2025-12-31 2026-02-27 1000 1 110 1", "X4 2026-03-02 2026-05-01 1000 1 100 1",
+                          "X5 2026-01-05 2026-06-30 1000 1 100 5", "X6 2026-01-05 2026-03-06 1000 3 110 1", "X7 2024-10-01 2025-01-31 1000 1 100 1"});
         const auto d = ReportEngine::build(ReportTestData::request(15, m->folder));
         QCOMPARE(d->page(0).title, u"要注意手形一覧"_s);
         QCOMPARE(ReportTestData::headings(d->page(0)).join(QLatin1Char('|')),
                  u"手形番号|振出日|決済日|サイト(日)|振出先|金額|状態|注意する理由"_s);
-        // Settled, electronic, drawn before the law, 60 days: no warning.
+        // Settled, void (書換え), drawn before the law or before the 60-day
+        // guidance, 60 days, an electronic record of 60 days: no warning. An
+        // electronic record over 60 days to a covered payee has both.
         QCOMPARE(ReportTestData::render(*d),
                  ReportTestData::texts({"W3|2026/01/01|2026/02/28|58|佐藤工業|3,000|未決済|取適法対象先",
                                         "W1|2026/01/05|2026/03/31|85|山田製作所|1,000|未決済|60日超",
                                         "W2|2027/02/01|2027/04/01|59|山田製作所|2,000|期日到来|2027年4月以降期日",
                                         "W4|2026/02/01|2027/04/30|453|佐藤工業|4,000|未決済|"
                                         "60日超、2027年4月以降期日、取適法対象先",
-                                        "T:合計　4 件||||||10,000||"}));
+                                        "X2|2026/01/05|2027/06/30|541|佐藤工業|1,000|未決済|60日超、取適法対象先: 60日超",
+                                        "T:合計　5 件||||||11,000||"}));
     }
 
     // Report 16 from the history: registrations, a correction with before

@@ -42,7 +42,18 @@ private slots:
         const QDate may(2025, 5, 1);
         QTest::newRow("term 60") << may << may.addDays(60) << false << false << 60 << "";
         QTest::newRow("term 61") << may << may.addDays(61) << false << false << 61 << "60日超";
-        QTest::newRow("electronic, term 61") << may << may.addDays(61) << true << false << 61 << "";
+        // The 60-day guidance of November 2024 covers electronic records too.
+        QTest::newRow("electronic, term 61") << may << may.addDays(61) << true << false << 61 << "60日超";
+        QTest::newRow("term 61, drawn 2024-10-31") << QDate(2024, 10, 31) << QDate(2024, 12, 31) << false << false << 61
+                                                   << "";
+        QTest::newRow("term 61, drawn 2024-11-01") << QDate(2024, 11, 1) << QDate(2025, 1, 1) << false << false << 61
+                                                   << "60日超";
+        // A covered supplier may take an electronic record it can turn into
+        // cash within 60 days.
+        QTest::newRow("electronic, covered, term 60") << QDate(2026, 1, 5) << QDate(2026, 3, 6) << true << true << 60
+                                                      << "";
+        QTest::newRow("electronic, covered, term 61") << QDate(2026, 1, 5) << QDate(2026, 3, 7) << true << true << 61
+                                                      << "60日超|取適法対象先: 60日超";
         QTest::newRow("due 2027-03-31") << QDate(2027, 2, 1) << QDate(2027, 3, 31) << false << false << 58 << "";
         QTest::newRow("due 2027-04-01") << QDate(2027, 2, 1) << QDate(2027, 4, 1) << false << false << 59
                                         << "2027年4月以降期日";
