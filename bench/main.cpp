@@ -2,9 +2,10 @@
 // benchmark table (markdown) on stdout, progress on stderr. --quick stops at
 // 100,000 notes; --backup runs the backup section alone; --only runs the named
 // sections (store, backup, masters, startup, entry, reports, settlement,
-// explorer, plan, export, shikin, zandaka, history).
+// explorer, plan, export, shikin, zandaka, history, kensaku).
 
 #include "BackupBench.h"
+#include "BookSearchBench.h"
 #include "BenchReport.h"
 #include "EntryBench.h"
 #include "ExportBench.h"
@@ -70,6 +71,8 @@ int main(int argc, char *argv[])
         benchZandaka(report, scratch.path(), largest);
     if (wanted("history"))
         benchHistory(report, scratch.path(), largest);
+    if (wanted("kensaku"))
+        benchBookSearch(report, scratch.path(), largest);
 
     report.print();
     return 0;

@@ -5,6 +5,7 @@
 #include "FrmMain.h"
 #include "ui/WindowRegistry.h"
 
+#include "inquiry/FrmKensaku.h"
 #include "inquiry/FrmRBKeikaku.h"
 #include "inquiry/FrmRbView.h"
 #include "inquiry/FrmRibodo.h"
@@ -44,5 +45,6 @@ void WindowCatalogue::registerAll(AppContext &context)
     add<FrmRBKeikaku>(context, WindowId::FrmRBKeikaku);
     add<FrmShikin>(context, WindowId::FrmShikin);
     add<FrmZandaka>(context, WindowId::FrmZandaka);
+    add<FrmKensaku>(context, WindowId::FrmKensaku);
     // A window without a line here leaves its menu button doing nothing.
 }

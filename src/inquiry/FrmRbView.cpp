@@ -171,6 +171,9 @@ void FrmRbView::buildLayout()
     auto *cmdZandaka = NamedButton::create(this, "cmdZandaka", QStringLiteral("手形残高(&Z)"));
     connect(cmdZandaka, &QPushButton::clicked, this, [this] { m_ctx.windows().show(WindowId::FrmZandaka); });
     buttons->addWidget(cmdZandaka);
+    auto *cmdKensaku = NamedButton::create(this, "cmdKensaku", QStringLiteral("帳簿検索(&B)"));
+    connect(cmdKensaku, &QPushButton::clicked, this, [this] { m_ctx.windows().show(WindowId::FrmKensaku); });
+    buttons->addWidget(cmdKensaku);
     buttons->addStretch();
 
     auto *top = new QHBoxLayout;

@@ -13,6 +13,7 @@
 #include "ui/EscapeKey.h"
 #include "ui/InputMethod.h"
 #include "ui/NamedButton.h"
+#include "ui/NoteHistoryTarget.h"
 #include "ui/WaitCursor.h"
 #include "ui/WindowPlacement.h"
 #include "ui/WindowRegistry.h"
@@ -128,6 +129,10 @@ void FrmSite::buildLayout()
     CmdClear = NamedButton::create(this, "CmdClear", QStringLiteral("入力消去(&S)"), &FrmSite::CmdClear_Click);
     CmdPrint = NamedButton::create(this, "CmdPrint", QStringLiteral("一覧印刷(&P)"), &FrmSite::CmdPrint_Click);
     CmdEnd = NamedButton::create(this, "CmdEnd", QStringLiteral("終り(&Q)"), &FrmSite::CmdEnd_Click);
+    CmdRireki = NamedButton::create(this, "CmdRireki", QStringLiteral("履歴(&H)"), &FrmSite::CmdRireki_Click);
+    CmdRireki->setToolTip(QStringLiteral("呼び出した手形の訂正・削除の履歴を帳簿検索で表示します"));
+    // Outside the tab cycle of the entry fields and commands; Alt+H reaches it.
+    CmdRireki->setFocusPolicy(Qt::NoFocus);
 
     auto *fields = new QGridLayout;
     int row = 0;
@@ -165,6 +170,8 @@ void FrmSite::buildLayout()
     auto *buttons = new QVBoxLayout;
     for (QPushButton *b : {CmdRecorde, CmdCall, CmdEdit, CmdDelete, CmdClear, CmdPrint, CmdEnd})
         buttons->addWidget(b);
+    buttons->addSpacing(12);
+    buttons->addWidget(CmdRireki);
     buttons->addStretch();
 
     auto *body = new QHBoxLayout;
@@ -635,6 +642,15 @@ void FrmSite::CmdCKensaku_Click()
     if (auto *list = qobject_cast<FrmCliantU *>(m_ctx.windows().load(WindowId::FrmCliantU)))
         list->setTarget(this);
     m_ctx.windows().show(WindowId::FrmCliantU);
+}
+
+// The history of the called-up note; with none called up, the window alone.
+void FrmSite::CmdRireki_Click()
+{
+    const QString calledUp = TxtRibodo[5]->text();
+    auto *target = dynamic_cast<NoteHistoryTarget *>(m_ctx.windows().show(WindowId::FrmKensaku));
+    if (target && !calledUp.isEmpty())
+        target->showNoteHistory(calledUp);
 }
 
 void FrmSite::supplierPicked(const QString &code, const QString &name)

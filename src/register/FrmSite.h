@@ -65,6 +65,7 @@ private:
     void CmdPrint_Click();
     void CmdEnd_Click();
     void CmdCKensaku_Click();
+    void CmdRireki_Click();
     bool checksPassed();
     void saveAndClear(const QString &mode);
 
@@ -81,6 +82,7 @@ private:
     QPushButton *CmdClear = nullptr;
     QPushButton *CmdPrint = nullptr;
     QPushButton *CmdEnd = nullptr;
+    QPushButton *CmdRireki = nullptr;
     QLabel *m_panel1 = nullptr;
     QLabel *m_panel2 = nullptr;
     NoteWarningPanel *m_notePanel = nullptr;

@@ -3,6 +3,7 @@
 #include "ReportError.h"
 
 #include "calendar/BankCalendar.h"
+#include "rules/NoteHistory.h"
 #include "rules/NoteRules.h"
 #include "rules/TegataZandaka.h"
 #include "rules/UchiwakeSchedule.h"
@@ -12,6 +13,7 @@
 #include "store/StatementReader.h"
 
 #include <QDate>
+#include <QJsonObject>
 #include <QSqlQuery>
 #include <QStringList>
 
@@ -20,6 +22,7 @@ namespace {
 const QString inshiList = QStringLiteral("InshiList");
 const QString yochuiList = QStringLiteral("YochuiList");
 const QString uchiwakeList = QStringLiteral("UchiwakeList");
+const QString rirekiList = QStringLiteral("RirekiList");
 
 // The notes' own columns, copied into either list as they are, with the
 // letter-case rule of their codes kept, so that a selection compares the
@@ -222,12 +225,54 @@ void fillSchedule(Connection &connection, const ReportRequest &request)
     }
 }
 
+// The notes' registrations, corrections and deletions of a period from the
+// change history, each with the note as it stands after the change (before
+// it, for a deletion), the day the note was registered and what changed.
+void fillChanges(Connection &connection, const SqlCondition &selection)
+{
+    // The period comes as the selection on RDay; the whole history is read
+    // only when a definition selects otherwise.
+    QDate from(1900, 1, 1);
+    QDate to(9999, 12, 31);
+    if (selection.fields.size() == 2 && selection.values.size() == 2
+        && selection.fields.at(0).compare(QLatin1String("RDay"), Qt::CaseInsensitive) == 0
+        && selection.fields.at(1).compare(QLatin1String("RDay"), Qt::CaseInsensitive) == 0) {
+        from = dateOf(selection.values.at(0));
+        to = dateOf(selection.values.at(1));
+    }
+    const QList<NoteHistory::Change> changes = NoteHistory::between(connection, from, to);
+    ListWriter list(connection, rirekiList,
+                    {QStringLiteral("RNo INTEGER"), QStringLiteral("RAt TEXT"), QStringLiteral("RDay TEXT"),
+                     QStringLiteral("RAction TEXT"), QStringLiteral("RUser TEXT"), QStringLiteral("RSource TEXT"),
+                     QStringLiteral("TTDate TEXT"), QStringLiteral("Late TEXT"), QStringLiteral("Changes TEXT")});
+    for (const NoteHistory::Change &change : changes) {
+        const NoteHistory::Entry &e = change.entry;
+        const QJsonObject shown = e.shown();
+        QVariantList row;
+        for (const NoteColumn &c : noteColumns) {
+            const QJsonValue v = shown.value(QLatin1String(c.name));
+            row.append(v.isNull() || v.isUndefined() ? QVariant() : v.toVariant());
+        }
+        const QDate drawn = dateOf(shown.value(QStringLiteral("TFDate")).toString());
+        // Entered later than the longest usual processing cycle of two
+        // months after the note was drawn.
+        const bool late = e.action == QStringLiteral("登録") && drawn.isValid() && change.registered.isValid()
+                && change.registered > drawn.addMonths(2);
+        row << e.row << QString(e.at).replace(QLatin1Char('-'), QLatin1Char('/')) << e.at.left(10) << e.action << e.user << e.source
+            << (change.registered.isValid() ? QVariant(change.registered.toString(Qt::ISODate)) : QVariant())
+            << (late ? QStringLiteral("2か月超") : QString()) << NoteHistory::changeText(e);
+        list.add(row);
+    }
+    list.commit();
+}
+
 } // namespace
 
 bool ComputedSource::isComputed(const QString &source)
 {
     return source.compare(inshiList, Qt::CaseInsensitive) == 0 || source.compare(yochuiList, Qt::CaseInsensitive) == 0
-            || source.compare(uchiwakeList, Qt::CaseInsensitive) == 0;
+            || source.compare(uchiwakeList, Qt::CaseInsensitive) == 0
+            || source.compare(rirekiList, Qt::CaseInsensitive) == 0;
 }
 
 void ComputedSource::fill(Connection &connection, const QString &source, const SqlCondition &selection,
@@ -235,6 +280,10 @@ void ComputedSource::fill(Connection &connection, const QString &source, const S
 {
     if (source.compare(uchiwakeList, Qt::CaseInsensitive) == 0) {
         fillSchedule(connection, request);
+        return;
+    }
+    if (source.compare(rirekiList, Qt::CaseInsensitive) == 0) {
+        fillChanges(connection, selection);
         return;
     }
     // A selection on the notes' own columns (a period of drawing dates) is

@@ -9,9 +9,10 @@ class Connection;
 
 // The lists a report reads that the database does not hold: the notes with
 // their stamp duty (InshiList) and the unsettled notes with their warnings
-// (YochuiList), and the schedule of notes payable at ReportDate for the tax
+// (YochuiList), the schedule of notes payable at ReportDate for the tax
 // return (UchiwakeList; electronic records too when ReportKeiri is
-// "denshi"). The rules behind them are the store's, so they are worked
+// "denshi"), and the changes of notes in a period from the change history
+// with what each changed (RirekiList). The rules behind them are the store's, so they are worked
 // out here and written into a temporary table of the report's own
 // connection, which a read-only data folder allows as well; a definition
 // names such a list as its Source like any table.

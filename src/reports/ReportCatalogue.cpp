@@ -41,6 +41,9 @@ std::optional<ReportCatalogue::Entry> ReportCatalogue::find(const QString &modeF
     // The schedule of notes payable for the tax return, at ReportDate.
     if (modeFlag == QLatin1String("17"))
         return Entry{17, QStringLiteral("RBUchiwake.rpt")};
+    // The corrections and deletions of a period, from the change history.
+    if (modeFlag == QLatin1String("16"))
+        return Entry{16, QStringLiteral("RBRireki.rpt")};
     return std::nullopt;
 }
 
@@ -55,6 +58,9 @@ QString ReportCatalogue::selectionFormula(int number, const QString &reportDate,
         checkedDate(reportDate);
         return QString();
     }
+    if (number == 16)
+        return QStringLiteral("{RirekiList.RDay} >= #") + checkedDate(reportDate)
+                + QStringLiteral("# AND {RirekiList.RDay} <= #") + checkedDate(reportDateEnd) + QLatin1Char('#');
     if (number == 11)
         return QStringLiteral("{QRYKesai.TKDate} = #") + checkedDate(reportDate) + QLatin1Char('#');
     if (number == 12)

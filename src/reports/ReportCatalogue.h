@@ -16,7 +16,7 @@ public:
         QString fileName;
     };
 
-    // The entry whose number, written as text ("1" ... "15"), equals
+    // The entry whose number, written as text ("1" ... "16"), equals
     // `modeFlag`; none for any other text. Report 13, the funding plan, reads
     // the work table its window fills.
     static std::optional<Entry> find(const QString &modeFlag);
@@ -26,7 +26,7 @@ public:
     // A quote in ReportKeiri is doubled so that it stays part of the value.
     // Raises ReportError when a report that needs ReportDate is given text
     // that is no date. Report 14 lists the notes drawn from ReportDate to
-    // ReportDateEnd, both included.
+    // ReportDateEnd, both included; report 16 the changes made on those days.
     static QString selectionFormula(int number, const QString &reportDate, const QString &reportKeiri,
                                     const QString &reportDateEnd = QString());
 

@@ -2,6 +2,7 @@
 // the definitions in the program folder.
 //   ribodo-reportpdf <number> <data folder> <file.pdf> [ReportDate] [ReportKeiri]
 //   ribodo-reportpdf 14 <data folder> <file.pdf> <first drawing date> <last drawing date>
+//   ribodo-reportpdf 16 <data folder> <file.pdf> <first day of change> <last day of change>
 //   ribodo-reportpdf 17 <data folder> <file.pdf> <date> [denshi]
 // Report 17, the schedule of notes payable, is as at the date; "denshi"
 // takes electronic records in as well.
@@ -36,7 +37,7 @@ int main(int argc, char *argv[])
     const QStringList args = QGuiApplication::arguments().mid(1);
     if (args.size() < 3) {
         QTextStream(stderr) << "usage: ribodo-reportpdf <number> <data folder> <file.pdf> [ReportDate] [ReportKeiri]\n"
-                               "       ribodo-reportpdf 14 <data folder> <file.pdf> <from yyyy/mm/dd> <to yyyy/mm/dd>"
+                               "       ribodo-reportpdf 14|16 <data folder> <file.pdf> <from yyyy/mm/dd> <to yyyy/mm/dd>"
                             << Qt::endl;
         return 2;
     }
@@ -88,10 +89,10 @@ int main(int argc, char *argv[])
         }
     }
     try {
-        // Report 14 takes a period where the others take a category.
+        // Reports 14 and 16 take a period where the others take a category.
         const int number = args.at(0).toInt();
         const ReportRequest request =
-                number == 14 ? ReportEngine::catalogueRequest(number, reportFolder, dataFolder, reportDate,
+                number == 14 || number == 16 ? ReportEngine::catalogueRequest(number, reportFolder, dataFolder, reportDate,
                                                               QString(), args.value(4))
                              : ReportEngine::catalogueRequest(number, reportFolder, dataFolder, reportDate,
                                                               args.value(4));

@@ -116,6 +116,14 @@ QStringList Schema::createStatements()
                         "LEFT JOIN kbn6 b ON b.KbnCode = s.TBank "
                         "LEFT JOIN Kbn3 j ON j.KbnCode = s.TCond");
     s << historyStatements();
+    // The book search: earlier contents of notes by payee and amount, or by
+    // amount alone, and the life of one note by its number after and before
+    // each change. Each holds only the rows it serves, so that the history
+    // of the masters and the registrations cost them nothing.
+    s << QStringLiteral("CREATE INDEX RirekiTbl_RTTo ON RirekiTbl (RTTo, RTKingaku) WHERE RTTo IS NOT NULL");
+    s << QStringLiteral("CREATE INDEX RirekiTbl_RTKingaku ON RirekiTbl (RTKingaku) WHERE RTKingaku IS NOT NULL");
+    s << QStringLiteral("CREATE INDEX RirekiTbl_RKey ON RirekiTbl (RKey COLLATE NOCASE) WHERE RTable = 'SiteTbl'");
+    s << QStringLiteral("CREATE INDEX RirekiTbl_RTNo ON RirekiTbl (RTNo) WHERE RTNo IS NOT NULL");
     s << QStringLiteral("PRAGMA user_version = %1").arg(version());
     return s;
 }

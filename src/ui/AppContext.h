@@ -21,7 +21,7 @@ public:
     DialogService &dialogs() const { return m_dialogs; }
     WindowRegistry &windows() const { return m_windows; }
 
-    // Opens the report viewer on report `modeFlag` ("1" ... "15"); any other
+    // Opens the report viewer on report `modeFlag` ("1" ... "16"); any other
     // value the report reads (date, category) is set before.
     void showReport(const QString &modeFlag) const;
 

@@ -13,6 +13,7 @@ enum class WindowId {
     FrmRBKeikaku, // list by payee
     FrmShikin,    // funding plan
     FrmZandaka,   // balance of notes at a date
+    FrmKensaku,   // book search and change history
     FrmView,      // report viewer
     FrmHelp,      // help manual
 };

@@ -73,8 +73,9 @@ private slots:
         QTest::newRow("10") << "10" << "" << "手形帳印刷プレビュー" << "手形帳" << "";
         QTest::newRow("11") << "11" << "" << "印刷プレビュー" << "手形決済一覧" << "";
         QTest::newRow("13") << "13" << "" << "印刷プレビュー" << "資金繰り予定表" << "";
+        QTest::newRow("16") << "16" << "" << "印刷プレビュー" << "訂正・削除履歴一覧" << "";
         // Anything but a number of the catalogue leaves the viewer empty, without a word.
-        for (const char *flag : {"", "0", "16", "01", " 1", "E"})
+        for (const char *flag : {"", "0", "18", "01", " 1", "E"})
             QTest::addRow("\"%s\"", flag) << QString::fromUtf8(flag) << "" << "印刷プレビュー" << "" << "";
         // A failure is told, naming the file, and leaves the viewer empty.
         QTest::newRow("report file missing") << "2" << "no report files" << "印刷プレビュー" << "" << "RBBank1.rpt";
@@ -97,6 +98,7 @@ private slots:
         m->values.setReportDate(fault == QLatin1String("no such date") ? QStringLiteral("2024/02/30")
                                                                        : QStringLiteral("2024/05/01"));
         m->values.setReportKeiri(QStringLiteral("1"));
+        m->values.setReportDateEnd(QStringLiteral("2024/05/31"));
         FrmView *view = open(modeFlag);
         QVERIFY(view);
         QCOMPARE(m->windows.window(WindowId::FrmView), view);

@@ -311,6 +311,50 @@ private slots:
                                         "T:合計　5 件||||||11,000||"}));
     }
 
+    // Report 16 from the history: registrations, a correction with before
+    // and after, a deletion; a note drawn more than two months before it was
+    // entered is marked. Time and user of each change are left out here.
+    void changesOfAPeriod()
+    {
+        const auto add = [this](const char *number, const char *drawn, double amount) {
+            m->folder.exec(u"INSERT INTO SiteTbl (TNo, TFDate, TKDate, TTo, TKingaku, TCond) VALUES (?, ?, '2027-01-29', '100', ?, '1')"_s,
+                           {QString::fromUtf8(number), QString::fromUtf8(drawn), amount});
+        };
+        const QDate today = QDate::currentDate();
+        add("R1", qPrintable(today.toString(Qt::ISODate)), 150000);
+        add("R2", qPrintable(today.addMonths(-3).toString(Qt::ISODate)), 90000);
+        m->folder.exec(u"UPDATE SiteTbl SET TKingaku = 250000, TKDate = '2027-02-26' WHERE TNo = 'R1'"_s);
+        m->folder.exec(u"DELETE FROM SiteTbl WHERE TNo = 'R2'"_s);
+        const QString day = today.toString(u"yyyy/MM/dd"_s);
+        const auto d = ReportEngine::build(ReportEngine::catalogueRequest(16, ReportTestData::reportFolder(),
+                                                                          m->folder.path(), day, QString(), day));
+        QCOMPARE(d->page(0).title, u"訂正・削除履歴一覧"_s);
+        QCOMPARE(ReportTestData::headings(d->page(0)).join(u'|'),
+                 u"日時|操作|手形番号|振出日|登録日|登録遅れ|振出先|金額|利用者|変更内容 (変更前 → 変更後)"_s);
+        QStringList rows;
+        for (const QString &line : ReportTestData::render(*d)) {
+            QStringList cells = line.split(u'|');
+            if (cells.size() == 10) {
+                QVERIFY(cells.at(0).startsWith(today.toString(u"yyyy/MM/dd"_s)));
+                cells.removeAt(8);
+                cells.removeAt(0);
+            }
+            rows << cells.join(u'|');
+        }
+        const QString drawn = today.toString(u"yyyy/MM/dd"_s);
+        const QString early = today.addMonths(-3).toString(u"yyyy/MM/dd"_s);
+        QCOMPARE(rows, (QStringList{u"登録|R1|%1|%1||山田製作所|150,000|"_s.arg(drawn),
+                                    u"登録|R2|%1|%2|2か月超|山田製作所|90,000|"_s.arg(early, drawn),
+                                    u"訂正|R1|%1|%1||山田製作所|250,000|決済日 2027/01/29 → 2027/02/26、金額 150,000 → 250,000"_s.arg(drawn),
+                                    u"削除|R2|%1|%2||山田製作所|90,000|"_s.arg(early, drawn),
+                                    u"T:合計　4 件"_s}));
+        const QString yesterday = today.addDays(-1).toString(u"yyyy/MM/dd"_s);
+        QCOMPARE(ReportEngine::build(ReportEngine::catalogueRequest(16, ReportTestData::reportFolder(),
+                                                                    m->folder.path(), yesterday, QString(), yesterday))
+                         ->rowCount(),
+                 0);
+    }
+
     void rendersDemoData()
     {
         TestDataFolder folder;
