@@ -116,8 +116,14 @@ void Connection::open(const QString &connectionText)
         throw StoreError(QStringLiteral("データベースを開けません。"), m_path + QLatin1Char('\n') + reason);
     }
     const QVariant handle = m_db.driver()->handle();
-    if (qstrcmp(handle.typeName(), "sqlite3*") == 0)
-        HistoryFunctions::install(*static_cast<sqlite3 *const *>(handle.constData()));
+    if (qstrcmp(handle.typeName(), "sqlite3*") == 0) {
+        sqlite3 *db = *static_cast<sqlite3 *const *>(handle.constData());
+        HistoryFunctions::install(db);
+        // A long write (the start-up update) adds about 1 KB of history per
+        // note; with the engine's 2 MB default the pages spill to the log
+        // and are read back before the commit. Taken only as pages are used.
+        sqlite3_exec(db, "PRAGMA cache_size = -32768", nullptr, nullptr, nullptr);
+    }
 }
 
 void Connection::close()
