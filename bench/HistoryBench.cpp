@@ -2,6 +2,7 @@
 
 #include "BenchReport.h"
 #include "RawSqlite.h"
+#include "StoreBench.h"
 
 #include "store/Connection.h"
 #include "store/DataFolderBuilder.h"
@@ -144,33 +145,22 @@ void benchHistory(BenchReport &report, const QString &scratchFolder, int largest
 
     // The start-up update of every tenth note, against raw SQLite doing the
     // same update on the same table without the history.
-    const auto resetStates = [&] {
-        setRecording(folder, false);
+    // The program's runs record, raw SQLite's do not; the states are put
+    // back with the history off, so that putting them back leaves no rows.
+    bool recording = true;
+    const auto resetStates = [&](bool record) {
+        if (recording)
+            setRecording(folder, false);
         RawSqlite::once(path, "UPDATE SiteTbl SET TCond = '1' WHERE TCond = '2'");
+        if (record)
+            setRecording(folder, true);
+        recording = record;
     };
-    std::vector<double> henko, raw;
-    for (int i = 0; i < 3; ++i) {
-        resetStates();
+    const auto [henko, raw] = stateUpdateMedians(
+            folder, path, [&] { resetStates(true); }, [&] { resetStates(false); });
+    if (!recording)
         setRecording(folder, true);
-        henko.push_back(BenchReport::medianMs(1, [&] {
-            RibodoClass r;
-            r.setDirPath(folder);
-            r.CntDb();
-            r.setRibodoKDate(QStringLiteral("2025/03/31"));
-            r.HenkoJ();
-        }));
-        resetStates();
-        raw.push_back(BenchReport::medianMs(1, [&] {
-            RawSqlite db(path);
-            db.run("BEGIN");
-            db.run("UPDATE SiteTbl SET TCond = '2' WHERE TCond = '1' AND TKDate <= '2025-03-31'");
-            db.run("COMMIT");
-        }));
-        setRecording(folder, true);
-    }
-    std::sort(henko.begin(), henko.end());
-    std::sort(raw.begin(), raw.end());
-    report.add(section, QStringLiteral("HenkoJ"), henko[1], raw[1],
+    report.add(section, QStringLiteral("HenkoJ"), henko, raw,
                QStringLiteral("%1 notes moved; baseline: raw SQLite, no history").arg(size / 10));
 
 }

@@ -154,27 +154,35 @@ void benchStore(BenchReport &report, const QString &scratchFolder, int largest)
         const auto resetStates = [&] {
             RawSqlite::once(path, "UPDATE SiteTbl SET TCond = '1' WHERE TCond = '2'");
         };
-        std::vector<double> henko, raw;
-        for (int i = 0; i < 3; ++i) {
-            resetStates();
-            henko.push_back(BenchReport::medianMs(1, [&] {
-                RibodoClass r;
-                r.setDirPath(folder);
-                r.CntDb();
-                r.setRibodoKDate(QStringLiteral("2025/03/31"));
-                r.HenkoJ();
-            }));
-            resetStates();
-            raw.push_back(BenchReport::medianMs(1, [&] {
-                RawSqlite db(path);
-                db.run("BEGIN");
-                db.run("UPDATE SiteTbl SET TCond = '2' WHERE TCond = '1' AND TKDate <= '2025-03-31'");
-                db.run("COMMIT");
-            }));
-        }
-        std::sort(henko.begin(), henko.end());
-        std::sort(raw.begin(), raw.end());
-        report.add(section, QStringLiteral("HenkoJ"), henko[1], raw[1], QStringLiteral("%1 notes moved").arg(due));
+        const auto [henko, raw] = stateUpdateMedians(folder, path, resetStates, resetStates);
+        report.add(section, QStringLiteral("HenkoJ"), henko, raw, QStringLiteral("%1 notes moved").arg(due));
         QFile::remove(path);
     }
+}
+
+std::pair<double, double> stateUpdateMedians(const QString &folder, const QString &path,
+                                             const std::function<void()> &beforeProgram,
+                                             const std::function<void()> &beforeRaw)
+{
+    std::vector<double> henko, raw;
+    for (int i = 0; i < 3; ++i) {
+        beforeProgram();
+        henko.push_back(BenchReport::medianMs(1, [&] {
+            RibodoClass r;
+            r.setDirPath(folder);
+            r.CntDb();
+            r.setRibodoKDate(QStringLiteral("2025/03/31"));
+            r.HenkoJ();
+        }));
+        beforeRaw();
+        raw.push_back(BenchReport::medianMs(1, [&] {
+            RawSqlite db(path);
+            db.run("BEGIN");
+            db.run("UPDATE SiteTbl SET TCond = '2' WHERE TCond = '1' AND TKDate <= '2025-03-31'");
+            db.run("COMMIT");
+        }));
+    }
+    std::sort(henko.begin(), henko.end());
+    std::sort(raw.begin(), raw.end());
+    return {henko[1], raw[1]};
 }
