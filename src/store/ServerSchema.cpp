@@ -308,7 +308,17 @@ QStringList ServerSchema::createStatements()
     return s;
 }
 
-void ServerSchema::create(ServerDatabase &server)
+QStringList ServerSchema::tables()
+{
+    QStringList names;
+    for (const QString &statement : Schema::createStatements()) {
+        if (statement.contains(QRegularExpression(QStringLiteral("^CREATE\\s+TABLE"), caseless)))
+            names << tableName(statement);
+    }
+    return names;
+}
+
+int ServerSchema::relationCount(ServerDatabase &server)
 {
     QSqlQuery q = server.exec(QStringLiteral(
             "SELECT count(*) FROM pg_class c JOIN pg_namespace n ON n.oid = c.relnamespace "
@@ -316,6 +326,12 @@ void ServerSchema::create(ServerDatabase &server)
             "AND n.nspname NOT IN ('pg_catalog', 'information_schema') AND n.nspname NOT LIKE 'pg_toast%'"));
     const int present = q.next() ? q.value(0).toInt() : 0;
     q.finish();
+    return present;
+}
+
+void ServerSchema::create(ServerDatabase &server)
+{
+    const int present = relationCount(server);
     if (present > 0)
         throw StoreError(QStringLiteral("データベース %1 は空ではありません（表とビュー %2 個）。"
                                         "台帳は空のデータベースにだけ作れます。")

@@ -34,6 +34,11 @@ public:
     // owner (a superuser, or a user who may create roles).
     static QStringList createStatements();
 
+    // The register's tables, as Schema names them.
+    static QStringList tables();
+
+    // The tables and views the database holds outside the server's own.
+    static int relationCount(ServerDatabase &server);
     // Runs createStatements() in one transaction; refuses a database that
     // already holds tables or views.
     static void create(ServerDatabase &server);

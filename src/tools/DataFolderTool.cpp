@@ -23,6 +23,9 @@
 //                                                the register, its history
 //                                                and roles in an empty
 //                                                PostgreSQL database
+//   ribodo-datafolder push <folder> <connection text>
+//                                                copies the register with its
+//                                                history into an empty one
 
 #include "HolidayListCommand.h"
 #include "calendar/BankCalendar.h"
@@ -38,6 +41,7 @@
 #include "store/HistoryCheck.h"
 #include "store/Schema.h"
 #include "store/ServerDatabase.h"
+#include "store/ServerPush.h"
 #include "store/ServerSchema.h"
 #include "store/StoreError.h"
 
@@ -62,7 +66,8 @@ int usage()
                "       ribodo-datafolder uchiwake <folder> <yyyy/mm/dd> <out.csv> [--denshi]\n"
                "       ribodo-datafolder verify <folder>\n"
                "       ribodo-datafolder export-all <folder> <out dir>\n"
-               "       ribodo-datafolder server-init <connection text>\n",
+               "       ribodo-datafolder server-init <connection text>\n"
+               "       ribodo-datafolder push <folder> <connection text>\n",
                stderr);
     return 2;
 }
@@ -169,6 +174,15 @@ int main(int argc, char *argv[])
             ServerDatabase database(server);
             ServerSchema::create(database);
             QTextStream(stdout) << server.text() << Qt::endl;
+            return 0;
+        }
+        if (command == QLatin1String("push") && args.size() == 3) {
+            const QString folder = dataFolderOf(args.at(1));
+            ServerDatabase database(ServerConnectionText::parse(args.at(2)));
+            QTextStream out(stdout);
+            for (const auto &[table, rows] : ServerPush::push(folder, database))
+                out << table << "\t" << rows << "\n";
+            out << database.server().text() << Qt::endl;
             return 0;
         }
         if (command == QLatin1String("export-all") && args.size() == 3) {

@@ -1,4 +1,5 @@
 #include "PgCluster.h"
+#include "TestDataFolder.h"
 
 #include "store/HistoryFunctions.h"
 #include "store/Schema.h"
@@ -63,6 +64,32 @@ QString lowerNames(const QStringList &names)
     return lower.join(QLatin1Char(','));
 }
 
+// The first row of the server's history whose hash is not the one the
+// program computes over its stored values, or whose link to the row before
+// is broken; empty when the chain is sound.
+QString chainProblem(ServerDatabase &db)
+{
+    QSqlQuery q = db.exec(QStringLiteral("SELECT RNo, RAt, RUser, RSource, RAction, RTable, RKey, RBefore, RAfter, RTNo, "
+                                         "RTFDate, RTKDate, RTTo, RTKingaku::text, RPrev, RHash FROM RirekiTbl ORDER BY RNo"));
+    QString previous;
+    while (q.next()) {
+        HistoryFunctions::Hash hash;
+        hash.addInteger(q.value(0).toLongLong());
+        for (int i = 1; i < 15; ++i) {
+            if (q.value(i).isNull())
+                hash.addNull();
+            else if (i == 13)
+                hash.addReal(q.value(i).toString().toDouble());
+            else
+                hash.addText(q.value(i).toString().toUtf8());
+        }
+        if (q.value(15).toString() != QString::fromLatin1(hash.result()) || q.value(14).toString() != previous)
+            return QStringLiteral("RNo %1").arg(q.value(0).toLongLong());
+        previous = q.value(15).toString();
+    }
+    return QString();
+}
+
 } // namespace
 
 class TestServer : public QObject
@@ -86,11 +113,14 @@ private slots:
     void readerCannotWrite();
     void historyCannotBeChanged_data();
     void historyCannotBeChanged();
+    void pushCopiesRegister_data();
+    void pushCopiesRegister();
 
 private:
     // A new database made by server-init, with the users keiri1 (経理) and
     // etsuran1 (閲覧); its connection text as the superuser.
     QString initialisedDatabase();
+    bool addUsers();
 
     PgCluster m_cluster;
 };
@@ -113,12 +143,16 @@ QString TestServer::initialisedDatabase()
         qWarning() << run.err;
         return QString();
     }
-    const bool users = m_cluster.exec({QStringLiteral(
+    return addUsers() ? text : QString();
+}
+
+bool TestServer::addUsers()
+{
+    return m_cluster.exec({QStringLiteral(
             "DO $$BEGIN\n"
             "IF NOT EXISTS (SELECT 1 FROM pg_roles WHERE rolname = 'keiri1') THEN CREATE ROLE keiri1 LOGIN IN ROLE \"経理\"; END IF;\n"
             "IF NOT EXISTS (SELECT 1 FROM pg_roles WHERE rolname = 'etsuran1') THEN CREATE ROLE etsuran1 LOGIN IN ROLE \"閲覧\"; END IF;\n"
             "END$$")});
-    return users ? text : QString();
 }
 
 void TestServer::connectionText_data()
@@ -343,28 +377,14 @@ void TestServer::historyHashMatchesProgram()
         db.exec(QStringLiteral("DELETE FROM SiteTbl WHERE TNo = 'A-1'")).finish();
     }
     ServerDatabase db(ServerConnectionText::parse(text));
-    QSqlQuery q = db.exec(QStringLiteral("SELECT RNo, RAt, RUser, RSource, RAction, RTable, RKey, RBefore, RAfter, RTNo, "
-                                         "RTFDate, RTKDate, RTTo, RTKingaku::text, RPrev, RHash FROM RirekiTbl ORDER BY RNo"));
+    QCOMPARE(chainProblem(db), QString());
+    QSqlQuery q = db.exec(QStringLiteral("SELECT RUser, RSource, RAction, RKey, RTKingaku::text FROM RirekiTbl ORDER BY RNo"));
     QStringList actions;
-    QString previous;
     while (q.next()) {
-        HistoryFunctions::Hash hash;
-        hash.addInteger(q.value(0).toLongLong());
-        for (int i = 1; i < 15; ++i) {
-            if (q.value(i).isNull())
-                hash.addNull();
-            else if (i == 13)
-                hash.addReal(q.value(i).toString().toDouble());
-            else
-                hash.addText(q.value(i).toString().toUtf8());
-        }
-        QCOMPARE(q.value(15).toString(), QString::fromLatin1(hash.result()));
-        QCOMPARE(q.value(14).toString(), previous);
-        QCOMPARE(q.value(2).toString(), QStringLiteral("keiri1"));
-        QCOMPARE(q.value(3).toString(), QStringLiteral("手形入力"));
-        previous = q.value(15).toString();
-        actions << q.value(4).toString() + QLatin1Char(' ') + q.value(6).toString() + QLatin1Char(' ')
-                        + q.value(13).toString();
+        QCOMPARE(q.value(0).toString(), QStringLiteral("keiri1"));
+        QCOMPARE(q.value(1).toString(), QStringLiteral("手形入力"));
+        actions << q.value(2).toString() + QLatin1Char(' ') + q.value(3).toString() + QLatin1Char(' ')
+                        + q.value(4).toString();
     }
     QCOMPARE(actions, (QStringList{QStringLiteral("登録 100 "), QStringLiteral("登録 A-1 "),
                                    QStringLiteral("訂正 A-1 ") + amount, QStringLiteral("削除 A-1 ") + corrected}));
@@ -410,6 +430,57 @@ void TestServer::historyCannotBeChanged()
     QVERIFY(q.next());
     QCOMPARE(q.value(0).toInt(), 1);
     QCOMPARE(q.value(1).toString(), QStringLiteral("登録"));
+}
+
+void TestServer::pushCopiesRegister_data()
+{
+    QTest::addColumn<bool>("initialised");
+    QTest::newRow("into an empty database") << false;
+    QTest::newRow("into a register made by server-init") << true;
+}
+
+// A register with its history goes to the server row for row; the chain the
+// program wrote goes on there, and a second push is refused.
+void TestServer::pushCopiesRegister()
+{
+    QFETCH(bool, initialised);
+    TestDataFolder data;
+    data.exec(QStringLiteral("INSERT INTO SireCliant (ClCode, ClName, ClZan) VALUES ('100', '山田商店', 0.1)"));
+    data.addNote(QStringLiteral("A-1"), QStringLiteral("2026-12-31"), QStringLiteral("1"), 1000000);
+    data.addNote(QStringLiteral("A-2"), QStringLiteral("2027-01-31"), QStringLiteral("1"), 1500000.5);
+    data.exec(QStringLiteral("UPDATE SiteTbl SET TKingaku = 2000000 WHERE TNo = 'A-1'"));
+    data.exec(QStringLiteral("DELETE FROM SiteTbl WHERE TNo = 'A-2'"));
+
+    const QString text = initialised ? initialisedDatabase() : m_cluster.newDatabase();
+    QVERIFY(!text.isEmpty());
+    const ToolRun run = tool({QStringLiteral("push"), data.path(), text});
+    QVERIFY2(run.code == 0, qPrintable(run.err));
+    QVERIFY(addUsers());
+
+    ServerDatabase db(ServerConnectionText::parse(text));
+    for (const QString &table : ServerSchema::tables()) {
+        const QString count = QStringLiteral("SELECT count(*) FROM ") + table;
+        QSqlQuery q = db.exec(count);
+        QVERIFY(q.next());
+        QCOMPARE(q.value(0).toLongLong(), data.scalar(count).toLongLong());
+    }
+    QCOMPARE(chainProblem(db), QString());
+    {
+        ServerDatabase keiri(ServerConnectionText::parse(asUser(text, QStringLiteral("keiri1"))));
+        keiri.exec(QStringLiteral("UPDATE SiteTbl SET TKingaku = 3000000 WHERE TNo = 'a-1'")).finish();
+    }
+    QCOMPARE(chainProblem(db), QString());
+    QSqlQuery q = db.exec(QStringLiteral("SELECT RUser, RTKingaku::text, ClZan::text FROM RirekiTbl, SireCliant "
+                                         "ORDER BY RNo DESC LIMIT 1"));
+    QVERIFY(q.next());
+    QCOMPARE(q.value(0).toString(), QStringLiteral("keiri1"));
+    QCOMPARE(q.value(1).toString(), QStringLiteral("2000000"));
+    QCOMPARE(q.value(2).toString(), QStringLiteral("0.1"));
+    q.finish();
+
+    const ToolRun again = tool({QStringLiteral("push"), data.path(), text});
+    QCOMPARE(again.code, 1);
+    QVERIFY2(again.err.contains(QStringLiteral("には既に行があります")), qPrintable(again.err));
 }
 
 QTEST_GUILESS_MAIN(TestServer)
