@@ -67,3 +67,23 @@ QSqlQuery ServerDatabase::exec(const QString &sql, const QVariantList &values)
                          q.lastError().text() + QLatin1Char('\n') + sql);
     return q;
 }
+
+QSqlQuery ServerDatabase::prepare(const QString &sql)
+{
+    QSqlQuery q(m_db);
+    q.setForwardOnly(true);
+    if (!q.prepare(sql))
+        throw StoreError(QStringLiteral("サーバーのデータベースを読み書きできません。"),
+                         q.lastError().text() + QLatin1Char('\n') + sql);
+    return q;
+}
+
+void ServerDatabase::run(QSqlQuery &query, const QVariantList &values)
+{
+    for (int i = 0; i < values.size(); ++i)
+        query.bindValue(i, values.at(i));
+    if (!query.exec())
+        throw StoreError(QStringLiteral("サーバーのデータベースを読み書きできません。"),
+                         query.lastError().text() + QLatin1Char('\n') + query.lastQuery());
+    query.finish();
+}

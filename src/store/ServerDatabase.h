@@ -28,6 +28,9 @@ public:
     // The query is read to its end by the caller before the next statement:
     // the driver drops the rows of a query still open.
     QSqlQuery exec(const QString &sql, const QVariantList &values = {});
+    // A statement prepared once for many runs (run() binds and runs it).
+    QSqlQuery prepare(const QString &sql);
+    void run(QSqlQuery &query, const QVariantList &values);
 
 private:
     ServerConnectionText m_server;

@@ -56,14 +56,17 @@ qint64 copyTable(Connection &sqlite, ServerDatabase &server, const QString &tabl
     // The history in its own order, so that its chain is read as written.
     StatementReader reader(sqlite, QStringLiteral("SELECT %1 FROM %2 ORDER BY rowid")
                                            .arg(columns.join(QStringLiteral(", ")), table));
-    const QString full = insertStatement(table, columns, batchRows);
+    QSqlQuery full = server.prepare(insertStatement(table, columns, batchRows));
     QVariantList values;
     qint64 rows = 0;
     int pending = 0;
     const auto flush = [&] {
         if (pending == 0)
             return;
-        server.exec(pending == batchRows ? full : insertStatement(table, columns, pending), values).finish();
+        if (pending == batchRows)
+            server.run(full, values);
+        else
+            server.exec(insertStatement(table, columns, pending), values).finish();
         values.clear();
         pending = 0;
     };

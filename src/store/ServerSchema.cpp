@@ -273,9 +273,12 @@ QStringList ServerSchema::createStatements()
                         "  IF NOT EXISTS (SELECT 1 FROM pg_roles WHERE rolname = '%1') THEN CREATE ROLE %1 NOLOGIN; END IF;\n"
                         "  IF NOT EXISTS (SELECT 1 FROM pg_roles WHERE rolname = '%2') THEN CREATE ROLE %4 NOLOGIN; END IF;\n"
                         "  IF NOT EXISTS (SELECT 1 FROM pg_roles WHERE rolname = '%3') THEN CREATE ROLE %5 NOLOGIN; END IF;\n"
+                        // The one who makes the register acts as its owner.
+                        "  IF NOT pg_has_role(current_user, '%1', 'MEMBER') THEN\n"
+                        "    EXECUTE format('GRANT %1 TO %I', current_user);\n"
+                        "  END IF;\n"
                         "END$body$")
                  .arg(owner, writerRole(), readerRole(), writer, reader);
-    s << QStringLiteral("GRANT %1 TO CURRENT_USER").arg(owner);
     s << QStringLiteral("CREATE EXTENSION IF NOT EXISTS citext");
     s << QStringLiteral("GRANT USAGE, CREATE ON SCHEMA public TO %1").arg(owner);
     s << QStringLiteral("GRANT USAGE ON SCHEMA public TO %1, %2").arg(writer, reader);
