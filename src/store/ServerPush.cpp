@@ -94,6 +94,7 @@ QList<QPair<QString, qint64>> ServerPush::push(const QString &dataFolder, Server
     if (!check.sound)
         throw StoreError(QStringLiteral("台帳が変更履歴と合わないため、送りませんでした。"), check.problem);
 
+    ServerSchema::requireUtf8(server);
     const bool fresh = ServerSchema::relationCount(server) == 0;
     const QStringList tables = ServerSchema::tables();
     QSqlDatabase &db = server.database();

@@ -332,8 +332,21 @@ int ServerSchema::relationCount(ServerDatabase &server)
     return present;
 }
 
+void ServerSchema::requireUtf8(ServerDatabase &server)
+{
+    QSqlQuery q = server.exec(QStringLiteral("SELECT pg_encoding_to_char(encoding) FROM pg_database "
+                                             "WHERE datname = current_database()"));
+    const QString encoding = q.next() ? q.value(0).toString() : QString();
+    q.finish();
+    if (encoding != QLatin1String("UTF8"))
+        throw StoreError(QStringLiteral("データベース %1 の文字コードが UTF8 ではありません（%2）。"
+                                        "createdb -E UTF8 -T template0 で作り直してください。")
+                                 .arg(server.server().database(), encoding));
+}
+
 void ServerSchema::create(ServerDatabase &server)
 {
+    requireUtf8(server);
     const int present = relationCount(server);
     if (present > 0)
         throw StoreError(QStringLiteral("データベース %1 は空ではありません（表とビュー %2 個）。"

@@ -39,7 +39,10 @@ public:
 
     // The tables and views the database holds outside the server's own.
     static int relationCount(ServerDatabase &server);
+    // Raises StoreError unless the database keeps its text in UTF-8, which
+    // the names and the history's hashes need.
+    static void requireUtf8(ServerDatabase &server);
     // Runs createStatements() in one transaction; refuses a database that
-    // already holds tables or views.
+    // already holds tables or views or is not UTF-8.
     static void create(ServerDatabase &server);
 };

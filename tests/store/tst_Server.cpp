@@ -106,6 +106,7 @@ private slots:
     void translation_data();
     void translation();
     void serverInitMakesRegister();
+    void serverInitRefusesNonEmpty_data();
     void serverInitRefusesNonEmpty();
     void codesIgnoreCase();
     void historyHashMatchesProgram_data();
@@ -315,15 +316,30 @@ void TestServer::serverInitMakesRegister()
              QStringLiteral("ribodo_owner:false,経理:false,閲覧:false"));
 }
 
+void TestServer::serverInitRefusesNonEmpty_data()
+{
+    QTest::addColumn<QString>("database");
+    QTest::addColumn<QString>("setup");
+    QTest::addColumn<QString>("message");
+
+    QTest::newRow("a table") << "refused_table" << "CREATE DATABASE %1; CREATE TABLE other (a int)"
+                             << "データベース %1 は空ではありません（表とビュー 1 個）。台帳は空のデータベースにだけ作れます。";
+    QTest::newRow("not UTF-8") << "refused_ascii" << "CREATE DATABASE %1 ENCODING 'SQL_ASCII' LC_COLLATE 'C' LC_CTYPE 'C' TEMPLATE template0"
+                               << "データベース %1 の文字コードが UTF8 ではありません（SQL_ASCII）。"
+                                  "createdb -E UTF8 -T template0 で作り直してください。";
+}
+
 void TestServer::serverInitRefusesNonEmpty()
 {
-    const QString text = m_cluster.newDatabase();
-    const QString database = ServerConnectionText::parse(text).database();
-    QVERIFY(m_cluster.exec({QStringLiteral("CREATE TABLE other (a int)")}, database));
-    const ToolRun run = tool({QStringLiteral("server-init"), text});
+    QFETCH(QString, database);
+    QFETCH(QString, setup);
+    QFETCH(QString, message);
+    const QStringList statements = setup.arg(database).split(QStringLiteral("; "));
+    QVERIFY2(m_cluster.exec({statements.first()}), qPrintable(m_cluster.error()));
+    QVERIFY2(m_cluster.exec(statements.mid(1), database), qPrintable(m_cluster.error()));
+    const ToolRun run = tool({QStringLiteral("server-init"), m_cluster.connectionText(database)});
     QCOMPARE(run.code, 1);
-    QCOMPARE(run.err, QStringLiteral("データベース %1 は空ではありません（表とビュー 1 個）。台帳は空のデータベースにだけ作れます。")
-                              .arg(database));
+    QCOMPARE(run.err, message.arg(database));
 }
 
 // Codes compare without regard to case, as in the SQLite file; the dates
