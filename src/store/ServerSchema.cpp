@@ -6,6 +6,7 @@
 
 #include <QRegularExpression>
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QSqlQuery>
 
 namespace {
@@ -200,8 +201,10 @@ QList<QStringList> historyColumns()
         if (!db.open())
             throw StoreError(QStringLiteral("表の定義を読めません。"));
         QSqlQuery q(db);
-        for (const QString &statement : Schema::createStatements())
-            q.exec(statement);
+        for (const QString &statement : Schema::createStatements()) {
+            if (!q.exec(statement))
+                throw StoreError(QStringLiteral("表の定義を読めません。"), q.lastError().text() + QLatin1Char('\n') + statement);
+        }
         for (const QString &table : Schema::historyTables()) {
             QStringList columns;
             q.exec(QStringLiteral("SELECT name FROM pragma_table_info('%1') ORDER BY cid").arg(table));

@@ -170,21 +170,14 @@ void TestServer::connectionText_data()
     QTest::newRow("password") << "Provider=PostgreSQL;Host=srv01;Database=ribodo;User=k;Password=secret"
                               << "接続文字列にパスワードは書けません。パスワードはサーバーのログイン"
                                  "（~/.pgpass または PGPASSFILE の指すファイル）で設定してください。";
-    QTest::newRow("pwd") << "Provider=PostgreSQL;Host=srv01;Database=ribodo;PWD=secret"
-                         << "接続文字列にパスワードは書けません。パスワードはサーバーのログイン"
-                            "（~/.pgpass または PGPASSFILE の指すファイル）で設定してください。";
     QTest::newRow("SQLite") << "Provider=SQLite;Data Source=/tmp/x/dbRibodo.sqlite"
                             << "サーバーの接続文字列が正しくありません。「Data Source」は使えない項目です。";
     QTest::newRow("no provider") << "Host=srv01;Database=ribodo"
                                  << "サーバーの接続文字列が正しくありません。Provider=PostgreSQL がありません。";
-    QTest::newRow("no host") << "Provider=PostgreSQL;Database=ribodo"
-                             << "サーバーの接続文字列が正しくありません。Host（サーバー名）がありません。";
     QTest::newRow("no database") << "Provider=PostgreSQL;Host=srv01"
                                  << "サーバーの接続文字列が正しくありません。Database（データベース名）がありません。";
     QTest::newRow("bad port") << "Provider=PostgreSQL;Host=srv01;Port=70000;Database=ribodo"
                               << "サーバーの接続文字列が正しくありません。ポート「70000」は 1 から 65535 までの数ではありません。";
-    QTest::newRow("twice") << "Provider=PostgreSQL;Host=a;Host=b;Database=ribodo"
-                           << "サーバーの接続文字列が正しくありません。「Host」が 2 回あります。";
     QTest::newRow("no equals") << "Provider=PostgreSQL;srv01;Database=ribodo"
                                << "サーバーの接続文字列が正しくありません。「srv01」に「=」がありません。";
 }
