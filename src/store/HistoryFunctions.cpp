@@ -8,6 +8,8 @@
 #include <openssl/evp.h>
 #include <sqlite3.h>
 
+#include <charconv>
+
 // Each value is written with its length, so that no two different rows give
 // the same stream; null has its own mark. Reals are written in their shortest
 // exact form, independent of the engine's own formatting.
@@ -30,7 +32,9 @@ void HistoryFunctions::Hash::addText(QByteArrayView utf8)
 {
     if (m_stream.isEmpty())
         m_stream.reserve(2048);
-    m_stream.append(QByteArray::number(utf8.size()));
+    char length[24];
+    const auto written = std::to_chars(length, length + sizeof length, utf8.size());
+    m_stream.append(length, written.ptr - length);
     m_stream.append(':');
     m_stream.append(utf8);
     m_stream.append(';');
