@@ -169,7 +169,10 @@ QStringList historyTrigger(const QString &table, const QStringList &columns)
                            .arg(table, keyOf(table, QStringLiteral("NEW")), objectOf(columns, QStringLiteral("NEW")),
                                 objectOf(columns, QStringLiteral("OLD")), keyOf(table, QStringLiteral("OLD")));
     if (note)
-        body += QStringLiteral("  IF TG_OP <> 'INSERT' THEN\n"
+        // As on SQLite, a change that moved none of the searched fields (a
+        // settlement) leaves them empty.
+        body += QStringLiteral("  IF TG_OP = 'DELETE' OR TG_OP = 'UPDATE' AND (OLD.TNo, OLD.TFDate, OLD.TKDate, OLD.TTo, OLD.TKingaku)\n"
+                               "      IS DISTINCT FROM (NEW.TNo, NEW.TFDate, NEW.TKDate, NEW.TTo, NEW.TKingaku) THEN\n"
                                "    h.RTNo := OLD.TNo; h.RTFDate := OLD.TFDate; h.RTKDate := OLD.TKDate;\n"
                                "    h.RTTo := OLD.TTo; h.RTKingaku := OLD.TKingaku;\n"
                                "  END IF;\n");
