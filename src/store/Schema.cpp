@@ -131,7 +131,7 @@ QStringList Schema::createStatements()
 
 int Schema::version()
 {
-    return 4;
+    return 5;
 }
 
 QStringList Schema::upgradeStatements(int from)
@@ -159,6 +159,11 @@ QStringList Schema::upgradeStatements(int from)
         // The change history; its opening rows and the tables' triggers are
         // written by the upgrade once every step has run.
         return historyStatements();
+    case 4:
+        // Nothing of its own: the upgrade makes the history's triggers again
+        // after every step, and the new ones leave the searched fields of a
+        // state change empty.
+        return {};
     default:
         return {};
     }
@@ -344,17 +349,33 @@ QString rowObject(const QStringList &names, const QString &row)
 }
 
 // One history row: its values, then the hash over them and the previous
-// row's hash. A single VALUES row, so that the engine needs no temporary
-// table for reading the history it writes to; the time is the statement's
-// own ('now' is fixed within one step of the engine), so the hash sees the
-// very values stored. `wrap` turns an expression over the row into a value.
+// row's hash. The values are worked out once, in a subquery the engine
+// cannot merge into the insert (OFFSET), and both the row and the hash read
+// them from there; the time is the statement's own ('now' is fixed within
+// one step of the engine), so the hash sees the very values stored. `wrap`
+// turns an expression over the row into a value.
 QString historyInsert(const QString &table, const QStringList &names, const char *action, const QString &before,
                       const QString &after, const std::function<QString(const QString &)> &wrap)
 {
     const bool note = table == QLatin1String("SiteTbl");
     const QString null = QStringLiteral("NULL");
+    // A change that moved none of the searched fields (a state change, the
+    // usual case) leaves them empty: the same contents stay findable through
+    // the note itself or the next change, and the search's indexes are
+    // spared one entry each per settled note.
+    QString unchanged;
+    if (note && !before.isEmpty() && !after.isEmpty()) {
+        QStringList same;
+        for (const char *column : {"TNo", "TFDate", "TKDate", "TTo", "TKingaku"})
+            same << QStringLiteral("%1.%3 IS %2.%3").arg(before, after, QLatin1String(column));
+        unchanged = same.join(QStringLiteral(" AND "));
+    }
     const auto noteColumn = [&](const char *column) {
-        return note && !before.isEmpty() ? wrap(before + QLatin1Char('.') + QLatin1String(column)) : null;
+        if (!note || before.isEmpty())
+            return null;
+        const QString value = wrap(before + QLatin1Char('.') + QLatin1String(column));
+        return unchanged.isEmpty() ? value
+                                   : QStringLiteral("CASE WHEN %1 THEN NULL ELSE %2 END").arg(unchanged, value);
     };
     const QStringList values = {
         // Read from the end of the key; MAX() inside an expression would
@@ -375,10 +396,17 @@ QString historyInsert(const QString &table, const QStringList &names, const char
         noteColumn("TKingaku"),
         QStringLiteral("(SELECT RHash FROM RirekiTbl ORDER BY RNo DESC LIMIT 1)"),
     };
-    const QString listed = values.join(QStringLiteral(", "));
+    QStringList named;
+    QStringList refs;
+    for (qsizetype i = 0; i < values.size(); ++i) {
+        named << values.at(i) + QStringLiteral(" AS v%1").arg(i);
+        refs << QStringLiteral("v%1").arg(i);
+    }
+    const QString listed = refs.join(QStringLiteral(", "));
     return QStringLiteral("INSERT INTO RirekiTbl (RNo, RAt, RUser, RSource, RAction, RTable, RKey, RBefore, RAfter, "
-                          "RTNo, RTFDate, RTKDate, RTTo, RTKingaku, RPrev, RHash) VALUES (")
-            + listed + QStringLiteral(", ribodo_hash(") + listed + QStringLiteral("))");
+                          "RTNo, RTFDate, RTKDate, RTTo, RTKingaku, RPrev, RHash) SELECT ")
+            + listed + QStringLiteral(", ribodo_hash(") + listed + QStringLiteral(") FROM (SELECT ")
+            + named.join(QStringLiteral(", ")) + QStringLiteral(" LIMIT 1 OFFSET 0)");
 }
 
 } // namespace
