@@ -150,6 +150,14 @@ void Connection::beginTrans()
     m_inTransaction = true;
 }
 
+void Connection::beginRead()
+{
+    QSqlQuery begin(m_db);
+    if (!begin.exec(QStringLiteral("BEGIN")))
+        throw failure(QStringLiteral("トランザクションを開始できません。"), begin.lastError());
+    m_inTransaction = true;
+}
+
 void Connection::commitTrans()
 {
     if (!m_db.commit())

@@ -233,6 +233,36 @@ private Q_SLOTS:
         QCOMPARE(s.dialogs.unexpected(), 0);
     }
 
+    // Another PC changed the called-up entry since: 訂正 and 削除 are refused.
+    void changedOnAnotherPc_data()
+    {
+        QTest::addColumn<WindowId>("window");
+        QTest::addColumn<QString>("script");
+        for (WindowId id : {WindowId::FrmSKbn, WindowId::FrmBank, WindowId::frmCliant}) {
+            const QByteArray w = id == WindowId::FrmSKbn ? "区分 " : id == WindowId::FrmBank ? "銀行 " : "仕入先 ";
+            QTest::newRow((w + "edit").constData()) << id << "name 新;E";
+            QTest::newRow((w + "delete").constData()) << id << "ok;D";
+        }
+    }
+
+    void changedOnAnotherPc()
+    {
+        QFETCH(WindowId, window);
+        QFETCH(QString, script);
+        Screen s(window);
+        s.run(QStringLiteral("call A1"));
+        s.data.exec(s.supplier() ? QStringLiteral("UPDATE SireCliant SET ClName = '他' WHERE ClCode = 'A1'")
+                                 : QStringLiteral("UPDATE %1 SET KbnName = '他' WHERE KbnCode = 'A1'").arg(s.table()));
+        const QString changedBy = s.data.scalar(QStringLiteral(
+                "SELECT RUser || ', ' || replace(substr(RAt, 1, 16), '-', '/') FROM RirekiTbl ORDER BY RNo DESC LIMIT 1"))
+                                          .toString();
+        s.run(script);
+        QCOMPARE(s.warnings(),
+                 QStringList{QStringLiteral("このデータは他の端末で変更されています（%1）。呼び出し直してください。").arg(changedBy)});
+        QCOMPARE(s.rows(), QStringLiteral("A1=他,B2=乙"));
+        QCOMPARE(s.dialogs.unexpected(), 0);
+    }
+
     void deleteQuestions_data()
     {
         QTest::addColumn<WindowId>("window");

@@ -267,6 +267,52 @@ private slots:
         QVERIFY(!QApplication::overrideCursor());
     }
 
+    // Another PC changes the note while it is on the screen: the correction
+    // or deletion is refused and the typed input stays.
+    void noteChangedOnAnotherPc_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("elsewhere");
+
+        QTest::newRow("correct after a settlement") << "CmdEdit" << "UPDATE SiteTbl SET TCond = '2'";
+        QTest::newRow("delete after a correction") << "CmdDelete" << "UPDATE SiteTbl SET TKingaku = 7";
+        QTest::newRow("correct after a deletion") << "CmdEdit" << "DELETE FROM SiteTbl";
+    }
+
+    void noteChangedOnAnotherPc()
+    {
+        QFETCH(QString, command);
+        QFETCH(QString, elsewhere);
+
+        m_f->data.addNote(QStringLiteral("A-12"), QStringLiteral("2024-06-30"));
+        open();
+        callUp(QStringLiteral("A-12"));
+        m_f->data.exec(elsewhere + QStringLiteral(" WHERE TNo = 'A-12'"));
+        const QString rows = m_f->data.scalar(QStringLiteral("SELECT group_concat(TNo || TKingaku || TCond) FROM SiteTbl"))
+                                     .toString();
+        const QVariant history = m_f->data.scalar(QStringLiteral("SELECT count(*) FROM RirekiTbl"));
+        const QString changedBy = m_f->data.scalar(QStringLiteral(
+                "SELECT RUser || ', ' || replace(substr(RAt, 1, 16), '-', '/') FROM RirekiTbl ORDER BY RNo DESC LIMIT 1"))
+                                          .toString();
+        m_f->dialogs.clear();
+        box(3)->selectAll();
+        QTest::keyClicks(box(3), QStringLiteral("2,000"));
+        const QString typed = screen();
+        if (command == QLatin1String("CmdDelete"))
+            m_f->dialogs.queueAnswer(Answer::Ok);
+        click(command.toLatin1().constData());
+
+        const ScriptedDialogService::Call refusal = m_f->dialogs.messages().constLast();
+        QCOMPARE(refusal.text, QStringLiteral("この手形は他の端末で変更されています（%1）。呼び出し直してください。")
+                                       .arg(changedBy));
+        QCOMPARE(refusal.title, QStringLiteral("警告"));
+        QCOMPARE(refusal.icon, DialogService::Icon::Critical);
+        QCOMPARE(m_f->data.scalar(QStringLiteral("SELECT group_concat(TNo || TKingaku || TCond) FROM SiteTbl")).toString(),
+                 rows);
+        QCOMPARE(m_f->data.scalar(QStringLiteral("SELECT count(*) FROM RirekiTbl")), history);
+        QCOMPARE(screen(), typed);
+    }
+
     void callUpFindingNothing_data()
     {
         QTest::addColumn<QString>("typed");
