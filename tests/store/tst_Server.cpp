@@ -473,6 +473,9 @@ void TestServer::pushCopiesRegister()
     data.addNote(QStringLiteral("A-2"), QStringLiteral("2027-01-31"), QStringLiteral("1"), 1500000.5);
     data.exec(QStringLiteral("UPDATE SiteTbl SET TKingaku = 2000000 WHERE TNo = 'A-1'"));
     data.exec(QStringLiteral("DELETE FROM SiteTbl WHERE TNo = 'A-2'"));
+    // Characters the stream to the server must escape.
+    const QString remarks = QStringLiteral("1行目\n\t2行目\\円\r");
+    data.exec(QStringLiteral("UPDATE SiteTbl SET TRemarks = ? WHERE TNo = 'A-1'"), {remarks});
 
     const QString text = initialised ? initialisedDatabase() : m_cluster.newDatabase();
     QVERIFY(!text.isEmpty());
@@ -499,6 +502,10 @@ void TestServer::pushCopiesRegister()
     QCOMPARE(q.value(0).toString(), QStringLiteral("keiri1"));
     QCOMPARE(q.value(1).toString(), QStringLiteral("2000000"));
     QCOMPARE(q.value(2).toString(), QStringLiteral("0.1"));
+    q.finish();
+    q = db.exec(QStringLiteral("SELECT TRemarks FROM SiteTbl"));
+    QVERIFY(q.next());
+    QCOMPARE(q.value(0).toString(), remarks);
     q.finish();
 
     const ToolRun again = tool({QStringLiteral("push"), data.path(), text});
