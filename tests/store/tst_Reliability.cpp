@@ -593,33 +593,6 @@ private Q_SLOTS:
         QCOMPARE(restoreCommand(folder, copy), 0); // and runs again
     }
 
-    // The payment plan's cross-tab, read from its Jet text.
-    void crossTabTranslation_data()
-    {
-        QTest::addColumn<QString>("jet");
-        QTest::addColumn<QString>("sqlite");
-        QTest::addColumn<QStringList>("leading");
-        QTest::addColumn<QString>("byPayeeCode");
-        QTest::newRow("payment plan")
-                << plan
-                << R"(SELECT "ClName", "TKDate", SUM("TKingaku") FROM "QRYRibodo" WHERE TKDate >= '2024-04-01' AND Tkeiri = '2' GROUP BY 1, 2 ORDER BY 1, 2)"
-                << QStringList{u"ClName"_s, u"SSum_"_s}
-                << R"(SELECT "TTo", CAST(REPLACE("TKDate", '-', '') AS INTEGER), SUM("TKingaku") FROM "SiteTbl" AS "QRYRibodo" WHERE TKDate >= '2024-04-01' AND Tkeiri = '2' GROUP BY "TTo", "TKDate")";
-        QTest::newRow("two row fields, another sum, plain pivot")
-                << "transform sum(TKingaku) select TBank, [TTo], Sum(TFee) AS Fees from [SiteTbl] group by TTo, TBank pivot TKeiri"
-                << R"(SELECT "TTo", "TBank", "TKeiri", SUM("TKingaku"), SUM("TFee") FROM "SiteTbl" GROUP BY 1, 2, 3 ORDER BY 1, 2, 3)"
-                << QStringList{u"TBank"_s, u"TTo"_s, u"Fees"_s} << QString();
-    }
-
-    void crossTabTranslation()
-    {
-        QFETCH(QString, jet);
-        const JetCrossTab crossTab(jet);
-        QTEST(crossTab.sqlite(), "sqlite");
-        QTEST(crossTab.leadingColumns(), "leading");
-        QTEST(crossTab.byPayeeCodeSql(), "byPayeeCode");
-    }
-
     void crossTabRefused_data()
     {
         QTest::addColumn<QString>("jet");
