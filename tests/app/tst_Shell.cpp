@@ -675,7 +675,6 @@ private Q_SLOTS:
         const QString manual = QStringLiteral("RBHelp.html");
         const QString legacy = QStringLiteral("RBHelp.hlp");
         QTest::newRow("manual beside the help file") << true << QStringList{legacy, manual} << QString();
-        QTest::newRow("manual alone") << true << QStringList{manual} << QString();
         // The message names the file that was looked for.
         QTest::newRow("legacy help file alone") << true << QStringList{legacy} << manual;
         QTest::newRow("data folder without separator") << false << QStringList{manual} << QString();
