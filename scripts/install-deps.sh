@@ -8,7 +8,7 @@ packages=(
     qt6-base-dev libqt6sql6-sqlite qt6-qpa-plugins libgl-dev
     fonts-ipaexfont-gothic fonts-ipaexfont-mincho
     qt6-translations-l10n poppler-utils
-    qt6-charts-dev libqt6opengl6-dev libxlsxwriter-dev zlib1g-dev mdbtools-dev mdbtools unzip
+    qt6-charts-dev libqt6opengl6-dev libxlsxwriter-dev zlib1g-dev libssl-dev mdbtools-dev mdbtools unzip
 )
 
 missing=()

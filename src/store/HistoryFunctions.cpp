@@ -5,14 +5,17 @@
 #include <QLocale>
 #include <QtGlobal>
 
+#include <openssl/evp.h>
 #include <sqlite3.h>
+
+#include <charconv>
 
 // Each value is written with its length, so that no two different rows give
 // the same stream; null has its own mark. Reals are written in their shortest
 // exact form, independent of the engine's own formatting.
 void HistoryFunctions::Hash::addNull()
 {
-    m_hash.addData(QByteArrayView("N;"));
+    m_stream.append("N;", 2);
 }
 
 void HistoryFunctions::Hash::addInteger(qint64 value)
@@ -27,15 +30,26 @@ void HistoryFunctions::Hash::addReal(double value)
 
 void HistoryFunctions::Hash::addText(QByteArrayView utf8)
 {
-    m_hash.addData(QByteArray::number(utf8.size()));
-    m_hash.addData(QByteArrayView(":"));
-    m_hash.addData(utf8);
-    m_hash.addData(QByteArrayView(";"));
+    if (m_stream.isEmpty())
+        m_stream.reserve(2048);
+    char length[24];
+    const auto written = std::to_chars(length, length + sizeof length, utf8.size());
+    m_stream.append(length, written.ptr - length);
+    m_stream.append(':');
+    m_stream.append(utf8);
+    m_stream.append(';');
 }
 
-QByteArray HistoryFunctions::Hash::result()
+QByteArray HistoryFunctions::Hash::result() const
 {
-    return m_hash.result().toHex();
+    // Fetched once: looking the digest up by name costs more than hashing
+    // a row.
+    static EVP_MD *const sha256 = EVP_MD_fetch(nullptr, "SHA256", nullptr);
+    unsigned char digest[EVP_MAX_MD_SIZE];
+    unsigned int length = 0;
+    if (!sha256 || !EVP_Digest(m_stream.constData(), size_t(m_stream.size()), digest, &length, sha256, nullptr))
+        return {};
+    return QByteArray(reinterpret_cast<const char *>(digest), int(length)).toHex();
 }
 
 namespace {
@@ -76,7 +90,13 @@ void hash(sqlite3_context *context, int count, sqlite3_value **values)
         }
         }
     }
-    resultText(context, h.result());
+    const QByteArray digest = h.result();
+    if (digest.isEmpty()) {
+        // No row goes into the history without its hash: the change fails.
+        sqlite3_result_error(context, "SHA-256 を計算できません。", -1);
+        return;
+    }
+    resultText(context, digest);
 }
 
 } // namespace

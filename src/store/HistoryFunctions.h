@@ -2,7 +2,6 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
-#include <QCryptographicHash>
 
 struct sqlite3;
 
@@ -28,10 +27,13 @@ public:
         void addInteger(qint64 value);
         void addReal(double value);
         void addText(QByteArrayView utf8);
-        // Lower-case hex.
-        QByteArray result();
+        // Lower-case hex; empty when the digest is not available.
+        QByteArray result() const;
 
     private:
-        QCryptographicHash m_hash{QCryptographicHash::Sha256};
+        // The whole stream, digested at once: one history row is a few
+        // hundred bytes, and a single call lets the library use the
+        // processor's SHA instructions.
+        QByteArray m_stream;
     };
 };

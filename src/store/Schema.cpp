@@ -130,7 +130,7 @@ QStringList Schema::createStatements()
 
 int Schema::version()
 {
-    return 4;
+    return 5;
 }
 
 QStringList Schema::upgradeStatements(int from)
@@ -158,6 +158,11 @@ QStringList Schema::upgradeStatements(int from)
         // The change history; its opening rows and the tables' triggers are
         // written by the upgrade once every step has run.
         return historyStatements();
+    case 4:
+        // Nothing of its own: the upgrade makes the history's triggers again
+        // after every step, and the new ones leave the searched fields of a
+        // state change empty.
+        return {};
     default:
         return {};
     }
@@ -352,8 +357,23 @@ QString historyInsert(const QString &table, const QStringList &names, const char
 {
     const bool note = table == QLatin1String("SiteTbl");
     const QString null = QStringLiteral("NULL");
+    // A change that moved none of the searched fields (a state change, the
+    // usual case) leaves them empty: the same contents stay findable through
+    // the note itself or the next change, and the search's indexes are
+    // spared one entry each per settled note.
+    QString unchanged;
+    if (note && !before.isEmpty() && !after.isEmpty()) {
+        QStringList same;
+        for (const char *column : {"TNo", "TFDate", "TKDate", "TTo", "TKingaku"})
+            same << QStringLiteral("%1.%3 IS %2.%3").arg(before, after, QLatin1String(column));
+        unchanged = same.join(QStringLiteral(" AND "));
+    }
     const auto noteColumn = [&](const char *column) {
-        return note && !before.isEmpty() ? wrap(before + QLatin1Char('.') + QLatin1String(column)) : null;
+        if (!note || before.isEmpty())
+            return null;
+        const QString value = wrap(before + QLatin1Char('.') + QLatin1String(column));
+        return unchanged.isEmpty() ? value
+                                   : QStringLiteral("CASE WHEN %1 THEN NULL ELSE %2 END").arg(unchanged, value);
     };
     const QStringList values = {
         // Read from the end of the key; MAX() inside an expression would

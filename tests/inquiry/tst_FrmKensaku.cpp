@@ -16,8 +16,8 @@ using namespace Qt::StringLiterals;
 namespace {
 
 // Two suppliers and a small register with a history: A1 was corrected from
-// 150,000 to 250,000, A2 (佐藤商事) was deleted, A3 is unchanged, B1 was
-// renumbered B2 and its due date moved.
+// 150,000 to 250,000, A2 (佐藤商事) was deleted, A3 only changed its state
+// (no hit of its own), B1 was renumbered B2 and its due date moved.
 struct Book : WindowFixture
 {
     Book()
@@ -29,6 +29,7 @@ struct Book : WindowFixture
         note(u"B1"_s, u"200"_s, 500000, u"2026-04-04"_s);
         data.exec(u"UPDATE SiteTbl SET TKingaku = 250000 WHERE TNo = 'A1'"_s);
         data.exec(u"DELETE FROM SiteTbl WHERE TNo = 'A2'"_s);
+        data.exec(u"UPDATE SiteTbl SET TCond = '2' WHERE TNo = 'A3'"_s);
         data.exec(u"UPDATE SiteTbl SET TNo = 'B2', TKDate = '2026-07-31' WHERE TNo = 'B1'"_s);
         window = std::make_unique<FrmKensaku>(context);
         window->show();
