@@ -352,10 +352,7 @@ private Q_SLOTS:
         app.dialogs.clear();
         // The database question, where asked, is answered so as to go on or not.
         app.dialogs.queueAnswer(started ? DialogService::Answer::Yes : DialogService::Answer::No);
-        const auto database = [&] {
-            QFile f(app.data.databasePath());
-            return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(none)");
-        };
+        const auto database = [&] { return TestDataFolder::fileBytes(app.data.databasePath()); };
         const QByteArray before = database();
         // An empty data folder means the current folder.
         const QString current = QDir::currentPath();
@@ -692,9 +689,7 @@ private Q_SLOTS:
         const QString folder = dataFolder + QStringLiteral("help") + QDir::separator();
         m.values.setDataFolder(dataFolder);
         QVERIFY(QDir().mkpath(folder));
-        QFile shipped(QStringLiteral(RIBODO_MANUAL));
-        QVERIFY(shipped.open(QIODevice::ReadOnly));
-        const QByteArray manual = shipped.readAll();
+        const QByteArray manual = TestDataFolder::fileBytes(QStringLiteral(RIBODO_MANUAL));
         for (const QString &name : std::as_const(files)) {
             QFile f(folder + name);
             QVERIFY(f.open(QIODevice::WriteOnly));

@@ -323,9 +323,7 @@ private slots:
         const QString csv = dir.filePath(QStringLiteral("list.csv"));
         m_f->dialogs.queueSaveFile(csv, ExcelSaveButton::filters().at(1));
         click("cmdExcel");
-        QFile file(csv);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        const QString text = QString::fromUtf8(file.readAll());
+        const QString text = QString::fromUtf8(TestDataFolder::fileBytes(csv));
         QCOMPARE(text.count(QStringLiteral("\r\n")), 6);
         QVERIFY(text.contains(QStringLiteral("\r\n2024/03/01,N4,山田,1234567,2024/06/15,みなと,x\r\n")));
 

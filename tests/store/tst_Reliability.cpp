@@ -60,13 +60,8 @@ QString refusal(const TestDataFolder &folder, const std::function<void(RibodoCla
 // The notes of the database at `path` (opened with its log), in number order.
 QString notesIn(const QString &path)
 {
-    Connection c;
-    c.open(u"Data Source="_s + path);
-    QSqlQuery &q = c.exec(u"SELECT count(*) || ':' || ifnull(group_concat(TNo), '') "
-                          "FROM (SELECT TNo FROM SiteTbl ORDER BY TNo)"_s);
-    const QString found = q.next() ? q.value(0).toString() : QString();
-    q.finish();
-    return found;
+    return TestDataFolder::scalarAt(path, u"SELECT count(*) || ':' || ifnull(group_concat(TNo), '') "
+                                          "FROM (SELECT TNo FROM SiteTbl ORDER BY TNo)"_s).toString();
 }
 
 // Runs the restore command; its exit code, and its error output in `said`.
@@ -78,12 +73,6 @@ int restoreCommand(const TestDataFolder &folder, const QString &copy, QString *s
     if (said)
         *said = QString::fromUtf8(command.readAllStandardError());
     return command.exitCode();
-}
-
-QByteArray bytesOf(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(none)");
 }
 
 // Adds `count` notes N00000… in one transaction.
@@ -403,18 +392,10 @@ private Q_SLOTS:
         const QStringList keptFiles = DatabaseBackup::keptBeforeRestore(folder.path());
         QCOMPARE(keptFiles.size(), damagedCopy || current == "missing" ? 0 : 1);
         const QString kept = keptFiles.value(0);
-        if (damagedCopy || current == "missing") {
-        } else if (current == "sound") {
-            Connection c;
-            c.open(u"Data Source="_s + kept);
-            QSqlQuery &q = c.exec(u"SELECT group_concat(TNo) FROM SiteTbl"_s);
-            QVERIFY(q.next());
-            QCOMPARE(q.value(0).toString(), u"C1,C2"_s);
-        } else {
-            QFile k(kept);
-            QVERIFY(k.open(QIODevice::ReadOnly));
-            QCOMPARE(k.readAll(), current);
-        }
+        if (!damagedCopy && current == "sound")
+            QCOMPARE(notesIn(kept), u"2:C1,C2"_s);
+        else if (!damagedCopy && current != "missing")
+            QCOMPARE(TestDataFolder::fileBytes(kept), current);
         folder.addNote(u"C3"_s, u"2024-01-31"_s); // written as before
     }
 
@@ -544,12 +525,12 @@ private Q_SLOTS:
             program = std::make_unique<RegisterLock>(folder.path(), RegisterLock::Holder::Program);
             QVERIFY(program->isLocked());
         }
-        const QByteArray before = bytesOf(folder.databasePath());
+        const QByteArray before = TestDataFolder::fileBytes(folder.databasePath());
         QString output;
         QCOMPARE(restoreCommand(folder, copy, &output), 1);
         QFETCH(QString, said);
         QVERIFY2(output.contains(said), qPrintable(output));
-        QCOMPARE(bytesOf(folder.databasePath()), before);
+        QCOMPARE(TestDataFolder::fileBytes(folder.databasePath()), before);
         QCOMPARE(notes(folder), u"C1:1,C2:1"_s);
         QVERIFY(DatabaseBackup::keptBeforeRestore(folder.path()).isEmpty());
         QVERIFY(!QFileInfo::exists(folder.databasePath() + u".restoring"_s));

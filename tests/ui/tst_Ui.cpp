@@ -118,9 +118,7 @@ private slots:
         QCOMPARE(dialogs.messages().at(0).text,
                  QDir::toNativeSeparators(path) + QStringLiteral(" は既に存在します。\n置き換えますか?"));
         QCOMPARE(dialogs.messages().at(0).buttons, DialogService::Buttons::YesNoDefaultNo);
-        QFile saved(path);
-        QVERIFY(saved.open(QIODevice::ReadOnly));
-        QVERIFY(saved.readAll().startsWith(start));
+        QVERIFY(TestDataFolder::fileBytes(path).startsWith(start));
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
         QCOMPARE(dialogs.unexpected(), 0);
     }
