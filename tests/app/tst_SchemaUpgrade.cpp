@@ -37,10 +37,7 @@ struct Folder : WindowFixture
     Folder()
         : WindowFixture(true)
     {
-        QFile::remove(data.databasePath());
-        QFile file(data.databasePath());
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.close();
+        QVERIFY(TestDataFolder::writeFile(data.databasePath(), QByteArray()));
         for (const char *sql : versionOne)
             data.exec(QString::fromUtf8(sql));
     }

@@ -690,11 +690,9 @@ private Q_SLOTS:
         m.values.setDataFolder(dataFolder);
         QVERIFY(QDir().mkpath(folder));
         const QByteArray manual = TestDataFolder::fileBytes(QStringLiteral(RIBODO_MANUAL));
-        for (const QString &name : std::as_const(files)) {
-            QFile f(folder + name);
-            QVERIFY(f.open(QIODevice::WriteOnly));
-            f.write(name.endsWith(QLatin1String(".html")) ? manual : QByteArray("?_\x03\0", 4));
-        }
+        for (const QString &name : std::as_const(files))
+            QVERIFY(TestDataFolder::writeFile(folder + name,
+                                              name.endsWith(QLatin1String(".html")) ? manual : QByteArray("?_\x03\0", 4)));
 
         m.click(QStringLiteral("Command10"));
         m.click(QStringLiteral("Command10"));

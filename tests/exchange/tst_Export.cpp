@@ -63,11 +63,7 @@ QStringList leftovers(const QTemporaryDir &dir)
     return QDir(dir.path()).entryList({QStringLiteral(".~*")}, QDir::Files | QDir::Hidden);
 }
 
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
+const auto writeFile = &TestDataFolder::writeFile;
 
 const auto readAll = &TestDataFolder::fileBytes;
 

@@ -245,9 +245,7 @@ private slots:
         // the report takes its place and no temporary file is left.
         const QString pdf = m->scratch.filePath(QStringLiteral("rows.pdf"));
         for (const auto answer : {DialogService::Answer::No, DialogService::Answer::Yes}) {
-            QFile old(pdf);
-            QVERIFY(old.open(QIODevice::WriteOnly) && old.write("old") == 3);
-            old.close();
+            QVERIFY(TestDataFolder::writeFile(pdf, "old"));
             m->dialogs.queueSaveFile(pdf);
             m->dialogs.queueAnswer(answer);
             viewer->exportPdf();

@@ -351,9 +351,7 @@ private Q_SLOTS:
             DatabaseBackup::daily(folder.path(), QDate(2024, 5, day));
         QCOMPARE(backups.entryList(QDir::Files).size(), 10);
         QCOMPARE(backups.entryList(QDir::Files).first(), u"dbRibodo-20240503.sqlite"_s);
-        QFile ini(backups.filePath(u"backup.ini"_s));
-        QVERIFY(ini.open(QIODevice::WriteOnly) && ini.write("keep=3\n") > 0);
-        ini.close();
+        QVERIFY(TestDataFolder::writeFile(backups.filePath(u"backup.ini"_s), "keep=3\n"));
         DatabaseBackup::daily(folder.path(), QDate(2024, 5, 13));
         QCOMPARE(backups.entryList({u"*.sqlite"_s}, QDir::Files),
                  QStringList({u"dbRibodo-20240511.sqlite"_s, u"dbRibodo-20240512.sqlite"_s, u"dbRibodo-20240513.sqlite"_s}));
@@ -418,9 +416,8 @@ private Q_SLOTS:
         QFETCH(QString, keep);
         TestDataFolder folder;
         QVERIFY(QDir().mkpath(DatabaseBackup::folder(folder.path())));
-        QFile ini(QDir(DatabaseBackup::folder(folder.path())).filePath(u"backup.ini"_s));
-        QVERIFY(ini.open(QIODevice::WriteOnly) && ini.write("keep=" + keep.toUtf8() + "\n") > 0);
-        ini.close();
+        QVERIFY(TestDataFolder::writeFile(QDir(DatabaseBackup::folder(folder.path())).filePath(u"backup.ini"_s),
+                                          "keep=" + keep.toUtf8() + "\n"));
         for (int day = 1; day <= 12; ++day)
             DatabaseBackup::daily(folder.path(), QDate(2024, 5, day));
         QTEST(int(QDir(DatabaseBackup::folder(folder.path())).entryList({u"*.sqlite"_s}, QDir::Files).size()), "kept");
@@ -518,9 +515,7 @@ private Q_SLOTS:
             c.exec(u"DROP VIEW QRYKesai"_s).finish();
             c.exec(u"DROP TABLE SiteTbl"_s).finish();
         } else if (fault == u"text"_s) {
-            QFile f(copy);
-            QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-            f.write(QByteArray(5000, 'x'));
+            QVERIFY(TestDataFolder::writeFile(copy, QByteArray(5000, 'x')));
         } else {
             program = std::make_unique<RegisterLock>(folder.path(), RegisterLock::Holder::Program);
             QVERIFY(program->isLocked());

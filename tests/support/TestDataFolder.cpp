@@ -53,6 +53,12 @@ QByteArray TestDataFolder::fileBytes(const QString &path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(none)");
 }
 
+bool TestDataFolder::writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+}
+
 void TestDataFolder::addNote(const QString &number, const QString &dueDate, const QString &state, double amount,
                              const QString &payee, const QString &bank) const
 {

@@ -24,6 +24,8 @@ public:
     static QVariant scalarAt(const QString &location, const QString &sql, const QVariantList &values = {});
     // The bytes of a file, "(none)" when it cannot be read.
     static QByteArray fileBytes(const QString &path);
+    // Replaces a file's bytes; false when they could not all be written.
+    static bool writeFile(const QString &path, const QByteArray &bytes);
 
     // Adds a note with the given number, due date ("yyyy-MM-dd") and state.
     void addNote(const QString &number, const QString &dueDate, const QString &state = QStringLiteral("1"),

@@ -97,11 +97,7 @@ private slots:
         QFETCH(QByteArray, start);
         QTemporaryDir dir;
         const QString path = dir.filePath(name);
-        {
-            QFile old(path);
-            QVERIFY(old.open(QIODevice::WriteOnly));
-            old.write("old");
-        }
+        QVERIFY(TestDataFolder::writeFile(path, "old"));
         QStandardItemModel model(1, 2);
         model.setHorizontalHeaderLabels({QStringLiteral("コード"), QStringLiteral("名前")});
         model.setItem(0, 0, new QStandardItem(QStringLiteral("007")));
