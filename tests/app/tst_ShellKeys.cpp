@@ -8,25 +8,13 @@
 #include "store/StoreError.h"
 #include "ui/QtDialogService.h"
 #include "ui/QtTranslations.h"
-#include "ui/SupplierPickTarget.h"
 
-#include <QAbstractItemView>
 #include <QMessageBox>
 #include <QTimer>
 #include <QToolButton>
 #include <QtTest>
 
 using namespace Qt::StringLiterals;
-
-namespace {
-
-struct Picked : SupplierPickTarget
-{
-    void supplierPicked(const QString &code, const QString &name) override { taken = code + QLatin1Char(' ') + name; }
-    QString taken;
-};
-
-} // namespace
 
 // Keys, dialogs and messages of the shell and the secondary windows.
 class TestShellKeys : public QObject
@@ -59,21 +47,6 @@ private slots:
             QTest::keyClick(w->focusWidget() ? w->focusWidget() : w, Qt::Key_Escape);
             QVERIFY2(!w->isVisible(), w->metaObject()->className());
         }
-    }
-
-    void searchListTakesDoubleClickedRow()
-    {
-        FrmCliantU list(m_f->context);
-        Picked target;
-        list.setTarget(&target);
-        list.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&list));
-        auto *view = list.findChild<QAbstractItemView *>(u"ListView1"_s);
-        const QPoint at = view->visualRect(view->model()->index(0, 1)).center();
-        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at);
-        QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, at);
-        QCOMPARE(target.taken, u"100 山田製作所"_s);
-        QVERIFY(!list.isVisible());
     }
 
     void viewerToolbarHasAccessKeys()

@@ -173,6 +173,7 @@ struct List : WindowFixture
 constexpr int chooseButton = -1;
 constexpr int endButton = -2;
 constexpr int closed = -3;
+constexpr int doubleClicked = -4;
 
 } // namespace
 
@@ -550,6 +551,7 @@ private Q_SLOTS:
         QTest::addColumn<bool>("hides");
         QTest::newRow("選択 button") << chooseButton << 1 << true << true;
         QTest::newRow("Enter") << int(Qt::Key_Return) << 1 << true << true;
+        QTest::newRow("double click") << doubleClicked << 1 << true << true;
         QTest::newRow("a letter") << int(Qt::Key_K) << 1 << true << true;
         QTest::newRow("arrow moves only") << int(Qt::Key_Down) << 1 << false << false;
         QTest::newRow("Tab moves on") << int(Qt::Key_Tab) << 1 << false << false;
@@ -582,12 +584,17 @@ private Q_SLOTS:
         else if (selected >= 0)
             f.list()->setCurrentIndex(f.list()->model()->index(selected, 0));
 
-        if (press == chooseButton || press == endButton)
+        if (press == chooseButton || press == endButton) {
             QTest::mouseClick(f.button(press == chooseButton ? "Command1" : "Command2"), Qt::LeftButton);
-        else if (press == closed)
+        } else if (press == closed) {
             f.window->close();
-        else
+        } else if (press == doubleClicked) {
+            const QPoint at = f.list()->visualRect(f.list()->currentIndex()).center();
+            QTest::mouseClick(f.list()->viewport(), Qt::LeftButton, {}, at);
+            QTest::mouseDClick(f.list()->viewport(), Qt::LeftButton, {}, at);
+        } else {
             QTest::keyClick(f.list(), Qt::Key(press));
+        }
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 
         // The list lives for the whole run: never destroyed.
