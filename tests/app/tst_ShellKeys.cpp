@@ -3,7 +3,6 @@
 #include "app/FrmHelp.h"
 #include "masters/FrmCliantU.h"
 #include "reports/FrmView.h"
-#include "reports/ReportViewer.h"
 #include "register/FrmSite.h"
 #include "store/StoreError.h"
 #include "ui/QtDialogService.h"
@@ -11,7 +10,6 @@
 
 #include <QMessageBox>
 #include <QTimer>
-#include <QToolButton>
 #include <QtTest>
 
 using namespace Qt::StringLiterals;
@@ -22,12 +20,7 @@ class TestShellKeys : public QObject
     Q_OBJECT
 
 private slots:
-    void init()
-    {
-        m_f = std::make_unique<WindowFixture>();
-        m_f->data.exec(u"INSERT INTO SireCliant (ClCode, ClName) VALUES ('100', '山田製作所')"_s);
-        m_f->data.exec(u"INSERT INTO kbn6 (KbnCode, KbnName, KbnZan) VALUES ('01', '中央銀行', 0)"_s);
-    }
+    void init() { m_f = std::make_unique<WindowFixture>(); }
 
     void cleanup()
     {
@@ -47,26 +40,6 @@ private slots:
             QTest::keyClick(w->focusWidget() ? w->focusWidget() : w, Qt::Key_Escape);
             QVERIFY2(!w->isVisible(), w->metaObject()->className());
         }
-    }
-
-    void viewerToolbarHasAccessKeys()
-    {
-        m_f->data.exec(u"WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 90) "
-                       "INSERT INTO SiteTbl (TNo, TKDate, TBank, TTo, TKingaku) "
-                       "SELECT 'N' || i, '2024-05-01', '1', '100', 1000 FROM n"_s);
-        m_f->values.setModeFlag(u"10"_s);
-        FrmView view(m_f->context);
-        QString keys;
-        for (const QToolButton *b : view.findChildren<QToolButton *>()) {
-            if (b->defaultAction() && b->defaultAction()->isVisible())
-                keys += b->text().section(u'&', 1).left(1);
-        }
-        QCOMPARE(keys, u"GFBNLPSX"_s);
-        view.show();
-        QVERIFY(QTest::qWaitForWindowActive(&view));
-        QVERIFY(view.CRViewer1()->pageCount() > 1);
-        QTest::keyClick(&view, Qt::Key_N, Qt::AltModifier);
-        QTRY_COMPARE(view.CRViewer1()->currentPage(), 1);
     }
 
     // The engine's words go to the details; a lock is explained.

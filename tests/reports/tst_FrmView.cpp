@@ -17,6 +17,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QPrinter>
+#include <QToolButton>
 #include <QTemporaryDir>
 #include <QTreeWidget>
 #include <QtTest>
@@ -132,6 +133,20 @@ private slots:
         FrmView *again = open(QStringLiteral("10"));
         QCOMPARE(again->windowTitle(), QStringLiteral("手形帳印刷プレビュー"));
         QCOMPARE(again->reportNumber(), 10);
+    }
+
+    void toolbarAccessKeys()
+    {
+        FrmView *view = open(QStringLiteral("10"));
+        QString keys;
+        for (const QToolButton *b : view->findChildren<QToolButton *>()) {
+            if (b->defaultAction() && b->defaultAction()->isVisible())
+                keys += b->text().section(u'&', 1).left(1);
+        }
+        QCOMPARE(keys, QStringLiteral("GFBNLPSX"));
+        QVERIFY(QTest::qWaitForWindowActive(view));
+        QTest::keyClick(view, Qt::Key_N, Qt::AltModifier);
+        QTRY_COMPARE(view->CRViewer1()->currentPage(), 1);
     }
 
     void navigatesByOutlineAndPage()
