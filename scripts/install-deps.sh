@@ -9,6 +9,9 @@ packages=(
     fonts-ipaexfont-gothic fonts-ipaexfont-mincho
     qt6-translations-l10n poppler-utils
     qt6-charts-dev libqt6opengl6-dev libxlsxwriter-dev zlib1g-dev libssl-dev mdbtools-dev mdbtools unzip
+    # The office edition's server, and Qt's driver for it; the server tests
+    # start a throwaway cluster of their own.
+    postgresql libqt6sql6-psql
 )
 
 missing=()

@@ -348,10 +348,11 @@ QString rowObject(const QStringList &names, const QString &row)
 }
 
 // One history row: its values, then the hash over them and the previous
-// row's hash. A single VALUES row, so that the engine needs no temporary
-// table for reading the history it writes to; the time is the statement's
-// own ('now' is fixed within one step of the engine), so the hash sees the
-// very values stored. `wrap` turns an expression over the row into a value.
+// row's hash. The values are worked out once, in a subquery the engine
+// cannot merge into the insert (OFFSET), and both the row and the hash read
+// them from there; the time is the statement's own ('now' is fixed within
+// one step of the engine), so the hash sees the very values stored. `wrap`
+// turns an expression over the row into a value.
 QString historyInsert(const QString &table, const QStringList &names, const char *action, const QString &before,
                       const QString &after, const std::function<QString(const QString &)> &wrap)
 {
@@ -394,10 +395,17 @@ QString historyInsert(const QString &table, const QStringList &names, const char
         noteColumn("TKingaku"),
         QStringLiteral("(SELECT RHash FROM RirekiTbl ORDER BY RNo DESC LIMIT 1)"),
     };
-    const QString listed = values.join(QStringLiteral(", "));
+    QStringList named;
+    QStringList refs;
+    for (qsizetype i = 0; i < values.size(); ++i) {
+        named << values.at(i) + QStringLiteral(" AS v%1").arg(i);
+        refs << QStringLiteral("v%1").arg(i);
+    }
+    const QString listed = refs.join(QStringLiteral(", "));
     return QStringLiteral("INSERT INTO RirekiTbl (RNo, RAt, RUser, RSource, RAction, RTable, RKey, RBefore, RAfter, "
-                          "RTNo, RTFDate, RTKDate, RTTo, RTKingaku, RPrev, RHash) VALUES (")
-            + listed + QStringLiteral(", ribodo_hash(") + listed + QStringLiteral("))");
+                          "RTNo, RTFDate, RTKDate, RTTo, RTKingaku, RPrev, RHash) SELECT ")
+            + listed + QStringLiteral(", ribodo_hash(") + listed + QStringLiteral(") FROM (SELECT ")
+            + named.join(QStringLiteral(", ")) + QStringLiteral(" LIMIT 1 OFFSET 0)");
 }
 
 } // namespace

@@ -19,6 +19,13 @@
 //   ribodo-datafolder export-all <folder> <out dir>
 //                                                every table as CSV with a
 //                                                manifest, for hand-over
+//   ribodo-datafolder server-init <connection text>
+//                                                the register, its history
+//                                                and roles in an empty
+//                                                PostgreSQL database
+//   ribodo-datafolder push <folder> <connection text>
+//                                                copies the register with its
+//                                                history into an empty one
 
 #include "HolidayListCommand.h"
 #include "calendar/BankCalendar.h"
@@ -33,6 +40,9 @@
 #include "store/ChangeSource.h"
 #include "store/HistoryCheck.h"
 #include "store/Schema.h"
+#include "store/ServerDatabase.h"
+#include "store/ServerPush.h"
+#include "store/ServerSchema.h"
 #include "store/StoreError.h"
 
 #include <QCoreApplication>
@@ -55,7 +65,9 @@ int usage()
                "       ribodo-datafolder import-mdb <file.mdb> <folder> [--rename-duplicates]\n"
                "       ribodo-datafolder uchiwake <folder> <yyyy/mm/dd> <out.csv> [--denshi]\n"
                "       ribodo-datafolder verify <folder>\n"
-               "       ribodo-datafolder export-all <folder> <out dir>\n",
+               "       ribodo-datafolder export-all <folder> <out dir>\n"
+               "       ribodo-datafolder server-init <connection text>\n"
+               "       ribodo-datafolder push <folder> <connection text>\n",
                stderr);
     return 2;
 }
@@ -155,6 +167,22 @@ int main(int argc, char *argv[])
             }
             QTextStream(stdout) << QStringLiteral("検証結果: 正常 (手形 %1 件, 履歴 %2 件)").arg(result.notes).arg(result.rows)
                                 << Qt::endl;
+            return 0;
+        }
+        if (command == QLatin1String("server-init") && args.size() == 2) {
+            const ServerConnectionText server = ServerConnectionText::parse(args.at(1));
+            ServerDatabase database(server);
+            ServerSchema::create(database);
+            QTextStream(stdout) << server.text() << Qt::endl;
+            return 0;
+        }
+        if (command == QLatin1String("push") && args.size() == 3) {
+            const QString folder = dataFolderOf(args.at(1));
+            ServerDatabase database(ServerConnectionText::parse(args.at(2)));
+            QTextStream out(stdout);
+            for (const auto &[table, rows] : ServerPush::push(folder, database))
+                out << table << "\t" << rows << "\n";
+            out << database.server().text() << Qt::endl;
             return 0;
         }
         if (command == QLatin1String("export-all") && args.size() == 3) {

@@ -1,0 +1,89 @@
+#include "ServerDatabase.h"
+
+#include "StoreError.h"
+
+#include <QAtomicInt>
+#include <QSqlError>
+#include <QSqlQuery>
+
+namespace {
+
+QString nextConnectionName()
+{
+    static QAtomicInt counter;
+    return QStringLiteral("ribodo-server-%1").arg(counter.fetchAndAddRelaxed(1));
+}
+
+} // namespace
+
+ServerDatabase::ServerDatabase(const ServerConnectionText &server)
+    : m_server(server)
+    , m_name(nextConnectionName())
+{
+    if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QPSQL")))
+        throw StoreError(QStringLiteral("PostgreSQL のドライバー (libqt6sql6-psql) が入っていません。"));
+    m_db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), m_name);
+    m_db.setHostName(server.host());
+    m_db.setPort(server.port());
+    m_db.setDatabaseName(server.database());
+    if (!server.user().isEmpty())
+        m_db.setUserName(server.user());
+    // An unreachable server is reported after a short wait, not the default
+    // of waiting indefinitely.
+    m_db.setConnectOptions(QStringLiteral("connect_timeout=10;application_name=QXRibodo"));
+    if (!m_db.open()) {
+        const QString engine = m_db.lastError().text();
+        m_db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(m_name);
+        throw StoreError(QStringLiteral("サーバー %1 のデータベース %2 に接続できません。")
+                                 .arg(server.serverName(), server.database()),
+                         engine);
+    }
+}
+
+ServerDatabase::~ServerDatabase()
+{
+    m_db.close();
+    m_db = QSqlDatabase();
+    QSqlDatabase::removeDatabase(m_name);
+}
+
+QSqlQuery ServerDatabase::exec(const QString &sql, const QVariantList &values)
+{
+    QSqlQuery q(m_db);
+    q.setForwardOnly(true);
+    // The server prepares only reading and writing statements, not the
+    // definitions; those run as they are.
+    bool ok = false;
+    if (values.isEmpty()) {
+        ok = q.exec(sql);
+    } else if (q.prepare(sql)) {
+        for (const QVariant &v : values)
+            q.addBindValue(v);
+        ok = q.exec();
+    }
+    if (!ok)
+        throw StoreError(QStringLiteral("サーバーのデータベースを読み書きできません。"),
+                         q.lastError().text() + QLatin1Char('\n') + sql);
+    return q;
+}
+
+QSqlQuery ServerDatabase::prepare(const QString &sql)
+{
+    QSqlQuery q(m_db);
+    q.setForwardOnly(true);
+    if (!q.prepare(sql))
+        throw StoreError(QStringLiteral("サーバーのデータベースを読み書きできません。"),
+                         q.lastError().text() + QLatin1Char('\n') + sql);
+    return q;
+}
+
+void ServerDatabase::run(QSqlQuery &query, const QVariantList &values)
+{
+    for (int i = 0; i < values.size(); ++i)
+        query.bindValue(i, values.at(i));
+    if (!query.exec())
+        throw StoreError(QStringLiteral("サーバーのデータベースを読み書きできません。"),
+                         query.lastError().text() + QLatin1Char('\n') + query.lastQuery());
+    query.finish();
+}

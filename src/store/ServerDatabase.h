@@ -1,0 +1,39 @@
+#pragma once
+
+#include "ServerConnectionText.h"
+
+#include <QSqlDatabase>
+#include <QString>
+#include <QVariantList>
+
+class QSqlQuery;
+
+// One open connection to the office register's server through Qt's
+// PostgreSQL driver, under a name of its own; closed and removed with the
+// object.
+class ServerDatabase
+{
+public:
+    // Raises StoreError naming the server and its port when it cannot be
+    // reached or refuses the login.
+    explicit ServerDatabase(const ServerConnectionText &server);
+    ~ServerDatabase();
+    ServerDatabase(const ServerDatabase &) = delete;
+    ServerDatabase &operator=(const ServerDatabase &) = delete;
+
+    const ServerConnectionText &server() const { return m_server; }
+    QSqlDatabase &database() { return m_db; }
+
+    // Runs one statement with bound values; raises StoreError on failure.
+    // The query is read to its end by the caller before the next statement:
+    // the driver drops the rows of a query still open.
+    QSqlQuery exec(const QString &sql, const QVariantList &values = {});
+    // A statement prepared once for many runs (run() binds and runs it).
+    QSqlQuery prepare(const QString &sql);
+    void run(QSqlQuery &query, const QVariantList &values);
+
+private:
+    ServerConnectionText m_server;
+    QString m_name;
+    QSqlDatabase m_db;
+};

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class ServerDatabase;
+
+// The register on a PostgreSQL server, made from the same definitions as the
+// SQLite file (Schema): each of Schema's statements is translated by a few
+// rules, and the change history's triggers are written in PL/pgSQL from the
+// tables' columns, computing the same hash chain on the server.
+class ServerSchema
+{
+public:
+    // The role that owns every object and cannot log in.
+    static QString ownerRole();
+    // Read and write on the register's tables (経理) and read only (閲覧);
+    // the users of an office are made members of one of them.
+    static QString writerRole();
+    static QString readerRole();
+    // The one-row table that holds Schema::version().
+    static QString versionTable();
+
+    // PostgreSQL's form of one of Schema's statements: codes compared
+    // without regard to case become citext, amounts exact numeric, a GLOB
+    // check a regular expression, IFNULL COALESCE, a case-blind index column
+    // lower(), the guard triggers PL/pgSQL, the version a table. Raises
+    // StoreError for a form it does not know, so that no statement is
+    // silently left out.
+    static QStringList translate(const QString &statement);
+
+    // Every statement that makes the register, its history and its roles in
+    // an empty database, to be run in one transaction by the database's
+    // owner (a superuser, or a user who may create roles).
+    static QStringList createStatements();
+
+    // The register's tables, as Schema names them.
+    static QStringList tables();
+
+    // The tables and views the database holds outside the server's own.
+    static int relationCount(ServerDatabase &server);
+    // Raises StoreError unless the database keeps its text in UTF-8, which
+    // the names and the history's hashes need.
+    static void requireUtf8(ServerDatabase &server);
+    // Runs createStatements() in one transaction; refuses a database that
+    // already holds tables or views or is not UTF-8.
+    static void create(ServerDatabase &server);
+};

@@ -1,0 +1,499 @@
+#include "PgCluster.h"
+#include "TestDataFolder.h"
+
+#include "store/HistoryFunctions.h"
+#include "store/Schema.h"
+#include "store/ServerConnectionText.h"
+#include "store/ServerDatabase.h"
+#include "store/ServerSchema.h"
+#include "store/StoreError.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+struct ToolRun
+{
+    int code = -1;
+    QString out;
+    QString err;
+};
+
+ToolRun tool(const QStringList &arguments)
+{
+    QProcess p;
+    p.start(QStringLiteral(RIBODO_DATAFOLDER_TOOL), arguments);
+    if (!p.waitForFinished(120000))
+        return {};
+    return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()).trimmed(),
+            QString::fromUtf8(p.readAllStandardError()).trimmed()};
+}
+
+// The connection text of the same database for another user.
+QString asUser(const QString &text, const QString &user)
+{
+    QString t = text;
+    return t.replace(QRegularExpression(QStringLiteral("User=[^;]*")), QStringLiteral("User=") + user);
+}
+
+// True when the statement is refused.
+bool refused(ServerDatabase &db, const QString &sql)
+{
+    try {
+        db.exec(sql).finish();
+    } catch (const StoreError &) {
+        return true;
+    }
+    return false;
+}
+
+// Names as the server folds them, in order.
+QString lowerNames(const QStringList &names)
+{
+    QStringList lower;
+    for (const QString &name : names)
+        lower << name.toLower();
+    lower.sort();
+    return lower.join(QLatin1Char(','));
+}
+
+// The first row of the server's history whose hash is not the one the
+// program computes over its stored values, or whose link to the row before
+// is broken; empty when the chain is sound.
+QString chainProblem(ServerDatabase &db)
+{
+    QSqlQuery q = db.exec(QStringLiteral("SELECT RNo, RAt, RUser, RSource, RAction, RTable, RKey, RBefore, RAfter, RTNo, "
+                                         "RTFDate, RTKDate, RTTo, RTKingaku::text, RPrev, RHash FROM RirekiTbl ORDER BY RNo"));
+    QString previous;
+    while (q.next()) {
+        HistoryFunctions::Hash hash;
+        hash.addInteger(q.value(0).toLongLong());
+        for (int i = 1; i < 15; ++i) {
+            if (q.value(i).isNull())
+                hash.addNull();
+            else if (i == 13)
+                hash.addReal(q.value(i).toString().toDouble());
+            else
+                hash.addText(q.value(i).toString().toUtf8());
+        }
+        if (q.value(15).toString() != QString::fromLatin1(hash.result()) || q.value(14).toString() != previous)
+            return QStringLiteral("RNo %1").arg(q.value(0).toLongLong());
+        previous = q.value(15).toString();
+    }
+    return QString();
+}
+
+} // namespace
+
+class TestServer : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void connectionText_data();
+    void connectionText();
+    void connectionFile();
+    void unreachableServer();
+    void translation_data();
+    void translation();
+    void serverInitMakesRegister();
+    void serverInitRefusesNonEmpty_data();
+    void serverInitRefusesNonEmpty();
+    void codesIgnoreCase();
+    void historyHashMatchesProgram_data();
+    void historyHashMatchesProgram();
+    void readerCannotWrite();
+    void historyCannotBeChanged_data();
+    void historyCannotBeChanged();
+    void pushCopiesRegister_data();
+    void pushCopiesRegister();
+
+private:
+    // A new database made by server-init, with the users keiri1 (経理) and
+    // etsuran1 (閲覧); its connection text as the superuser.
+    QString initialisedDatabase();
+    bool addUsers();
+
+    PgCluster m_cluster;
+};
+
+void TestServer::initTestCase()
+{
+    QVERIFY2(m_cluster.start(), qPrintable(m_cluster.error()));
+}
+
+void TestServer::cleanupTestCase()
+{
+    m_cluster.stop();
+}
+
+QString TestServer::initialisedDatabase()
+{
+    const QString text = m_cluster.newDatabase();
+    const ToolRun run = tool({QStringLiteral("server-init"), text});
+    if (run.code != 0) {
+        qWarning() << run.err;
+        return QString();
+    }
+    return addUsers() ? text : QString();
+}
+
+bool TestServer::addUsers()
+{
+    return m_cluster.exec({QStringLiteral(
+            "DO $$BEGIN\n"
+            "IF NOT EXISTS (SELECT 1 FROM pg_roles WHERE rolname = 'keiri1') THEN CREATE ROLE keiri1 LOGIN IN ROLE \"経理\"; END IF;\n"
+            "IF NOT EXISTS (SELECT 1 FROM pg_roles WHERE rolname = 'etsuran1') THEN CREATE ROLE etsuran1 LOGIN IN ROLE \"閲覧\"; END IF;\n"
+            "END$$")});
+}
+
+void TestServer::connectionText_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("result");
+
+    QTest::newRow("full") << "Provider=PostgreSQL;Host=srv01;Port=5433;Database=ribodo;User=keiri1"
+                          << "Provider=PostgreSQL;Host=srv01;Port=5433;Database=ribodo;User=keiri1";
+    QTest::newRow("keys in any case, default port") << "provider=postgresql; HOST=srv01 ;database=ribodo;"
+                                                    << "Provider=PostgreSQL;Host=srv01;Port=5432;Database=ribodo";
+    QTest::newRow("socket folder, full-width port") << "Provider=PostgreSQL;Host=/run/postgresql;Port=５４３３;Database=r"
+                                                    << "Provider=PostgreSQL;Host=/run/postgresql;Port=5433;Database=r";
+    QTest::newRow("password") << "Provider=PostgreSQL;Host=srv01;Database=ribodo;User=k;Password=secret"
+                              << "接続文字列にパスワードは書けません。パスワードはサーバーのログイン"
+                                 "（~/.pgpass または PGPASSFILE の指すファイル）で設定してください。";
+    QTest::newRow("SQLite") << "Provider=SQLite;Data Source=/tmp/x/dbRibodo.sqlite"
+                            << "サーバーの接続文字列が正しくありません。「Data Source」は使えない項目です。";
+    QTest::newRow("no provider") << "Host=srv01;Database=ribodo"
+                                 << "サーバーの接続文字列が正しくありません。Provider=PostgreSQL がありません。";
+    QTest::newRow("no database") << "Provider=PostgreSQL;Host=srv01"
+                                 << "サーバーの接続文字列が正しくありません。Database（データベース名）がありません。";
+    QTest::newRow("bad port") << "Provider=PostgreSQL;Host=srv01;Port=70000;Database=ribodo"
+                              << "サーバーの接続文字列が正しくありません。ポート「70000」は 1 から 65535 までの数ではありません。";
+    QTest::newRow("no equals") << "Provider=PostgreSQL;srv01;Database=ribodo"
+                               << "サーバーの接続文字列が正しくありません。「srv01」に「=」がありません。";
+}
+
+void TestServer::connectionText()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, result);
+    try {
+        QCOMPARE(ServerConnectionText::parse(text).text(), result);
+    } catch (const StoreError &e) {
+        QCOMPARE(e.text(), result);
+    }
+}
+
+// The data folder's file, as an editor on Windows may save it.
+void TestServer::connectionFile()
+{
+    QTemporaryDir folder;
+    QVERIFY_THROWS_EXCEPTION(StoreError, ServerConnectionText::fromDataFolder(folder.path()));
+    QVERIFY(!ServerConnectionText::existsIn(folder.path()));
+    QFile file(QDir(folder.path()).filePath(QStringLiteral("dbRibodo.server")));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("\xEF\xBB\xBFProvider=PostgreSQL;Host=srv01;Database=ribodo;User=keiri1\r\n");
+    file.close();
+    QVERIFY(ServerConnectionText::existsIn(folder.path()));
+    QCOMPARE(ServerConnectionText::fromDataFolder(folder.path()).text(),
+             QStringLiteral("Provider=PostgreSQL;Host=srv01;Port=5432;Database=ribodo;User=keiri1"));
+}
+
+void TestServer::unreachableServer()
+{
+    const QString host = m_cluster.socketFolder() + QStringLiteral("/none");
+    const QString text = QStringLiteral("Provider=PostgreSQL;Host=%1;Port=5999;Database=ribodo").arg(host);
+    const QString message = QStringLiteral("サーバー %1 (ポート 5999) のデータベース ribodo に接続できません。").arg(host);
+    try {
+        ServerDatabase db(ServerConnectionText::parse(text));
+        QFAIL("connected to no server");
+    } catch (const StoreError &e) {
+        QCOMPARE(e.explanation(), message);
+    }
+    const ToolRun run = tool({QStringLiteral("server-init"), text});
+    QCOMPARE(run.code, 1);
+    QVERIFY2(run.err.startsWith(message), qPrintable(run.err));
+}
+
+void TestServer::translation_data()
+{
+    QTest::addColumn<QString>("sqlite");
+    QTest::addColumn<QStringList>("server");
+
+    QTest::newRow("codes, amounts, numbers")
+            << "CREATE TABLE T (A TEXT NOT NULL COLLATE NOCASE, B TEXT COLLATE NOCASE, C REAL, D INTEGER, E TEXT)"
+            << QStringList{QStringLiteral("CREATE TABLE T (A citext NOT NULL, B citext, C numeric, D bigint, E TEXT)")};
+    QTest::newRow("date check")
+            << "ALTER TABLE T ADD COLUMN F TEXT CHECK (F IS NULL OR F GLOB '[0-9][0-9]-?*.x')"
+            << QStringList{QStringLiteral("ALTER TABLE T ADD COLUMN F TEXT CHECK (F IS NULL OR F ~ '^[0-9][0-9]-..*\\.x$')")};
+    QTest::newRow("case-blind index column")
+            << "CREATE INDEX I ON T (D COLLATE NOCASE, E) WHERE E IS NOT NULL"
+            << QStringList{QStringLiteral("CREATE INDEX I ON T (lower(D), E) WHERE E IS NOT NULL")};
+    QTest::newRow("view") << "CREATE VIEW V AS SELECT IFNULL(c.N, '') AS N FROM T c"
+                          << QStringList{QStringLiteral("CREATE VIEW V AS SELECT COALESCE(c.N, '') AS N FROM T c")};
+    QTest::newRow("version") << "PRAGMA user_version = 7"
+                             << QStringList{QStringLiteral("CREATE TABLE RibodoVersion (Version integer NOT NULL)"),
+                                            QStringLiteral("INSERT INTO RibodoVersion VALUES (7)")};
+    QTest::newRow("guard")
+            << "CREATE TRIGGER G BEFORE DELETE ON T BEGIN SELECT RAISE(ABORT, '消せません。'); END"
+            << QStringList{QStringLiteral("CREATE FUNCTION G() RETURNS trigger LANGUAGE plpgsql AS "
+                                          "$body$BEGIN RAISE EXCEPTION USING MESSAGE = '消せません。'; END$body$"),
+                           QStringLiteral("CREATE TRIGGER G BEFORE DELETE ON T FOR EACH ROW EXECUTE FUNCTION G()")};
+    QTest::newRow("unknown form") << "CREATE TRIGGER X AFTER INSERT ON T BEGIN DELETE FROM T; END" << QStringList();
+}
+
+void TestServer::translation()
+{
+    QFETCH(QString, sqlite);
+    QFETCH(QStringList, server);
+    if (server.isEmpty())
+        QVERIFY_THROWS_EXCEPTION(StoreError, ServerSchema::translate(sqlite));
+    else
+        QCOMPARE(ServerSchema::translate(sqlite), server);
+}
+
+void TestServer::serverInitMakesRegister()
+{
+    const QString text = initialisedDatabase();
+    QVERIFY(!text.isEmpty());
+    ServerDatabase db(ServerConnectionText::parse(text));
+
+    // Every table, view and index of the SQLite register, owned by the owner.
+    QStringList tables;
+    QStringList views;
+    QStringList indexes;
+    static const QRegularExpression named(QStringLiteral("^CREATE (TABLE|VIEW|UNIQUE INDEX|INDEX) (\\w+)"));
+    for (const QString &statement : Schema::createStatements()) {
+        const QRegularExpressionMatch m = named.match(statement);
+        if (!m.hasMatch())
+            continue;
+        (m.captured(1) == QLatin1String("TABLE") ? tables : m.captured(1) == QLatin1String("VIEW") ? views : indexes)
+                << m.captured(2);
+    }
+    const auto names = [&](const QString &sql) {
+        QStringList found;
+        QSqlQuery q = db.exec(sql);
+        while (q.next())
+            found << q.value(0).toString();
+        found.sort();
+        return found.join(QLatin1Char(','));
+    };
+    tables << ServerSchema::versionTable();
+    QCOMPARE(names(QStringLiteral("SELECT tablename FROM pg_tables WHERE schemaname = 'public' "
+                                  "AND tableowner = 'ribodo_owner'")),
+             lowerNames(tables));
+    QCOMPARE(names(QStringLiteral("SELECT viewname FROM pg_views WHERE schemaname = 'public' AND viewowner = 'ribodo_owner'")),
+             lowerNames(views));
+    QCOMPARE(names(QStringLiteral("SELECT indexname FROM pg_indexes WHERE schemaname = 'public' "
+                                  "AND indexname NOT LIKE '%_pkey'")),
+             lowerNames(indexes));
+    QSqlQuery v = db.exec(QStringLiteral("SELECT Version FROM RibodoVersion"));
+    QVERIFY(v.next());
+    QCOMPARE(v.value(0).toInt(), Schema::version());
+    v.finish();
+
+    // Ten tables with their history trigger; the owner cannot log in.
+    QCOMPARE(names(QStringLiteral("SELECT tgname FROM pg_trigger WHERE tgname LIKE 'rireki\\_%'")).count(QLatin1Char(',')) + 1,
+             int(Schema::historyTables().size()));
+    QCOMPARE(names(QStringLiteral("SELECT rolname || ':' || rolcanlogin FROM pg_roles "
+                                  "WHERE rolname IN ('ribodo_owner', '経理', '閲覧')")),
+             QStringLiteral("ribodo_owner:false,経理:false,閲覧:false"));
+}
+
+void TestServer::serverInitRefusesNonEmpty_data()
+{
+    QTest::addColumn<QString>("database");
+    QTest::addColumn<QString>("setup");
+    QTest::addColumn<QString>("message");
+
+    QTest::newRow("a table") << "refused_table" << "CREATE DATABASE %1; CREATE TABLE other (a int)"
+                             << "データベース %1 は空ではありません（表とビュー 1 個）。台帳は空のデータベースにだけ作れます。";
+    QTest::newRow("not UTF-8") << "refused_ascii" << "CREATE DATABASE %1 ENCODING 'SQL_ASCII' LC_COLLATE 'C' LC_CTYPE 'C' TEMPLATE template0"
+                               << "データベース %1 の文字コードが UTF8 ではありません（SQL_ASCII）。"
+                                  "createdb -E UTF8 -T template0 で作り直してください。";
+}
+
+void TestServer::serverInitRefusesNonEmpty()
+{
+    QFETCH(QString, database);
+    QFETCH(QString, setup);
+    QFETCH(QString, message);
+    const QStringList statements = setup.arg(database).split(QStringLiteral("; "));
+    QVERIFY2(m_cluster.exec({statements.first()}), qPrintable(m_cluster.error()));
+    QVERIFY2(m_cluster.exec(statements.mid(1), database), qPrintable(m_cluster.error()));
+    const ToolRun run = tool({QStringLiteral("server-init"), m_cluster.connectionText(database)});
+    QCOMPARE(run.code, 1);
+    QCOMPARE(run.err, message.arg(database));
+}
+
+// Codes compare without regard to case, as in the SQLite file; the dates
+// keep their form.
+void TestServer::codesIgnoreCase()
+{
+    const QString text = initialisedDatabase();
+    QVERIFY(!text.isEmpty());
+    ServerDatabase db(ServerConnectionText::parse(asUser(text, QStringLiteral("keiri1"))));
+    db.exec(QStringLiteral("INSERT INTO SiteTbl (TNo, TKDate, TKingaku) VALUES ('ab-1', '2026-12-31', 1000)")).finish();
+    QVERIFY(refused(db, QStringLiteral("INSERT INTO SiteTbl (TNo) VALUES ('AB-1')")));
+    QVERIFY(refused(db, QStringLiteral("INSERT INTO SiteTbl (TNo, TKDate) VALUES ('ab-2', '2026/12/31')")));
+    QSqlQuery q = db.exec(QStringLiteral("SELECT TNo FROM QRYRibodo WHERE TNo = ?"), {QStringLiteral("AB-1")});
+    QVERIFY(q.next());
+    QCOMPARE(q.value(0).toString(), QStringLiteral("ab-1"));
+}
+
+void TestServer::historyHashMatchesProgram_data()
+{
+    QTest::addColumn<QString>("amount");
+    QTest::addColumn<QString>("corrected");
+
+    // Amounts the program writes in exponent form, in decimal, and with a
+    // fraction.
+    QTest::newRow("round millions") << "1000000" << "20000000";
+    QTest::newRow("tie goes decimal") << "1500000" << "1234567";
+    QTest::newRow("large") << "123456789012" << "100000000000000";
+    QTest::newRow("fraction") << "100000.5" << "0.25";
+    // The searched fields unchanged: left empty, as on SQLite.
+    QTest::newRow("remarks only") << "5000" << "5000";
+}
+
+// A note's registration, correction and deletion by a 経理 user: three
+// history rows, chained, each with the hash the program itself computes over
+// the stored values.
+void TestServer::historyHashMatchesProgram()
+{
+    QFETCH(QString, amount);
+    QFETCH(QString, corrected);
+    const QString text = initialisedDatabase();
+    QVERIFY(!text.isEmpty());
+    {
+        ServerDatabase db(ServerConnectionText::parse(asUser(text, QStringLiteral("keiri1"))));
+        db.exec(QStringLiteral("SELECT set_config('ribodo.source', '手形入力', false)")).finish();
+        db.exec(QStringLiteral("INSERT INTO SireCliant (ClCode, ClName) VALUES ('100', '山田商店')")).finish();
+        db.exec(QStringLiteral("INSERT INTO SiteTbl (TNo, TFDate, TKDate, TTo, TKingaku, TRemarks) "
+                               "VALUES ('A-1', '2026-10-01', '2026-12-31', '100', %1::numeric, NULL)")
+                        .arg(amount))
+                .finish();
+        db.exec(QStringLiteral("UPDATE SiteTbl SET TKingaku = %1::numeric, TRemarks = '訂正' WHERE TNo = 'a-1'")
+                        .arg(corrected))
+                .finish();
+        db.exec(QStringLiteral("DELETE FROM SiteTbl WHERE TNo = 'A-1'")).finish();
+    }
+    ServerDatabase db(ServerConnectionText::parse(text));
+    QCOMPARE(chainProblem(db), QString());
+    QSqlQuery q = db.exec(QStringLiteral("SELECT RUser, RSource, RAction, RKey, RTKingaku::text FROM RirekiTbl ORDER BY RNo"));
+    QStringList actions;
+    while (q.next()) {
+        QCOMPARE(q.value(0).toString(), QStringLiteral("keiri1"));
+        QCOMPARE(q.value(1).toString(), QStringLiteral("手形入力"));
+        actions << q.value(2).toString() + QLatin1Char(' ') + q.value(3).toString() + QLatin1Char(' ')
+                        + q.value(4).toString();
+    }
+    QCOMPARE(actions, (QStringList{QStringLiteral("登録 100 "), QStringLiteral("登録 A-1 "),
+                                   QStringLiteral("訂正 A-1 ") + (amount == corrected ? QString() : amount),
+                                   QStringLiteral("削除 A-1 ") + corrected}));
+}
+
+void TestServer::readerCannotWrite()
+{
+    const QString text = initialisedDatabase();
+    QVERIFY(!text.isEmpty());
+    ServerDatabase db(ServerConnectionText::parse(asUser(text, QStringLiteral("etsuran1"))));
+    QVERIFY(!refused(db, QStringLiteral("SELECT count(*) FROM QRYRibodo")));
+    QVERIFY(refused(db, QStringLiteral("INSERT INTO SiteTbl (TNo) VALUES ('B-1')")));
+    QVERIFY(refused(db, QStringLiteral("UPDATE kbn6 SET KbnName = 'x'")));
+    QVERIFY(refused(db, QStringLiteral("DELETE FROM SireCliant")));
+}
+
+void TestServer::historyCannotBeChanged_data()
+{
+    QTest::addColumn<QString>("user");
+    QTest::addColumn<QString>("statement");
+
+    for (const char *user : {"keiri1", "postgres"}) {
+        QTest::addRow("%s update", user) << user << "UPDATE RirekiTbl SET RUser = 'x'";
+        QTest::addRow("%s delete", user) << user << "DELETE FROM RirekiTbl";
+        QTest::addRow("%s truncate", user) << user << "TRUNCATE RirekiTbl";
+    }
+    QTest::newRow("keiri1 insert") << "keiri1"
+                                   << "INSERT INTO RirekiTbl (RNo, RAt, RAction, RTable, RHash) VALUES (99, 'x', 'x', 'x', 'x')";
+}
+
+// Neither the register's users nor the server's superuser change or remove
+// a row of the history.
+void TestServer::historyCannotBeChanged()
+{
+    QFETCH(QString, user);
+    QFETCH(QString, statement);
+    const QString text = initialisedDatabase();
+    QVERIFY(!text.isEmpty());
+    ServerDatabase db(ServerConnectionText::parse(asUser(text, user)));
+    db.exec(QStringLiteral("INSERT INTO kbn6 (KbnCode, KbnName) VALUES ('1', '本店')")).finish();
+    QVERIFY(refused(db, statement));
+    QSqlQuery q = db.exec(QStringLiteral("SELECT count(*), min(RAction) FROM RirekiTbl"));
+    QVERIFY(q.next());
+    QCOMPARE(q.value(0).toInt(), 1);
+    QCOMPARE(q.value(1).toString(), QStringLiteral("登録"));
+}
+
+void TestServer::pushCopiesRegister_data()
+{
+    QTest::addColumn<bool>("initialised");
+    QTest::newRow("into an empty database") << false;
+    QTest::newRow("into a register made by server-init") << true;
+}
+
+// A register with its history goes to the server row for row; the chain the
+// program wrote goes on there, and a second push is refused.
+void TestServer::pushCopiesRegister()
+{
+    QFETCH(bool, initialised);
+    TestDataFolder data;
+    data.exec(QStringLiteral("INSERT INTO SireCliant (ClCode, ClName, ClZan) VALUES ('100', '山田商店', 0.1)"));
+    data.addNote(QStringLiteral("A-1"), QStringLiteral("2026-12-31"), QStringLiteral("1"), 1000000);
+    data.addNote(QStringLiteral("A-2"), QStringLiteral("2027-01-31"), QStringLiteral("1"), 1500000.5);
+    data.exec(QStringLiteral("UPDATE SiteTbl SET TKingaku = 2000000 WHERE TNo = 'A-1'"));
+    data.exec(QStringLiteral("DELETE FROM SiteTbl WHERE TNo = 'A-2'"));
+
+    const QString text = initialised ? initialisedDatabase() : m_cluster.newDatabase();
+    QVERIFY(!text.isEmpty());
+    const ToolRun run = tool({QStringLiteral("push"), data.path(), text});
+    QVERIFY2(run.code == 0, qPrintable(run.err));
+    QVERIFY(addUsers());
+
+    ServerDatabase db(ServerConnectionText::parse(text));
+    for (const QString &table : ServerSchema::tables()) {
+        const QString count = QStringLiteral("SELECT count(*) FROM ") + table;
+        QSqlQuery q = db.exec(count);
+        QVERIFY(q.next());
+        QCOMPARE(q.value(0).toLongLong(), data.scalar(count).toLongLong());
+    }
+    QCOMPARE(chainProblem(db), QString());
+    {
+        ServerDatabase keiri(ServerConnectionText::parse(asUser(text, QStringLiteral("keiri1"))));
+        keiri.exec(QStringLiteral("UPDATE SiteTbl SET TKingaku = 3000000 WHERE TNo = 'a-1'")).finish();
+    }
+    QCOMPARE(chainProblem(db), QString());
+    QSqlQuery q = db.exec(QStringLiteral("SELECT RUser, RTKingaku::text, ClZan::text FROM RirekiTbl, SireCliant "
+                                         "ORDER BY RNo DESC LIMIT 1"));
+    QVERIFY(q.next());
+    QCOMPARE(q.value(0).toString(), QStringLiteral("keiri1"));
+    QCOMPARE(q.value(1).toString(), QStringLiteral("2000000"));
+    QCOMPARE(q.value(2).toString(), QStringLiteral("0.1"));
+    q.finish();
+
+    const ToolRun again = tool({QStringLiteral("push"), data.path(), text});
+    QCOMPARE(again.code, 1);
+    QVERIFY2(again.err.contains(QStringLiteral("には既に行があります")), qPrintable(again.err));
+}
+
+QTEST_GUILESS_MAIN(TestServer)
+#include "tst_Server.moc"
