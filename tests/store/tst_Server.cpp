@@ -573,9 +573,7 @@ void TestServer::verifyOnServer()
     QString target = asUser(text, QStringLiteral("etsuran1"));
     QTemporaryDir folder;
     if (tamper == QLatin1String("folder")) {
-        QFile file(QDir(folder.path()).filePath(ServerConnectionText::fileName()));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(text.toUtf8());
+        QVERIFY(TestDataFolder::writeFile(QDir(folder.path()).filePath(ServerConnectionText::fileName()), text.toUtf8()));
         target = folder.path();
     } else if (!tamper.isEmpty()) {
         ServerDatabase db(ServerConnectionText::parse(text));
@@ -613,23 +611,18 @@ void TestServer::pullCopiesRegister()
     q.finish();
     const ToolRun verified = tool({QStringLiteral("verify"), folder});
     QCOMPARE(verified.out, sound);
+    for (const QString &table : ServerSchema::tables()) {
+        const QString count = QStringLiteral("SELECT count(*) FROM ") + table;
+        QSqlQuery server = db.exec(count);
+        QVERIFY(server.next());
+        QCOMPARE(TestDataFolder::scalarAt(folder, count).toLongLong(), server.value(0).toLongLong());
+    }
+    QCOMPARE(TestDataFolder::scalarAt(folder, QStringLiteral("SELECT TKingaku FROM SiteTbl WHERE TNo = 'A-1'")).toDouble(),
+             3000000.0);
     {
+        // An ordinary register: its own changes go on into its history.
         Connection copy;
         copy.open(Schema::connectionText(folder));
-        for (const QString &table : ServerSchema::tables()) {
-            const QString count = QStringLiteral("SELECT count(*) FROM ") + table;
-            QSqlQuery server = db.exec(count);
-            QVERIFY(server.next());
-            QSqlQuery &sqlite = copy.exec(count);
-            QVERIFY(sqlite.next());
-            QCOMPARE(sqlite.value(0).toLongLong(), server.value(0).toLongLong());
-            sqlite.finish();
-        }
-        QSqlQuery &note = copy.exec(QStringLiteral("SELECT TKingaku FROM SiteTbl WHERE TNo = 'A-1'"));
-        QVERIFY(note.next());
-        QCOMPARE(note.value(0).toDouble(), 3000000.0);
-        note.finish();
-        // An ordinary register: its own changes go on into its history.
         copy.exec(QStringLiteral("UPDATE SiteTbl SET TKingaku = 1234.25 WHERE TNo = 'B-1'")).finish();
     }
     QVERIFY(HistoryCheck::checkTail(folder).sound);
@@ -662,14 +655,11 @@ void TestServer::pullRefusesFolderWithRegister()
     const QString text = initialisedDatabase();
     QVERIFY(!text.isEmpty());
     TestDataFolder folder(false);
-    QFile present(folder.path() + file);
-    QVERIFY(present.open(QIODevice::WriteOnly));
-    present.write(text.toUtf8());
-    present.close();
+    QVERIFY(TestDataFolder::writeFile(folder.path() + file, text.toUtf8()));
     const ToolRun run = tool({QStringLiteral("pull"), text, folder.path()});
     QCOMPARE(run.code, 1);
     QCOMPARE(run.err, message.arg(folder.path()));
-    QCOMPARE(QFileInfo(present).size(), text.toUtf8().size());
+    QCOMPARE(TestDataFolder::fileBytes(folder.path() + file), text.toUtf8());
 }
 
 QTEST_GUILESS_MAIN(TestServer)
