@@ -43,7 +43,11 @@ void TestDataFolder::execElsewhere(const QString &sql, const QVariantList &value
     const auto otherProgram = [](sqlite3_context *context, int, sqlite3_value **) {
         sqlite3_result_text(context, "他の端末", -1, SQLITE_STATIC);
     };
+    const auto otherUser = [](sqlite3_context *context, int, sqlite3_value **) {
+        sqlite3_result_text(context, "keiri2", -1, SQLITE_STATIC);
+    };
     sqlite3_create_function_v2(db, "ribodo_source", 0, SQLITE_UTF8, nullptr, otherProgram, nullptr, nullptr, nullptr);
+    sqlite3_create_function_v2(db, "ribodo_user", 0, SQLITE_UTF8, nullptr, otherUser, nullptr, nullptr, nullptr);
     c.exec(sql, values).finish();
 }
 
