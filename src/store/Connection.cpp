@@ -226,7 +226,9 @@ void Connection::sendSource()
     QString &sent = m_inTransaction ? m_transactionSource : m_sessionSource;
     if (!sent.isNull() && sent == source)
         return;
-    run(QString(), QStringLiteral("SELECT set_config('ribodo.source', ?, ?)"), {source, m_inTransaction}).finish();
+    run(QString(), m_inTransaction ? QStringLiteral("SELECT set_config('ribodo.source', ?, true)")
+                                   : QStringLiteral("SELECT set_config('ribodo.source', ?, false)"),
+        {source}).finish();
     sent = source;
 }
 
@@ -300,8 +302,12 @@ QSqlQuery &Connection::run(const QString &key, const QString &engineSql, const Q
     }
     QSqlQuery &query = it.value();
     query.finish();
-    for (int i = 0; i < values.size(); ++i)
-        query.bindValue(i, values.at(i));
+    for (int i = 0; i < values.size(); ++i) {
+        // The register keeps yes/no as 0 and 1, which the server does not
+        // take from a boolean.
+        const QVariant &v = values.at(i);
+        query.bindValue(i, m_server && v.typeId() == QMetaType::Bool ? QVariant(int(v.toBool())) : v);
+    }
     if (!query.exec())
         throw failure(QStringLiteral("データベースの操作に失敗しました。"), query.lastError());
     return query;

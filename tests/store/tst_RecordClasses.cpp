@@ -600,6 +600,7 @@ private slots:
         m_folder->exec(QStringLiteral("INSERT INTO SireCliant (%1) VALUES ('r0', 'r1', 'r2', 'r3', 'r4', 'r5', 'r6', 'r7', 'r8', 'r9', 'r10', 'r11', 'r12', 500, 2), "
                                       "('300', 'no phone', NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, '', NULL, NULL, %2, NULL)")
                                .arg(columns, m_server ? QStringLiteral("NULL") : QStringLiteral("'abc'")));
+        m_folder->exec(QStringLiteral("UPDATE SireCliant SET ClTekiho = ? WHERE ClCode = 'r0'"), {true});
         auto s = open<Supplier>();
         s->setCliantCode(QStringLiteral("r0"));
         s->SearchRs();
@@ -607,6 +608,7 @@ private slots:
         for (const Text &t : texts)
             seen << (s.get()->*t.second)();
         QCOMPARE(seen.join(QLatin1Char('|')), QStringLiteral("r0|r1|r2|r3|r4|r5|r6|r7|r8|r9|r10|r11|r12"));
+        QVERIFY(s->ClTekiho());
         QCOMPARE(s->ClSeikyuZan(), 500.0);
         QCOMPARE(s->SClKbn(), qint16(2));
         s->setCliantCode(QStringLiteral("300"));
@@ -622,6 +624,31 @@ private slots:
         s->setCliantname(QStringLiteral("新社名"));
         s->EditRs();
         QCOMPARE(row(QStringLiteral("200")), stored(QStringLiteral("200|新社名||||||||||||0.0|0")));
+    }
+
+    // A user of the server's read-only role reads the register and is
+    // refused every write with the read-only message.
+    void readerRole()
+    {
+        if (!m_server)
+            QSKIP("a read-only data folder is tested with the store's reliability");
+        QVERIFY2(m_cluster->exec({QStringLiteral("DO $$BEGIN IF NOT EXISTS (SELECT 1 FROM pg_roles WHERE rolname = 'etsuran1') "
+                                                 "THEN CREATE ROLE etsuran1 LOGIN IN ROLE \"閲覧\"; END IF; END$$")}),
+                 qPrintable(m_cluster->error()));
+        m_folder->useServer(m_cluster->connectionText(m_admin->server().database(), QStringLiteral("etsuran1")));
+        auto b = open<BankClass>();
+        b->setKCode(QStringLiteral("A"));
+        b->McEDsearch();
+        QCOMPARE(b->KName(), QStringLiteral("Alpha"));
+        b->setKCode2(QStringLiteral("A"));
+        b->setKName(QStringLiteral("changed"));
+        try {
+            b->Mcedit();
+            QFAIL("a reader wrote");
+        } catch (const StoreError &e) {
+            QCOMPARE(e.explanation(), Connection::readOnlyMessage());
+        }
+        QCOMPARE(rows(1), QStringLiteral("A|Alpha;B|X;C|Gamma;O'K|Quote"));
     }
 
 private:
@@ -662,6 +689,7 @@ bool TestRecordClasses::startCluster()
     try {
         m_admin = std::make_unique<ServerDatabase>(ServerConnectionText::parse(m_cluster->newDatabase()));
         ServerSchema::create(*m_admin);
+        m_admin->exec(QStringLiteral("SET client_min_messages = warning")).finish();
         TestDataFolder filled;
         ServerPush::push(filled.path(), *m_admin);
         m_admin->exec(QStringLiteral("CREATE SCHEMA seed")).finish();
