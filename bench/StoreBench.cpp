@@ -124,6 +124,26 @@ void benchStore(BenchReport &report, const QString &scratchFolder, int largest)
         });
         report.add(section, QStringLiteral("EditRs"), ours, base);
 
+        // As the entry window corrects: the note called up with its version,
+        // the version checked again under the write lock.
+        ours = BenchReport::medianMs(runs, [&] {
+            fresh([&](RibodoClass &r) {
+                const QString n = QString::fromLatin1(number(someNote()));
+                r.setRibodoNo(n);
+                r.SearchRs();
+                r.setRibodoNo2(n);
+                r.setKingaku(QStringLiteral("980000"));
+                r.EditRs();
+            });
+        });
+        base = BenchReport::medianMs(runs, [&] {
+            const QByteArray n = number(someNote());
+            RawSqlite db(path);
+            db.run("SELECT * FROM SiteTbl WHERE TNo = ?", {n}, true);
+            db.run("UPDATE SiteTbl SET TKingaku = 980000 WHERE TNo = ?", {n});
+        });
+        report.add(section, QStringLiteral("SearchRs + EditRs, version checked"), ours, base);
+
         ours = BenchReport::medianMs(runs, [&] {
             fresh([&](RibodoClass &r) {
                 r.setRibodoNo2(QString::fromLatin1(number(someNote())));

@@ -7,6 +7,7 @@
 #include "store/JetSql.h"
 #include "store/RibodoClass.h"
 #include "store/RibodoKbns.h"
+#include "store/RowVersion.h"
 #include "store/Schema.h"
 #include "store/StoreError.h"
 #include "store/UnregisteredNames.h"
@@ -292,8 +293,11 @@ void FrmRibodo::ShowSettlement()
                 c->open(Schema::connectionText(m_ctx.values().dataFolder()));
         }
         m_settledRows.clear();
+        m_listConnection.beginRead();
         Adodc1->load(m_listConnection, JetSql::toSqlite(m_recordSource));
         MarkUnregistered();
+        readVersions();
+        m_listConnection.commitTrans();
         QSqlQuery &query = m_totalConnection.exec(JetSql::toSqlite(m_totalSource));
         m_gokei = query.next() ? query.value(0) : QVariant();
         query.finish();
@@ -349,9 +353,23 @@ void FrmRibodo::MarkUnregistered()
         Adodc1->setColumns(Adodc1->columnNames(), std::move(columns));
 }
 
+void FrmRibodo::readVersions()
+{
+    m_rowVersions.clear();
+    try {
+        for (int row = 0; row < Adodc1->rowCount(); ++row)
+            m_rowVersions.append(RowVersion::newest(m_listConnection, QStringLiteral("SiteTbl"),
+                                                    Adodc1->value(row, 0).toString()).number);
+    } catch (const StoreError &) {
+        // A register whose history cannot be read gives no versions to check.
+        m_rowVersions.clear();
+    }
+}
+
 void FrmRibodo::clearList()
 {
     Adodc1->clear();
+    m_rowVersions.clear();
     m_settledRows.clear();
     m_settledTotal = 0;
     m_gokei = QVariant();
@@ -389,6 +407,7 @@ void FrmRibodo::HFGrid1_RowActivated(int row)
     if (Adodc1->rowCount() == 0 || row < 0 || row >= Adodc1->rowCount())
         return;
     setSettling(true);
+    m_settlingVersion = m_rowVersions.value(row, RowVersion::unknown);
     Label2->setText(Adodc1->text(row, 0));
     Label3->setText(Adodc1->text(row, 1));
     Label4->setText(DisplayFormat::number(DisplayFormat::toNumber(Adodc1->value(row, 2)), frameFormat));
@@ -417,6 +436,7 @@ void FrmRibodo::Command3_Click()
         note.CntDb();
         note.setJyotai(Combo2->currentData().toString());
         note.setRibodoNo2(Label2->text());
+        note.setVersion(m_settlingVersion);
         note.EditRsJ();
     } catch (const StoreError &e) {
         // The frame stays open: the user may try again or cancel.

@@ -47,6 +47,7 @@ private:
     void FormatAmounts();
     void SumSettled();
     void MarkUnregistered();
+    void readVersions();
 
     void Command1_Click();
     void Command2_Click();
@@ -88,4 +89,8 @@ private:
     QVariant m_gokei;
     double m_settledTotal = 0;
     QVector<bool> m_settledRows;
+    // Each listed note's version, read with the list; a state change of a
+    // note changed since by another program is refused.
+    QVector<qint64> m_rowVersions;
+    qint64 m_settlingVersion = -1;
 };

@@ -236,6 +236,7 @@ void FrmBank::Save()
         bank.setKName(txtClKubunName->text());
     } else if (mode == QLatin1String("E")) {
         bank.setKCode2(lbClKubun->text());
+        bank.setVersion(calledUpVersion(lbClKubun->text()));
         bank.setKCode(txtClKubunKode->text());
         bank.setKName(txtClKubunName->text());
     } else {

@@ -292,6 +292,7 @@ void FrmSKbn::Save()
         kbns.Mcsave();
     } else if (mode == QLatin1String("E")) {
         kbns.setKCode2(lbClKubun->text());
+        kbns.setVersion(calledUpVersion(lbClKubun->text()));
         kbns.setKCode(txtClKubunKode->text());
         kbns.setKName(txtClKubunName->text());
         kbns.Mcedit();

@@ -5,6 +5,7 @@
 #include "ui/NamedButton.h"
 #include "ui/WindowPlacement.h"
 #include "store/Recordset.h"
+#include "store/RowVersion.h"
 #include "store/StoreError.h"
 
 #include <QEvent>
@@ -251,6 +252,17 @@ void MasterWindow::showCalledUp(const CodeBoxes &boxes, const QString &code, con
     boxes.calledUp->setText(code);
     boxes.name->setText(name);
     SetCalledUpButtons();
+}
+
+void MasterWindow::rememberCalledUp(const QString &code, qint64 version)
+{
+    m_calledUpCode = code;
+    m_calledUpVersion = version;
+}
+
+qint64 MasterWindow::calledUpVersion(const QString &calledUp) const
+{
+    return !calledUp.isEmpty() && calledUp == m_calledUpCode ? m_calledUpVersion : RowVersion::unknown;
 }
 
 void MasterWindow::fillCodeList(QTreeWidget *list, Recordset &rs)

@@ -147,6 +147,7 @@ protected:
             codes.McEDsearch();
             if (codes.KCode() == QLatin1String("X"))
                 return;
+            rememberCalledUp(codes.KCode(), codes.Version());
             showCalledUp(boxes, codes.KCode(), codes.KName());
         });
     }
@@ -177,6 +178,7 @@ protected:
             Codes codes;
             openCodes(codes, table);
             codes.setKCode2(calledUp);
+            codes.setVersion(calledUpVersion(calledUp));
             codes.Mcdelete();
         });
     }
@@ -189,6 +191,11 @@ protected:
     static QTreeWidget *makeCodeList(QWidget *parent);
     static void clearList(QTreeWidget *list);
     void showCalledUp(const CodeBoxes &boxes, const QString &code, const QString &name);
+    // The version of the entry called up, kept with its code: a correction or
+    // deletion of that code is refused once another program changed it.
+    void rememberCalledUp(const QString &code, qint64 version);
+    // RowVersion::unknown for any code but the one called up.
+    qint64 calledUpVersion(const QString &calledUp) const;
 
     AppContext m_context;
 
@@ -208,4 +215,6 @@ private:
     QStatusBar *StatusBar1 = nullptr;
     QLabel *m_panel2 = nullptr;
     QHash<QObject *, QString> m_hints;
+    QString m_calledUpCode;
+    qint64 m_calledUpVersion = -1;
 };

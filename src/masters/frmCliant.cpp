@@ -300,6 +300,7 @@ void frmCliant::SaveSupplier()
         s.SaveRs();
     } else if (mode == QLatin1String("E")) {
         s.setCliantCode2(lbCcode->text());
+        s.setVersion(calledUpVersion(lbCcode->text()));
         s.EditRs();
     }
 }
@@ -347,6 +348,7 @@ void frmCliant::ClEdPrs()
     for (int i = 0; i < 14; ++i)
         text1[i]->setText(texts.at(i));
     lbCcode->setText(s.CliantCode());
+    rememberCalledUp(s.CliantCode(), s.Version());
     selectCategory(s.SClKbn());
     chkTekiho->setChecked(s.ClTekiho());
     txtTouroku->setText(s.ClTouroku());
@@ -382,6 +384,7 @@ void frmCliant::DeleteSupplier()
     s.setDirPath(m_context.values().dataFolder());
     s.CntDb();
     s.setCliantCode2(lbCcode->text());
+    s.setVersion(calledUpVersion(lbCcode->text()));
     s.DeleteRs();
 }
 

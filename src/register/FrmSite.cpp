@@ -22,6 +22,7 @@
 #include "store/JetSql.h"
 #include "store/RibodoClass.h"
 #include "store/RibodoKbns.h"
+#include "store/RowVersion.h"
 #include "store/SireCliantClass.h"
 #include "store/StoreError.h"
 #include "store/StoreText.h"
@@ -490,6 +491,7 @@ void FrmSite::SaveNote()
         note.SaveRs();
     } else if (m_ctx.values().ModeFlag() == QLatin1String("E")) {
         note.setRibodoNo2(TxtRibodo[5]->text());
+        note.setVersion(calledUpVersion());
         note.EditRs();
     }
 }
@@ -545,6 +547,8 @@ void FrmSite::fillFromNote(const QString &number)
     }
     TxtRibodo[0]->setText(note.RibodoNo());
     TxtRibodo[5]->setText(note.RibodoNo());
+    m_calledUpNumber = note.RibodoNo();
+    m_calledUpVersion = note.Version();
     TxtRibodo[1]->setText(note.CliantCode());
     {
         SireCliantClass supplier;
@@ -605,7 +609,16 @@ void FrmSite::DeleteNote()
     note.setDirPath(m_ctx.values().dataFolder());
     note.CntDb();
     note.setRibodoNo2(TxtRibodo[5]->text());
+    note.setVersion(calledUpVersion());
     note.DeleteRs();
+}
+
+// The hidden box is emptied whenever the note on the screen stops being the
+// called-up one.
+qint64 FrmSite::calledUpVersion() const
+{
+    const QString calledUp = TxtRibodo[5]->text();
+    return !calledUp.isEmpty() && calledUp == m_calledUpNumber ? m_calledUpVersion : RowVersion::unknown;
 }
 
 void FrmSite::CmdClear_Click()

@@ -56,6 +56,7 @@ private:
     void ClearNoteInput();
     void fillFromNote(const QString &number);
     QString codeOfSelected(int combo);
+    qint64 calledUpVersion() const;
 
     void CmdRecorde_Click();
     void CmdCall_Click();
@@ -92,4 +93,8 @@ private:
     QString m_duplicateResult;
     QString m_workText;
     QString m_targetCode;
+    // The called-up note's number and version: a correction or deletion is
+    // refused once another program changed the note.
+    QString m_calledUpNumber;
+    qint64 m_calledUpVersion = -1;
 };

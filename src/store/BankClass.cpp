@@ -66,31 +66,31 @@ void BankClass::Mcdelete()
 
 void BankClass::McEDsearch()
 {
-    if (!search(m_kCode)) {
+    const bool found = callUp(m_kCode, [this] {
+        // Converted before anything is copied, so that a balance that is no
+        // number fails the look-up without a half-loaded bank. A null or
+        // blank balance counts as 0.
+        const Recordset &rs = recordset();
+        const QVariant zan = rs.value(QStringLiteral("KbnZan"));
+        double balance = 0;
+        if (zan.typeId() == QMetaType::QString) {
+            if (!zan.toString().trimmed().isEmpty())
+                balance = NumberText::toDouble(zan.toString());
+        }
+        else if (!zan.isNull())
+            balance = zan.toDouble();
+        m_kCode = rs.value(QStringLiteral("KbnCode")).toString();
+        m_kName = rs.value(QStringLiteral("KbnName")).toString();
+        m_balance = balance;
+        const auto dateOf = [&](const QString &column) {
+            return hasColumn(column) ? QDate::fromString(rs.value(column).toString(), Qt::ISODate) : QDate();
+        };
+        m_furiEnd = dateOf(QStringLiteral("KbnFuriEnd"));
+        m_kesaiEnd = dateOf(QStringLiteral("KbnKesaiEnd"));
+        m_kyokudo = hasColumn(limitColumn()) ? rs.value(limitColumn()).toDouble() : 0;
+    });
+    if (!found)
         m_kCode = QStringLiteral("X");
-        return;
-    }
-    // Converted before anything is copied, so that a balance that is no
-    // number fails the look-up without a half-loaded bank. A null or blank
-    // balance counts as 0.
-    const Recordset &rs = recordset();
-    const QVariant zan = rs.value(QStringLiteral("KbnZan"));
-    double balance = 0;
-    if (zan.typeId() == QMetaType::QString) {
-        if (!zan.toString().trimmed().isEmpty())
-            balance = NumberText::toDouble(zan.toString());
-    }
-    else if (!zan.isNull())
-        balance = zan.toDouble();
-    m_kCode = rs.value(QStringLiteral("KbnCode")).toString();
-    m_kName = rs.value(QStringLiteral("KbnName")).toString();
-    m_balance = balance;
-    const auto dateOf = [&](const QString &column) {
-        return hasColumn(column) ? QDate::fromString(rs.value(column).toString(), Qt::ISODate) : QDate();
-    };
-    m_furiEnd = dateOf(QStringLiteral("KbnFuriEnd"));
-    m_kesaiEnd = dateOf(QStringLiteral("KbnKesaiEnd"));
-    m_kyokudo = hasColumn(limitColumn()) ? rs.value(limitColumn()).toDouble() : 0;
 }
 
 QVariant BankClass::DuplicateCodeCheck(const QVariant &Class1Code)

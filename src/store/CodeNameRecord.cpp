@@ -1,8 +1,11 @@
 #include "CodeNameRecord.h"
 
 #include "JetSql.h"
+#include "RowVersion.h"
 #include "Schema.h"
 #include "StoreError.h"
+
+#include <QScopeGuard>
 
 CodeNameRecord::CodeNameRecord(const Table &table)
     : m_table(table)
@@ -18,6 +21,7 @@ CodeNameRecord::~CodeNameRecord()
 void CodeNameRecord::connectTo(const QString &tableName)
 {
     m_connection.open(Schema::connectionText(m_dirPath));
+    m_tableName = tableName;
     if (!tableName.isEmpty())
         m_rs.open(tableName, m_connection);
 }
@@ -41,6 +45,30 @@ QVariant CodeNameRecord::nameOf(const QVariant &code)
     return m_rs.value(m_table.nameColumn).toString();
 }
 
+bool CodeNameRecord::callUp(const QString &code, const std::function<void()> &load)
+{
+    m_version = RowVersion::unknown;
+    bool reading = true;
+    try {
+        m_connection.beginRead();
+    } catch (const StoreError &) {
+        reading = false;
+    }
+    const auto endRead = qScopeGuard([&] {
+        if (reading)
+            m_connection.rollbackTrans();
+    });
+    if (!search(code))
+        return false;
+    load();
+    try {
+        m_version = RowVersion::newest(m_connection, m_tableName, m_rs.value(m_table.codeColumn).toString()).number;
+    } catch (const StoreError &) {
+        // A register whose history cannot be read gives no version to check.
+    }
+    return true;
+}
+
 void CodeNameRecord::findForChange(const QString &code)
 {
     if (!search(code))
@@ -58,16 +86,35 @@ void CodeNameRecord::addRow(const std::function<void()> &setColumns)
     writeRow(setColumns);
 }
 
+// The version is checked under the write lock, so that no other program can
+// change the row between the check and the write. The object's own change
+// becomes the version it holds.
+void CodeNameRecord::changeChecked(const QString &code, const std::function<void()> &change, bool deleting)
+{
+    m_connection.beginTrans();
+    try {
+        RowVersion::require(m_connection, m_tableName, code, m_version);
+        findForChange(code);
+        change();
+        if (m_version != RowVersion::unknown) {
+            const QString key = deleting ? code : m_rs.value(m_table.codeColumn).toString();
+            m_version = RowVersion::newest(m_connection, m_tableName, key).number;
+        }
+        m_connection.commitTrans();
+    } catch (...) {
+        m_connection.rollbackTrans();
+        throw;
+    }
+}
+
 void CodeNameRecord::rewriteRow(const QString &code, const std::function<void()> &setColumns)
 {
-    findForChange(code);
-    writeRow(setColumns);
+    changeChecked(code, [&] { writeRow(setColumns); });
 }
 
 void CodeNameRecord::deleteRow(const QString &code)
 {
-    findForChange(code);
-    m_rs.deleteCurrent();
+    changeChecked(code, [this] { m_rs.deleteCurrent(); }, true);
 }
 
 bool CodeNameRecord::hasColumn(const QString &column) const

@@ -23,6 +23,12 @@ public:
 
     void setDirPath(const QString &DirPath) { m_dirPath = DirPath; }
 
+    // The version (RowVersion) of the row last called up by code, or
+    // RowVersion::unknown. A rewrite or delete given a known version is
+    // refused, nothing written, when the row has changed since.
+    qint64 Version() const { return m_version; }
+    void setVersion(qint64 version) { m_version = version; }
+
 protected:
     // How one table is searched and what its failures say.
     struct Table
@@ -48,6 +54,10 @@ protected:
                        const QString &equals = QStringLiteral(" = "));
     // The row's name, or "X" when no row has the code.
     QVariant nameOf(const QVariant &code);
+    // Searches the row coded `code` and, when found, runs `load` and
+    // remembers the row's version, both from one state of the database.
+    // False when no row has the code.
+    bool callUp(const QString &code, const std::function<void()> &load);
 
     // Adds a row, or rewrites or deletes the row coded `code` (StoreError
     // when there is none). setColumns sets the columns with setText and
@@ -66,8 +76,11 @@ protected:
 private:
     void findForChange(const QString &code);
     void writeRow(const std::function<void()> &setColumns);
+    void changeChecked(const QString &code, const std::function<void()> &change, bool deleting = false);
 
     QString m_dirPath;
+    QString m_tableName;
+    qint64 m_version = -1;
     Connection m_connection;
     Recordset m_rs;
     QString m_criteria;

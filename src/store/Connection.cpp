@@ -202,6 +202,15 @@ void Connection::beginTrans()
     m_inTransaction = true;
 }
 
+void Connection::beginRead()
+{
+    QSqlQuery begin(m_db);
+    // The server's default gives each statement its own snapshot.
+    if (!begin.exec(m_server ? QStringLiteral("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY") : QStringLiteral("BEGIN")))
+        throw failure(QStringLiteral("トランザクションを開始できません。"), begin.lastError());
+    m_inTransaction = true;
+}
+
 void Connection::commitTrans()
 {
     if (!m_db.commit())

@@ -60,6 +60,9 @@ public:
     // Takes the write lock at once (an immediate transaction), so that a
     // transaction waits for another writer as long as a single write does.
     void beginTrans();
+    // A read transaction: the statements until commitTrans see one state of
+    // the database, so a list and the versions of its rows agree.
+    void beginRead();
     void commitTrans();
     void rollbackTrans();
     bool inTransaction() const { return m_inTransaction; }

@@ -2,8 +2,11 @@
 
 #include "JetSql.h"
 #include "NumberText.h"
+#include "RowVersion.h"
 #include "Schema.h"
 #include "StoreError.h"
+
+#include <QScopeGuard>
 
 RibodoClass::~RibodoClass()
 {
@@ -75,27 +78,59 @@ void RibodoClass::findForChange()
         throw StoreError(QStringLiteral("手形番号が見つかりません。"), m_ribodoNo2);
 }
 
+// The version is checked under the write lock, so that no other program can
+// change the note between the check and the write. The object's own change
+// becomes the version it holds.
+void RibodoClass::changeChecked(const std::function<void()> &change, bool deleting)
+{
+    m_connection.beginTrans();
+    try {
+        RowVersion::require(m_connection, QStringLiteral("SiteTbl"), m_ribodoNo2, m_version);
+        findForChange();
+        change();
+        if (m_version != RowVersion::unknown) {
+            const QString key = deleting ? m_ribodoNo2 : m_rs.value(QStringLiteral("TNo")).toString();
+            m_version = RowVersion::newest(m_connection, QStringLiteral("SiteTbl"), key).number;
+        }
+        m_connection.commitTrans();
+    } catch (...) {
+        m_connection.rollbackTrans();
+        throw;
+    }
+}
+
 void RibodoClass::EditRs()
 {
-    findForChange();
-    writeRow();
+    changeChecked([this] { writeRow(); });
 }
 
 void RibodoClass::EditRsJ()
 {
-    findForChange();
-    m_rs.setValue(QStringLiteral("TCond"), m_jyotai);
-    m_rs.update();
+    changeChecked([this] {
+        m_rs.setValue(QStringLiteral("TCond"), m_jyotai);
+        m_rs.update();
+    });
 }
 
 void RibodoClass::DeleteRs()
 {
-    findForChange();
-    m_rs.deleteCurrent();
+    changeChecked([this] { m_rs.deleteCurrent(); }, true);
 }
 
 void RibodoClass::SearchRs()
 {
+    m_version = RowVersion::unknown;
+    // The note and its version come from one state of the database.
+    bool reading = true;
+    try {
+        m_connection.beginRead();
+    } catch (const StoreError &) {
+        reading = false;
+    }
+    const auto endRead = qScopeGuard([&] {
+        if (reading)
+            m_connection.rollbackTrans();
+    });
     m_criterion = criterion("TNo = ", m_ribodoNo);
     try {
         m_rs.find(m_criterion);
@@ -108,6 +143,16 @@ void RibodoClass::SearchRs()
         m_ribodoNo = QStringLiteral("X");
         return;
     }
+    loadColumns();
+    try {
+        m_version = RowVersion::newest(m_connection, QStringLiteral("SiteTbl"), m_ribodoNo).number;
+    } catch (const StoreError &) {
+        // A register whose history cannot be read gives no version to check.
+    }
+}
+
+void RibodoClass::loadColumns()
+{
     const auto load = [this](const char *column, auto assign) {
         try {
             const QVariant v = m_rs.value(QLatin1String(column));

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QVariant>
 
+#include <functional>
+
 // The notes table SiteTbl, one note at a time. A caller creates an object for
 // one piece of work: setDirPath, CntDb, properties and one or two operations,
 // then lets the object go, which closes its recordset and connection.
@@ -46,14 +48,19 @@ public:
     QString Biko() const { return m_biko; }
     void setBiko(const QString &v) { m_biko = v; }
     Recordset &RsMcds() { return m_rs; }
+    // The version (RowVersion) of the note as SearchRs read it, or
+    // RowVersion::unknown. EditRs, EditRsJ and DeleteRs given a known version
+    // refuse the change, nothing written, when the note has changed since.
+    qint64 Version() const { return m_version; }
+    void setVersion(qint64 version) { m_version = version; }
 
     void CntDb();
     void SaveRs();
     void EditRs();
     void EditRsJ();
     void DeleteRs();
-    // Loads the note numbered RibodoNo, or sets RibodoNo to "X" when there is
-    // none. Errors of the database are passed over.
+    // Loads the note numbered RibodoNo and its version, or sets RibodoNo to
+    // "X" when there is none. Errors of the database are passed over.
     void SearchRs();
     // Moves every note in state "1" due on or before RibodoKDate to state
     // "2", all or nothing.
@@ -64,6 +71,8 @@ public:
 private:
     static QString criterion(const char *prefix, const QString &number);
     void findForChange();
+    void changeChecked(const std::function<void()> &change, bool deleting = false);
+    void loadColumns();
     void writeColumns();
     void writeRow();
 
@@ -85,4 +94,5 @@ private:
     QString m_keiri;
     QString m_biko;
     QString m_henkoSql;
+    qint64 m_version = -1;
 };

@@ -55,16 +55,17 @@ void RibodoKbns::Mcdelete()
 
 void RibodoKbns::McEDsearch()
 {
-    if (!search(m_kCode)) {
+    const bool found = callUp(m_kCode, [this] {
+        // A null column (only other tools write one) reads as empty text.
+        m_kCode = recordset().value(QStringLiteral("KbnCode")).toString();
+        m_kName = recordset().value(QStringLiteral("KbnName")).toString();
+        m_kbnDenshi = hasColumn(denshiColumn()) && recordset().value(denshiColumn()).toInt() != 0;
+        m_kbnKesai = hasColumn(StateMeaning::column())
+                ? int(StateMeaning::fromValue(recordset().value(StateMeaning::column())))
+                : 0;
+    });
+    if (!found)
         m_kCode = QStringLiteral("X");
-        return;
-    }
-    // A null column (only other tools write one) reads as empty text.
-    m_kCode = recordset().value(QStringLiteral("KbnCode")).toString();
-    m_kName = recordset().value(QStringLiteral("KbnName")).toString();
-    m_kbnDenshi = hasColumn(denshiColumn()) && recordset().value(denshiColumn()).toInt() != 0;
-    m_kbnKesai = hasColumn(StateMeaning::column()) ? int(StateMeaning::fromValue(recordset().value(StateMeaning::column())))
-                                                   : 0;
 }
 
 QVariant RibodoKbns::DuplicateCodeCheck(const QVariant &Class1Code)

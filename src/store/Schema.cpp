@@ -124,6 +124,7 @@ QStringList Schema::createStatements()
     s << QStringLiteral("CREATE INDEX RirekiTbl_RTKingaku ON RirekiTbl (RTKingaku) WHERE RTKingaku IS NOT NULL");
     s << QStringLiteral("CREATE INDEX RirekiTbl_RKey ON RirekiTbl (RKey COLLATE NOCASE) WHERE RTable = 'SiteTbl'");
     s << QStringLiteral("CREATE INDEX RirekiTbl_RTNo ON RirekiTbl (RTNo) WHERE RTNo IS NOT NULL");
+    s << QStringLiteral("CREATE INDEX RirekiTbl_RTable ON RirekiTbl (RTable) WHERE RTable <> 'SiteTbl'"); // master rows' versions
     s << QStringLiteral("PRAGMA user_version = %1").arg(version());
     return s;
 }

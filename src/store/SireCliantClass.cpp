@@ -68,14 +68,16 @@ void SireCliantClass::SearchRs()
 {
     bool found = false;
     try {
-        found = search(m_cliantCode);
+        found = callUp(m_cliantCode, [this] { loadColumns(); });
     } catch (const StoreError &) {
         // A search that fails finds nothing.
     }
-    if (!found) {
+    if (!found)
         m_cliantCode = QStringLiteral("X");
-        return;
-    }
+}
+
+void SireCliantClass::loadColumns()
+{
     const auto load = [this](const char *column, auto assign) {
         try {
             const QVariant v = recordset().value(QLatin1String(column));

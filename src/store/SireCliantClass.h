@@ -78,6 +78,7 @@ public:
 
 private:
     void write();
+    void loadColumns();
 
     QString m_mbookMark;
     QString m_cliantCode;

@@ -1,9 +1,10 @@
 #include "StoreError.h"
 
-StoreError::StoreError(QString explanation, QString engineMessage)
+StoreError::StoreError(QString explanation, QString engineMessage, Kind kind)
     : m_explanation(std::move(explanation))
     , m_engineMessage(std::move(engineMessage))
     , m_what(text().toUtf8())
+    , m_kind(kind)
 {
 }
 

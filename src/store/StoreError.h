@@ -9,7 +9,13 @@
 class StoreError : public std::exception
 {
 public:
-    explicit StoreError(QString explanation, QString engineMessage = QString());
+    // Conflict: the row was changed by another program since it was called
+    // up, and nothing was written.
+    enum class Kind { Failure, Conflict };
+
+    explicit StoreError(QString explanation, QString engineMessage = QString(), Kind kind = Kind::Failure);
+
+    Kind kind() const { return m_kind; }
 
     const QString &explanation() const { return m_explanation; }
     const QString &engineMessage() const { return m_engineMessage; }
@@ -26,4 +32,5 @@ private:
     QString m_explanation;
     QString m_engineMessage;
     QByteArray m_what;
+    Kind m_kind = Kind::Failure;
 };

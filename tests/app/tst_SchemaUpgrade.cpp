@@ -1,13 +1,11 @@
 #include "WindowFixture.h"
 
 #include "app/Startup.h"
-#include "store/Connection.h"
 #include "store/Schema.h"
 #include "store/SchemaUpgrade.h"
 
 #include <QDate>
 #include <QFile>
-#include <QSqlQuery>
 #include <QtTest>
 
 #include <unistd.h>
@@ -39,19 +37,12 @@ struct Folder : WindowFixture
     Folder()
         : WindowFixture(true)
     {
-        QFile::remove(data.databasePath());
-        QFile file(data.databasePath());
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.close();
+        QVERIFY(TestDataFolder::writeFile(data.databasePath(), QByteArray()));
         for (const char *sql : versionOne)
             data.exec(QString::fromUtf8(sql));
     }
 
-    QByteArray bytes() const
-    {
-        QFile f(data.databasePath());
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
+    QByteArray bytes() const { return TestDataFolder::fileBytes(data.databasePath()); }
     QString backup() const { return SchemaUpgrade::backupPath(data.path(), QDate::currentDate()); }
     bool upgrade() { return Startup(context).UpgradeSchema(); }
     QString columns(const char *table) const
@@ -99,14 +90,11 @@ private slots:
                  QStringLiteral("山田製作所0約束手形0A-1メモ500000.0"));
 
         // The copy is the database as it was.
-        Connection copy;
-        copy.open(QStringLiteral("Provider=SQLite;Data Source=") + f.backup());
-        QSqlQuery &q = copy.exec(QStringLiteral("SELECT ClName || (SELECT user_version FROM pragma_user_version) "
-                                                "|| (SELECT count(*) FROM pragma_table_info('SireCliant')) FROM SireCliant"));
-        QVERIFY(q.next());
-        QCOMPARE(q.value(0).toString(), QStringLiteral("山田製作所015"));
-        q.finish();
-        copy.close();
+        QCOMPARE(TestDataFolder::scalarAt(f.backup(), QStringLiteral("SELECT ClName || (SELECT user_version FROM "
+                                                                     "pragma_user_version) || (SELECT count(*) FROM "
+                                                                     "pragma_table_info('SireCliant')) FROM SireCliant"))
+                         .toString(),
+                 QStringLiteral("山田製作所015"));
 
         // Upgraded once: the next start leaves it alone.
         QVERIFY(QFile::remove(f.backup()));

@@ -352,10 +352,7 @@ private Q_SLOTS:
         app.dialogs.clear();
         // The database question, where asked, is answered so as to go on or not.
         app.dialogs.queueAnswer(started ? DialogService::Answer::Yes : DialogService::Answer::No);
-        const auto database = [&] {
-            QFile f(app.data.databasePath());
-            return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(none)");
-        };
+        const auto database = [&] { return TestDataFolder::fileBytes(app.data.databasePath()); };
         const QByteArray before = database();
         // An empty data folder means the current folder.
         const QString current = QDir::currentPath();
@@ -675,7 +672,6 @@ private Q_SLOTS:
         const QString manual = QStringLiteral("RBHelp.html");
         const QString legacy = QStringLiteral("RBHelp.hlp");
         QTest::newRow("manual beside the help file") << true << QStringList{legacy, manual} << QString();
-        QTest::newRow("manual alone") << true << QStringList{manual} << QString();
         // The message names the file that was looked for.
         QTest::newRow("legacy help file alone") << true << QStringList{legacy} << manual;
         QTest::newRow("data folder without separator") << false << QStringList{manual} << QString();
@@ -693,14 +689,10 @@ private Q_SLOTS:
         const QString folder = dataFolder + QStringLiteral("help") + QDir::separator();
         m.values.setDataFolder(dataFolder);
         QVERIFY(QDir().mkpath(folder));
-        QFile shipped(QStringLiteral(RIBODO_MANUAL));
-        QVERIFY(shipped.open(QIODevice::ReadOnly));
-        const QByteArray manual = shipped.readAll();
-        for (const QString &name : std::as_const(files)) {
-            QFile f(folder + name);
-            QVERIFY(f.open(QIODevice::WriteOnly));
-            f.write(name.endsWith(QLatin1String(".html")) ? manual : QByteArray("?_\x03\0", 4));
-        }
+        const QByteArray manual = TestDataFolder::fileBytes(QStringLiteral(RIBODO_MANUAL));
+        for (const QString &name : std::as_const(files))
+            QVERIFY(TestDataFolder::writeFile(folder + name,
+                                              name.endsWith(QLatin1String(".html")) ? manual : QByteArray("?_\x03\0", 4)));
 
         m.click(QStringLiteral("Command10"));
         m.click(QStringLiteral("Command10"));

@@ -1,8 +1,7 @@
 #include "app/Startup.h"
 
 #include "ScriptedDialogService.h"
-#include "store/Connection.h"
-#include "store/Schema.h"
+#include "TestDataFolder.h"
 #include "ui/AppContext.h"
 #include "ui/AppValues.h"
 #include "ui/WindowRegistry.h"
@@ -10,7 +9,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -54,10 +52,7 @@ private slots:
         WindowRegistry windows;
         dialogs.queueAnswer(accept ? DialogService::Answer::Yes : DialogService::Answer::No);
         dialogs.queueAnswer(DialogService::Answer::No);
-        const QByteArray before = [&] {
-            QFile f(legacy);
-            return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-        }();
+        const QByteArray before = TestDataFolder::fileBytes(legacy);
 
         QCOMPARE(Startup(AppContext(values, dialogs, windows)).CheckDatabase(), started);
 
@@ -70,9 +65,7 @@ private slots:
                                               .arg(QDir::toNativeSeparators(QFileInfo(legacy).absoluteFilePath())));
         QCOMPARE(messages.at(0).buttons, DialogService::Buttons::YesNo);
         QVERIFY2(messages.at(1).text.startsWith(second), qPrintable(messages.at(1).text));
-        QFile after(legacy);
-        QVERIFY(after.open(QIODevice::ReadOnly));
-        QCOMPARE(after.readAll(), before);
+        QCOMPARE(TestDataFolder::fileBytes(legacy), before);
         const QStringList files = QDir(folder).entryList(QDir::Files | QDir::Hidden);
         if (notes < 0) {
             QCOMPARE(files, QStringList{QStringLiteral("dbRibodo.mdb")});
@@ -80,12 +73,7 @@ private slots:
         }
         // The folder gets the manual, as one made by the data-folder tool.
         QVERIFY(QFileInfo(folder + QStringLiteral("help/RBHelp.html")).size() > 0);
-        Connection c;
-        c.open(Schema::connectionText(folder));
-        QSqlQuery &q = c.exec(QStringLiteral("SELECT COUNT(*) FROM SiteTbl"));
-        QVERIFY(q.next());
-        QCOMPARE(q.value(0).toInt(), notes);
-        q.finish();
+        QCOMPARE(TestDataFolder::scalarAt(folder, QStringLiteral("SELECT COUNT(*) FROM SiteTbl")).toInt(), notes);
     }
 };
 

@@ -115,11 +115,8 @@ void TestBankCalendar::noHolidaysBeforeABusinessDay()
 void TestBankCalendar::publishedListTakesPrecedence()
 {
     TestDataFolder folder(false);
-    QFile file(folder.path() + HolidayFile::fileName());
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QStringEncoder sjis("Shift_JIS");
-    file.write(sjis.encode(QStringLiteral("国民の祝日・休日月日,国民の祝日・休日名称\r\n2026/1/1,元日\r\n2026/11/4,休日\r\n")));
-    file.close();
+    QVERIFY(TestDataFolder::writeFile(folder.path() + HolidayFile::fileName(), QStringEncoder("Shift_JIS").encode(
+            QStringLiteral("国民の祝日・休日月日,国民の祝日・休日名称\r\n2026/1/1,元日\r\n2026/11/4,休日\r\n"))));
 
     const BankCalendar calendar(folder.path());
     QVERIFY(!calendar.isProvisional(2026));
@@ -137,10 +134,8 @@ void TestBankCalendar::publishedListTakesPrecedence()
 void TestBankCalendar::listedByTheTool()
 {
     TestDataFolder folder(false);
-    QFile file(folder.path() + HolidayFile::fileName());
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(QStringEncoder("Shift_JIS").encode(QStringLiteral("国民の祝日・休日月日,国民の祝日・休日名称\r\n2020/1/1,元日\r\n")));
-    file.close();
+    QVERIFY(TestDataFolder::writeFile(folder.path() + HolidayFile::fileName(), QStringEncoder("Shift_JIS").encode(
+            QStringLiteral("国民の祝日・休日月日,国民の祝日・休日名称\r\n2020/1/1,元日\r\n"))));
     QProcess tool;
     tool.start(QStringLiteral(RIBODO_DATAFOLDER_TOOL), {QStringLiteral("holidays"), QStringLiteral("2019"),
                                                          QStringLiteral("2020"), QStringLiteral("--data"), folder.path()});

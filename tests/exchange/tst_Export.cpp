@@ -63,17 +63,9 @@ QStringList leftovers(const QTemporaryDir &dir)
     return QDir(dir.path()).entryList({QStringLiteral(".~*")}, QDir::Files | QDir::Hidden);
 }
 
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
+const auto writeFile = &TestDataFolder::writeFile;
 
-QByteArray readAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
+const auto readAll = &TestDataFolder::fileBytes;
 
 } // namespace
 

@@ -1,3 +1,5 @@
+#include "TestDataFolder.h"
+
 #include "store/Connection.h"
 #include "store/DatabaseBackup.h"
 #include "exchange/LegacyImport.h"
@@ -109,12 +111,7 @@ private slots:
             QVERIFY(!q.next());
             q.finish();
         }
-        const auto scalar = [&c](const QString &sql) {
-            QSqlQuery &q = c.exec(sql);
-            const QVariant v = q.next() ? q.value(0) : QVariant();
-            q.finish();
-            return v;
-        };
+        const auto scalar = [&folder](const QString &sql) { return TestDataFolder::scalarAt(folder, sql); };
         QCOMPARE(scalar(QStringLiteral("SELECT SUM(TKingaku) FROM SiteTbl")).toDouble(), exportedAmounts);
 
         // mdb-export writes a null and an empty text alike: which is which.
@@ -212,15 +209,10 @@ private slots:
         QCOMPARE(QFileInfo::exists(folder), rename);
         if (!rename)
             return;
-        Connection c;
-        c.open(Schema::connectionText(folder));
         for (const auto &[table, column, expected] : {std::tuple{"SiteTbl", "TNo", notes}, {"kbn6", "KbnCode", banks}}) {
-            QStringList codes;
-            QSqlQuery &q = c.exec(QStringLiteral("SELECT %1 FROM %2 ORDER BY rowid").arg(QLatin1String(column), QLatin1String(table)));
-            while (q.next())
-                codes << q.value(0).toString();
-            q.finish();
-            QCOMPARE(codes, expected);
+            const QString sql = QStringLiteral("SELECT group_concat(%1) FROM (SELECT %1 FROM %2 ORDER BY rowid)");
+            QCOMPARE(TestDataFolder::scalarAt(folder, sql.arg(QLatin1String(column), QLatin1String(table))).toString(),
+                     expected.join(u','));
         }
     }
 
@@ -242,12 +234,9 @@ private slots:
                  QStringList({QStringLiteral("2 決済済み: 決済済み"), QStringLiteral("3 書換済: 無効"),
                               QStringLiteral("4 不渡: 不渡り")}));
         QCOMPARE(result.states.waiting, QStringList{QStringLiteral("1 未決済")});
-        Connection c;
-        c.open(Schema::connectionText(folder));
-        QSqlQuery &q = c.exec(QStringLiteral("SELECT group_concat(KbnKesai, '') FROM (SELECT * FROM Kbn3 ORDER BY KbnCode)"));
-        QVERIFY(q.next());
-        QCOMPARE(q.value(0).toString(), QStringLiteral("0123"));
-        q.finish();
+        QCOMPARE(TestDataFolder::scalarAt(folder, QStringLiteral("SELECT group_concat(KbnKesai, '') FROM "
+                                                                 "(SELECT * FROM Kbn3 ORDER BY KbnCode)")).toString(),
+                 QStringLiteral("0123"));
     }
 
     // Codes pass the gate of typed input: folded to half-width and trimmed,
@@ -295,21 +284,14 @@ private slots:
                                 "手形（SiteTbl）の 2 行目: 手形番号「AB2 」→「AB2」\n"
                                 "手形（SiteTbl）の 3 行目: 手形番号「 AB3」→「AB3」\n"
                                 "手形（SiteTbl）の 5 行目: 手形番号「ＡＢ６」→「AB6」"));
-        Connection c;
-        c.open(Schema::connectionText(folder));
-        QSqlQuery &q = c.exec(QStringLiteral("SELECT group_concat(TNo || '/' || TBank || '/' || TKingaku, ' ') FROM "
-                                             "(SELECT * FROM SiteTbl ORDER BY rowid)"));
-        QVERIFY(q.next());
-        QCOMPARE(q.value(0).toString(), QStringLiteral("AB1/1/1000.0 AB2/1/2000.0 AB3/1/3000.0 AB6/1/6000.0 AB6-2/1/6500.0"));
-        q.finish();
-        QSqlQuery &r = c.exec(QStringLiteral("SELECT TRemarks FROM SiteTbl WHERE TNo = 'AB1'"));
-        QVERIFY(r.next());
-        QCOMPARE(r.value(0).toString(), QStringLiteral("前渡金\r\n残額は翌月"));
-        r.finish();
-        QSqlQuery &b = c.exec(QStringLiteral("SELECT KbnName FROM kbn6 WHERE KbnCode = '1'"));
-        QVERIFY(b.next());
-        QCOMPARE(b.value(0).toString(), QStringLiteral("本店営業部"));
-        b.finish();
+        const auto scalar = [&folder](const char *sql) {
+            return TestDataFolder::scalarAt(folder, QLatin1String(sql)).toString();
+        };
+        QCOMPARE(scalar("SELECT group_concat(TNo || '/' || TBank || '/' || TKingaku, ' ') "
+                        "FROM (SELECT * FROM SiteTbl ORDER BY rowid)"),
+                 QStringLiteral("AB1/1/1000.0 AB2/1/2000.0 AB3/1/3000.0 AB6/1/6000.0 AB6-2/1/6500.0"));
+        QCOMPARE(scalar("SELECT TRemarks FROM SiteTbl WHERE TNo = 'AB1'"), QStringLiteral("前渡金\r\n残額は翌月"));
+        QCOMPARE(scalar("SELECT KbnName FROM kbn6 WHERE KbnCode = '1'"), QStringLiteral("本店営業部"));
     }
 
     // The reading library's own English messages never reach the user's

@@ -56,11 +56,8 @@ private slots:
         const QString written = data.path() + UchiwakeCsv::fileName();
         QCOMPARE(UchiwakeCsv::write(UchiwakeSchedule::lines(balance.notes, electronic), written), 0);
 
-        QFile actual(written);
-        QFile wanted(QStringLiteral(RIBODO_UCHIWAKE_FILES "/") + expected);
-        QVERIFY(actual.open(QIODevice::ReadOnly));
-        QVERIFY(wanted.open(QIODevice::ReadOnly));
-        QCOMPARE(actual.readAll(), wanted.readAll());
+        QCOMPARE(TestDataFolder::fileBytes(written),
+                 TestDataFolder::fileBytes(QStringLiteral(RIBODO_UCHIWAKE_FILES "/") + expected));
     }
 };
 

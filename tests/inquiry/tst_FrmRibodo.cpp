@@ -229,6 +229,35 @@ private slots:
         QCOMPARE(shown(), dayListed);
     }
 
+    // Another PC changed the note after the list was shown: 変更 is refused
+    // until the list is shown again.
+    void noteChangedSinceListed()
+    {
+        open();
+        list(day, allBanks);
+        w->data.exec(u"UPDATE SiteTbl SET TRemarks = '他の端末' WHERE TNo = 'T1'"_s);
+        const QString changedBy = w->data.scalar(u"SELECT RUser || ', ' || replace(substr(RAt, 1, 16), '-', '/') "
+                                                 "FROM RirekiTbl ORDER BY RNo DESC LIMIT 1"_s).toString();
+        const auto settleFirst = [this] {
+            grid()->selectRow(0);
+            QTest::keyClick(grid(), Qt::Key_Return);
+            child<QComboBox>("Combo2")->setCurrentText(QStringLiteral("決済済み"));
+            click("Command3");
+        };
+        settleFirst();
+        QCOMPARE(w->dialogs.messageTexts(),
+                 QStringList {u"この手形は他の端末で変更されています（%1）。呼び出し直してください。"_s.arg(changedBy)});
+        QCOMPARE(w->dialogs.messages().constFirst().title, QStringLiteral("警告"));
+        QCOMPARE(state(QStringLiteral("T1")), QStringLiteral("1"));
+        QVERIFY(settling());
+        click("Command4");
+        click("Command1");
+        w->dialogs.clear();
+        settleFirst();
+        QVERIFY(w->dialogs.messages().isEmpty());
+        QCOMPARE(state(QStringLiteral("T1")), QStringLiteral("3"));
+    }
+
     void databaseFailures()
     {
         open();

@@ -1,10 +1,10 @@
 #include "WindowFixture.h"
 
 #include "masters/FrmCliantU.h"
-#include "register/CodeItem.h"
 #include "register/DateSerial.h"
 #include "register/DateTextBox.h"
 #include "register/FrmSite.h"
+#include "ui/EnterPressesButton.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -70,6 +70,7 @@ private slots:
 
         for (const QString &table : emptied.split(QLatin1Char(' '), Qt::SkipEmptyParts))
             m_f->data.exec(QStringLiteral("DELETE FROM ") + table);
+        m_f->windows.registerFactory(WindowId::FrmView, [] { return std::make_unique<QWidget>(); });
         open();
         QCOMPARE(m_f->dialogs.messageTexts(), messages);
         for (const ScriptedDialogService::Call &c : m_f->dialogs.messages())
@@ -96,6 +97,9 @@ private slots:
         QCOMPARE(stored(QStringLiteral("IFNULL(TBank, '') || '|' || IFNULL(TKeiri, '')"), QStringLiteral("E-1")),
                  savedCodes);
         QCOMPARE(screen(), empty);
+        click("CmdPrint");
+        QCOMPARE(m_f->values.ModeFlag(), QStringLiteral("8"));
+        QVERIFY(m_f->windows.window(WindowId::FrmView)->isVisible());
     }
 
     void registerChecks_data()
@@ -127,8 +131,12 @@ private slots:
         QTest::newRow("everything wrong") << "OLD-1" << "100" << "x" << "//" << "//"
                                           << QStringList {notANumber, noDrawn, noDue, taken};
         QTest::newRow("database refuses") << "LOCKED" << "100" << "1000" << drawn << due << QStringList {refusal};
-        // Month 13 is January of the next year.
-        QTest::newRow("all checks pass") << "N-1" << "100" << "1,000" << "2024/13/10" << due << QStringList {};
+        const QString wholeYen = QStringLiteral("金額は1円以上の整数で入力してください。");
+        for (const char *amount : {"-100.5", ".5", "0", "－５"})
+            QTest::addRow("amount %s", amount) << "N-1" << "100" << QString::fromUtf8(amount) << drawn << due
+                                               << QStringList {wholeYen};
+        // Month 13 is January of the next year; full-width digits are read as digits.
+        QTest::newRow("all checks pass") << "N-1" << "100" << "１，０００" << "2024/13/10" << due << QStringList {};
     }
 
     void registerChecks()
@@ -217,6 +225,8 @@ private slots:
         QTest::newRow("correct under its own number") << "CmdEdit" << "A-12" << Answer::Ok << "" << none << "A-12,B-1"
                                                       << true;
         QTest::newRow("correct to a free number") << "CmdEdit" << "A-13" << Answer::Ok << "" << none << "A-13,B-1" << true;
+        QTest::newRow("correct to another letter case") << "CmdEdit" << "a-12" << Answer::Ok << "" << none << "a-12,B-1"
+                                                        << true;
         QTest::newRow("correct to a taken number") << "CmdEdit" << "B-1" << Answer::Ok << "" << QStringList {taken}
                                                    << "A-12,B-1" << false;
         QTest::newRow("correct refused") << "CmdEdit" << "A-12" << Answer::Ok << "UPDATE" << QStringList {refusal}
@@ -267,6 +277,52 @@ private slots:
         QVERIFY(!QApplication::overrideCursor());
     }
 
+    // Another PC changes the note while it is on the screen: the correction
+    // or deletion is refused and the typed input stays.
+    void noteChangedOnAnotherPc_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("elsewhere");
+
+        QTest::newRow("correct after a settlement") << "CmdEdit" << "UPDATE SiteTbl SET TCond = '2'";
+        QTest::newRow("delete after a correction") << "CmdDelete" << "UPDATE SiteTbl SET TKingaku = 7";
+        QTest::newRow("correct after a deletion") << "CmdEdit" << "DELETE FROM SiteTbl";
+    }
+
+    void noteChangedOnAnotherPc()
+    {
+        QFETCH(QString, command);
+        QFETCH(QString, elsewhere);
+
+        m_f->data.addNote(QStringLiteral("A-12"), QStringLiteral("2024-06-30"));
+        open();
+        callUp(QStringLiteral("A-12"));
+        m_f->data.exec(elsewhere + QStringLiteral(" WHERE TNo = 'A-12'"));
+        const QString rows = m_f->data.scalar(QStringLiteral("SELECT group_concat(TNo || TKingaku || TCond) FROM SiteTbl"))
+                                     .toString();
+        const QVariant history = m_f->data.scalar(QStringLiteral("SELECT count(*) FROM RirekiTbl"));
+        const QString changedBy = m_f->data.scalar(QStringLiteral(
+                "SELECT RUser || ', ' || replace(substr(RAt, 1, 16), '-', '/') FROM RirekiTbl ORDER BY RNo DESC LIMIT 1"))
+                                          .toString();
+        m_f->dialogs.clear();
+        box(3)->selectAll();
+        QTest::keyClicks(box(3), QStringLiteral("2,000"));
+        const QString typed = screen();
+        if (command == QLatin1String("CmdDelete"))
+            m_f->dialogs.queueAnswer(Answer::Ok);
+        click(command.toLatin1().constData());
+
+        const ScriptedDialogService::Call refusal = m_f->dialogs.messages().constLast();
+        QCOMPARE(refusal.text, QStringLiteral("この手形は他の端末で変更されています（%1）。呼び出し直してください。")
+                                       .arg(changedBy));
+        QCOMPARE(refusal.title, QStringLiteral("警告"));
+        QCOMPARE(refusal.icon, DialogService::Icon::Critical);
+        QCOMPARE(m_f->data.scalar(QStringLiteral("SELECT group_concat(TNo || TKingaku || TCond) FROM SiteTbl")).toString(),
+                 rows);
+        QCOMPARE(m_f->data.scalar(QStringLiteral("SELECT count(*) FROM RirekiTbl")), history);
+        QCOMPARE(screen(), typed);
+    }
+
     void callUpFindingNothing_data()
     {
         QTest::addColumn<QString>("typed");
@@ -307,15 +363,6 @@ private slots:
         click("CmdCall");
         QCOMPARE(m_f->dialogs.calls().size(), 1);
         QCOMPARE(screen(), kept);
-    }
-
-    void printShowsReportEight()
-    {
-        m_f->windows.registerFactory(WindowId::FrmView, [] { return std::make_unique<QWidget>(); });
-        open();
-        click("CmdPrint");
-        QCOMPARE(m_f->values.ModeFlag(), QStringLiteral("8"));
-        QVERIFY(m_f->windows.window(WindowId::FrmView)->isVisible());
     }
 
     void tabOrderAndHelpLines()
@@ -416,16 +463,12 @@ private slots:
         QTest::addColumn<QString>("shown");
         QTest::newRow("paper, 60 days") << "1" << "200" << "99999" << "2025/5/1" << "2025/6/30"
                                         << "サイト 60日||印紙税 非課税（100,000円未満）|";
-        QTest::newRow("paper, 61 days") << "1" << "200" << "1,000,001" << "2025/5/1" << "2025/7/1"
-                                        << "サイト 61日|60日超|印紙税 400円|";
         QTest::newRow("paper, all warnings") << "1" << "100" << "５００００００" << "2027/1/4" << "2027/4/1"
                                              << "サイト 87日|60日超|印紙税 1,000円|CS";
         // An electronic record over 60 days to a covered payee: 60日超 and
         // the subcontract warning of its term; no clearing-house warning.
         QTest::newRow("electronic") << "3" << "100" << "5000000" << "2027/1/4" << "2027/4/1"
                                     << "サイト 87日|60日超|印紙税 不要（電子記録債務）|S";
-        QTest::newRow("electronic, 60 days") << "3" << "100" << "5000000" << "2027/1/4" << "2027/3/5"
-                                             << "サイト 60日||印紙税 不要（電子記録債務）|";
         QTest::newRow("nothing typed") << "1" << "" << "" << "//" << "//" << "|||";
     }
 
@@ -544,17 +587,33 @@ private slots:
         QTEST(DateSerial::fromParts(year, month, day), "expected");
     }
 
-    void itemCodes()
+    void enterPressesTheFocusedButton()
     {
-        // Saved: the text before the first space, or all of it; positioned on: none without a space.
-        const QString item = CodeItem::text(QStringLiteral("01"), QStringLiteral("中央銀行 本店"));
-        QCOMPARE(CodeItem::cutAtFirstSpace(item), QStringLiteral("01"));
-        QCOMPARE(CodeItem::positioningCode(item).value_or(QString()), QStringLiteral("01"));
-        QCOMPARE(CodeItem::cutAtFirstSpace(QStringLiteral("07")), QStringLiteral("07"));
-        QVERIFY(!CodeItem::positioningCode(QStringLiteral("07")));
-        QCOMPARE(CodeItem::cutAtFirstSpace(QStringLiteral(" 1 : x")), QString());
-        QCOMPARE(CodeItem::positioningCode(QStringLiteral(" 1 : x")).value_or(QStringLiteral("none")), QString());
+        EnterPressesButton::install(*qApp);
+        open();
+        showActive();
+        box(0)->setText(QStringLiteral("X-1"));
+        button("CmdClear")->setFocus();
+        QTest::keyClick(button("CmdClear"), Qt::Key_Return);
+        QCOMPARE(box(0)->text(), QString());
     }
+
+    // The date boxes keep their height; a long payee name shows from its start.
+    void layoutAndPayeeBox()
+    {
+        open();
+        m_window->show();
+        const int height = date(1)->height();
+        m_window->resize(m_window->width() * 2, m_window->height() * 3);
+        QTest::qWait(20);
+        QCOMPARE(date(1)->height(), height);
+        const QString name = QStringLiteral("株式会社ＡＢＣホールディングス東日本本社営業部第一課");
+        m_window->supplierPicked(QStringLiteral("130"), name);
+        QCOMPARE(box(2)->cursorPosition(), 0);
+        QCOMPARE(box(2)->toolTip(), name);
+        QCOMPARE(box(2)->palette().color(QPalette::Base), box(2)->palette().color(QPalette::Window));
+    }
+
 private:
     void open() { m_window = std::make_unique<FrmSite>(m_f->context); }
     QLineEdit *box(int i) const { return m_window->findChild<QLineEdit *>(QStringLiteral("TxtRibodo_%1").arg(i)); }

@@ -84,25 +84,20 @@ private slots:
         }
     }
 
+    // The formulas given with reports 11 and 12; their translation is
+    // formulaBecomesBoundCondition's.
     void reportFormulas_data()
     {
         QTest::addColumn<int>("number");
         QTest::addColumn<QString>("reportDate");
         QTest::addColumn<QString>("reportKeiri");
         QTest::addColumn<QString>("formula");
-        QTest::addColumn<QString>("sql");
-        QTest::addColumn<QVariantList>("values");
-        const char *planSql = "\"TKeiri\" = ? AND \"TKDate\" >= ?";
-        QTest::newRow("11") << 11 << "2024/04/30" << "" << "{QRYKesai.TKDate} = #2024/04/30#" << "\"TKDate\" = ?"
-                            << QVariantList{QStringLiteral("2024-04-30")};
-        QTest::newRow("12") << 12 << "2024/04/01" << "2"
-                            << "{QRYRibodo.TKeiri}= '2' AND {QRYRibodo.TKDate} >= #2024/04/01#" << planSql
-                            << QVariantList{QStringLiteral("2"), QStringLiteral("2024-04-01")};
+        QTest::newRow("11") << 11 << "2024/04/30" << "" << "{QRYKesai.TKDate} = #2024/04/30#";
+        QTest::newRow("12") << 12 << "2024/04/01" << "2" << "{QRYRibodo.TKeiri}= '2' AND {QRYRibodo.TKDate} >= #2024/04/01#";
         QTest::newRow("12 quote doubled") << 12 << "2024/04/01" << "2'"
-                                          << "{QRYRibodo.TKeiri}= '2''' AND {QRYRibodo.TKDate} >= #2024/04/01#" << planSql
-                                          << QVariantList{QStringLiteral("2'"), QStringLiteral("2024-04-01")};
-        QTest::newRow("8 has none") << 8 << "2024/04/01" << "2" << "" << "" << QVariantList{};
-        QTest::newRow("10 has none") << 10 << "" << "" << "" << "" << QVariantList{};
+                                          << "{QRYRibodo.TKeiri}= '2''' AND {QRYRibodo.TKDate} >= #2024/04/01#";
+        QTest::newRow("8 has none") << 8 << "2024/04/01" << "2" << "";
+        QTest::newRow("10 has none") << 10 << "" << "" << "";
     }
 
     void reportFormulas()
@@ -110,14 +105,7 @@ private slots:
         QFETCH(int, number);
         QFETCH(QString, reportDate);
         QFETCH(QString, reportKeiri);
-        QFETCH(QString, formula);
-        QFETCH(QString, sql);
-        QFETCH(QVariantList, values);
-        QCOMPARE(ReportCatalogue::selectionFormula(number, reportDate, reportKeiri), formula);
-        const SqlCondition c = SelectionFormula::toSql(
-                formula, number == 11 ? QStringLiteral("QRYKesai") : QStringLiteral("QRYRibodo"), QStringLiteral("X.rpt"));
-        QCOMPARE(c.sql, sql);
-        QCOMPARE(c.values, values);
+        QTEST(ReportCatalogue::selectionFormula(number, reportDate, reportKeiri), "formula");
     }
 
     void reportDateMustBeADate()

@@ -376,9 +376,7 @@ private slots:
     {
         TestDataFolder other;
         other.exec(QStringLiteral("INSERT INTO kbn6 (KbnCode, KbnName) VALUES ('9', '別の銀行')"));
-        QFile shipped(ReportTestData::reportFolder() + QStringLiteral("RBBank1.rpt"));
-        QVERIFY(shipped.open(QIODevice::ReadOnly));
-        QString text = QString::fromUtf8(shipped.readAll());
+        QString text = QString::fromUtf8(TestDataFolder::fileBytes(ReportTestData::reportFolder() + u"RBBank1.rpt"_s));
         text.replace(QStringLiteral("[Report]\n"), QStringLiteral("[Report]\nLocation=%1\n").arg(other.databasePath()));
         ReportRequest request = ReportTestData::request(2, m->folder);
         request.definitionPath = writeDefinition(text.toUtf8());

@@ -137,30 +137,6 @@ private slots:
         QVERIFY(QFileInfo(scratch.filePath(written)).size() > 0);
     }
 
-    // A subtotal that a page break pushes onto the next page comes with its
-    // bank's name.
-    void subtotalNeverNameless()
-    {
-        bool seen = false;
-        for (int count = 30; count < 46 && !seen; ++count) {
-            TestDataFolder folder;
-            ReportTestData::addMasters(folder);
-            ReportTestData::addNotes(folder, count, [](int i) {
-                return ReportTestData::Note{u"N%1"_s.arg(i, 3, 10, QLatin1Char('0')), u"2024-04-30"_s};
-            });
-            const auto document = ReportEngine::build(ReportTestData::request(11, folder, u"2024/04/30"_s));
-            for (int p = 1; p < document->pageCount(); ++p) {
-                const QList<ReportLine> lines = document->page(p).lines;
-                QVERIFY(lines.first().kind != ReportLine::Kind::GroupFooter);
-                if (lines.size() > 1 && lines.at(1).kind == ReportLine::Kind::GroupFooter) {
-                    QCOMPARE(lines.first().label, u"支払銀行　中央銀行（続き）"_s);
-                    seen = true;
-                }
-            }
-        }
-        QVERIFY(seen);
-    }
-
     void misspeltFieldIsRefused_data()
     {
         QTest::addColumn<int>("report");

@@ -60,13 +60,8 @@ QString refusal(const TestDataFolder &folder, const std::function<void(RibodoCla
 // The notes of the database at `path` (opened with its log), in number order.
 QString notesIn(const QString &path)
 {
-    Connection c;
-    c.open(u"Data Source="_s + path);
-    QSqlQuery &q = c.exec(u"SELECT count(*) || ':' || ifnull(group_concat(TNo), '') "
-                          "FROM (SELECT TNo FROM SiteTbl ORDER BY TNo)"_s);
-    const QString found = q.next() ? q.value(0).toString() : QString();
-    q.finish();
-    return found;
+    return TestDataFolder::scalarAt(path, u"SELECT count(*) || ':' || ifnull(group_concat(TNo), '') "
+                                          "FROM (SELECT TNo FROM SiteTbl ORDER BY TNo)"_s).toString();
 }
 
 // Runs the restore command; its exit code, and its error output in `said`.
@@ -78,12 +73,6 @@ int restoreCommand(const TestDataFolder &folder, const QString &copy, QString *s
     if (said)
         *said = QString::fromUtf8(command.readAllStandardError());
     return command.exitCode();
-}
-
-QByteArray bytesOf(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(none)");
 }
 
 // Adds `count` notes N00000… in one transaction.
@@ -362,9 +351,7 @@ private Q_SLOTS:
             DatabaseBackup::daily(folder.path(), QDate(2024, 5, day));
         QCOMPARE(backups.entryList(QDir::Files).size(), 10);
         QCOMPARE(backups.entryList(QDir::Files).first(), u"dbRibodo-20240503.sqlite"_s);
-        QFile ini(backups.filePath(u"backup.ini"_s));
-        QVERIFY(ini.open(QIODevice::WriteOnly) && ini.write("keep=3\n") > 0);
-        ini.close();
+        QVERIFY(TestDataFolder::writeFile(backups.filePath(u"backup.ini"_s), "keep=3\n"));
         DatabaseBackup::daily(folder.path(), QDate(2024, 5, 13));
         QCOMPARE(backups.entryList({u"*.sqlite"_s}, QDir::Files),
                  QStringList({u"dbRibodo-20240511.sqlite"_s, u"dbRibodo-20240512.sqlite"_s, u"dbRibodo-20240513.sqlite"_s}));
@@ -403,18 +390,10 @@ private Q_SLOTS:
         const QStringList keptFiles = DatabaseBackup::keptBeforeRestore(folder.path());
         QCOMPARE(keptFiles.size(), damagedCopy || current == "missing" ? 0 : 1);
         const QString kept = keptFiles.value(0);
-        if (damagedCopy || current == "missing") {
-        } else if (current == "sound") {
-            Connection c;
-            c.open(u"Data Source="_s + kept);
-            QSqlQuery &q = c.exec(u"SELECT group_concat(TNo) FROM SiteTbl"_s);
-            QVERIFY(q.next());
-            QCOMPARE(q.value(0).toString(), u"C1,C2"_s);
-        } else {
-            QFile k(kept);
-            QVERIFY(k.open(QIODevice::ReadOnly));
-            QCOMPARE(k.readAll(), current);
-        }
+        if (!damagedCopy && current == "sound")
+            QCOMPARE(notesIn(kept), u"2:C1,C2"_s);
+        else if (!damagedCopy && current != "missing")
+            QCOMPARE(TestDataFolder::fileBytes(kept), current);
         folder.addNote(u"C3"_s, u"2024-01-31"_s); // written as before
     }
 
@@ -437,9 +416,8 @@ private Q_SLOTS:
         QFETCH(QString, keep);
         TestDataFolder folder;
         QVERIFY(QDir().mkpath(DatabaseBackup::folder(folder.path())));
-        QFile ini(QDir(DatabaseBackup::folder(folder.path())).filePath(u"backup.ini"_s));
-        QVERIFY(ini.open(QIODevice::WriteOnly) && ini.write("keep=" + keep.toUtf8() + "\n") > 0);
-        ini.close();
+        QVERIFY(TestDataFolder::writeFile(QDir(DatabaseBackup::folder(folder.path())).filePath(u"backup.ini"_s),
+                                          "keep=" + keep.toUtf8() + "\n"));
         for (int day = 1; day <= 12; ++day)
             DatabaseBackup::daily(folder.path(), QDate(2024, 5, day));
         QTEST(int(QDir(DatabaseBackup::folder(folder.path())).entryList({u"*.sqlite"_s}, QDir::Files).size()), "kept");
@@ -537,19 +515,17 @@ private Q_SLOTS:
             c.exec(u"DROP VIEW QRYKesai"_s).finish();
             c.exec(u"DROP TABLE SiteTbl"_s).finish();
         } else if (fault == u"text"_s) {
-            QFile f(copy);
-            QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-            f.write(QByteArray(5000, 'x'));
+            QVERIFY(TestDataFolder::writeFile(copy, QByteArray(5000, 'x')));
         } else {
             program = std::make_unique<RegisterLock>(folder.path(), RegisterLock::Holder::Program);
             QVERIFY(program->isLocked());
         }
-        const QByteArray before = bytesOf(folder.databasePath());
+        const QByteArray before = TestDataFolder::fileBytes(folder.databasePath());
         QString output;
         QCOMPARE(restoreCommand(folder, copy, &output), 1);
         QFETCH(QString, said);
         QVERIFY2(output.contains(said), qPrintable(output));
-        QCOMPARE(bytesOf(folder.databasePath()), before);
+        QCOMPARE(TestDataFolder::fileBytes(folder.databasePath()), before);
         QCOMPARE(notes(folder), u"C1:1,C2:1"_s);
         QVERIFY(DatabaseBackup::keptBeforeRestore(folder.path()).isEmpty());
         QVERIFY(!QFileInfo::exists(folder.databasePath() + u".restoring"_s));
@@ -591,33 +567,6 @@ private Q_SLOTS:
         }
         QVERIFY(!RegisterLock::restoring(folder.path()));
         QCOMPARE(restoreCommand(folder, copy), 0); // and runs again
-    }
-
-    // The payment plan's cross-tab, read from its Jet text.
-    void crossTabTranslation_data()
-    {
-        QTest::addColumn<QString>("jet");
-        QTest::addColumn<QString>("sqlite");
-        QTest::addColumn<QStringList>("leading");
-        QTest::addColumn<QString>("byPayeeCode");
-        QTest::newRow("payment plan")
-                << plan
-                << R"(SELECT "ClName", "TKDate", SUM("TKingaku") FROM "QRYRibodo" WHERE TKDate >= '2024-04-01' AND Tkeiri = '2' GROUP BY 1, 2 ORDER BY 1, 2)"
-                << QStringList{u"ClName"_s, u"SSum_"_s}
-                << R"(SELECT "TTo", CAST(REPLACE("TKDate", '-', '') AS INTEGER), SUM("TKingaku") FROM "SiteTbl" AS "QRYRibodo" WHERE TKDate >= '2024-04-01' AND Tkeiri = '2' GROUP BY "TTo", "TKDate")";
-        QTest::newRow("two row fields, another sum, plain pivot")
-                << "transform sum(TKingaku) select TBank, [TTo], Sum(TFee) AS Fees from [SiteTbl] group by TTo, TBank pivot TKeiri"
-                << R"(SELECT "TTo", "TBank", "TKeiri", SUM("TKingaku"), SUM("TFee") FROM "SiteTbl" GROUP BY 1, 2, 3 ORDER BY 1, 2, 3)"
-                << QStringList{u"TBank"_s, u"TTo"_s, u"Fees"_s} << QString();
-    }
-
-    void crossTabTranslation()
-    {
-        QFETCH(QString, jet);
-        const JetCrossTab crossTab(jet);
-        QTEST(crossTab.sqlite(), "sqlite");
-        QTEST(crossTab.leadingColumns(), "leading");
-        QTEST(crossTab.byPayeeCodeSql(), "byPayeeCode");
     }
 
     void crossTabRefused_data()

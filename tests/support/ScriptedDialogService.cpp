@@ -75,10 +75,8 @@ QList<ScriptedDialogService::Call> ScriptedDialogService::messages() const
 QStringList ScriptedDialogService::messageTexts() const
 {
     QStringList result;
-    for (const Call &c : m_calls) {
-        if (c.kind == Call::Kind::Message)
-            result << c.text;
-    }
+    for (const Call &c : messages())
+        result << c.text;
     return result;
 }
 

@@ -43,12 +43,30 @@ void TestDataFolder::exec(const QString &sql, const QVariantList &values) const
 
 QVariant TestDataFolder::scalar(const QString &sql, const QVariantList &values) const
 {
+    return scalarAt(path(), sql, values);
+}
+
+QVariant TestDataFolder::scalarAt(const QString &location, const QString &sql, const QVariantList &values)
+{
     Connection c;
-    c.open(Schema::connectionText(path()));
+    const bool folder = location.endsWith(QDir::separator()) || location.endsWith(QLatin1Char('/'));
+    c.open(folder ? Schema::connectionText(location) : QStringLiteral("Data Source=") + location);
     QSqlQuery &q = c.exec(sql, values);
     const QVariant v = q.next() ? q.value(0) : QVariant();
     q.finish();
     return v;
+}
+
+QByteArray TestDataFolder::fileBytes(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(none)");
+}
+
+bool TestDataFolder::writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
 }
 
 void TestDataFolder::addNote(const QString &number, const QString &dueDate, const QString &state, double amount,

@@ -23,6 +23,12 @@ public:
     void exec(const QString &sql, const QVariantList &values = {}) const;
     // The first column of the first row of a query.
     QVariant scalar(const QString &sql, const QVariantList &values = {}) const;
+    // The same on another database: a data folder (ending in a separator) or a file.
+    static QVariant scalarAt(const QString &location, const QString &sql, const QVariantList &values = {});
+    // The bytes of a file, "(none)" when it cannot be read.
+    static QByteArray fileBytes(const QString &path);
+    // Replaces a file's bytes; false when they could not all be written.
+    static bool writeFile(const QString &path, const QByteArray &bytes);
 
     // Adds a note with the given number, due date ("yyyy-MM-dd") and state.
     void addNote(const QString &number, const QString &dueDate, const QString &state = QStringLiteral("1"),

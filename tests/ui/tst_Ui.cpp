@@ -97,11 +97,7 @@ private slots:
         QFETCH(QByteArray, start);
         QTemporaryDir dir;
         const QString path = dir.filePath(name);
-        {
-            QFile old(path);
-            QVERIFY(old.open(QIODevice::WriteOnly));
-            old.write("old");
-        }
+        QVERIFY(TestDataFolder::writeFile(path, "old"));
         QStandardItemModel model(1, 2);
         model.setHorizontalHeaderLabels({QStringLiteral("コード"), QStringLiteral("名前")});
         model.setItem(0, 0, new QStandardItem(QStringLiteral("007")));
@@ -118,9 +114,7 @@ private slots:
         QCOMPARE(dialogs.messages().at(0).text,
                  QDir::toNativeSeparators(path) + QStringLiteral(" は既に存在します。\n置き換えますか?"));
         QCOMPARE(dialogs.messages().at(0).buttons, DialogService::Buttons::YesNoDefaultNo);
-        QFile saved(path);
-        QVERIFY(saved.open(QIODevice::ReadOnly));
-        QVERIFY(saved.readAll().startsWith(start));
+        QVERIFY(TestDataFolder::fileBytes(path).startsWith(start));
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
         QCOMPARE(dialogs.unexpected(), 0);
     }
