@@ -13,7 +13,8 @@ struct Token
 {
     enum Kind { Space, Text, Quoted, Word, Param, Symbol };
     Kind kind;
-    QString text;
+    QString text; // as it is sent
+    QString source; // as it was written, for finding parentheses
 };
 
 [[noreturn]] void unknown(const QString &sqlite, const QString &what)
@@ -61,7 +62,7 @@ QVector<Token> tokens(const QString &sql)
         } else if (c == QLatin1Char('=') && j < n && sql.at(j) == QLatin1Char('=')) {
             ++j;
         }
-        out.append({kind, sql.mid(i, j - i)});
+        out.append({kind, sql.mid(i, j - i), sql.mid(i, j - i)});
         i = j;
     }
     return out;
@@ -89,7 +90,7 @@ const QSet<QString> &caseBlindColumns()
 
 bool is(const Token &t, const char *word)
 {
-    return t.kind == Token::Word && t.text.compare(QLatin1String(word), Qt::CaseInsensitive) == 0;
+    return t.kind == Token::Word && t.source.compare(QLatin1String(word), Qt::CaseInsensitive) == 0;
 }
 
 // SQLite's own functions and statements, with no form of the same meaning
@@ -100,6 +101,25 @@ const char *const refusedWords[] = {"PRAGMA", "sqlite_master", "sqlite_schema", 
                                    "COLLATE"};
 const char *const refusedCalls[] = {"group_concat", "last_insert_rowid", "julianday", "strftime", "datetime", "date",
                                     "time", "printf", "typeof", "total", "iif", "instr"};
+
+bool isComparison(const Token &t)
+{
+    return t.kind == Token::Symbol
+            ? t.source == QLatin1String("=") || t.source == QLatin1String("<") || t.source == QLatin1String(">")
+                    || t.source == QLatin1String("!") || t.source == QLatin1String("==")
+            : is(t, "LIKE");
+}
+
+// Words that follow a FROM item where it has no alias.
+bool isClauseWord(const Token &t)
+{
+    for (const char *word : {"WHERE", "GROUP", "ORDER", "LIMIT", "UNION", "EXCEPT", "INTERSECT", "JOIN", "LEFT", "RIGHT",
+                             "INNER", "CROSS", "FULL", "NATURAL", "ON", "HAVING", "WINDOW", "OFFSET"}) {
+        if (is(t, word))
+            return true;
+    }
+    return false;
+}
 
 } // namespace
 
@@ -155,8 +175,81 @@ QString ServerSql::fromSqlite(const QString &sqlite)
         }
         return qsizetype(-1);
     };
+    // The parenthesis that closes (step 1) or opens (step -1) the one at i.
+    const auto matching = [&t, &sqlite](qsizetype i, int step) {
+        const QString open = step > 0 ? QStringLiteral("(") : QStringLiteral(")");
+        const QString close = step > 0 ? QStringLiteral(")") : QStringLiteral("(");
+        int depth = 0;
+        for (; i >= 0 && i < t.size(); i += step) {
+            if (t.at(i).source == open)
+                ++depth;
+            else if (t.at(i).source == close && --depth == 0)
+                return i;
+        }
+        unknown(sqlite, QStringLiteral("括弧が閉じていません"));
+    };
+    const auto splitArguments = [&t, &next, &previous](qsizetype open, qsizetype close) {
+        QList<QPair<qsizetype, qsizetype>> arguments;
+        int depth = 0;
+        qsizetype start = next(open);
+        for (qsizetype k = open + 1; k < close; ++k) {
+            if (t.at(k).source == QLatin1String("("))
+                ++depth;
+            else if (t.at(k).source == QLatin1String(")"))
+                --depth;
+            else if (depth == 0 && t.at(k).source == QLatin1String(",")) {
+                arguments.append({start, previous(k)});
+                start = next(k);
+            }
+        }
+        arguments.append({start, previous(close)});
+        return arguments;
+    };
+    // The first token of the operand that ends at `last`: a value, a
+    // column (qualified or not), a parenthesised expression or a call.
+    const auto operandStart = [&](qsizetype last) {
+        if (last < 0)
+            unknown(sqlite, QStringLiteral("COLLATE NOCASE"));
+        const Token &o = t.at(last);
+        if (o.source == QLatin1String(")")) {
+            const qsizetype open = matching(last, -1);
+            return open > 0 && t.at(open - 1).kind == Token::Word ? open - 1 : open;
+        }
+        if (o.kind == Token::Word || o.kind == Token::Quoted) {
+            if (last >= 2 && t.at(last - 1).source == QLatin1String(".")
+                && (t.at(last - 2).kind == Token::Word || t.at(last - 2).kind == Token::Quoted))
+                return last - 2;
+            return last;
+        }
+        if (o.kind == Token::Text || o.kind == Token::Param)
+            return last;
+        unknown(sqlite, QStringLiteral("COLLATE NOCASE"));
+    };
+    const auto operandEnd = [&](qsizetype first) {
+        if (first < 0)
+            unknown(sqlite, QStringLiteral("COLLATE NOCASE"));
+        if (t.at(first).source == QLatin1String("("))
+            return matching(first, 1);
+        if (t.at(first).kind == Token::Word && first + 1 < t.size() && t.at(first + 1).source == QLatin1String("("))
+            return matching(first + 1, 1);
+        if (first + 2 < t.size() && t.at(first + 1).source == QLatin1String(".")
+            && (t.at(first + 2).kind == Token::Word || t.at(first + 2).kind == Token::Quoted))
+            return first + 2;
+        return first;
+    };
+    const auto castCaseBlind = [&t](qsizetype first, qsizetype last) {
+        if (first == last && (t.at(first).kind == Token::Word || t.at(first).kind == Token::Quoted)
+            && caseBlindColumns().contains(t.at(first).source.toLower().remove(QLatin1Char('"'))))
+            return;
+        if (first + 2 == last && t.at(first + 1).source == QLatin1String(".")
+            && caseBlindColumns().contains(t.at(last).source.toLower().remove(QLatin1Char('"'))))
+            return;
+        t[first].text.prepend(QStringLiteral("CAST("));
+        t[last].text += QStringLiteral(" AS citext)");
+    };
     bool bareMarks = false;
     bool numberedMarks = false;
+    int subqueries = 0;
     for (qsizetype i = 0; i < t.size(); ++i) {
         Token &token = t[i];
         const qsizetype after = next(i);
@@ -165,20 +258,28 @@ QString ServerSql::fromSqlite(const QString &sqlite)
         case Token::Quoted:
             // The register's names were made unquoted, which the server
             // folds to lower case.
-            token.text = token.text.toLower();
+            token.text.replace(token.source, token.source.toLower());
             continue;
         case Token::Param:
-            if (token.text.size() == 1) {
+            if (token.source.size() == 1) {
                 bareMarks = true;
             } else {
                 numberedMarks = true;
-                token.text[0] = QLatin1Char('$');
+                token.text.replace(token.source, QLatin1Char('$') + token.source.mid(1));
             }
             continue;
         case Token::Symbol:
-            if (token.text == QLatin1String("=="))
+            if (token.source == QLatin1String("(") && before >= 0 && (is(t.at(before), "FROM") || is(t.at(before), "JOIN"))
+                && after >= 0 && is(t.at(after), "SELECT")) {
+                // The server names every subquery in FROM.
+                const qsizetype close = matching(i, 1);
+                const qsizetype alias = next(close);
+                if (alias < 0 || t.at(alias).kind != Token::Word || isClauseWord(t.at(alias)))
+                    t[close].text += QStringLiteral(" AS subquery%1").arg(++subqueries);
+            }
+            if (token.source == QLatin1String("=="))
                 token.text = QStringLiteral("=");
-            else if (token.text == QLatin1String(";") && after >= 0)
+            else if (token.source == QLatin1String(";") && after >= 0)
                 unknown(sqlite, QStringLiteral("文が二つ以上あります"));
             continue;
         case Token::Word:
@@ -199,23 +300,38 @@ QString ServerSql::fromSqlite(const QString &sqlite)
             Token &pattern = t[after];
             pattern.text = QLatin1Char('\'') + globToRegex(pattern.text.mid(1, pattern.text.size() - 2)) + QLatin1Char('\'');
         } else if (is(token, "COLLATE") && after >= 0 && is(t.at(after), "NOCASE") && before >= 0) {
-            // A case-blind column compares so already; anything else is made
-            // case-blind for the comparison.
-            Token &operand = t[before];
-            const bool column = operand.kind == Token::Word || operand.kind == Token::Quoted;
-            if (!column && operand.kind != Token::Text && operand.kind != Token::Param)
-                unknown(sqlite, QStringLiteral("COLLATE NOCASE"));
-            if (!column || !caseBlindColumns().contains(operand.text.toLower().remove(QLatin1Char('"')))) {
-                // A qualified column (s.TNo) is cast whole.
-                qsizetype start = before;
-                if (column && start >= 2 && t.at(start - 1).text == QLatin1String(".")
-                    && (t.at(start - 2).kind == Token::Word || t.at(start - 2).kind == Token::Quoted))
-                    start -= 2;
-                t[start].text.prepend(QStringLiteral("CAST("));
-                operand.text += QStringLiteral(" AS citext)");
+            // A comparison made case-blind compares citext on both sides; a
+            // case-blind column is citext already.
+            const qsizetype first = operandStart(before);
+            castCaseBlind(first, before);
+            const qsizetype op = next(after);
+            if (op >= 0 && isComparison(t.at(op))) {
+                const qsizetype right = next(op + (op + 1 < t.size() && isComparison(t.at(op + 1)) ? 1 : 0));
+                castCaseBlind(right, operandEnd(right));
+            } else {
+                qsizetype left = previous(first);
+                if (left >= 0 && isComparison(t.at(left))) {
+                    if (left > 0 && isComparison(t.at(left - 1)))
+                        --left;
+                    const qsizetype end = previous(left);
+                    castCaseBlind(operandStart(end), end);
+                }
             }
             for (qsizetype k = before + 1; k <= after; ++k)
                 t[k].text.clear();
+        } else if (is(token, "json_extract") && call) {
+            // The same path reads the same value: SQLite's JSON path is one
+            // of the server's.
+            const qsizetype close = matching(after, 1);
+            const QList<QPair<qsizetype, qsizetype>> arguments = splitArguments(after, close);
+            if (arguments.size() != 2)
+                unknown(sqlite, token.text);
+            token.text = QStringLiteral("jsonb_path_query_first");
+            t[arguments.at(0).first].text.prepend(QStringLiteral("CAST("));
+            t[arguments.at(0).second].text += QStringLiteral(" AS jsonb)");
+            t[arguments.at(1).first].text.prepend(QStringLiteral("CAST("));
+            t[arguments.at(1).second].text += QStringLiteral(" AS jsonpath)");
+            t[close].text += QStringLiteral(" #>> '{}'");
         } else if (is(token, "INSERT") && after >= 0 && is(t.at(after), "OR")) {
             unknown(sqlite, QStringLiteral("INSERT OR"));
         } else {

@@ -498,6 +498,71 @@ private slots:
         QCOMPARE(row(QStringLiteral("200")), stored(QStringLiteral("200|新社名||||||||||||0.0|0")));
     }
 
+    // A row another program changed since its call-up is not overwritten,
+    // also when that program gave it another key.
+    void changedElsewhere_data()
+    {
+        QTest::addColumn<bool>("note");
+        QTest::addColumn<bool>("rekeyed");
+        QTest::addColumn<QString>("after");
+        QTest::newRow("note") << true << false << "A1|3";
+        QTest::newRow("note renumbered") << true << true << "B1|3";
+        QTest::newRow("supplier") << false << false << "A|Delta;B|X;C|Gamma;O'K|Quote";
+        QTest::newRow("supplier recoded") << false << true << "D|Delta;B|X;C|Gamma;O'K|Quote";
+    }
+
+    void changedElsewhere()
+    {
+        QFETCH(bool, note);
+        QFETCH(bool, rekeyed);
+        if (note) {
+            m_folder->addNote(QStringLiteral("A1"), QStringLiteral("2024-04-01"));
+            auto first = open<RibodoClass>();
+            first->setRibodoNo(QStringLiteral("A1"));
+            first->SearchRs();
+            {
+                auto other = open<RibodoClass>();
+                other->setRibodoNo(QStringLiteral("A1"));
+                other->SearchRs();
+                other->setRibodoNo2(QStringLiteral("A1"));
+                other->setRibodoNo(rekeyed ? QStringLiteral("B1") : QStringLiteral("A1"));
+                other->setJyotai(QStringLiteral("3"));
+                other->EditRs();
+            }
+            first->setRibodoNo2(QStringLiteral("A1"));
+            first->setJyotai(QStringLiteral("4"));
+            try {
+                first->EditRs();
+                QFAIL("overwritten");
+            } catch (const StoreError &e) {
+                QCOMPARE(e.kind(), StoreError::Kind::Conflict);
+            }
+            QTEST(rows(QStringLiteral("SiteTbl"), QStringLiteral("TNo, TCond")), "after");
+            return;
+        }
+        auto first = open<Supplier>();
+        first->setKCode(QStringLiteral("A"));
+        first->McEDsearch();
+        {
+            auto other = open<Supplier>();
+            other->setKCode(QStringLiteral("A"));
+            other->McEDsearch();
+            other->setKCode2(QStringLiteral("A"));
+            other->setKCode(rekeyed ? QStringLiteral("D") : QStringLiteral("A"));
+            other->setKName(QStringLiteral("Delta"));
+            other->Mcedit();
+        }
+        first->setKCode2(QStringLiteral("A"));
+        first->setKName(QStringLiteral("Late"));
+        try {
+            first->Mcedit();
+            QFAIL("overwritten");
+        } catch (const StoreError &e) {
+            QCOMPARE(e.kind(), StoreError::Kind::Conflict);
+        }
+        QTEST(rows(2), "after");
+    }
+
     // A user of the server's read-only role reads the register and is
     // refused every write with the read-only message.
     void readerRole()

@@ -21,9 +21,17 @@ private slots:
         QTest::newRow("quoted names fold") << "SELECT \"TNo\" FROM \"SiteTbl\"" << "SELECT \"tno\" FROM \"sitetbl\"";
         QTest::newRow("text stays as written") << "SELECT 'IFNULL(\"A\") LIKE ?1' FROM kbn1" << "SELECT 'IFNULL(\"A\") LIKE ?1' FROM kbn1";
         QTest::newRow("case-blind column") << "SELECT 1 FROM kbn1 WHERE KbnCode = ? COLLATE NOCASE" << "SELECT 1 FROM kbn1 WHERE KbnCode = CAST(? AS citext)";
-        QTest::newRow("case-blind comparison of a column") << "SELECT 1 FROM SiteTbl WHERE TNo COLLATE NOCASE = ?" << "SELECT 1 FROM SiteTbl WHERE TNo = ?";
+        QTest::newRow("case-blind comparison of a column") << "SELECT 1 FROM SiteTbl WHERE TNo COLLATE NOCASE = ?" << "SELECT 1 FROM SiteTbl WHERE TNo = CAST(? AS citext)";
         QTest::newRow("case-blind other column") << "SELECT 1 FROM RirekiTbl r WHERE r.RKey COLLATE NOCASE = ?"
-                                                 << "SELECT 1 FROM RirekiTbl r WHERE CAST(r.RKey AS citext) = ?";
+                                                 << "SELECT 1 FROM RirekiTbl r WHERE CAST(r.RKey AS citext) = CAST(? AS citext)";
+        QTest::newRow("case-blind order") << "SELECT 1 FROM RirekiTbl ORDER BY RKey COLLATE NOCASE, TNo COLLATE NOCASE"
+                                          << "SELECT 1 FROM RirekiTbl ORDER BY CAST(RKey AS citext), TNo";
+        QTest::newRow("case-blind JSON value")
+                << "SELECT 1 FROM RirekiTbl WHERE CAST(json_extract(RBefore, ?) AS TEXT) <> ? COLLATE NOCASE"
+                << "SELECT 1 FROM RirekiTbl WHERE CAST(CAST(jsonb_path_query_first(CAST(RBefore AS jsonb), CAST(? AS jsonpath)) #>> '{}' AS TEXT) AS citext) <> CAST(? AS citext)";
+        QTest::newRow("subquery named")
+                << "SELECT max(n) FROM (SELECT max(RNo) AS n FROM RirekiTbl UNION ALL SELECT max(RNo) FROM (SELECT RNo FROM RirekiTbl) x)"
+                << "SELECT max(n) FROM (SELECT max(RNo) AS n FROM RirekiTbl UNION ALL SELECT max(RNo) FROM (SELECT RNo FROM RirekiTbl) x) AS subquery1";
         QTest::newRow("LIKE ignores case") << "SELECT 1 FROM SireCliant WHERE ClName NOT LIKE ?" << "SELECT 1 FROM SireCliant WHERE ClName NOT ILIKE ?";
         QTest::newRow("casts") << "SELECT CAST(TKingaku AS INTEGER), CAST(? AS REAL), CAST(TNo AS TEXT) FROM SiteTbl"
                                << "SELECT CAST(TKingaku AS bigint), CAST(? AS numeric), CAST(TNo AS TEXT) FROM SiteTbl";
