@@ -13,6 +13,7 @@
 #include "store/ServerSchema.h"
 #include "store/SireCliantClass.h"
 #include "store/StoreError.h"
+#include "store/WorkTable.h"
 
 #include <QtTest>
 
@@ -561,6 +562,17 @@ private slots:
             QCOMPARE(e.kind(), StoreError::Kind::Conflict);
         }
         QTEST(rows(2), "after");
+    }
+
+    // The work table holds the last list given, short rows padded with
+    // empty text.
+    void workTable()
+    {
+        Connection c;
+        c.open(Schema::connectionText(m_folder->path()));
+        WorkTable::replace(c, {{QStringLiteral("a"), QStringLiteral("b")}, {QStringLiteral("x")}});
+        WorkTable::replace(c, {{QStringLiteral("1"), QString(), QStringLiteral("3")}, {QStringLiteral("4")}});
+        QCOMPARE(rows(QStringLiteral("TMPTbl"), QStringLiteral("F1, F2, F3, F7")), QStringLiteral("1||3|;4|||"));
     }
 
     // A user of the server's read-only role reads the register and is
