@@ -47,12 +47,16 @@ StoreError failure(const QString &explanation, const QSqlError &error, const QSt
 {
     const QString engine = detail.isEmpty() ? error.text() : error.text() + QLatin1Char('\n') + detail;
     const QString state = error.nativeErrorCode();
-    // The server's SQLSTATE: no right to write, a lock or deadlock.
-    if (state == QLatin1String("42501") || state == QLatin1String("25006"))
-        return StoreError(Connection::readOnlyMessage(), engine);
-    if (state == QLatin1String("55P03") || state == QLatin1String("40P01"))
-        return StoreError(lockedMessage, engine);
-    const int code = state.size() == 5 ? 0 : state.toInt() & 0xff;
+    // The server's SQLSTATE has five characters (no right to write, a lock
+    // or deadlock); SQLite's extended codes have at most four digits.
+    if (state.size() == 5) {
+        if (state == QLatin1String("42501") || state == QLatin1String("25006"))
+            return StoreError(Connection::readOnlyMessage(), engine);
+        if (state == QLatin1String("55P03") || state == QLatin1String("40P01"))
+            return StoreError(lockedMessage, engine);
+        return StoreError(explanation, engine);
+    }
+    const int code = state.toInt() & 0xff;
     if (code == 5 || code == 6) // SQLITE_BUSY, SQLITE_LOCKED
         return StoreError(lockedMessage, engine);
     if (code == 8) // SQLITE_READONLY
