@@ -1,4 +1,4 @@
-#include "PgCluster.h"
+#include "ServerRegister.h"
 #include "TestDataFolder.h"
 
 #include "store/BankClass.h"
@@ -7,10 +7,6 @@
 #include "store/RibodoClass.h"
 #include "store/RibodoKbns.h"
 #include "store/Schema.h"
-#include "store/ServerConnectionText.h"
-#include "store/ServerDatabase.h"
-#include "store/ServerPush.h"
-#include "store/ServerSchema.h"
 #include "store/SireCliantClass.h"
 #include "store/StoreError.h"
 #include "store/WorkTable.h"
@@ -79,14 +75,13 @@ private slots:
 
     void initTestCase()
     {
-        if (!m_cluster)
-            QVERIFY2(startCluster(), qPrintable(m_clusterError));
+        if (!m_register.isStarted())
+            QVERIFY2(m_register.start(), qPrintable(m_register.error()));
     }
 
     void cleanupTestCase()
     {
-        m_admin.reset();
-        m_cluster.reset();
+        m_register.stop();
     }
 
     void init()
@@ -95,8 +90,8 @@ private slots:
         m_server = server;
         m_folder = std::make_unique<TestDataFolder>();
         if (m_server) {
-            QVERIFY2(resetServer(), qPrintable(m_clusterError));
-            m_folder->useServer(m_admin->server().text());
+            QVERIFY2(m_register.reset(), qPrintable(m_register.error()));
+            m_register.use(*m_folder);
         }
         for (const Kind &k : kinds) {
             m_folder->exec(QStringLiteral("DELETE FROM %1").arg(QLatin1String(k.table)));
@@ -249,12 +244,12 @@ private slots:
                                                  {"other state due", "2024-04-15", "4"}})
             m_folder->addNote(QLatin1String(number), QLatin1String(due), QLatin1String(state));
         if (!refused.isEmpty() && m_server)
-            QVERIFY2(m_cluster->exec({QStringLiteral("CREATE FUNCTION refuse() RETURNS trigger LANGUAGE plpgsql AS "
+            QVERIFY2(m_register.exec({QStringLiteral("CREATE FUNCTION refuse() RETURNS trigger LANGUAGE plpgsql AS "
                                                      "$$BEGIN RAISE EXCEPTION 'refused'; END$$"),
                                       QStringLiteral("CREATE TRIGGER refuse BEFORE UPDATE ON SiteTbl FOR EACH ROW "
                                                      "WHEN (NEW.TNo = '%1') EXECUTE FUNCTION refuse()").arg(refused)},
-                                     m_admin->server().database()),
-                     qPrintable(m_cluster->error()));
+                                     QStringLiteral("DROP FUNCTION refuse() CASCADE")),
+                     qPrintable(m_register.error()));
         else if (!refused.isEmpty())
             m_folder->exec(QStringLiteral("CREATE TRIGGER refuse BEFORE UPDATE ON SiteTbl WHEN NEW.TNo = '%1' "
                                           "BEGIN SELECT RAISE(ABORT, 'refused'); END").arg(refused));
@@ -581,10 +576,10 @@ private slots:
     {
         if (!m_server)
             QSKIP("a read-only data folder is tested with the store's reliability");
-        QVERIFY2(m_cluster->exec({QStringLiteral("DO $$BEGIN IF NOT EXISTS (SELECT 1 FROM pg_roles WHERE rolname = 'etsuran1') "
+        QVERIFY2(m_register.exec({QStringLiteral("DO $$BEGIN IF NOT EXISTS (SELECT 1 FROM pg_roles WHERE rolname = 'etsuran1') "
                                                  "THEN CREATE ROLE etsuran1 LOGIN IN ROLE \"閲覧\"; END IF; END$$")}),
-                 qPrintable(m_cluster->error()));
-        m_folder->useServer(m_cluster->connectionText(m_admin->server().database(), QStringLiteral("etsuran1")));
+                 qPrintable(m_register.error()));
+        m_register.use(*m_folder, QStringLiteral("etsuran1"));
         auto b = open<BankClass>();
         b->setKCode(QStringLiteral("A"));
         b->McEDsearch();
@@ -615,62 +610,10 @@ private:
     QString rows(int kind) const;
     QString column(const QString &sql, const QVariantList &values = {}, QLatin1Char separator = QLatin1Char(',')) const;
     QString stored(const QString &sqliteText) const;
-    bool startCluster();
-    bool resetServer();
-
-    std::unique_ptr<PgCluster> m_cluster;
-    std::unique_ptr<ServerDatabase> m_admin; // the superuser on the register
-    QString m_clusterError;
+    ServerRegister m_register;
     bool m_server = false;
     std::unique_ptr<TestDataFolder> m_folder;
 };
-
-// One cluster and one register on it for the program, filled as a new data
-// folder is (pushed from one); its rows are kept aside as the seed each test
-// starts from.
-bool TestRecordClasses::startCluster()
-{
-    m_cluster = std::make_unique<PgCluster>();
-    if (!m_cluster->start()) {
-        m_clusterError = m_cluster->error();
-        return false;
-    }
-    try {
-        m_admin = std::make_unique<ServerDatabase>(ServerConnectionText::parse(m_cluster->newDatabase()));
-        ServerSchema::create(*m_admin);
-        m_admin->exec(QStringLiteral("SET client_min_messages = warning")).finish();
-        TestDataFolder filled;
-        ServerPush::push(filled.path(), *m_admin);
-        m_admin->exec(QStringLiteral("CREATE SCHEMA seed")).finish();
-        for (const QString &table : ServerSchema::tables())
-            m_admin->exec(QStringLiteral("CREATE TABLE seed.%1 AS SELECT * FROM %1").arg(table)).finish();
-    } catch (const StoreError &e) {
-        m_clusterError = e.text();
-        return false;
-    }
-    return true;
-}
-
-// The register as the seed left it, quicker than a new database per test:
-// the superuser, with triggers off (the history's guards and recorders),
-// replaces every table's rows, history included. Row identities go on
-// rising, so stored order stays that of the seed and then of the test.
-bool TestRecordClasses::resetServer()
-{
-    const QStringList tables = ServerSchema::tables();
-    try {
-        m_admin->exec(QStringLiteral("SET session_replication_role = replica")).finish();
-        m_admin->exec(QStringLiteral("DROP FUNCTION IF EXISTS refuse() CASCADE")).finish();
-        m_admin->exec(QStringLiteral("TRUNCATE ") + tables.join(QStringLiteral(", "))).finish();
-        for (const QString &table : tables)
-            m_admin->exec(QStringLiteral("INSERT INTO %1 OVERRIDING SYSTEM VALUE SELECT * FROM seed.%1").arg(table)).finish();
-        m_admin->exec(QStringLiteral("RESET session_replication_role")).finish();
-    } catch (const StoreError &e) {
-        m_clusterError = e.text();
-        return false;
-    }
-    return true;
-}
 
 // The first column of every row, null ones left out, joined.
 QString TestRecordClasses::column(const QString &sql, const QVariantList &values, QLatin1Char separator) const
