@@ -5,6 +5,7 @@
 #include "ExplorerQuery.h"
 #include "FrmShiwake.h"
 
+#include "ui/ChangeNotice.h"
 #include "ui/AppContext.h"
 #include "ui/AppValues.h"
 #include "ui/DatePicker.h"
@@ -23,6 +24,7 @@
 #include "store/StoreError.h"
 #include "store/WorkTable.h"
 
+#include <QShortcut>
 #include <QApplication>
 #include <QComboBox>
 #include <QDateEdit>
@@ -188,9 +190,17 @@ void FrmRbView::buildLayout()
     splitter->setSizes({190, 900});
     splitter->setChildrenCollapsible(false);
 
+    lblChanged = new ChangeNotice(m_ctx.values().dataFolder(), this);
+    auto *refresh = new QShortcut(QKeySequence(Qt::Key_F5), this);
+    connect(refresh, &QShortcut::activated, this, [this] {
+        if (!m_shownSql.isEmpty())
+            fillList(m_shownSql);
+    });
+
     auto *outer = new QVBoxLayout(this);
     outer->addLayout(top);
     outer->addWidget(splitter, 1);
+    outer->addWidget(lblChanged);
 
     const QList<QWidget *> chain {TreeView1, ListView1, ComboF, ComboB, DTStart, DTEnd,
                                   Combo2,    Combo1,    cmdGo,  cmdPrint, cmdEnd};
@@ -368,6 +378,8 @@ void FrmRbView::fillList(const QString &jetSql)
     try {
         WaitCursor wait;
         m_list->fill(connection(), jetSql);
+        m_shownSql = jetSql;
+        lblChanged->reset();
     } catch (const StoreError &e) {
         warn(e);
     }

@@ -7,6 +7,7 @@
 #include <QWidget>
 
 class AppContext;
+class ChangeNotice;
 class ExplorerList;
 class QComboBox;
 class QDateEdit;
@@ -73,6 +74,9 @@ private:
     QTreeWidget *TreeView1 = nullptr;
     TableGrid *ListView1 = nullptr;
     ExplorerList *m_list = nullptr;
+    ChangeNotice *lblChanged = nullptr;
+    // The statement of the list shown, listed again on F5.
+    QString m_shownSql;
     QComboBox *ComboF = nullptr;
     QComboBox *ComboB = nullptr;
     QDateEdit *DTStart = nullptr;

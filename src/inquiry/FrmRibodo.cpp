@@ -11,6 +11,7 @@
 #include "store/Schema.h"
 #include "store/StoreError.h"
 #include "store/UnregisteredNames.h"
+#include "ui/ChangeNotice.h"
 #include "ui/AppContext.h"
 #include "ui/AppValues.h"
 #include "ui/DatePicker.h"
@@ -190,10 +191,19 @@ void FrmRibodo::buildLayout()
     top->addStretch();
     top->addWidget(m_topRight, 0, Qt::AlignTop);
 
+    lblChanged = new ChangeNotice(m_ctx.values().dataFolder(), this);
+    // F5 lists again, as 表示 does; not while a note is being settled.
+    auto *refresh = new QShortcut(QKeySequence(Qt::Key_F5), this);
+    connect(refresh, &QShortcut::activated, this, [this] {
+        if (m_topRight->currentWidget() != Frame2)
+            Command1_Click();
+    });
+
     auto *outer = new QVBoxLayout(this);
     outer->addLayout(top);
     outer->addWidget(HFGrid1, 1);
     outer->addLayout(totals);
+    outer->addWidget(lblChanged);
 
     setTabOrder(DTPicker1, Combo1);
     setTabOrder(Combo1, Command1);
@@ -324,6 +334,7 @@ void FrmRibodo::ShowSettlement()
     FlexGSettings();
     if (Adodc1->rowCount() > 0)
         HFGrid1->selectRow(std::clamp(keptRow, 0, Adodc1->rowCount() - 1));
+    lblChanged->reset();
 }
 
 void FrmRibodo::MarkUnregistered()

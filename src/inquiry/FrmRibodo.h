@@ -7,6 +7,7 @@
 #include <QWidget>
 
 class AppContext;
+class ChangeNotice;
 class HolidayDueCheck;
 class QComboBox;
 class QDateEdit;
@@ -69,6 +70,7 @@ private:
     QStackedWidget *m_topRight = nullptr;
     QWidget *m_browseButtons = nullptr;
     TableGrid *HFGrid1 = nullptr;
+    ChangeNotice *lblChanged = nullptr;
     QueryTableModel *Adodc1 = nullptr;
     QLabel *Label7 = nullptr;
     QLabel *Label8 = nullptr;

@@ -8,6 +8,7 @@
 #include "store/Schema.h"
 #include "store/StoreError.h"
 #include "store/WorkTable.h"
+#include "ui/ChangeNotice.h"
 #include "ui/AppContext.h"
 #include "ui/DatePicker.h"
 #include "ui/AppValues.h"
@@ -18,6 +19,7 @@
 #include "ui/WaitCursor.h"
 #include "ui/WindowPlacement.h"
 
+#include <QShortcut>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDir>
@@ -161,6 +163,10 @@ void FrmShikin::buildLayout()
     outer->addWidget(balanceBox);
     outer->addWidget(lblShortage);
     outer->addWidget(body, 1);
+    lblChanged = new ChangeNotice(m_ctx.values().dataFolder(), this);
+    outer->addWidget(lblChanged);
+    auto *refresh = new QShortcut(QKeySequence(Qt::Key_F5), this);
+    connect(refresh, &QShortcut::activated, this, &FrmShikin::Command1_Click);
 }
 
 void FrmShikin::ShowPlan()
@@ -176,6 +182,7 @@ void FrmShikin::ShowPlan()
     FillSummary();
     FillDays();
     ChartView1->setPlan(m_plan);
+    lblChanged->reset();
 }
 
 void FrmShikin::FillBankCombo()

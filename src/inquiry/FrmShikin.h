@@ -5,6 +5,7 @@
 #include <QWidget>
 
 class AppContext;
+class ChangeNotice;
 class QComboBox;
 class QDateEdit;
 class QLabel;
@@ -58,6 +59,7 @@ private:
     QPushButton *Command5 = nullptr;
     QPushButton *Command6 = nullptr;
     QLabel *lblShortage = nullptr;
+    ChangeNotice *lblChanged = nullptr;
     TableGrid *GridSummary = nullptr;
     TableGrid *GridDays = nullptr;
     ShikinChart *ChartView1 = nullptr;

@@ -8,6 +8,7 @@
 #include <openssl/evp.h>
 #include <sqlite3.h>
 
+#include <atomic>
 #include <charconv>
 
 // Each value is written with its length, so that no two different rows give
@@ -64,8 +65,12 @@ void userName(sqlite3_context *context, int, sqlite3_value **)
     resultText(context, HistoryFunctions::user());
 }
 
+std::atomic<qint64> written{0};
+
+// Called once for every history row a connection of this program writes.
 void source(sqlite3_context *context, int, sqlite3_value **)
 {
+    ++written;
     resultText(context, ChangeSource::current().toUtf8());
 }
 
@@ -100,6 +105,11 @@ void hash(sqlite3_context *context, int count, sqlite3_value **values)
 }
 
 } // namespace
+
+qint64 HistoryFunctions::rowsWritten()
+{
+    return written;
+}
 
 QByteArray HistoryFunctions::user()
 {

@@ -15,6 +15,10 @@ class HistoryFunctions
 public:
     static void install(sqlite3 *db);
 
+    // History rows this program has written so far (a rolled-back change
+    // counts too), so that rows written by other programs can be told apart.
+    static qint64 rowsWritten();
+
     // The user recorded in the history.
     static QByteArray user();
 

@@ -7,7 +7,10 @@
 
 #include <QDir>
 #include <QFile>
+#include <QSqlDriver>
 #include <QSqlQuery>
+
+#include <sqlite3.h>
 
 TestDataFolder::TestDataFolder(bool createDatabase)
 {
@@ -38,6 +41,23 @@ void TestDataFolder::exec(const QString &sql, const QVariantList &values) const
 {
     Connection c;
     c.open(Schema::connectionText(path()));
+    c.exec(sql, values).finish();
+}
+
+void TestDataFolder::execElsewhere(const QString &sql, const QVariantList &values) const
+{
+    Connection c;
+    c.open(Schema::connectionText(path()));
+    const QVariant handle = c.database().driver()->handle();
+    sqlite3 *db = *static_cast<sqlite3 *const *>(handle.constData());
+    const auto otherProgram = [](sqlite3_context *context, int, sqlite3_value **) {
+        sqlite3_result_text(context, "他の端末", -1, SQLITE_STATIC);
+    };
+    const auto otherUser = [](sqlite3_context *context, int, sqlite3_value **) {
+        sqlite3_result_text(context, "keiri2", -1, SQLITE_STATIC);
+    };
+    sqlite3_create_function_v2(db, "ribodo_source", 0, SQLITE_UTF8, nullptr, otherProgram, nullptr, nullptr, nullptr);
+    sqlite3_create_function_v2(db, "ribodo_user", 0, SQLITE_UTF8, nullptr, otherUser, nullptr, nullptr, nullptr);
     c.exec(sql, values).finish();
 }
 

@@ -21,6 +21,9 @@ public:
 
     // Runs one SQLite statement on the database with bound values.
     void exec(const QString &sql, const QVariantList &values = {}) const;
+    // The same as another program (another PC on the register, user keiri2)
+    // would run it: its history rows are not counted as this program's.
+    void execElsewhere(const QString &sql, const QVariantList &values = {}) const;
     // The first column of the first row of a query.
     QVariant scalar(const QString &sql, const QVariantList &values = {}) const;
     // The same on another database: a data folder (ending in a separator) or a file.

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+
+#include <memory>
+
+class Connection;
+
+// Whether another program (another PC on the same register) changed notes
+// since a window filled its list: the change history's rows after the mark,
+// less those this program wrote itself. A check that cannot read the history
+// answers no; it never stops the window.
+class NoteChanges
+{
+public:
+    explicit NoteChanges(QString dataFolder);
+    ~NoteChanges();
+    NoteChanges(const NoteChanges &) = delete;
+    NoteChanges &operator=(const NoteChanges &) = delete;
+
+    // The list was filled now.
+    void mark();
+    bool changedElsewhere();
+
+private:
+    bool open();
+
+    QString m_dataFolder;
+    std::unique_ptr<Connection> m_connection;
+    qint64 m_head = -1;
+    qint64 m_own = 0;
+};
