@@ -53,6 +53,11 @@ public:
     // unless the database itself proves damaged.
     bool BackUp();
 
+    // A register on a server (the data folder's connection file and no
+    // database file) has no file to lock, copy or upgrade: its version is
+    // read from the server and must be the program's, an unreachable server
+    // ends the start, and a user who may only read is told so once.
+
     // Moves every note in state "1" due today or earlier to state "2".
     bool UpdateNoteStates();
 
@@ -69,7 +74,12 @@ private:
     void warn(const QString &text);
     QString databasePath() const;
     bool readOnly() const;
+    // The data folder names a register on a server instead of holding one.
+    bool onServer() const;
+    bool checkServer();
+    bool checkServerVersion();
 
     AppContext m_context;
     std::unique_ptr<RegisterLock> m_lock;
+    bool m_serverReadOnly = false;
 };
