@@ -130,39 +130,36 @@ bool callUpFor(RibodoClass &r, const QString &folder, const QString &number)
 
 } // namespace
 
-OfficeClient::Outcome OfficeClient::correct(const QString &number)
+OfficeClient::Outcome OfficeClient::afterCallUp(const QString &number, const std::function<void(RibodoClass &)> &write)
 {
     RibodoClass r;
     if (!callUpFor(r, m_dataFolder, number))
         return {QStringLiteral("missing"), number};
     const Outcome outcome{QStringLiteral("ok"), number, r.Version()};
     pause();
-    r.setKingaku(QString::number(100000 + 1000 * std::uniform_int_distribution<int>(0, 900)(m_random)));
-    r.EditRs();
+    write(r);
     return outcome;
+}
+
+OfficeClient::Outcome OfficeClient::correct(const QString &number)
+{
+    return afterCallUp(number, [this](RibodoClass &r) {
+        r.setKingaku(QString::number(100000 + 1000 * std::uniform_int_distribution<int>(0, 900)(m_random)));
+        r.EditRs();
+    });
 }
 
 OfficeClient::Outcome OfficeClient::settle(const QString &number)
 {
-    RibodoClass r;
-    if (!callUpFor(r, m_dataFolder, number))
-        return {QStringLiteral("missing"), number};
-    const Outcome outcome{QStringLiteral("ok"), number, r.Version()};
-    pause();
-    r.setJyotai(r.Jyotai() == QLatin1String("2") ? QStringLiteral("1") : QStringLiteral("2"));
-    r.EditRsJ();
-    return outcome;
+    return afterCallUp(number, [](RibodoClass &r) {
+        r.setJyotai(r.Jyotai() == QLatin1String("2") ? QStringLiteral("1") : QStringLiteral("2"));
+        r.EditRsJ();
+    });
 }
 
 OfficeClient::Outcome OfficeClient::remove(const QString &number)
 {
-    RibodoClass r;
-    if (!callUpFor(r, m_dataFolder, number))
-        return {QStringLiteral("missing"), number};
-    const Outcome outcome{QStringLiteral("ok"), number, r.Version()};
-    pause();
-    r.DeleteRs();
-    return outcome;
+    return afterCallUp(number, [](RibodoClass &r) { r.DeleteRs(); });
 }
 
 OfficeClient::Outcome OfficeClient::search()

@@ -3,7 +3,10 @@
 #include <QString>
 #include <QTextStream>
 
+#include <functional>
 #include <random>
+
+class RibodoClass;
 
 // One client of the office check: a process that works on the shared register
 // as one PC would, a random mix of registering, calling up, correcting,
@@ -36,6 +39,9 @@ private:
     Outcome settle(const QString &number);
     Outcome remove(const QString &number);
     Outcome search();
+    // Calls the note up, waits like a user, then writes; the outcome names
+    // the version called up.
+    Outcome afterCallUp(const QString &number, const std::function<void(RibodoClass &)> &write);
     // A PC waits a moment between the call-up and the change; so do the
     // clients, so that others can change the note in between.
     void pause();

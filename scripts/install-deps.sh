@@ -10,8 +10,9 @@ packages=(
     qt6-translations-l10n poppler-utils
     qt6-charts-dev libqt6opengl6-dev libxlsxwriter-dev zlib1g-dev libssl-dev mdbtools-dev mdbtools unzip
     # The office edition's server, and Qt's driver for it; the server tests
-    # start a throwaway cluster of their own.
-    postgresql libqt6sql6-psql
+    # start a throwaway cluster of their own. libpq's headers for the copy
+    # onto the server (COPY).
+    postgresql libqt6sql6-psql libpq-dev
 )
 
 missing=()

@@ -1,11 +1,11 @@
 #include "CodeNameRecord.h"
 
 #include "JetSql.h"
+#include "ReadSnapshot.h"
 #include "RowVersion.h"
 #include "Schema.h"
 #include "StoreError.h"
 
-#include <QScopeGuard>
 
 CodeNameRecord::CodeNameRecord(const Table &table)
     : m_table(table)
@@ -48,16 +48,7 @@ QVariant CodeNameRecord::nameOf(const QVariant &code)
 bool CodeNameRecord::callUp(const QString &code, const std::function<void()> &load)
 {
     m_version = RowVersion::unknown;
-    bool reading = true;
-    try {
-        m_connection.beginRead();
-    } catch (const StoreError &) {
-        reading = false;
-    }
-    const auto endRead = qScopeGuard([&] {
-        if (reading)
-            m_connection.rollbackTrans();
-    });
+    const ReadSnapshot snapshot(m_connection);
     if (!search(code))
         return false;
     load();

@@ -5,6 +5,11 @@
 #include "HistoryFunctions.h"
 #include "HistoryTriggers.h"
 #include "Schema.h"
+#include "ServerConnectionText.h"
+#include "ServerDatabase.h"
+#include "ServerReader.h"
+#include "ServerSchema.h"
+#include "ServerSnapshot.h"
 #include "StatementReader.h"
 #include "StoreError.h"
 
@@ -14,6 +19,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRandomGenerator>
+
+#include <memory>
 
 namespace {
 
@@ -25,18 +32,20 @@ constexpr int hashedCount = 15;
 constexpr int prevColumn = 14;
 constexpr int hashColumn = 15;
 
-QByteArray rowHash(const StatementReader &row)
+QByteArray rowHash(const RowReader &row)
 {
     HistoryFunctions::Hash hash;
     for (int i = 0; i < hashedCount; ++i) {
         switch (row.type(i)) {
-        case StatementReader::Type::Null:
+        case RowReader::Type::Null:
             hash.addNull();
             break;
-        case StatementReader::Type::Integer:
+        case RowReader::Type::Integer:
             hash.addInteger(row.integer(i));
             break;
-        case StatementReader::Type::Real:
+        // An amount the server keeps as an exact number: it hashed the
+        // shortest text of the same double.
+        case RowReader::Type::Real:
             hash.addReal(row.real(i));
             break;
         default:
@@ -46,7 +55,7 @@ QByteArray rowHash(const StatementReader &row)
     return hash.result();
 }
 
-QString text(const StatementReader &row, int column)
+QString text(const RowReader &row, int column)
 {
     return QString::fromUtf8(row.utf8(column));
 }
@@ -61,7 +70,7 @@ HistoryCheck::Result failed(const QString &problem)
 
 // Checks the links of the rows read: each hash recomputed, each previous
 // hash equal to the row before. `previous` carries over between calls.
-QString chainProblem(const StatementReader &row, qint64 &previousNo, QByteArray &previousHash, bool first)
+QString chainProblem(const RowReader &row, qint64 &previousNo, QByteArray &previousHash, bool first)
 {
     const qint64 no = row.integer(0);
     if (!first && no != previousNo + 1)
@@ -137,6 +146,104 @@ QString headProblem(Connection &connection, const QString &dataFolder)
     return QString();
 }
 
+// The register the check reads, in the SQLite file or on the server: the
+// statements that differ between the engines, and the rows read the same
+// way from both.
+class Source
+{
+public:
+    struct Column
+    {
+        QString name;
+        QString defaultValue; // SQLite's text; empty when none
+    };
+
+    virtual ~Source() = default;
+    virtual std::unique_ptr<RowReader> read(const QString &sql, const QVariantList &values = {}) = 0;
+    virtual QList<Column> columns(const QString &table) = 0;
+    // A value of a JSON object's text, as text.
+    virtual QString jsonField(const QString &json, const QString &key) const = 0;
+    // The row's values as the history's triggers write them.
+    virtual QString rowObject(const QStringList &columns) const = 0;
+    virtual QString keyPart(const QString &column) const = 0;
+    // True when the history's objects may be written in more than one way
+    // (a register pushed from SQLite writes its numbers otherwise than the
+    // server): objects are then compared by their values, not their text.
+    virtual bool mixedObjects() const = 0;
+};
+
+class SqliteSource : public Source
+{
+public:
+    explicit SqliteSource(Connection &connection)
+        : m_connection(connection)
+    {
+    }
+    std::unique_ptr<RowReader> read(const QString &sql, const QVariantList &values) override
+    {
+        return std::make_unique<StatementReader>(m_connection, sql, values);
+    }
+    QList<Column> columns(const QString &table) override
+    {
+        QList<Column> result;
+        StatementReader columns(m_connection, QStringLiteral("SELECT name, dflt_value FROM pragma_table_info(?)"),
+                                {table});
+        while (columns.next())
+            result << Column{text(columns, 0), columns.type(1) == RowReader::Type::Null ? QString() : text(columns, 1)};
+        return result;
+    }
+    QString jsonField(const QString &json, const QString &key) const override
+    {
+        return QStringLiteral("json_extract(%1, '$.%2')").arg(json, key);
+    }
+    QString rowObject(const QStringList &columns) const override
+    {
+        QStringList pairs;
+        for (const QString &column : columns)
+            pairs << QStringLiteral("'%1', %1").arg(column);
+        return QStringLiteral("json_object(%1)").arg(pairs.join(QStringLiteral(", ")));
+    }
+    QString keyPart(const QString &column) const override { return column; }
+    // A register pulled from the server holds objects in its form too, but
+    // the lookup of the older object that settles those is cheap here.
+    bool mixedObjects() const override { return false; }
+
+private:
+    Connection &m_connection;
+};
+
+class ServerSource : public Source
+{
+public:
+    explicit ServerSource(ServerDatabase &server)
+        : m_server(server)
+    {
+    }
+    std::unique_ptr<RowReader> read(const QString &sql, const QVariantList &values) override
+    {
+        return std::make_unique<ServerReader>(m_server, sql, values);
+    }
+    // The server's columns are the program's own (the register is made
+    // from Schema).
+    QList<Column> columns(const QString &table) override
+    {
+        QList<Column> result;
+        for (const ServerSchema::Column &column : ServerSchema::columns(table))
+            result << Column{column.name, column.defaultValue};
+        return result;
+    }
+    QString jsonField(const QString &json, const QString &key) const override
+    {
+        return QStringLiteral("(%1::json ->> '%2')").arg(json, key);
+    }
+    QString rowObject(const QStringList &columns) const override { return ServerSchema::rowObject(columns); }
+    QString keyPart(const QString &column) const override { return column + QStringLiteral("::text"); }
+    bool mixedObjects() const override { return true; }
+
+private:
+    ServerDatabase &m_server;
+};
+
 // The replayed state of one row: a digest of its values and the history row
 // that gave them.
 struct State
@@ -148,23 +255,27 @@ struct State
 class Replay
 {
 public:
-    explicit Replay(Connection &connection)
-        : m_connection(connection)
+    explicit Replay(Source &source)
+        : m_source(source)
         , m_seed(QRandomGenerator::global()->generate64())
+        , m_byValue(source.mixedObjects())
     {
         for (const QString &table : Schema::historyTables()) {
             QHash<QString, QJsonValue> defaults;
-            StatementReader columns(connection, QStringLiteral("SELECT name, dflt_value FROM pragma_table_info(?)"),
-                                    {table});
-            while (columns.next()) {
-                const QString value = columns.type(1) == StatementReader::Type::Null ? QString() : text(columns, 1);
-                defaults.insert(text(columns, 0), defaultValue(value));
-            }
+            for (const Source::Column &column : source.columns(table))
+                defaults.insert(column.name, defaultValue(column.defaultValue));
             m_defaults.insert(table, defaults);
         }
     }
 
-    size_t digest(QByteArrayView json) const { return qHashBits(json.data(), size_t(json.size()), m_seed); }
+    size_t digest(QByteArrayView json) const
+    {
+        if (!m_byValue)
+            return qHashBits(json.data(), size_t(json.size()), m_seed);
+        // One text for the same values: keys in order, numbers as doubles.
+        const QByteArray canonical = QJsonDocument(object(json)).toJson(QJsonDocument::Compact);
+        return qHashBits(canonical.constData(), size_t(canonical.size()), m_seed);
+    }
 
     // The first column whose value differs, naming both values; empty when
     // they agree. A column the older object lacks was added later and holds
@@ -187,8 +298,9 @@ public:
 
     QJsonObject after(qint64 no) const
     {
-        StatementReader row(m_connection, QStringLiteral("SELECT RAfter FROM RirekiTbl WHERE RNo = ?"), {no});
-        return row.next() ? object(row.utf8(0)) : QJsonObject();
+        const std::unique_ptr<RowReader> row =
+                m_source.read(QStringLiteral("SELECT RAfter FROM RirekiTbl WHERE RNo = ?"), {no});
+        return row->next() ? object(row->utf8(0)) : QJsonObject();
     }
 
     static QJsonObject object(QByteArrayView json)
@@ -217,19 +329,20 @@ private:
         return QLatin1Char('"') + value.toString() + QLatin1Char('"');
     }
 
-    Connection &m_connection;
+    Source &m_source;
     size_t m_seed;
+    bool m_byValue;
     QHash<QString, QHash<QString, QJsonValue>> m_defaults;
 };
 
 // The key of the row before the change, from the object of its values.
-QString keyBeforeExpression()
+QString keyBeforeExpression(const Source &source)
 {
     QString cases = QStringLiteral("CASE RTable");
     for (const QString &table : Schema::historyTables()) {
         QStringList parts;
         for (const QString &column : Schema::historyKeyColumns(table))
-            parts << QStringLiteral("json_extract(RBefore, '$.%1')").arg(column);
+            parts << source.jsonField(QStringLiteral("RBefore"), column);
         cases += QStringLiteral(" WHEN '%1' THEN %2").arg(table, parts.join(QStringLiteral(" || ' ' || ")));
     }
     return cases + QStringLiteral(" END");
@@ -276,16 +389,21 @@ HistoryCheck::Result HistoryCheck::checkTail(const QString &dataFolder, int rows
     return head.isEmpty() ? result : failed(head);
 }
 
-HistoryCheck::Result HistoryCheck::verify(const QString &dataFolder)
+namespace {
+
+// The chain, the replay of the history and the replayed rows against the
+// tables, on either engine.
+HistoryCheck::Result checkHistory(Source &source)
 {
-    Connection connection;
-    connection.open(Schema::connectionText(dataFolder));
+    using Result = HistoryCheck::Result;
     Result result;
-    Replay replay(connection);
+    Replay replay(source);
     QHash<QString, State> state;
     {
-        StatementReader history(connection, QStringLiteral("SELECT %1, %2 FROM RirekiTbl ORDER BY RNo")
-                                                    .arg(QLatin1String(chainColumns), keyBeforeExpression()));
+        const std::unique_ptr<RowReader> read = source.read(
+                QStringLiteral("SELECT %1, %2 FROM RirekiTbl ORDER BY RNo")
+                        .arg(QLatin1String(chainColumns), keyBeforeExpression(source)));
+        RowReader &history = *read;
         qint64 previousNo = 0;
         QByteArray previousHash;
         bool first = true;
@@ -337,13 +455,14 @@ HistoryCheck::Result HistoryCheck::verify(const QString &dataFolder)
     for (const QString &table : Schema::historyTables()) {
         QStringList keyParts;
         for (const QString &column : Schema::historyKeyColumns(table))
-            keyParts << column;
-        QStringList pairs;
-        for (const QString &column : HistoryTriggers::columns(connection, table))
-            pairs << QStringLiteral("'%1', %1").arg(column);
-        StatementReader rows(connection, QStringLiteral("SELECT %1, json_object(%2) FROM %3")
-                                                 .arg(keyParts.join(QStringLiteral(" || ' ' || ")),
-                                                      pairs.join(QStringLiteral(", ")), table));
+            keyParts << source.keyPart(column);
+        QStringList columns;
+        for (const Source::Column &column : source.columns(table))
+            columns << column.name;
+        const std::unique_ptr<RowReader> read =
+                source.read(QStringLiteral("SELECT %1, %2 FROM %3")
+                                    .arg(keyParts.join(QStringLiteral(" || ' ' || ")), source.rowObject(columns), table));
+        RowReader &rows = *read;
         while (rows.next()) {
             const QString key = text(rows, 0);
             const auto it = state.constFind(mapKey(table, key));
@@ -376,8 +495,30 @@ HistoryCheck::Result HistoryCheck::verify(const QString &dataFolder)
                                   .arg(missingNo));
     }
 
-    const QString head = headProblem(connection, dataFolder);
-    if (!head.isEmpty())
-        return failed(head);
     return result;
+}
+
+} // namespace
+
+HistoryCheck::Result HistoryCheck::verify(const QString &dataFolder)
+{
+    if (!QFileInfo::exists(Schema::databasePath(dataFolder)) && ServerConnectionText::existsIn(dataFolder)) {
+        ServerDatabase server(ServerConnectionText::fromDataFolder(dataFolder));
+        return verify(server);
+    }
+    Connection connection;
+    connection.open(Schema::connectionText(dataFolder));
+    SqliteSource source(connection);
+    const Result result = checkHistory(source);
+    if (!result.sound)
+        return result;
+    const QString head = headProblem(connection, dataFolder);
+    return head.isEmpty() ? result : failed(head);
+}
+
+HistoryCheck::Result HistoryCheck::verify(ServerDatabase &server)
+{
+    const ServerSnapshot snapshot(server);
+    ServerSource source(server);
+    return checkHistory(source);
 }

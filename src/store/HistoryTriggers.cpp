@@ -30,10 +30,15 @@ QStringList existingTriggers(Connection &connection)
 
 } // namespace
 
-void HistoryTriggers::install(Connection &connection)
+void HistoryTriggers::remove(Connection &connection)
 {
     for (const QString &name : existingTriggers(connection))
         connection.exec(QStringLiteral("DROP TRIGGER ") + name).finish();
+}
+
+void HistoryTriggers::install(Connection &connection)
+{
+    remove(connection);
     for (const QString &table : Schema::historyTables()) {
         const QStringList names = columns(connection, table);
         // A table a damaged or partial register lacks has nothing to record.

@@ -13,6 +13,8 @@ class HistoryTriggers
 public:
     // Drops the history's triggers and makes them again.
     static void install(Connection &connection);
+    // Drops them, for a copy that brings its history along.
+    static void remove(Connection &connection);
     // True when every table the history keeps has its three triggers.
     static bool complete(Connection &connection);
     // One opening row per row of those tables, for a register that kept no

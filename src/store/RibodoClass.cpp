@@ -2,11 +2,11 @@
 
 #include "JetSql.h"
 #include "NumberText.h"
+#include "ReadSnapshot.h"
 #include "RowVersion.h"
 #include "Schema.h"
 #include "StoreError.h"
 
-#include <QScopeGuard>
 
 RibodoClass::~RibodoClass()
 {
@@ -121,16 +121,7 @@ void RibodoClass::SearchRs()
 {
     m_version = RowVersion::unknown;
     // The note and its version come from one state of the database.
-    bool reading = true;
-    try {
-        m_connection.beginRead();
-    } catch (const StoreError &) {
-        reading = false;
-    }
-    const auto endRead = qScopeGuard([&] {
-        if (reading)
-            m_connection.rollbackTrans();
-    });
+    const ReadSnapshot snapshot(m_connection);
     m_criterion = criterion("TNo = ", m_ribodoNo);
     try {
         m_rs.find(m_criterion);

@@ -138,7 +138,7 @@ QString objectOf(const QStringList &columns, const QString &row)
 {
     QStringList pairs;
     for (const QString &column : columns)
-        pairs << QStringLiteral("'%1', %2.%1").arg(column, row);
+        pairs << (row.isEmpty() ? QStringLiteral("'%1', %1").arg(column) : QStringLiteral("'%1', %2.%1").arg(column, row));
     return QStringLiteral("json_build_object(") + pairs.join(QStringLiteral(", ")) + QStringLiteral(")::text");
 }
 
@@ -192,11 +192,11 @@ QStringList historyTrigger(const QString &table, const QStringList &columns)
 }
 
 // The columns of each table the history keeps, spelt as Schema spells them
-// (the server folds names to lower case): read from Schema's statements run
-// on a database in memory.
-QList<QStringList> historyColumns()
+// (the server folds names to lower case), with their defaults in SQLite's
+// text: read from Schema's statements run on a database in memory.
+QList<QList<ServerSchema::Column>> historyColumns()
 {
-    QList<QStringList> result;
+    QList<QList<ServerSchema::Column>> result;
     const QString name = QStringLiteral("ribodo-schema-columns");
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
@@ -209,10 +209,10 @@ QList<QStringList> historyColumns()
                 throw StoreError(QStringLiteral("表の定義を読めません。"), q.lastError().text() + QLatin1Char('\n') + statement);
         }
         for (const QString &table : Schema::historyTables()) {
-            QStringList columns;
-            q.exec(QStringLiteral("SELECT name FROM pragma_table_info('%1') ORDER BY cid").arg(table));
+            QList<ServerSchema::Column> columns;
+            q.exec(QStringLiteral("SELECT name, dflt_value FROM pragma_table_info('%1') ORDER BY cid").arg(table));
             while (q.next())
-                columns << q.value(0).toString();
+                columns << ServerSchema::Column{q.value(0).toString(), q.value(1).toString()};
             result << columns;
         }
     }
@@ -304,9 +304,12 @@ QStringList ServerSchema::createStatements()
                         "FOR EACH STATEMENT EXECUTE FUNCTION RirekiTbl_NoDelete()");
     s << historyHelpers();
     const QStringList historyTables = Schema::historyTables();
-    const QList<QStringList> columns = historyColumns();
-    for (qsizetype i = 0; i < historyTables.size(); ++i)
-        s << historyTrigger(historyTables.at(i), columns.at(i));
+    for (const QString &table : historyTables) {
+        QStringList names;
+        for (const Column &column : columns(table))
+            names << column.name;
+        s << historyTrigger(table, names);
+    }
 
     s << QStringLiteral("GRANT SELECT ON %1, %2, %3 TO %4, %5")
                  .arg(tables.join(QStringLiteral(", ")), views.join(QStringLiteral(", ")), versionTable(), writer, reader);
@@ -315,6 +318,18 @@ QStringList ServerSchema::createStatements()
     s << QStringLiteral("GRANT INSERT, UPDATE, DELETE ON %1 TO %2").arg(tables.join(QStringLiteral(", ")), writer);
     s << QStringLiteral("RESET ROLE");
     return s;
+}
+
+QList<ServerSchema::Column> ServerSchema::columns(const QString &table)
+{
+    static const QList<QList<Column>> all = historyColumns();
+    const qsizetype at = Schema::historyTables().indexOf(table);
+    return at < 0 ? QList<Column>() : all.at(at);
+}
+
+QString ServerSchema::rowObject(const QStringList &columns, const QString &row)
+{
+    return objectOf(columns, row);
 }
 
 QStringList ServerSchema::tables()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -33,6 +34,18 @@ public:
     // an empty database, to be run in one transaction by the database's
     // owner (a superuser, or a user who may create roles).
     static QStringList createStatements();
+
+    // A column of a table the history keeps, as Schema spells it, with its
+    // default in SQLite's text (empty when none).
+    struct Column
+    {
+        QString name;
+        QString defaultValue;
+    };
+    static QList<Column> columns(const QString &table);
+    // The expression of a row's values as the history's triggers record
+    // them (a JSON object's text); `row` names the row, or is empty.
+    static QString rowObject(const QStringList &columns, const QString &row = QString());
 
     // The register's tables, as Schema names them.
     static QStringList tables();

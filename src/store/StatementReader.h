@@ -1,5 +1,7 @@
 #pragma once
 
+#include "RowReader.h"
+
 #include <QByteArrayView>
 #include <QString>
 #include <QVariant>
@@ -13,31 +15,27 @@ struct sqlite3_stmt;
 // of a long list or report, where the generic query's conversions per value
 // show. Values come as the generic query gives them: whole numbers as
 // qlonglong, reals as double, text as QString, null as a null QString.
-class StatementReader
+class StatementReader final : public RowReader
 {
 public:
     // Prepares the statement (SQLite text) and binds the values; raises
     // StoreError when the engine refuses it.
     StatementReader(Connection &connection, const QString &sql, const QVariantList &values = {});
-    ~StatementReader();
+    ~StatementReader() override;
     StatementReader(const StatementReader &) = delete;
     StatementReader &operator=(const StatementReader &) = delete;
 
     int columnCount() const;
     QString columnName(int column) const;
 
-    // Moves to the next row; false after the last. Raises StoreError when
-    // the engine fails on the way.
-    bool next();
+    bool next() override;
     QVariant value(int column) const;
 
     // The same value without a QVariant, for readers that keep many.
-    enum class Type { Null, Integer, Real, Text, Blob };
-    Type type(int column) const;
-    qint64 integer(int column) const;
-    double real(int column) const;
-    // A text's UTF-8 bytes as the engine holds them, valid until next().
-    QByteArrayView utf8(int column) const;
+    Type type(int column) const override;
+    qint64 integer(int column) const override;
+    double real(int column) const override;
+    QByteArrayView utf8(int column) const override;
 
 private:
     [[noreturn]] void fail(const QString &explanation) const;

@@ -14,7 +14,8 @@
 //   ribodo-datafolder uchiwake <folder> <yyyy/mm/dd> <out.csv> [--denshi]
 //                                                the schedule of notes payable
 //                                                at the date as e-Tax CSV
-//   ribodo-datafolder verify <folder>            checks the register against
+//   ribodo-datafolder verify <folder | connection text>
+//                                                checks the register against
 //                                                its change history
 //   ribodo-datafolder export-all <folder> <out dir>
 //                                                every table as CSV with a
@@ -26,6 +27,9 @@
 //   ribodo-datafolder push <folder> <connection text>
 //                                                copies the register with its
 //                                                history into an empty one
+//   ribodo-datafolder pull <connection text> <folder>
+//                                                a SQLite copy of the server's
+//                                                register with its history
 
 #include "HolidayListCommand.h"
 #include "calendar/BankCalendar.h"
@@ -41,6 +45,7 @@
 #include "store/HistoryCheck.h"
 #include "store/Schema.h"
 #include "store/ServerDatabase.h"
+#include "store/ServerPull.h"
 #include "store/ServerPush.h"
 #include "store/ServerSchema.h"
 #include "store/StoreError.h"
@@ -64,10 +69,11 @@ int usage()
                "       ribodo-datafolder holidays <from-year> <to-year> [--data <folder>]\n"
                "       ribodo-datafolder import-mdb <file.mdb> <folder> [--rename-duplicates]\n"
                "       ribodo-datafolder uchiwake <folder> <yyyy/mm/dd> <out.csv> [--denshi]\n"
-               "       ribodo-datafolder verify <folder>\n"
+               "       ribodo-datafolder verify <folder | connection text>\n"
                "       ribodo-datafolder export-all <folder> <out dir>\n"
                "       ribodo-datafolder server-init <connection text>\n"
-               "       ribodo-datafolder push <folder> <connection text>\n",
+               "       ribodo-datafolder push <folder> <connection text>\n"
+               "       ribodo-datafolder pull <connection text> <folder>\n",
                stderr);
     return 2;
 }
@@ -160,7 +166,13 @@ int main(int argc, char *argv[])
     const ChangeSource::Scope source(QStringLiteral("ribodo-datafolder ") + command);
     try {
         if (command == QLatin1String("verify") && args.size() == 2) {
-            const HistoryCheck::Result result = HistoryCheck::verify(dataFolderOf(args.at(1)));
+            HistoryCheck::Result result;
+            if (args.at(1).startsWith(QLatin1String("Provider="), Qt::CaseInsensitive)) {
+                ServerDatabase database(ServerConnectionText::parse(args.at(1)));
+                result = HistoryCheck::verify(database);
+            } else {
+                result = HistoryCheck::verify(dataFolderOf(args.at(1)));
+            }
             if (!result.sound) {
                 QTextStream(stdout) << "検証結果: 異常\n" << result.problem << Qt::endl;
                 return 1;
@@ -183,6 +195,17 @@ int main(int argc, char *argv[])
             for (const auto &[table, rows] : ServerPush::push(folder, database))
                 out << table << "\t" << rows << "\n";
             out << database.server().text() << Qt::endl;
+            return 0;
+        }
+        if (command == QLatin1String("pull") && args.size() == 3) {
+            ServerDatabase database(ServerConnectionText::parse(args.at(1)));
+            const QString folder = dataFolderOf(args.at(2));
+            QTextStream out(stdout);
+            for (const auto &[table, rows] : ServerPull::pull(database, folder))
+                out << table << "\t" << rows << "\n";
+            if (!writeManual(folder))
+                return 1;
+            out << folder << Qt::endl;
             return 0;
         }
         if (command == QLatin1String("export-all") && args.size() == 3) {

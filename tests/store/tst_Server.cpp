@@ -1,6 +1,8 @@
 #include "PgCluster.h"
 #include "TestDataFolder.h"
 
+#include "store/Connection.h"
+#include "store/HistoryCheck.h"
 #include "store/HistoryFunctions.h"
 #include "store/Schema.h"
 #include "store/ServerConnectionText.h"
@@ -116,8 +118,17 @@ private slots:
     void historyCannotBeChanged();
     void pushCopiesRegister_data();
     void pushCopiesRegister();
+    void verifyOnServer_data();
+    void verifyOnServer();
+    void pullCopiesRegister();
+    void pullRefusesFolderWithRegister_data();
+    void pullRefusesFolderWithRegister();
 
 private:
+    // A register pushed from a data folder, then changed on the server by
+    // keiri1: its history runs on from SQLite's rows to the server's. The
+    // connection text as the superuser.
+    QString pushedRegister();
     // A new database made by server-init, with the users keiri1 (経理) and
     // etsuran1 (閲覧); its connection text as the superuser.
     QString initialisedDatabase();
@@ -462,6 +473,9 @@ void TestServer::pushCopiesRegister()
     data.addNote(QStringLiteral("A-2"), QStringLiteral("2027-01-31"), QStringLiteral("1"), 1500000.5);
     data.exec(QStringLiteral("UPDATE SiteTbl SET TKingaku = 2000000 WHERE TNo = 'A-1'"));
     data.exec(QStringLiteral("DELETE FROM SiteTbl WHERE TNo = 'A-2'"));
+    // Characters the stream to the server must escape.
+    const QString remarks = QStringLiteral("1行目\n\t2行目\\円\r");
+    data.exec(QStringLiteral("UPDATE SiteTbl SET TRemarks = ? WHERE TNo = 'A-1'"), {remarks});
 
     const QString text = initialised ? initialisedDatabase() : m_cluster.newDatabase();
     QVERIFY(!text.isEmpty());
@@ -489,10 +503,163 @@ void TestServer::pushCopiesRegister()
     QCOMPARE(q.value(1).toString(), QStringLiteral("2000000"));
     QCOMPARE(q.value(2).toString(), QStringLiteral("0.1"));
     q.finish();
+    q = db.exec(QStringLiteral("SELECT TRemarks FROM SiteTbl"));
+    QVERIFY(q.next());
+    QCOMPARE(q.value(0).toString(), remarks);
+    q.finish();
 
     const ToolRun again = tool({QStringLiteral("push"), data.path(), text});
     QCOMPARE(again.code, 1);
     QVERIFY2(again.err.contains(QStringLiteral("には既に行があります")), qPrintable(again.err));
+}
+
+QString TestServer::pushedRegister()
+{
+    TestDataFolder data;
+    data.exec(QStringLiteral("INSERT INTO SireCliant (ClCode, ClName, ClZan) VALUES ('100', '山田商店', 0.1)"));
+    data.addNote(QStringLiteral("A-1"), QStringLiteral("2026-12-31"), QStringLiteral("1"), 1000000);
+    data.addNote(QStringLiteral("A-2"), QStringLiteral("2027-01-31"), QStringLiteral("1"), 1500000.5);
+    data.exec(QStringLiteral("UPDATE SiteTbl SET TKingaku = 2000000 WHERE TNo = 'A-1'"));
+    data.exec(QStringLiteral("DELETE FROM SiteTbl WHERE TNo = 'A-2'"));
+    const QString text = m_cluster.newDatabase();
+    if (text.isEmpty() || tool({QStringLiteral("push"), data.path(), text}).code != 0 || !addUsers())
+        return QString();
+    ServerDatabase keiri(ServerConnectionText::parse(asUser(text, QStringLiteral("keiri1"))));
+    keiri.exec(QStringLiteral("UPDATE SiteTbl SET TKingaku = 3000000 WHERE TNo = 'a-1'")).finish();
+    keiri.exec(QStringLiteral("INSERT INTO SiteTbl (TNo, TKDate, TTo, TKingaku) VALUES ('B-1', '2027-02-28', '100', 1234.5)"))
+            .finish();
+    return text;
+}
+
+void TestServer::verifyOnServer_data()
+{
+    QTest::addColumn<QString>("tamper");
+    QTest::addColumn<QString>("rowNo");
+    QTest::addColumn<QString>("result");
+
+    const QString sound = QStringLiteral("検証結果: 正常 (手形 2 件, 履歴 %1 件)");
+    QTest::newRow("sound") << QString() << QStringLiteral("SELECT count(*) FROM RirekiTbl") << sound;
+    QTest::newRow("sound, through the data folder's connection file")
+            << QStringLiteral("folder") << QStringLiteral("SELECT count(*) FROM RirekiTbl") << sound;
+    QTest::newRow("a note changed with the triggers off")
+            << QStringLiteral("SET session_replication_role = replica; UPDATE SiteTbl SET TKingaku = 1 WHERE TNo = 'A-1'")
+            << QStringLiteral("SELECT max(RNo) FROM RirekiTbl WHERE RKey = 'A-1'")
+            << QStringLiteral("検証結果: 異常\n表 SiteTbl のキー A-1 の行が変更履歴 No.%1 と異なります (列 TKingaku (%2) が "
+                              "3000000 から 1 になっています)。")
+                       .arg(QStringLiteral("%1"), Schema::columnCaption(QStringLiteral("TKingaku")));
+    QTest::newRow("a history row edited with the triggers off")
+            << QStringLiteral("SET session_replication_role = replica; "
+                              "UPDATE RirekiTbl SET RTKingaku = 1 WHERE RKey = 'B-1'")
+            << QStringLiteral("SELECT RNo FROM RirekiTbl WHERE RKey = 'B-1'")
+            << QStringLiteral("検証結果: 異常\n履歴 No.%1 (表 SiteTbl, キー B-1) の内容が書き換えられています。");
+    QTest::newRow("a history row added by the owner")
+            << QStringLiteral("SET ROLE ribodo_owner; INSERT INTO RirekiTbl (RNo, RAt, RAction, RTable, RKey, RPrev, RHash) "
+                              "SELECT max(RNo) + 1, '2026-12-01 09:00:00', '削除', 'SiteTbl', 'B-1', 'x', 'x' FROM RirekiTbl")
+            << QStringLiteral("SELECT max(RNo) FROM RirekiTbl")
+            << QStringLiteral("検証結果: 異常\n履歴 No.%1 (表 SiteTbl, キー B-1) が前の履歴 No.%2 とつながっていません。");
+}
+
+// The check of the server's register: the chain computed by the server
+// and the replay of its history against its tables, whichever engine wrote
+// each row; a change made behind the program's back is named.
+void TestServer::verifyOnServer()
+{
+    QFETCH(QString, tamper);
+    QFETCH(QString, rowNo);
+    QFETCH(QString, result);
+    const QString text = pushedRegister();
+    QVERIFY(!text.isEmpty());
+    // Reading is all it needs: a 閲覧 user may run it.
+    QString target = asUser(text, QStringLiteral("etsuran1"));
+    QTemporaryDir folder;
+    if (tamper == QLatin1String("folder")) {
+        QVERIFY(TestDataFolder::writeFile(QDir(folder.path()).filePath(ServerConnectionText::fileName()), text.toUtf8()));
+        target = folder.path();
+    } else if (!tamper.isEmpty()) {
+        ServerDatabase db(ServerConnectionText::parse(text));
+        for (const QString &statement : tamper.split(QStringLiteral("; ")))
+            db.exec(statement).finish();
+    }
+    ServerDatabase db(ServerConnectionText::parse(text));
+    QSqlQuery q = db.exec(rowNo);
+    QVERIFY(q.next());
+    const qint64 no = q.value(0).toLongLong();
+    q.finish();
+
+    const ToolRun run = tool({QStringLiteral("verify"), target});
+    result.replace(QStringLiteral("%1"), QString::number(no)).replace(QStringLiteral("%2"), QString::number(no - 1));
+    QCOMPARE(run.out, result);
+    QCOMPARE(run.code, result.contains(QStringLiteral("異常")) ? 1 : 0);
+}
+
+// The daily backup: a SQLite copy of the server's register at one moment,
+// history included, that verifies, opens as an ordinary register, and goes
+// back onto an empty server as it came.
+void TestServer::pullCopiesRegister()
+{
+    const QString text = pushedRegister();
+    QVERIFY(!text.isEmpty());
+    QTemporaryDir target;
+    const QString folder = target.path() + QStringLiteral("/copy/");
+    const ToolRun run = tool({QStringLiteral("pull"), asUser(text, QStringLiteral("etsuran1")), folder});
+    QVERIFY2(run.code == 0, qPrintable(run.err));
+
+    ServerDatabase db(ServerConnectionText::parse(text));
+    QSqlQuery q = db.exec(QStringLiteral("SELECT count(*) FROM RirekiTbl"));
+    QVERIFY(q.next());
+    const QString sound = QStringLiteral("検証結果: 正常 (手形 2 件, 履歴 %1 件)").arg(q.value(0).toLongLong());
+    q.finish();
+    const ToolRun verified = tool({QStringLiteral("verify"), folder});
+    QCOMPARE(verified.out, sound);
+    for (const QString &table : ServerSchema::tables()) {
+        const QString count = QStringLiteral("SELECT count(*) FROM ") + table;
+        QSqlQuery server = db.exec(count);
+        QVERIFY(server.next());
+        QCOMPARE(TestDataFolder::scalarAt(folder, count).toLongLong(), server.value(0).toLongLong());
+    }
+    QCOMPARE(TestDataFolder::scalarAt(folder, QStringLiteral("SELECT TKingaku FROM SiteTbl WHERE TNo = 'A-1'")).toDouble(),
+             3000000.0);
+    {
+        // An ordinary register: its own changes go on into its history.
+        Connection copy;
+        copy.open(Schema::connectionText(folder));
+        copy.exec(QStringLiteral("UPDATE SiteTbl SET TKingaku = 1234.25 WHERE TNo = 'B-1'")).finish();
+    }
+    QVERIFY(HistoryCheck::checkTail(folder).sound);
+    QCOMPARE(tool({QStringLiteral("verify"), folder}).code, 0);
+
+    // Restore: the copy pushed into an empty database.
+    const QString restored = m_cluster.newDatabase();
+    const ToolRun pushed = tool({QStringLiteral("push"), folder, restored});
+    QVERIFY2(pushed.code == 0, qPrintable(pushed.err));
+    const ToolRun again = tool({QStringLiteral("verify"), restored});
+    QVERIFY2(again.code == 0, qPrintable(again.out));
+}
+
+void TestServer::pullRefusesFolderWithRegister_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("a SQLite register") << "dbRibodo.sqlite"
+                                       << "データ フォルダ %1 には既に台帳 (dbRibodo.sqlite) があります。"
+                                          "写しは台帳のないフォルダに作ってください。";
+    QTest::newRow("the server's connection file") << "dbRibodo.server"
+                                                  << "データ フォルダ %1 はサーバーの台帳 (dbRibodo.server) を指しています。"
+                                                     "写しは台帳のないフォルダに作ってください。";
+}
+
+void TestServer::pullRefusesFolderWithRegister()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, message);
+    const QString text = initialisedDatabase();
+    QVERIFY(!text.isEmpty());
+    TestDataFolder folder(false);
+    QVERIFY(TestDataFolder::writeFile(folder.path() + file, text.toUtf8()));
+    const ToolRun run = tool({QStringLiteral("pull"), text, folder.path()});
+    QCOMPARE(run.code, 1);
+    QCOMPARE(run.err, message.arg(folder.path()));
+    QCOMPARE(TestDataFolder::fileBytes(folder.path() + file), text.toUtf8());
 }
 
 QTEST_GUILESS_MAIN(TestServer)
