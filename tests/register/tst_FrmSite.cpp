@@ -374,15 +374,12 @@ private slots:
                 helpLines << help->text();
         }
         QCOMPARE(visited, expected);
-        const QString kind = QStringLiteral("手形の種類（約束/為替）を選択してください。");
-        QCOMPARE(helpLines, QStringList({kind, QStringLiteral("手形番号（手形帳記載）を入力してください。"),
-                                         QStringLiteral("振出先を選択してください。"),
-                                         QStringLiteral("振出た手形の金額を入力してください。"),
-                                         QStringLiteral("決済する銀行を選択してください。"),
-                                         QStringLiteral("手形の状態を選択してください。"),
-                                         QStringLiteral("手形を振り出す用途を選択してください。"),
-                                         QStringLiteral("長期、短期などの区分を選択してください。"),
-                                         QStringLiteral("手形に関するコメントがあれば入力してください。"), kind}));
+        QCOMPARE(helpLines.join(u'\n'),
+                 QStringLiteral("手形の種類（約束/為替）を選択してください。\n手形番号（手形帳記載）を入力してください。\n"
+                                "振出先を選択してください。\n振出た手形の金額を入力してください。\n決済する銀行を選択してください。\n"
+                                "手形の状態を選択してください。\n手形を振り出す用途を選択してください。\n"
+                                "長期、短期などの区分を選択してください。\n手形に関するコメントがあれば入力してください。\n"
+                                "手形の種類（約束/為替）を選択してください。"));
     }
 
     void payeeFromTheSearchList()
