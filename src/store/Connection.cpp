@@ -1,12 +1,18 @@
 #include "Connection.h"
 
+#include "ChangeSource.h"
 #include "HistoryFunctions.h"
+#include "ServerConnectionText.h"
+#include "ServerDatabase.h"
+#include "ServerSql.h"
 #include "StoreError.h"
 
 #include <QAtomicInt>
 #include <QFileInfo>
+#include <QSqlRecord>
 #include <QSqlDriver>
 #include <QSqlError>
+#include <QRegularExpression>
 #include <QUrl>
 
 #include <sqlite3.h>
@@ -40,7 +46,17 @@ const auto lockedMessage = QStringLiteral("データベースが他の処理で�
 StoreError failure(const QString &explanation, const QSqlError &error, const QString &detail = QString())
 {
     const QString engine = detail.isEmpty() ? error.text() : error.text() + QLatin1Char('\n') + detail;
-    const int code = error.nativeErrorCode().toInt() & 0xff;
+    const QString state = error.nativeErrorCode();
+    // The server's SQLSTATE has five characters (no right to write, a lock
+    // or deadlock); SQLite's extended codes have at most four digits.
+    if (state.size() == 5) {
+        if (state == QLatin1String("42501") || state == QLatin1String("25006"))
+            return StoreError(Connection::readOnlyMessage(), engine);
+        if (state == QLatin1String("55P03") || state == QLatin1String("40P01"))
+            return StoreError(lockedMessage, engine);
+        return StoreError(explanation, engine);
+    }
+    const int code = state.toInt() & 0xff;
     if (code == 5 || code == 6) // SQLITE_BUSY, SQLITE_LOCKED
         return StoreError(lockedMessage, engine);
     if (code == 8) // SQLITE_READONLY
@@ -78,10 +94,18 @@ Connection::~Connection()
 void Connection::open(const QString &connectionText)
 {
     close();
+    if (connectionText.contains(QLatin1String("Provider=PostgreSQL"), Qt::CaseInsensitive)) {
+        openServer(ServerConnectionText::parse(connectionText));
+        return;
+    }
     m_path = dataSourceOf(connectionText);
     // The SQLite driver would quietly create a missing file; a missing
     // database is an error here, and nothing is written to it.
     const QFileInfo info(m_path);
+    if (!m_path.isEmpty() && !info.exists() && ServerConnectionText::existsIn(info.absolutePath())) {
+        openServer(ServerConnectionText::fromDataFolder(info.absolutePath()));
+        return;
+    }
     if (m_path.isEmpty() || !info.isFile())
         throw StoreError(QStringLiteral("データベース ファイルが見つかりません。"), m_path);
 
@@ -126,15 +150,40 @@ void Connection::open(const QString &connectionText)
     }
 }
 
+void Connection::openServer(const ServerConnectionText &server)
+{
+    m_server = std::make_unique<ServerDatabase>(server);
+    m_db = m_server->database();
+    // Amounts are exact numbers on the server: they come as their decimal
+    // text, never through a double.
+    m_db.setNumericalPrecisionPolicy(QSql::HighPrecision);
+    try {
+        QSqlQuery &q = run(QString(), QStringLiteral("SELECT has_table_privilege('sitetbl', 'INSERT, UPDATE, DELETE')"), {});
+        m_readOnly = !(q.next() && q.value(0).toBool());
+        q.finish();
+    } catch (const StoreError &) {
+        close();
+        throw;
+    }
+}
+
 void Connection::close()
 {
-    if (m_name.isEmpty())
+    if (m_name.isEmpty() && !m_server)
         return;
     if (m_inTransaction)
         m_db.rollback();
     m_inTransaction = false;
     m_readOnly = false;
     m_statements.clear();
+    m_translated.clear();
+    m_sessionSource.clear();
+    m_transactionSource.clear();
+    if (m_server) {
+        m_db = QSqlDatabase();
+        m_server.reset();
+        return;
+    }
     m_db.close();
     m_db = QSqlDatabase();
     QSqlDatabase::removeDatabase(m_name);
@@ -144,6 +193,13 @@ void Connection::close()
 void Connection::beginTrans()
 {
     requireWritable();
+    if (m_server) {
+        if (!m_db.transaction())
+            throw failure(QStringLiteral("トランザクションを開始できません。"), m_db.lastError());
+        m_inTransaction = true;
+        sendSource();
+        return;
+    }
     QSqlQuery begin(m_db);
     if (!begin.exec(QStringLiteral("BEGIN IMMEDIATE")))
         throw failure(QStringLiteral("トランザクションを開始できません。"), begin.lastError());
@@ -153,7 +209,8 @@ void Connection::beginTrans()
 void Connection::beginRead()
 {
     QSqlQuery begin(m_db);
-    if (!begin.exec(QStringLiteral("BEGIN")))
+    // The server's default gives each statement its own snapshot.
+    if (!begin.exec(m_server ? QStringLiteral("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY") : QStringLiteral("BEGIN")))
         throw failure(QStringLiteral("トランザクションを開始できません。"), begin.lastError());
     m_inTransaction = true;
 }
@@ -163,30 +220,107 @@ void Connection::commitTrans()
     if (!m_db.commit())
         throw failure(QStringLiteral("変更を書き込めません。"), m_db.lastError());
     m_inTransaction = false;
+    m_transactionSource.clear();
 }
 
 void Connection::rollbackTrans()
 {
     m_inTransaction = false;
+    m_transactionSource.clear();
     m_db.rollback();
+}
+
+// The server's history reads where a change comes from in the setting
+// ribodo.source: for the transaction inside one, else for the session. Sent
+// only when it changed.
+void Connection::sendSource()
+{
+    const QString source = ChangeSource::current();
+    QString &sent = m_inTransaction ? m_transactionSource : m_sessionSource;
+    if (!sent.isNull() && sent == source)
+        return;
+    run(QString(), m_inTransaction ? QStringLiteral("SELECT set_config('ribodo.source', ?, true)")
+                                   : QStringLiteral("SELECT set_config('ribodo.source', ?, false)"),
+        {source}).finish();
+    sent = source;
+}
+
+QString Connection::statement(const QString &sql)
+{
+    if (!m_server)
+        return sql;
+    auto it = m_translated.constFind(sql);
+    if (it == m_translated.constEnd())
+        it = m_translated.insert(sql, ServerSql::fromSqlite(sql));
+    return it.value();
+}
+
+bool Connection::isTable(const QString &name)
+{
+    QSqlQuery &q = m_server
+            ? run(QString(), QStringLiteral("SELECT CASE WHEN c.relkind = 'v' THEN 'view' ELSE 'table' END FROM pg_class c "
+                                            "JOIN pg_namespace n ON n.oid = c.relnamespace "
+                                            "WHERE n.nspname = current_schema() AND c.relname = lower(?) "
+                                            "AND c.relkind IN ('r', 'p', 'v')"),
+                  {name})
+            : exec(QStringLiteral("SELECT type FROM sqlite_master WHERE name = ? COLLATE NOCASE AND type IN ('table', 'view')"),
+                   {name});
+    if (!q.next())
+        throw StoreError(QStringLiteral("テーブルまたはクエリが見つかりません。"), name);
+    const bool table = q.value(0).toString() == QLatin1String("table");
+    q.finish();
+    return table;
+}
+
+QStringList Connection::columns(const QString &table)
+{
+    // The server folds the unquoted names it was made with to lower case.
+    const QSqlRecord record = m_db.record(m_server ? table.toLower() : table);
+    QStringList names;
+    for (int i = 0; i < record.count(); ++i) {
+        if (!m_server || record.fieldName(i) != ServerSql::rowIdColumn())
+            names << record.fieldName(i);
+    }
+    return names;
 }
 
 QSqlQuery &Connection::exec(const QString &sql, const QVariantList &values)
 {
+    if (m_server) {
+        static const QRegularExpression write(QStringLiteral(R"(^\s*(INSERT|UPDATE|DELETE)\b)"),
+                                              QRegularExpression::CaseInsensitiveOption);
+        if (m_db.isOpen() && write.match(sql).hasMatch())
+            sendSource();
+    }
+    return run(sql, QString(), values);
+}
+
+// Runs a statement prepared once per key; an empty key is the text itself,
+// already in the engine's form; an empty text is the key's translation.
+QSqlQuery &Connection::run(const QString &key, const QString &engineSql, const QVariantList &values)
+{
     if (!m_db.isOpen())
         throw StoreError(QStringLiteral("データベースに接続していません。"));
-    auto it = m_statements.find(sql);
+    const QString &name = key.isEmpty() ? engineSql : key;
+    auto it = m_statements.find(name);
     if (it == m_statements.end()) {
+        const QString sql = engineSql.isEmpty() ? statement(key) : engineSql;
         QSqlQuery query(m_db);
-        query.setForwardOnly(true);
+        // The server's driver drops the rest of a forward-only result when
+        // another statement runs on the connection: its rows are taken whole.
+        query.setForwardOnly(!m_server);
         if (!query.prepare(sql))
             throw failure(QStringLiteral("SQL 文を実行できません。"), query.lastError(), sql);
-        it = m_statements.insert(sql, query);
+        it = m_statements.insert(name, query);
     }
     QSqlQuery &query = it.value();
     query.finish();
-    for (int i = 0; i < values.size(); ++i)
-        query.bindValue(i, values.at(i));
+    for (int i = 0; i < values.size(); ++i) {
+        // The register keeps yes/no as 0 and 1, which the server does not
+        // take from a boolean.
+        const QVariant &v = values.at(i);
+        query.bindValue(i, m_server && v.typeId() == QMetaType::Bool ? QVariant(int(v.toBool())) : v);
+    }
     if (!query.exec())
         throw failure(QStringLiteral("データベースの操作に失敗しました。"), query.lastError());
     return query;

@@ -6,9 +6,15 @@
 #include <QString>
 #include <QVariantList>
 
-// One connection to the database file of a data folder. Every record object
-// and every screen that runs its own statements owns one; several may be
-// open on the same file at once.
+#include <memory>
+
+class ServerDatabase;
+class ServerConnectionText;
+
+// One connection to the database file of a data folder, or to the office
+// register on a PostgreSQL server. Every record object and every screen that
+// runs its own statements owns one; several may be open on the same register
+// at once. Statements are written for SQLite and translated for the server.
 class Connection
 {
 public:
@@ -17,13 +23,31 @@ public:
     Connection(const Connection &) = delete;
     Connection &operator=(const Connection &) = delete;
 
-    // Opens the database named by a connection text ("...;Data Source=<path>").
-    // Raises StoreError when the file is missing or cannot be opened. A file
-    // on a medium or share that cannot be written is opened read-only.
+    // Opens the database named by a connection text ("...;Data Source=<path>"),
+    // or the server named by a server's text ("Provider=PostgreSQL;..."), or
+    // the server named in the data folder's server file when the folder
+    // holds that instead of a database file. Raises StoreError when the
+    // database is missing or cannot be opened. A file on a medium or share
+    // that cannot be written is opened read-only, and so is a server
+    // register for a user who may only read it.
     void open(const QString &connectionText);
     void close();
     bool isOpen() const { return m_db.isOpen(); }
+    // Empty for a server register.
     QString databasePath() const { return m_path; }
+
+    enum class Engine { SQLite, PostgreSQL };
+    Engine engine() const { return m_server ? Engine::PostgreSQL : Engine::SQLite; }
+    bool isServer() const { return m_server != nullptr; }
+    // The statement (SQLite text) as the engine runs it; translated once
+    // per text. Raises StoreError for a form the server has none of.
+    QString statement(const QString &sql);
+    // True for a table, false for a view; raises StoreError when there is
+    // neither by that name (any letter case).
+    bool isTable(const QString &name);
+    // The table's columns as a row has them (without the server's row
+    // identity).
+    QStringList columns(const QString &table);
 
     // True when the database file or its folder cannot be written: it can
     // then be read and printed, never changed.
@@ -50,6 +74,16 @@ public:
     QSqlDatabase &database() { return m_db; }
 
 private:
+    void openServer(const ServerConnectionText &server);
+    QSqlQuery &run(const QString &key, const QString &engineSql, const QVariantList &values);
+    void sendSource();
+
+    std::unique_ptr<ServerDatabase> m_server;
+    QHash<QString, QString> m_translated;
+    // The change source last told the server, for the session and for the
+    // open transaction.
+    QString m_sessionSource;
+    QString m_transactionSource;
     QString m_name;
     QString m_path;
     QSqlDatabase m_db;

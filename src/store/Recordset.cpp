@@ -58,18 +58,6 @@ Criterion parseCriterion(const QString &text)
     return c;
 }
 
-bool isBaseTable(Connection &connection, const QString &name)
-{
-    QSqlQuery &q = connection.exec(QStringLiteral(
-            "SELECT type FROM sqlite_master WHERE name = ? COLLATE NOCASE AND type IN ('table', 'view')"),
-            {name});
-    if (!q.next())
-        throw StoreError(QStringLiteral("テーブルまたはクエリが見つかりません。"), name);
-    const bool table = q.value(0).toString() == QLatin1String("table");
-    q.finish();
-    return table;
-}
-
 } // namespace
 
 void Recordset::open(const QString &source, Connection &connection, const QVariantList &values)
@@ -79,14 +67,10 @@ void Recordset::open(const QString &source, Connection &connection, const QVaria
     try {
         static const QRegularExpression bareName(QStringLiteral(R"(^\s*\[?([A-Za-z_][A-Za-z0-9_]*)\]?\s*$)"));
         const QRegularExpressionMatch name = bareName.match(source);
-        if (name.hasMatch() && isBaseTable(connection, name.captured(1))) {
+        if (name.hasMatch() && connection.isTable(name.captured(1))) {
             m_mode = Mode::Table;
             m_table = name.captured(1);
-            const QSqlRecord record = connection.database().record(m_table);
-            for (int i = 0; i < record.count(); ++i)
-                m_fields << record.fieldName(i);
-            for (int i = 0; i < m_fields.size(); ++i)
-                m_fieldIndex.insert(m_fields.at(i).toLower(), i);
+            setTableFields();
             moveFirst();
         } else if (name.hasMatch()) {
             openStatement(QStringLiteral("SELECT * FROM ") + name.captured(1), values);
@@ -113,17 +97,17 @@ void Recordset::openStatement(const QString &statement, const QVariantList &valu
     const QRegularExpressionMatch m = allOfTable.match(sql);
     if (m.hasMatch()
         && !join.match(sql.mid(m.capturedEnd(0)).section(QStringLiteral(" WHERE "), 0, 0, QString::SectionCaseInsensitiveSeps)).hasMatch()
-        && isBaseTable(*m_connection, m.captured(2))) {
+        && m_connection->isTable(m.captured(2))) {
         m_table = m.captured(2);
         sql.replace(m.capturedStart(1), 1, QStringLiteral("rowid"));
-        const QSqlRecord record = m_connection->database().record(m_table);
-        for (int i = 0; i < record.count(); ++i)
-            m_fields << record.fieldName(i);
+        setTableFields();
     }
 
     QSqlQuery query(m_connection->database());
-    query.setForwardOnly(true);
-    bool ran = query.prepare(sql);
+    // Read whole at once: the server's driver would drop the rest of a
+    // forward-only result at the next statement on the connection.
+    query.setForwardOnly(!m_connection->isServer());
+    bool ran = query.prepare(m_connection->statement(sql));
     for (int i = 0; ran && i < values.size(); ++i)
         query.bindValue(i, values.at(i));
     if (ran)
@@ -153,11 +137,24 @@ void Recordset::openStatement(const QString &statement, const QVariantList &valu
     moveFirst();
 }
 
+void Recordset::setTableFields()
+{
+    m_fields = m_connection->columns(m_table);
+    QStringList quoted;
+    for (int i = 0; i < m_fields.size(); ++i) {
+        m_fieldIndex.insert(m_fields.at(i).toLower(), i);
+        quoted << quoteIdentifier(m_fields.at(i));
+    }
+    // Named, not "*": a server table has its row identity as a column too.
+    m_columnList = quoted.join(QStringLiteral(", "));
+}
+
 void Recordset::close()
 {
     m_connection = nullptr;
     m_table.clear();
     m_fields.clear();
+    m_columnList.clear();
     m_fieldIndex.clear();
     m_bof = m_eof = true;
     m_deleted = m_adding = false;
@@ -271,7 +268,7 @@ void Recordset::moveNext()
 // stays one row, a whole-table walk costs one statement per batch.
 void Recordset::readAhead()
 {
-    QSqlQuery &q = m_connection->exec(QStringLiteral("SELECT rowid, * FROM ") + quoteIdentifier(m_table)
+    QSqlQuery &q = m_connection->exec(QStringLiteral("SELECT rowid, ") + m_columnList + QStringLiteral(" FROM ") + quoteIdentifier(m_table)
                                       + QStringLiteral(" WHERE rowid > ? ORDER BY rowid LIMIT ?"),
                                       {m_rowId, m_aheadBatch});
     QVector<QPair<qint64, QVector<QVariant>>> rows;
@@ -376,7 +373,7 @@ qint64 Recordset::currentRowId() const
 
 QVector<QVariant> Recordset::fetchRow(qint64 rowId) const
 {
-    QSqlQuery &q = m_connection->exec(QStringLiteral("SELECT * FROM ") + quoteIdentifier(m_table)
+    QSqlQuery &q = m_connection->exec(QStringLiteral("SELECT ") + m_columnList + QStringLiteral(" FROM ") + quoteIdentifier(m_table)
                                       + QStringLiteral(" WHERE rowid = ?"),
                                       {rowId});
     if (!q.next()) {
@@ -500,8 +497,11 @@ void Recordset::update()
                 : QStringLiteral("INSERT INTO ") + quoteIdentifier(m_table) + QStringLiteral(" (")
                         + columns.join(QStringLiteral(", ")) + QStringLiteral(") VALUES (")
                         + marks.join(QStringLiteral(", ")) + QStringLiteral(")");
-        QSqlQuery &q = m_connection->exec(sql, values);
-        const qint64 rowId = q.lastInsertId().toLongLong();
+        // The server tells the new row's identity by RETURNING; SQLite by
+        // the last row id.
+        const bool server = m_connection->isServer();
+        QSqlQuery &q = m_connection->exec(server ? sql + QStringLiteral(" RETURNING rowid") : sql, values);
+        const qint64 rowId = server ? (q.next() ? q.value(0).toLongLong() : 0) : q.lastInsertId().toLongLong();
         q.finish();
         if (m_mode == Mode::Table) {
             positionOn(rowId);

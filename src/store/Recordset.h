@@ -74,11 +74,13 @@ private:
     void writeTableRow();
     bool staticRowMatches(int row, int column, const QVariant &wanted) const;
     void openStatement(const QString &statement, const QVariantList &values);
+    void setTableFields();
 
     Connection *m_connection = nullptr;
     Mode m_mode = Mode::Table;
     QString m_table; // the table written to; empty for a read-only statement
     QStringList m_fields;
+    QString m_columnList; // the table's columns, quoted and joined
     QHash<QString, int> m_fieldIndex; // lower-case name -> index
 
     bool m_bof = true;

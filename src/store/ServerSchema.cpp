@@ -2,6 +2,7 @@
 
 #include "Schema.h"
 #include "ServerDatabase.h"
+#include "ServerSql.h"
 #include "StoreError.h"
 
 #include <QRegularExpression>
@@ -18,31 +19,6 @@ QString quoted(const QString &identifier)
     return QLatin1Char('"') + identifier + QLatin1Char('"');
 }
 
-// A GLOB pattern as an anchored regular expression.
-QString globToRegex(const QString &glob)
-{
-    QString regex = QStringLiteral("^");
-    bool inClass = false;
-    for (const QChar c : glob) {
-        if (inClass) {
-            regex += c;
-            inClass = c != QLatin1Char(']');
-        } else if (c == QLatin1Char('[')) {
-            regex += c;
-            inClass = true;
-        } else if (c == QLatin1Char('*')) {
-            regex += QStringLiteral(".*");
-        } else if (c == QLatin1Char('?')) {
-            regex += QLatin1Char('.');
-        } else if (QStringLiteral(".^$+(){}|\\").contains(c)) {
-            regex += QLatin1Char('\\') + c;
-        } else {
-            regex += c;
-        }
-    }
-    return regex + QLatin1Char('$');
-}
-
 QString replaced(QString text, const QString &pattern, const QString &with)
 {
     return text.replace(QRegularExpression(pattern, caseless), with);
@@ -54,7 +30,7 @@ QString translateExpressions(QString statement)
     QRegularExpressionMatch m;
     while ((m = glob.match(statement)).hasMatch())
         statement.replace(m.capturedStart(), m.capturedLength(),
-                          m.captured(1) + QStringLiteral(" ~ '") + globToRegex(m.captured(2)) + QLatin1Char('\''));
+                          m.captured(1) + QStringLiteral(" ~ '") + ServerSql::globToRegex(m.captured(2)) + QLatin1Char('\''));
     return replaced(statement, QStringLiteral("\\bIFNULL\\s*\\("), QStringLiteral("COALESCE("));
 }
 
@@ -261,7 +237,15 @@ QStringList ServerSchema::translate(const QString &statement)
         return guardTrigger(s);
     if (s.contains(QRegularExpression(QStringLiteral("^CREATE\\s+(UNIQUE\\s+)?INDEX\\b"), caseless)))
         return {translateExpressions(replaced(s, QStringLiteral("(\\w+)\\s+COLLATE\\s+NOCASE\\b"), QStringLiteral("lower(\\1)")))};
-    if (s.contains(QRegularExpression(QStringLiteral("^(CREATE\\s+TABLE|ALTER\\s+TABLE)\\b"), caseless)))
+    if (s.contains(QRegularExpression(QStringLiteral("^CREATE\\s+TABLE\\b"), caseless))) {
+        QString table = translateExpressions(columnTypes(s));
+        // Every table but the history gets the row identity the program
+        // walks a table by.
+        if (tableName(s).compare(Schema::historyTable(), Qt::CaseInsensitive) != 0 && table.endsWith(QLatin1Char(')')))
+            table.insert(table.size() - 1, QStringLiteral(", ") + ServerSql::rowIdDefinition());
+        return {table};
+    }
+    if (s.contains(QRegularExpression(QStringLiteral("^ALTER\\s+TABLE\\b"), caseless)))
         return {translateExpressions(columnTypes(s))};
     if (s.contains(QRegularExpression(QStringLiteral("^CREATE\\s+VIEW\\b"), caseless)))
         return {translateExpressions(s)};

@@ -3,6 +3,7 @@
 #include "store/Connection.h"
 #include "store/DataFolderBuilder.h"
 #include "store/Schema.h"
+#include "store/ServerConnectionText.h"
 
 #include <QDir>
 #include <QFile>
@@ -25,6 +26,15 @@ QString TestDataFolder::path() const
 QString TestDataFolder::databasePath() const
 {
     return Schema::databasePath(path());
+}
+
+void TestDataFolder::useServer(const QString &connectionText) const
+{
+    for (const char *suffix : {"", "-wal", "-shm"})
+        QFile::remove(databasePath() + QLatin1String(suffix));
+    QFile file(QDir(m_dir.path()).filePath(ServerConnectionText::fileName()));
+    if (file.open(QIODevice::WriteOnly))
+        file.write(connectionText.toUtf8() + '\n');
 }
 
 void TestDataFolder::exec(const QString &sql, const QVariantList &values) const

@@ -15,6 +15,9 @@ public:
     // The data folder with its trailing separator, as the application holds it.
     QString path() const;
     QString databasePath() const;
+    // Points the folder at a server register instead of its database file,
+    // which is removed.
+    void useServer(const QString &connectionText) const;
 
     // Runs one SQLite statement on the database with bound values.
     void exec(const QString &sql, const QVariantList &values = {}) const;

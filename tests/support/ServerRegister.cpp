@@ -1,0 +1,87 @@
+#include "ServerRegister.h"
+
+#include "TestDataFolder.h"
+
+#include "store/ServerConnectionText.h"
+#include "store/ServerDatabase.h"
+#include "store/ServerPush.h"
+#include "store/ServerSchema.h"
+#include "store/StoreError.h"
+
+#include <QSqlQuery>
+
+ServerRegister::ServerRegister() = default;
+
+ServerRegister::~ServerRegister()
+{
+    stop();
+}
+
+bool ServerRegister::start()
+{
+    if (!m_cluster.start()) {
+        m_error = m_cluster.error();
+        return false;
+    }
+    try {
+        m_admin = std::make_unique<ServerDatabase>(ServerConnectionText::parse(m_cluster.newDatabase()));
+        ServerSchema::create(*m_admin);
+        m_admin->exec(QStringLiteral("SET client_min_messages = warning")).finish();
+        const TestDataFolder filled;
+        ServerPush::push(filled.path(), *m_admin);
+        m_admin->exec(QStringLiteral("CREATE SCHEMA seed")).finish();
+        for (const QString &table : ServerSchema::tables())
+            m_admin->exec(QStringLiteral("CREATE TABLE seed.%1 AS SELECT * FROM %1").arg(table)).finish();
+    } catch (const StoreError &e) {
+        m_error = e.text();
+        m_admin.reset();
+        return false;
+    }
+    return true;
+}
+
+void ServerRegister::stop()
+{
+    m_admin.reset();
+    m_cluster.stop();
+}
+
+// Triggers off (the history's guards and recorders) for the superuser's
+// session only. Row identities go on rising, so stored order stays that of
+// the seed and then of the test.
+bool ServerRegister::reset()
+{
+    const QStringList tables = ServerSchema::tables();
+    try {
+        for (const QString &undo : std::exchange(m_undo, {}))
+            m_admin->exec(undo).finish();
+        m_admin->exec(QStringLiteral("SET session_replication_role = replica")).finish();
+        m_admin->exec(QStringLiteral("TRUNCATE ") + tables.join(QStringLiteral(", "))).finish();
+        for (const QString &table : tables)
+            m_admin->exec(QStringLiteral("INSERT INTO %1 OVERRIDING SYSTEM VALUE SELECT * FROM seed.%1").arg(table)).finish();
+        m_admin->exec(QStringLiteral("RESET session_replication_role")).finish();
+    } catch (const StoreError &e) {
+        m_error = e.text();
+        return false;
+    }
+    return true;
+}
+
+void ServerRegister::use(const TestDataFolder &folder, const QString &user) const
+{
+    folder.useServer(m_cluster.connectionText(m_admin->server().database(), user));
+}
+
+bool ServerRegister::exec(const QStringList &statements, const QString &undo)
+{
+    if (!undo.isEmpty())
+        m_undo << undo;
+    try {
+        for (const QString &statement : statements)
+            m_admin->exec(statement).finish();
+    } catch (const StoreError &e) {
+        m_error = e.text();
+        return false;
+    }
+    return true;
+}
