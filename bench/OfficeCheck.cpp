@@ -8,20 +8,34 @@
 #include "store/HistoryCheck.h"
 #include "store/RibodoClass.h"
 #include "store/Schema.h"
-#include "store/StatementReader.h"
+#include "store/ServerConnectionText.h"
+#include "store/ServerDatabase.h"
+#include "store/ServerSchema.h"
+#include "store/StoreError.h"
 
 #include <QDate>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QHash>
 #include <QProcess>
+#include <QSqlQuery>
 #include <QTextStream>
 
 #include <algorithm>
 #include <memory>
 
-void OfficeCheck::prepare(const QString &dataFolder)
+void OfficeCheck::prepare(const QString &dataFolder, const QString &server)
 {
-    DataFolderBuilder::createDatabase(dataFolder);
+    if (server.isEmpty()) {
+        DataFolderBuilder::createDatabase(dataFolder);
+    } else {
+        ServerDatabase database(ServerConnectionText::parse(server));
+        ServerSchema::create(database);
+        QFile file(QDir(dataFolder).filePath(ServerConnectionText::fileName()));
+        if (!file.open(QIODevice::WriteOnly) || file.write(server.toUtf8() + "\n") <= 0)
+            throw StoreError(QStringLiteral("接続ファイルを書けません。"), file.fileName());
+    }
     const ChangeSource::Scope scope(QStringLiteral("office-check setup"));
     for (int i = 0; i < OfficeClient::poolSize; i += 2) {
         RibodoClass r;
@@ -36,11 +50,13 @@ void OfficeCheck::prepare(const QString &dataFolder)
     }
 }
 
-OfficeCheck::Figures OfficeCheck::run(const QString &program, const QString &dataFolder, int clients, int actions)
+OfficeCheck::Figures OfficeCheck::run(const QString &program, const QString &dataFolder, const QString &server,
+                                      int clients, int actions)
 {
-    prepare(dataFolder);
+    prepare(dataFolder, server);
     Figures figures;
     figures.clients = clients;
+    figures.engine = server.isEmpty() ? QStringLiteral("SQLite") : QStringLiteral("PostgreSQL");
     std::vector<std::unique_ptr<QProcess>> processes;
     QElapsedTimer wall;
     wall.start();
@@ -70,8 +86,10 @@ namespace {
 
 qint64 single(Connection &c, const QString &sql, const QVariantList &values)
 {
-    StatementReader r(c, sql, values);
-    return r.next() && r.type(0) != StatementReader::Type::Null ? r.integer(0) : -1;
+    QSqlQuery &q = c.exec(sql, values);
+    const qint64 value = q.next() && !q.value(0).isNull() ? q.value(0).toLongLong() : -1;
+    q.finish();
+    return value;
 }
 
 } // namespace
@@ -126,19 +144,20 @@ void OfficeCheck::check(const QString &dataFolder, const QList<QStringList> &lin
     }
     // Registrations and deletions of each number must alternate.
     QHash<QString, bool> held;
-    StatementReader history(c, QStringLiteral("SELECT RKey, RAction, RNo FROM RirekiTbl WHERE RTable = 'SiteTbl' "
-                                              "AND RAction IN ('開始', '登録', '削除') ORDER BY RNo"));
+    QSqlQuery &history = c.exec(QStringLiteral("SELECT RKey, RAction, RNo FROM RirekiTbl WHERE RTable = 'SiteTbl' "
+                                               "AND RAction IN ('開始', '登録', '削除') ORDER BY RNo"));
     while (history.next()) {
         const QString key = history.value(0).toString().toUpper();
         const bool adding = history.value(1).toString() != QStringLiteral("削除");
         if (adding && held.value(key)) {
             ++figures.duplicateNumbers;
-            problem(QStringLiteral("%1 registered twice (history row %2)").arg(key).arg(history.integer(2)));
+            problem(QStringLiteral("%1 registered twice (history row %2)").arg(key).arg(history.value(2).toLongLong()));
         }
         held[key] = adding;
     }
-    const qint64 twice = single(c, QStringLiteral("SELECT COUNT(*) FROM (SELECT TNo FROM SiteTbl GROUP BY TNo COLLATE NOCASE "
-                                                  "HAVING COUNT(*) > 1)"),
+    history.finish();
+    const qint64 twice = single(c, QStringLiteral("SELECT COUNT(*) FROM (SELECT lower(TNo) FROM SiteTbl GROUP BY lower(TNo) "
+                                                  "HAVING COUNT(*) > 1) t"),
                                 {});
     figures.duplicateNumbers += int(std::max<qint64>(0, twice));
     const HistoryCheck::Result verified = HistoryCheck::verify(dataFolder);
@@ -154,28 +173,28 @@ void OfficeCheck::print(const QList<Figures> &runs)
         std::sort(v.begin(), v.end());
         return v[std::min(v.size() - 1, size_t(p * double(v.size())))];
     };
-    out << "| clients | actions | seconds | actions/s | conflicts shown | numbers refused | lost updates | duplicate numbers | errors | verify |\n"
-        << "|---:|---:|---:|---:|---:|---:|---:|---:|---:|---|\n";
+    out << "| engine | clients | actions | seconds | actions/s | conflicts shown | numbers refused | lost updates | duplicate numbers | errors | verify |\n"
+        << "|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---|\n";
     for (const Figures &f : runs) {
         const auto count = [&](const char *outcome) {
             const auto it = f.outcomes.find(QLatin1String(outcome));
             return it == f.outcomes.end() ? 0 : it->second;
         };
-        out << "| " << f.clients << " | " << f.actions << " | " << QString::number(f.seconds, 'f', 1) << " | "
+        out << "| " << f.engine << " | " << f.clients << " | " << f.actions << " | " << QString::number(f.seconds, 'f', 1) << " | "
             << QString::number(f.actions / f.seconds, 'f', 0) << " | " << count("conflict") << " | "
             << count("duplicate") + count("exists") << " | " << f.lostUpdates << " | " << f.duplicateNumbers << " | "
             << count("error") << " | " << f.verified << " |\n";
     }
-    out << "\n| clients | action | count | p50 ms | p99 ms |\n|---:|---|---:|---:|---:|\n";
+    out << "\n| engine | clients | action | count | p50 ms | p99 ms |\n|---|---:|---|---:|---:|---:|\n";
     for (const Figures &f : runs) {
         for (const auto &[action, ms] : f.milliseconds)
-            out << "| " << f.clients << " | " << action << " | " << ms.size() << " | "
+            out << "| " << f.engine << " | " << f.clients << " | " << action << " | " << ms.size() << " | "
                 << QString::number(percentile(ms, 0.5), 'f', 2) << " | " << QString::number(percentile(ms, 0.99), 'f', 2)
                 << " |\n";
     }
     for (const Figures &f : runs) {
         for (const QString &p : f.problems)
-            out << "\n" << f.clients << " clients: " << p;
+            out << "\n" << f.engine << ", " << f.clients << " clients: " << p;
     }
     out << Qt::endl;
 }

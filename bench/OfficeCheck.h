@@ -15,6 +15,7 @@ class OfficeCheck
 public:
     struct Figures
     {
+        QString engine;
         int clients = 0;
         int actions = 0;
         double seconds = 0;
@@ -26,12 +27,15 @@ public:
         QString verified;
     };
 
-    // Makes a register in `dataFolder` with half the pool registered, runs
-    // `clients` processes of `program` doing `actions` each, then checks.
-    static Figures run(const QString &program, const QString &dataFolder, int clients, int actions);
+    // Makes a register in `dataFolder` (or, given a connection text of an
+    // empty database, on that server, the folder pointing at it) with half
+    // the pool registered, runs `clients` processes of `program` doing
+    // `actions` each, then checks.
+    static Figures run(const QString &program, const QString &dataFolder, const QString &server, int clients,
+                       int actions);
     static void print(const QList<Figures> &runs);
 
 private:
-    static void prepare(const QString &dataFolder);
+    static void prepare(const QString &dataFolder, const QString &server);
     static void check(const QString &dataFolder, const QList<QStringList> &lines, Figures &figures);
 };

@@ -4,11 +4,11 @@
 #include "store/Connection.h"
 #include "store/RibodoClass.h"
 #include "store/Schema.h"
-#include "store/StatementReader.h"
 #include "store/StoreError.h"
 
 #include <QDate>
 #include <QElapsedTimer>
+#include <QSqlQuery>
 #include <QThread>
 
 OfficeClient::OfficeClient(QString dataFolder, int client, unsigned seed)
@@ -167,10 +167,11 @@ OfficeClient::Outcome OfficeClient::search()
     // The explorer's list of a quarter's due notes.
     Connection c;
     c.open(Schema::connectionText(m_dataFolder));
-    StatementReader rows(c, QStringLiteral("SELECT * FROM QRYRibodo WHERE TKDate >= ? AND TKDate <= ? ORDER BY TKDate, TNo"),
-                         {QStringLiteral("2027-01-01"), QStringLiteral("2027-03-31")});
+    QSqlQuery &rows = c.exec(QStringLiteral("SELECT * FROM QRYRibodo WHERE TKDate >= ? AND TKDate <= ? ORDER BY TKDate, TNo"),
+                             {QStringLiteral("2027-01-01"), QStringLiteral("2027-03-31")});
     int count = 0;
     while (rows.next())
         ++count;
+    rows.finish();
     return {QStringLiteral("ok"), QString::number(count)};
 }

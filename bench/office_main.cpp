@@ -1,12 +1,15 @@
-// ribodo-office-check [--clients 5,20] [--actions 150] [--keep]: N processes work on
-// one register at once, then the change history is checked for lost updates
-// and duplicate note numbers. Prints markdown tables on stdout; exits 1 when
-// anything was lost or duplicated.
+// ribodo-office-check [--clients 5,20] [--actions 150] [--keep] [--server]:
+// N processes work on one register at once, then the change history is
+// checked for lost updates and duplicate note numbers. With --server the
+// register is on a throwaway PostgreSQL cluster the check starts, after the
+// runs on SQLite. Prints markdown tables on stdout; exits 1 when anything was
+// lost or duplicated.
 //   ribodo-office-check --client <data folder> <n> <actions> <seed> is one
 //   such process.
 
 #include "OfficeCheck.h"
 #include "OfficeClient.h"
+#include "PgCluster.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -36,11 +39,24 @@ int main(int argc, char *argv[])
     }
     QList<OfficeCheck::Figures> runs;
     bool sound = true;
-    for (const QString &count : counts) {
-        const QString folder = QDir(scratch.path()).filePath(QStringLiteral("office-") + count) + QDir::separator();
-        QDir().mkpath(folder);
-        runs << OfficeCheck::run(QCoreApplication::applicationFilePath(), folder, count.toInt(), actions);
-        sound = sound && runs.last().lostUpdates == 0 && runs.last().duplicateNumbers == 0 && runs.last().problems.isEmpty();
+    const bool server = args.contains(QStringLiteral("--server"));
+    PgCluster cluster;
+    if (server && !cluster.start()) {
+        QTextStream(stderr) << cluster.error() << Qt::endl;
+        return 1;
+    }
+    for (const bool onServer : {false, true}) {
+        if (onServer && !server)
+            continue;
+        for (const QString &count : counts) {
+            const QString folder = QDir(scratch.path()).filePath(QStringLiteral("office-%1-%2").arg(onServer).arg(count))
+                    + QDir::separator();
+            QDir().mkpath(folder);
+            runs << OfficeCheck::run(QCoreApplication::applicationFilePath(), folder,
+                                     onServer ? cluster.newDatabase() : QString(), count.toInt(), actions);
+            const OfficeCheck::Figures &last = runs.constLast();
+            sound = sound && last.lostUpdates == 0 && last.duplicateNumbers == 0 && last.problems.isEmpty();
+        }
     }
     OfficeCheck::print(runs);
     return sound ? 0 : 1;

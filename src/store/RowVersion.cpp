@@ -52,6 +52,16 @@ void RowVersion::require(Connection &connection, const QString &table, const QSt
 {
     if (remembered == unknown)
         return;
+    // SQLite's write transaction holds the whole register already. On a
+    // server the row is locked first: a PC changing it at the same moment
+    // waits, and the version read after the lock is the one now committed.
+    if (connection.isServer()) {
+        connection
+                .exec(QStringLiteral("SELECT 1 FROM %1 WHERE %2 = ? FOR UPDATE")
+                              .arg(table, Schema::historyKeyColumns(table).constFirst()),
+                      {key})
+                .finish();
+    }
     const Entry entry = newest(connection, table, key);
     if (entry.number == remembered)
         return;

@@ -5,6 +5,7 @@
 #include "store/ChangeSource.h"
 #include "store/Connection.h"
 #include "store/RibodoClass.h"
+#include "store/RowVersion.h"
 #include "store/RibodoKbns.h"
 #include "store/Schema.h"
 #include "store/SireCliantClass.h"
@@ -557,6 +558,31 @@ private slots:
             QCOMPARE(e.kind(), StoreError::Kind::Conflict);
         }
         QTEST(rows(2), "after");
+    }
+
+    // On a server the check locks the note, so that a second PC checking
+    // at the same moment waits for the first one's commit.
+    void checkLocksTheRow()
+    {
+        if (!m_server)
+            QSKIP("SQLite's write transaction holds the whole register");
+        m_folder->addNote(QStringLiteral("A1"), QStringLiteral("2024-04-01"));
+        Connection first;
+        Connection second;
+        first.open(Schema::connectionText(m_folder->path()));
+        second.open(Schema::connectionText(m_folder->path()));
+        const qint64 version = RowVersion::newest(first, QStringLiteral("SiteTbl"), QStringLiteral("A1")).number;
+        first.beginTrans();
+        RowVersion::require(first, QStringLiteral("SiteTbl"), QStringLiteral("A1"), version);
+        second.exec(QStringLiteral("SELECT set_config('lock_timeout', '200ms', false)")).finish();
+        second.beginTrans();
+        try {
+            RowVersion::require(second, QStringLiteral("SiteTbl"), QStringLiteral("A1"), version);
+            QFAIL("both passed the check");
+        } catch (const StoreError &) {
+        }
+        second.rollbackTrans();
+        first.rollbackTrans();
     }
 
     // The work table holds the last list given, short rows padded with
