@@ -28,22 +28,6 @@ QString number(int i)
     return QStringLiteral("N%1").arg(i);
 }
 
-// `count` notes, every tenth due by 2025-03-31 in state "1"; each leaves its
-// registration in the history. One statement, so that the triggers are
-// prepared once.
-void fillNotes(const QString &path, int count)
-{
-    RawSqlite db(path);
-    db.run("BEGIN");
-    db.run("WITH RECURSIVE i(n) AS (SELECT 0 UNION ALL SELECT n + 1 FROM i WHERE n + 1 < CAST(? AS INTEGER)) "
-           "INSERT INTO SiteTbl (TNo, TFDate, TKDate, TBank, TTo, TKingaku, TKubun, TYoto, TCond, TRemarks, TKeiri) "
-           "SELECT 'N' || n, date(k, '-90 days'), k, 1 + n % 5, 100 + 10 * (n % 12), 1000 * (50 + n % 4950), "
-           "'1', '1', CASE WHEN n % 10 = 0 THEN '1' ELSE '3' END, '', '1' FROM (SELECT n, "
-           "date('2024-01-04', (CASE WHEN n % 10 = 0 THEN n % 450 ELSE 460 + n % 500 END) || ' days') AS k FROM i)",
-           {QByteArray::number(count)});
-    db.run("COMMIT");
-}
-
 void setRecording(const QString &folder, bool on)
 {
     Connection c;
@@ -58,6 +42,23 @@ void setRecording(const QString &folder, bool on)
 
 } // namespace
 
+// `count` notes, every tenth due by 2025-03-31 in state "1"; each leaves its
+// registration in the history. One statement, so that the triggers are
+// prepared once.
+void fillHistoryNotes(const QString &path, int count)
+{
+    RawSqlite db(path);
+    db.run("BEGIN");
+    db.run("WITH RECURSIVE i(n) AS (SELECT 0 UNION ALL SELECT n + 1 FROM i WHERE n + 1 < CAST(? AS INTEGER)) "
+           "INSERT INTO SiteTbl (TNo, TFDate, TKDate, TBank, TTo, TKingaku, TKubun, TYoto, TCond, TRemarks, TKeiri) "
+           "SELECT 'N' || n, date(k, '-90 days'), k, 1 + n % 5, 100 + 10 * (n % 12), 1000 * (50 + n % 4950), "
+           "'1', '1', CASE WHEN n % 10 = 0 THEN '1' ELSE '3' END, '', '1' FROM (SELECT n, "
+           "date('2024-01-04', (CASE WHEN n % 10 = 0 THEN n % 450 ELSE 460 + n % 500 END) || ' days') AS k FROM i)",
+           {QByteArray::number(count)});
+    db.run("COMMIT");
+}
+
+
 void benchHistory(BenchReport &report, const QString &scratchFolder, int largest)
 {
     const int size = largest;
@@ -66,7 +67,7 @@ void benchHistory(BenchReport &report, const QString &scratchFolder, int largest
     const QString path = Schema::databasePath(folder);
     QElapsedTimer fillTime;
     fillTime.start();
-    fillNotes(path, size);
+    fillHistoryNotes(path, size);
     QTextStream(stderr) << "history: built " << size << " notes with their history in " << fillTime.elapsed() << " ms"
                         << Qt::endl;
     const QString section = QStringLiteral("history, %1 notes").arg(size);

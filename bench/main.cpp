@@ -2,7 +2,7 @@
 // benchmark table (markdown) on stdout, progress on stderr. --quick stops at
 // 100,000 notes; --backup runs the backup section alone; --only runs the named
 // sections (store, backup, masters, startup, entry, reports, settlement,
-// explorer, plan, export, shikin, zandaka, history, kensaku).
+// explorer, plan, export, shikin, zandaka, history, kensaku, office).
 
 #include "BackupBench.h"
 #include "BookSearchBench.h"
@@ -12,6 +12,7 @@
 #include "ExplorerBench.h"
 #include "HistoryBench.h"
 #include "MasterBench.h"
+#include "OfficeBench.h"
 #include "PlanBench.h"
 #include "ReportBench.h"
 #include "SettlementBench.h"
@@ -73,6 +74,8 @@ int main(int argc, char *argv[])
         benchHistory(report, scratch.path(), largest);
     if (wanted("kensaku"))
         benchBookSearch(report, scratch.path(), largest);
+    if (wanted("office"))
+        benchOffice(report, scratch.path(), largest);
 
     report.print();
     return 0;

@@ -505,9 +505,9 @@ private Q_SLOTS:
         QVERIFY(app.start());
         const QList<ScriptedDialogService::Call> calls = app.dialogs.calls();
         QCOMPARE(calls.size(), 1);
-        QCOMPARE(calls.at(0).text, app.expand(QStringLiteral("中断されていたデータベースの復元を完了しました。\n<B>\n"
-                                                             "戻す前のデータベース: <B>.before-restore-20240501-120000")));
-        QCOMPARE(calls.at(0).title, QStringLiteral("データベースの復元"));
+        QCOMPARE(calls.at(0).title + u'|' + calls.at(0).text,
+                 app.expand(QStringLiteral("データベースの復元|中断されていたデータベースの復元を完了しました。\n<B>\n"
+                                           "戻す前のデータベース: <B>.before-restore-20240501-120000")));
         QCOMPARE(calls.at(0).icon, DialogService::Icon::Information);
         QCOMPARE(app.states(), QStringLiteral("2"));
         QVERIFY(!QFileInfo::exists(app.data.databasePath() + QStringLiteral(".restoring")));
@@ -528,14 +528,12 @@ private Q_SLOTS:
         App app;
         const QDir data(app.data.path());
         QVERIFY(data.mkpath(QStringLiteral("backup")));
-        const QStringList left = {QStringLiteral("dbRibodo.sqlite.0badf00d.new"),
-                                  QStringLiteral("dbRibodo.sqlite.0badf00d.new-wal"),
-                                  QStringLiteral("dbRibodo.sqlite.bak-20240501.1234abcd.new"),
-                                  QStringLiteral("dbRibodo.sqlite.restoring.89abcdef.new"),
-                                  QStringLiteral(".~一覧.xlsx.part"),
-                                  QStringLiteral(".~一覧.xlsx.5f3e2a1b.part"),
-                                  QStringLiteral("backup/dbRibodo-20240501.sqlite.deadbeef.new")};
-        for (const QString &name : left + QStringList{QStringLiteral("一覧.xlsx"), QStringLiteral("backup/memo.new")})
+        const QStringList left = QStringLiteral("dbRibodo.sqlite.0badf00d.new dbRibodo.sqlite.0badf00d.new-wal "
+                                                "dbRibodo.sqlite.bak-20240501.1234abcd.new dbRibodo.sqlite.restoring.89abcdef.new "
+                                                ".~一覧.xlsx.part .~一覧.xlsx.5f3e2a1b.part backup/dbRibodo-20240501.sqlite.deadbeef.new")
+                                         .split(u' ');
+        const QStringList kept {QStringLiteral("一覧.xlsx"), QStringLiteral("backup/memo.new")};
+        for (const QString &name : left + kept)
             app.write(data.filePath(name), QByteArray(24, 'p'));
         std::unique_ptr<RegisterLock> other;
         if (otherProgram)
@@ -544,8 +542,8 @@ private Q_SLOTS:
         QVERIFY(app.start());
         for (const QString &name : left)
             QVERIFY2(QFileInfo::exists(data.filePath(name)) == otherProgram, qPrintable(name));
-        QVERIFY(QFileInfo::exists(data.filePath(QStringLiteral("一覧.xlsx"))));
-        QVERIFY(QFileInfo::exists(data.filePath(QStringLiteral("backup/memo.new"))));
+        for (const QString &name : kept)
+            QVERIFY2(QFileInfo::exists(data.filePath(name)), qPrintable(name));
         // The day's copy is the only one counted.
         const QDir backups(DatabaseBackup::folder(app.data.path()));
         QCOMPARE(backups.entryList({QStringLiteral("dbRibodo-*.sqlite")}, QDir::Files).size(), 1);

@@ -67,6 +67,25 @@ const auto writeFile = &TestDataFolder::writeFile;
 
 const auto readAll = &TestDataFolder::fileBytes;
 
+// Payee 100 and bank 1, as the journals name them.
+void addPayeeAndBank(const TestDataFolder &f, const QString &payee, const QString &bank = QStringLiteral("中央銀行 本店"))
+{
+    f.exec(QStringLiteral("INSERT INTO SireCliant (ClCode, ClName) VALUES ('100', ?)"), {payee});
+    f.exec(QStringLiteral("INSERT INTO kbn6 (KbnCode, KbnName) VALUES ('1', ?)"), {bank});
+}
+
+// The journal of January 2024 as written, read back from Shift_JIS.
+QString januaryJournal(const TestDataFolder &f, JournalExport::Result *result = nullptr)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("shiwake.csv"));
+    const JournalExport::Result r =
+            JournalExport::write(f.path(), QDate(2024, 1, 1), QDate(2024, 1, 31), path, JournalAccounts::load(f.path()));
+    if (result)
+        *result = r;
+    return QStringDecoder("Shift_JIS")(readAll(path));
+}
+
 } // namespace
 
 class TestExport : public QObject
@@ -86,19 +105,16 @@ private slots:
                                               QStringLiteral("xl/styles.xml")});
         QVERIFY(unzip.waitForFinished());
         const QString xml = QString::fromUtf8(unzip.readAllStandardOutput());
-        QVERIFY(xml.contains(QStringLiteral("<t>手形番号</t>")));
-        QVERIFY(xml.contains(QStringLiteral("<t>007</t>")));
-        QVERIFY(xml.contains(QStringLiteral("<pane ySplit=\"1\"")));
-        QVERIFY(xml.contains(QStringLiteral("<oddHeader>&amp;L手形エクスプローラー&amp;R印刷日 2024/05/01</oddHeader>")));
         // The amount and the date are numbers (45412 is 2024/04/30) in the
-        // styles #,##0 and yyyy/mm/dd.
-        QVERIFY(xml.contains(QStringLiteral("<v>1234567</v>")));
-        QVERIFY(xml.contains(QStringLiteral("<v>45412</v>")));
-        QVERIFY(xml.contains(QStringLiteral("formatCode=\"#,##0\"")));
-        QVERIFY(xml.contains(QStringLiteral("formatCode=\"yyyy/mm/dd\"")));
-        QVERIFY(xml.contains(QStringLiteral("<t>") + Rows::text() + QStringLiteral("</t>")));
-        // 山田"商事", 本店 is 16 half-width letters wide: column A is 16 + 2.
-        QVERIFY(xml.contains(QStringLiteral("<col min=\"1\" max=\"1\" width=\"18.7109375\"")));
+        // styles #,##0 and yyyy/mm/dd. 山田"商事", 本店 is 16 half-width
+        // letters wide: column A is 16 + 2.
+        for (const QString &part : {QStringLiteral("<t>手形番号</t>"), QStringLiteral("<t>007</t>"), QStringLiteral("<pane ySplit=\"1\""),
+                                    QStringLiteral("<oddHeader>&amp;L手形エクスプローラー&amp;R印刷日 2024/05/01</oddHeader>"),
+                                    QStringLiteral("<v>1234567</v>"), QStringLiteral("<v>45412</v>"),
+                                    QStringLiteral("formatCode=\"#,##0\""), QStringLiteral("formatCode=\"yyyy/mm/dd\""),
+                                    QString(QStringLiteral("<t>") + Rows::text() + QStringLiteral("</t>")),
+                                    QStringLiteral("<col min=\"1\" max=\"1\" width=\"18.7109375\"")})
+            QVERIFY2(xml.contains(part), qPrintable(part));
     }
 
     // A workbook is read back before it replaces a file: one cut short, or
@@ -241,8 +257,7 @@ private slots:
     void journalLines()
     {
         TestDataFolder f;
-        f.exec(QStringLiteral("INSERT INTO SireCliant (ClCode, ClName) VALUES ('100', '山田商事')"));
-        f.exec(QStringLiteral("INSERT INTO kbn6 (KbnCode, KbnName) VALUES ('1', '中央銀行 本店')"));
+        addPayeeAndBank(f, QStringLiteral("山田商事"));
         // A1 and A2 are drawn 2024-01-10, in the period; B1, drawn before
         // it, is settled (state 3, 決済済み) in it, due on a Saturday and so
         // booked on the Monday the bank pays it; A3 is drawn in it but is
@@ -254,17 +269,15 @@ private slots:
         f.addNote(QStringLiteral("C1"), QStringLiteral("2024-02-20"), QStringLiteral("3"), 7000);
         f.exec(QStringLiteral("UPDATE SiteTbl SET TFDate = '2023-12-01' WHERE TNo IN ('B1', 'C1')"));
 
-        QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("shiwake.csv"));
-        const JournalExport::Result result = JournalExport::write(
-                f.path(), QDate(2024, 1, 1), QDate(2024, 1, 31), path, JournalAccounts::load(f.path()));
+        JournalExport::Result result;
+        const QString text = januaryJournal(f, &result);
         QCOMPARE(result.written, 3);
         QCOMPARE(result.refused, QStringList{QStringLiteral("A3  山田商事  1,500,000,000 円")});
         const QString expected = QStringLiteral(
                 "2000,,,2024/01/10,買掛金,,,対象外,100000,0,支払手形,,,対象外,100000,0,手形番号 A1 山田商事,,,0,,,0,0,no\r\n"
                 "2000,,,2024/01/10,買掛金,,,対象外,250000,0,支払手形,,,対象外,250000,0,手形番号 A2 山田商事,,,0,,,0,0,no\r\n"
                 "2000,,,2024/01/22,支払手形,,,対象外,5000,0,当座預金,中央銀行 本店,,対象外,5000,0,手形番号 B1 山田商事,,,0,,,0,0,no\r\n");
-        QCOMPARE(QStringDecoder("Shift_JIS")(readAll(path)), expected);
+        QCOMPARE(text, expected);
     }
 
     // What each note's state means decides its entries in January 2024:
@@ -298,20 +311,15 @@ private slots:
     {
         QFETCH(QString, notes);
         TestDataFolder f;
-        f.exec(QStringLiteral("INSERT INTO SireCliant (ClCode, ClName) VALUES ('100', '山田商事')"));
-        f.exec(QStringLiteral("INSERT INTO kbn6 (KbnCode, KbnName) VALUES ('1', '中央銀行 本店')"));
+        addPayeeAndBank(f, QStringLiteral("山田商事"));
         for (const QString &note : notes.split(u';', Qt::SkipEmptyParts)) {
             const QStringList n = note.split(u' ');
             f.exec(QStringLiteral("INSERT INTO SiteTbl (TNo, TKubun, TFDate, TKDate, TCond, TTo, TBank, TKingaku) "
                                   "VALUES (?, ?, ?, ?, ?, '100', '1', 1000)"),
                    {n.at(0), n.at(1), n.at(2), n.at(3), n.at(4)});
         }
-        QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("shiwake.csv"));
-        JournalExport::write(f.path(), QDate(2024, 1, 1), QDate(2024, 1, 31), path, JournalAccounts::load(f.path()));
         QStringList lines;
-        const QString text = QStringDecoder("Shift_JIS")(readAll(path));
-        for (const QString &line : text.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts)) {
+        for (const QString &line : januaryJournal(f).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts)) {
             const QStringList fields = line.split(u',');
             lines << QStringLiteral("%1 %2/%3 %4 %5").arg(fields.at(3), fields.at(4), fields.at(10), fields.at(11), fields.at(16));
         }
@@ -322,14 +330,10 @@ private slots:
     void journalLostLetter()
     {
         TestDataFolder f;
-        f.exec(QStringLiteral("INSERT INTO SireCliant (ClCode, ClName) VALUES ('100', ?)"),
-               {QString::fromUcs4(U"\U00020BB7野商店", 4)});
+        addPayeeAndBank(f, QString::fromUcs4(U"\U00020BB7野商店", 4));
         f.addNote(QStringLiteral("A1"), QStringLiteral("2024-03-10"), QStringLiteral("1"), 100000);
-        QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("shiwake.csv"));
-        const JournalExport::Result result = JournalExport::write(f.path(), QDate(2024, 1, 1), QDate(2024, 1, 31), path,
-                                                                  JournalAccounts::load(f.path()));
-        QVERIFY(QString(QStringDecoder("Shift_JIS")(readAll(path))).contains(QStringLiteral("手形番号 A1 ?野商店,")));
+        JournalExport::Result result;
+        QVERIFY(januaryJournal(f, &result).contains(QStringLiteral("手形番号 A1 ?野商店,")));
         QCOMPARE(result.lostLetters, 1);
     }
 
@@ -337,14 +341,10 @@ private slots:
     void journalFormulaBank()
     {
         TestDataFolder f;
-        f.exec(QStringLiteral("INSERT INTO SireCliant (ClCode, ClName) VALUES ('100', '@山田商事')"));
-        f.exec(QStringLiteral("INSERT INTO kbn6 (KbnCode, KbnName) VALUES ('1', '=1+2')"));
+        addPayeeAndBank(f, QStringLiteral("@山田商事"), QStringLiteral("=1+2"));
         f.addNote(QStringLiteral("B1"), QStringLiteral("2024-01-20"), QStringLiteral("3"), 5000);
         f.exec(QStringLiteral("UPDATE SiteTbl SET TFDate = '2023-12-01'"));
-        QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("shiwake.csv"));
-        JournalExport::write(f.path(), QDate(2024, 1, 1), QDate(2024, 1, 31), path, JournalAccounts::load(f.path()));
-        QCOMPARE(QStringDecoder("Shift_JIS")(readAll(path)),
+        QCOMPARE(januaryJournal(f),
                  QStringLiteral("2000,,,2024/01/22,支払手形,,,対象外,5000,0,当座預金,'=1+2,,対象外,5000,0,"
                                 "手形番号 B1 @山田商事,,,0,,,0,0,no\r\n"));
     }

@@ -236,8 +236,7 @@ private slots:
         open();
         list(day, allBanks);
         w->data.exec(u"UPDATE SiteTbl SET TRemarks = '他の端末' WHERE TNo = 'T1'"_s);
-        const QString changedBy = w->data.scalar(u"SELECT RUser || ', ' || replace(substr(RAt, 1, 16), '-', '/') "
-                                                 "FROM RirekiTbl ORDER BY RNo DESC LIMIT 1"_s).toString();
+        const QString changedBy = w->data.lastChange();
         const auto settleFirst = [this] {
             grid()->selectRow(0);
             QTest::keyClick(grid(), Qt::Key_Return);

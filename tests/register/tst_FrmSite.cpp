@@ -15,6 +15,7 @@
 #include <QAbstractItemView>
 #include <QtTest>
 
+#include <algorithm>
 #include <array>
 
 using Answer = DialogService::Answer;
@@ -73,8 +74,7 @@ private slots:
         m_f->windows.registerFactory(WindowId::FrmView, [] { return std::make_unique<QWidget>(); });
         open();
         QCOMPARE(m_f->dialogs.messageTexts(), messages);
-        for (const ScriptedDialogService::Call &c : m_f->dialogs.messages())
-            QVERIFY(c.title == QStringLiteral("警告") && c.icon == DialogService::Icon::Critical);
+        QVERIFY(allWarnings());
         // Kind, bank, state, purpose and accounting category, as "code : name" in table order.
         const std::array<const char *, 5> tables {"kbn1", "kbn6", "Kbn3", "kbn2", "Kbn4"};
         for (int i = 0; i < 5; ++i) {
@@ -104,64 +104,53 @@ private slots:
 
     void registerChecks_data()
     {
-        QTest::addColumn<QString>("number");
-        QTest::addColumn<QString>("payee");
-        QTest::addColumn<QString>("amount");
-        QTest::addColumn<QString>("drawn");
-        QTest::addColumn<QString>("due");
+        QTest::addColumn<QString>("note"); // number|payee|amount|drawn|due
         QTest::addColumn<QStringList>("messages");
 
         const QString missing = QStringLiteral("未入力の項目があります。");
         const QString notANumber = QStringLiteral("金額は数値で入力してください。");
         const QString noDrawn = QStringLiteral("振出日が入力されていません。");
         const QString noDue = QStringLiteral("決済日が入力されていません。");
-        const char *drawn = "2024/4/15";
-        const char *due = "2024/7/31";
-        QTest::newRow("number and dates empty") << "" << "100" << "1000" << "//" << "//"
-                                                << QStringList {missing, noDrawn, noDue};
+        const auto row = [](const char *tag, const char *note, const QStringList &messages) {
+            QTest::newRow(tag) << QString::fromUtf8(note) << messages;
+        };
+        row("number and dates empty", "|100|1000|//|//", {missing, noDrawn, noDue});
         // Stored trimmed, blanks would be an empty number.
-        QTest::newRow("number of blanks") << " 　 " << "100" << "1000" << drawn << due << QStringList {missing};
-        QTest::newRow("payee missing") << "N-1" << "" << "1000" << drawn << due << QStringList {missing};
-        QTest::newRow("amount missing") << "N-1" << "100" << "" << drawn << due << QStringList {missing};
-        QTest::newRow("day part missing") << "N-1" << "100" << "1000" << drawn << "2024/7/" << QStringList {noDue};
-        QTest::newRow("no valid date") << "N-1" << "100" << "1000" << "9999/13/1" << due << QStringList {noDrawn};
-        QTest::newRow("number taken") << "OLD-1" << "100" << "1000" << drawn << due << QStringList {taken};
-        QTest::newRow("quote in the number") << "A'1" << "100" << "1000" << drawn << due
-                                             << QStringList {QStringLiteral("手形番号に「'」は使えません。")};
-        QTest::newRow("everything wrong") << "OLD-1" << "100" << "x" << "//" << "//"
-                                          << QStringList {notANumber, noDrawn, noDue, taken};
-        QTest::newRow("database refuses") << "LOCKED" << "100" << "1000" << drawn << due << QStringList {refusal};
+        row("number of blanks", " 　 |100|1000|2024/4/15|2024/7/31", {missing});
+        row("payee missing", "N-1||1000|2024/4/15|2024/7/31", {missing});
+        row("amount missing", "N-1|100||2024/4/15|2024/7/31", {missing});
+        row("day part missing", "N-1|100|1000|2024/4/15|2024/7/", {noDue});
+        row("no valid date", "N-1|100|1000|9999/13/1|2024/7/31", {noDrawn});
+        row("number taken", "OLD-1|100|1000|2024/4/15|2024/7/31", {taken});
+        row("quote in the number", "A'1|100|1000|2024/4/15|2024/7/31", {QStringLiteral("手形番号に「'」は使えません。")});
+        row("everything wrong", "OLD-1|100|x|//|//", {notANumber, noDrawn, noDue, taken});
+        row("database refuses", "LOCKED|100|1000|2024/4/15|2024/7/31", {refusal});
         const QString wholeYen = QStringLiteral("金額は1円以上の整数で入力してください。");
         for (const char *amount : {"-100.5", ".5", "0", "－５"})
-            QTest::addRow("amount %s", amount) << "N-1" << "100" << QString::fromUtf8(amount) << drawn << due
+            QTest::addRow("amount %s", amount) << QStringLiteral("N-1|100|%1|2024/4/15|2024/7/31").arg(QString::fromUtf8(amount))
                                                << QStringList {wholeYen};
         // Month 13 is January of the next year; full-width digits are read as digits.
-        QTest::newRow("all checks pass") << "N-1" << "100" << "１，０００" << "2024/13/10" << due << QStringList {};
+        row("all checks pass", "N-1|100|１，０００|2024/13/10|2024/7/31", {});
     }
 
     void registerChecks()
     {
-        QFETCH(QString, number);
-        QFETCH(QString, payee);
-        QFETCH(QString, amount);
-        QFETCH(QString, drawn);
-        QFETCH(QString, due);
+        QFETCH(QString, note);
         QFETCH(QStringList, messages);
+        const QStringList n = note.split(u'|');
 
         m_f->data.addNote(QStringLiteral("OLD-1"), QStringLiteral("2024-06-30"));
         m_f->data.exec(refuseWrites.arg(QStringLiteral("INSERT"), QStringLiteral("WHEN NEW.TNo = 'LOCKED'")));
         open();
-        enterNote(number, amount, drawn, due, payee);
+        enterNote(n[0], n[2], n[3], n[4], n[1]);
         const QString typed = screen();
         click("CmdRecorde");
 
         QCOMPARE(shown(), messages);
-        for (const ScriptedDialogService::Call &c : m_f->dialogs.messages())
-            QVERIFY(c.title == QStringLiteral("警告") && c.icon == DialogService::Icon::Critical
-                    && c.buttons == DialogService::Buttons::Ok);
+        QVERIFY(allWarnings());
         if (messages.isEmpty()) {
             QCOMPARE(numbers(), QStringLiteral("N-1,OLD-1"));
-            QCOMPARE(stored(QStringLiteral("TKingaku || '|' || TFDate"), number), QStringLiteral("1000.0|2025-01-10"));
+            QCOMPARE(stored(QStringLiteral("TKingaku || '|' || TFDate"), n[0]), QStringLiteral("1000.0|2025-01-10"));
             QCOMPARE(screen(), emptyScreen);
         } else {
             QCOMPARE(numbers(), QStringLiteral("OLD-1"));
@@ -298,12 +287,13 @@ private slots:
         open();
         callUp(QStringLiteral("A-12"));
         m_f->data.exec(elsewhere + QStringLiteral(" WHERE TNo = 'A-12'"));
-        const QString rows = m_f->data.scalar(QStringLiteral("SELECT group_concat(TNo || TKingaku || TCond) FROM SiteTbl"))
-                                     .toString();
-        const QVariant history = m_f->data.scalar(QStringLiteral("SELECT count(*) FROM RirekiTbl"));
-        const QString changedBy = m_f->data.scalar(QStringLiteral(
-                "SELECT RUser || ', ' || replace(substr(RAt, 1, 16), '-', '/') FROM RirekiTbl ORDER BY RNo DESC LIMIT 1"))
-                                          .toString();
+        // The notes and the number of history rows.
+        const auto kept = [this] {
+            return m_f->data.scalar(QStringLiteral("SELECT IFNULL((SELECT group_concat(TNo || TKingaku || TCond) FROM SiteTbl), '') "
+                                                   "|| '/' || (SELECT count(*) FROM RirekiTbl)")).toString();
+        };
+        const QString before = kept();
+        const QString changedBy = m_f->data.lastChange();
         m_f->dialogs.clear();
         box(3)->selectAll();
         QTest::keyClicks(box(3), QStringLiteral("2,000"));
@@ -313,13 +303,10 @@ private slots:
         click(command.toLatin1().constData());
 
         const ScriptedDialogService::Call refusal = m_f->dialogs.messages().constLast();
-        QCOMPARE(refusal.text, QStringLiteral("この手形は他の端末で変更されています（%1）。呼び出し直してください。")
-                                       .arg(changedBy));
-        QCOMPARE(refusal.title, QStringLiteral("警告"));
+        QCOMPARE(refusal.title + u'|' + refusal.text,
+                 QStringLiteral("警告|この手形は他の端末で変更されています（%1）。呼び出し直してください。").arg(changedBy));
         QCOMPARE(refusal.icon, DialogService::Icon::Critical);
-        QCOMPARE(m_f->data.scalar(QStringLiteral("SELECT group_concat(TNo || TKingaku || TCond) FROM SiteTbl")).toString(),
-                 rows);
-        QCOMPARE(m_f->data.scalar(QStringLiteral("SELECT count(*) FROM RirekiTbl")), history);
+        QCOMPARE(kept(), before);
         QCOMPARE(screen(), typed);
     }
 
@@ -387,15 +374,12 @@ private slots:
                 helpLines << help->text();
         }
         QCOMPARE(visited, expected);
-        const QString kind = QStringLiteral("手形の種類（約束/為替）を選択してください。");
-        QCOMPARE(helpLines, QStringList({kind, QStringLiteral("手形番号（手形帳記載）を入力してください。"),
-                                         QStringLiteral("振出先を選択してください。"),
-                                         QStringLiteral("振出た手形の金額を入力してください。"),
-                                         QStringLiteral("決済する銀行を選択してください。"),
-                                         QStringLiteral("手形の状態を選択してください。"),
-                                         QStringLiteral("手形を振り出す用途を選択してください。"),
-                                         QStringLiteral("長期、短期などの区分を選択してください。"),
-                                         QStringLiteral("手形に関するコメントがあれば入力してください。"), kind}));
+        QCOMPARE(helpLines.join(u'\n'),
+                 QStringLiteral("手形の種類（約束/為替）を選択してください。\n手形番号（手形帳記載）を入力してください。\n"
+                                "振出先を選択してください。\n振出た手形の金額を入力してください。\n決済する銀行を選択してください。\n"
+                                "手形の状態を選択してください。\n手形を振り出す用途を選択してください。\n"
+                                "長期、短期などの区分を選択してください。\n手形に関するコメントがあれば入力してください。\n"
+                                "手形の種類（約束/為替）を選択してください。"));
     }
 
     void payeeFromTheSearchList()
@@ -412,8 +396,7 @@ private slots:
         rows->setCurrentIndex(rows->model()->index(1, 0));
         QTest::mouseClick(list->findChild<QPushButton *>(QStringLiteral("Command1")), Qt::LeftButton);
 
-        QCOMPARE(box(1)->text(), QStringLiteral("200"));
-        QCOMPARE(box(2)->text(), QStringLiteral("有限会社佐藤工業"));
+        QCOMPARE(box(1)->text() + u'|' + box(2)->text(), QStringLiteral("200|有限会社佐藤工業"));
         QVERIFY(!list->isVisible());
         QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
         QCOMPARE(QApplication::focusWidget(), date(0)->yearPart());
@@ -455,35 +438,25 @@ private slots:
     // record; supplier 100 is covered by the subcontract law.
     void warningPanel_data()
     {
-        QTest::addColumn<QString>("kind");
-        QTest::addColumn<QString>("payee");
-        QTest::addColumn<QString>("amount");
-        QTest::addColumn<QString>("drawn");
-        QTest::addColumn<QString>("due");
+        QTest::addColumn<QString>("note"); // kind|payee|amount|drawn|due
         QTest::addColumn<QString>("shown");
-        QTest::newRow("paper, 60 days") << "1" << "200" << "99999" << "2025/5/1" << "2025/6/30"
-                                        << "サイト 60日||印紙税 非課税（100,000円未満）|";
-        QTest::newRow("paper, all warnings") << "1" << "100" << "５００００００" << "2027/1/4" << "2027/4/1"
-                                             << "サイト 87日|60日超|印紙税 1,000円|CS";
+        QTest::newRow("paper, 60 days") << "1|200|99999|2025/5/1|2025/6/30" << "サイト 60日||印紙税 非課税（100,000円未満）|";
+        QTest::newRow("paper, all warnings") << "1|100|５００００００|2027/1/4|2027/4/1" << "サイト 87日|60日超|印紙税 1,000円|CS";
         // An electronic record over 60 days to a covered payee: 60日超 and
         // the subcontract warning of its term; no clearing-house warning.
-        QTest::newRow("electronic") << "3" << "100" << "5000000" << "2027/1/4" << "2027/4/1"
-                                    << "サイト 87日|60日超|印紙税 不要（電子記録債務）|S";
-        QTest::newRow("nothing typed") << "1" << "" << "" << "//" << "//" << "|||";
+        QTest::newRow("electronic") << "3|100|5000000|2027/1/4|2027/4/1" << "サイト 87日|60日超|印紙税 不要（電子記録債務）|S";
+        QTest::newRow("nothing typed") << "1|||//|//" << "|||";
     }
 
     void warningPanel()
     {
-        QFETCH(QString, kind);
-        QFETCH(QString, payee);
-        QFETCH(QString, amount);
-        QFETCH(QString, drawn);
-        QFETCH(QString, due);
+        QFETCH(QString, note);
+        const QStringList n = note.split(u'|');
         m_f->data.exec(QStringLiteral("UPDATE SireCliant SET ClTekiho = (ClCode = '100')"));
         open();
         m_window->show();
-        chooseKind(kind);
-        enterNote(QString(), amount, drawn, due, payee);
+        chooseKind(n[0]);
+        enterNote(QString(), n[2], n[3], n[4], n[1]);
         const auto label = [this](const char *name) { return WindowFixture::child<QLabel>(m_window.get(), name); };
         QTEST(QStringList({label("lblTerm")->text(), label("lblLongTerm")->isVisible() ? QStringLiteral("60日超") : QString(),
                            label("lblStampDuty")->text(),
@@ -562,29 +535,26 @@ private slots:
 
     void dateFromParts_data()
     {
-        QTest::addColumn<QString>("year");
-        QTest::addColumn<QString>("month");
-        QTest::addColumn<QString>("day");
+        QTest::addColumn<QString>("parts"); // year|month|day
         QTest::addColumn<QDate>("expected");
 
-        QTest::newRow("leading zeros") << "2024" << "04" << "05" << QDate(2024, 4, 5);
-        QTest::newRow("month 0 is December before") << "2024" << "0" << "1" << QDate(2023, 12, 1);
-        QTest::newRow("day beyond the month carries") << "2023" << "2" << "30" << QDate(2023, 3, 2);
-        QTest::newRow("day 0 is the last day before") << "2024" << "3" << "0" << QDate(2024, 2, 29);
-        QTest::newRow("two-digit year, 2000s") << "24" << "1" << "1" << QDate(2024, 1, 1);
-        QTest::newRow("two-digit year, 1900s") << "85" << "1" << "1" << QDate(1985, 1, 1);
-        QTest::newRow("surrounding spaces") << " 2024 " << "1" << "1" << QDate(2024, 1, 1);
-        QTest::newRow("letters") << "2024" << "1a" << "1" << QDate();
-        QTest::newRow("beyond 16 bits") << "2024" << "1" << "40000" << QDate();
-        QTest::newRow("before year 100") << "100" << "1" << "0" << QDate();
+        QTest::newRow("leading zeros") << "2024|04|05" << QDate(2024, 4, 5);
+        QTest::newRow("month 0 is December before") << "2024|0|1" << QDate(2023, 12, 1);
+        QTest::newRow("day beyond the month carries") << "2023|2|30" << QDate(2023, 3, 2);
+        QTest::newRow("day 0 is the last day before") << "2024|3|0" << QDate(2024, 2, 29);
+        QTest::newRow("two-digit year, 2000s") << "24|1|1" << QDate(2024, 1, 1);
+        QTest::newRow("two-digit year, 1900s") << "85|1|1" << QDate(1985, 1, 1);
+        QTest::newRow("surrounding spaces") << " 2024 |1|1" << QDate(2024, 1, 1);
+        QTest::newRow("letters") << "2024|1a|1" << QDate();
+        QTest::newRow("beyond 16 bits") << "2024|1|40000" << QDate();
+        QTest::newRow("before year 100") << "100|1|0" << QDate();
     }
 
     void dateFromParts()
     {
-        QFETCH(QString, year);
-        QFETCH(QString, month);
-        QFETCH(QString, day);
-        QTEST(DateSerial::fromParts(year, month, day), "expected");
+        QFETCH(QString, parts);
+        const QStringList p = parts.split(u'|');
+        QTEST(DateSerial::fromParts(p[0], p[1], p[2]), "expected");
     }
 
     void enterPressesTheFocusedButton()
@@ -664,6 +634,16 @@ private:
         m_f->dialogs.queueAnswer(Answer::Yes);
         m_f->dialogs.queueInput(number);
         click("CmdCall");
+    }
+
+    // Every message so far is a critical 警告 with only OK.
+    bool allWarnings() const
+    {
+        const QList<ScriptedDialogService::Call> m = m_f->dialogs.messages();
+        return std::all_of(m.begin(), m.end(), [](const ScriptedDialogService::Call &c) {
+            return c.title == QStringLiteral("警告") && c.icon == DialogService::Icon::Critical
+                    && c.buttons == DialogService::Buttons::Ok;
+        });
     }
 
     // The texts of the messages shown, in order.

@@ -25,17 +25,14 @@ private slots:
                 QStringLiteral("sample.rpt"));
         QCOMPARE(d.title, QStringLiteral("見本"));
         QCOMPARE(d.sort.size(), 2);
-        QVERIFY(d.sort.at(0).descending && !d.sort.at(0).numeric);
-        QVERIFY(d.sort.at(1).numeric && !d.sort.at(1).descending);
+        QVERIFY(d.sort.at(0).descending && !d.sort.at(0).numeric && d.sort.at(1).numeric && !d.sort.at(1).descending);
         QCOMPARE(d.paper, QPageSize::JisB4);
         QCOMPARE(d.paperSizeMm(), QSizeF(364, 257));
-        QCOMPARE(d.marginMm, 10.0);
-        QCOMPARE(d.fontSizePt, 8.5);
+        QCOMPARE(QPointF(d.marginMm, d.fontSizePt), QPointF(10.0, 8.5));
         QCOMPARE(d.columns.first().alignment, Qt::AlignLeft);
         QCOMPARE(d.columns.last().alignment, Qt::AlignRight);
-        QCOMPARE(d.groups.first().key.field, QStringLiteral("TBank"));
-        QCOMPARE(d.groups.first().heading, QStringLiteral("{TBank}"));
-        QCOMPARE(d.groups.first().footer, QStringLiteral("小計"));
+        const auto &group = d.groups.first();
+        QCOMPARE(QStringList({group.key.field, group.heading, group.footer}).join(u'|'), QStringLiteral("TBank|{TBank}|小計"));
     }
 
     void refusesMistakes_data()

@@ -1,28 +1,26 @@
 #include "ScriptedDialogService.h"
 
+#include <algorithm>
+
 DialogService::Answer ScriptedDialogService::message(const QString &text, const QString &title, Buttons buttons, Icon icon)
 {
     m_calls.append({Call::Kind::Message, text, title, buttons, icon, QString(), QString()});
     if (!m_answers.isEmpty())
         return m_answers.dequeue();
+    if (buttons == Buttons::Ok)
+        return Answer::Ok;
+    ++m_unexpected;
     switch (buttons) {
-    case Buttons::Ok:
-        return Answer::Ok;
-    case Buttons::OkCancel:
-        ++m_unexpected;
-        return Answer::Ok;
     case Buttons::YesNo:
     case Buttons::YesNoCancel:
-        ++m_unexpected;
         return Answer::Yes;
     case Buttons::RetryCancel:
-        ++m_unexpected;
         return Answer::Retry;
     case Buttons::YesNoDefaultNo:
-        ++m_unexpected;
         return Answer::No;
+    default:
+        return Answer::Ok;
     }
-    return Answer::Ok;
 }
 
 DialogService::Answer ScriptedDialogService::detailedMessage(const QString &text, const QString &details,
@@ -82,10 +80,7 @@ QStringList ScriptedDialogService::messageTexts() const
 
 int ScriptedDialogService::beeps() const
 {
-    int n = 0;
-    for (const Call &c : m_calls)
-        n += c.kind == Call::Kind::Beep ? 1 : 0;
-    return n;
+    return int(std::count_if(m_calls.begin(), m_calls.end(), [](const Call &c) { return c.kind == Call::Kind::Beep; }));
 }
 
 void ScriptedDialogService::clear()

@@ -66,6 +66,12 @@ QVariant TestDataFolder::scalar(const QString &sql, const QVariantList &values) 
     return scalarAt(path(), sql, values);
 }
 
+QString TestDataFolder::lastChange() const
+{
+    return scalar(QStringLiteral("SELECT RUser || ', ' || replace(substr(RAt, 1, 16), '-', '/') FROM RirekiTbl "
+                                 "ORDER BY RNo DESC LIMIT 1")).toString();
+}
+
 QVariant TestDataFolder::scalarAt(const QString &location, const QString &sql, const QVariantList &values)
 {
     Connection c;

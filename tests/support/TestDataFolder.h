@@ -26,6 +26,8 @@ public:
     void execElsewhere(const QString &sql, const QVariantList &values = {}) const;
     // The first column of the first row of a query.
     QVariant scalar(const QString &sql, const QVariantList &values = {}) const;
+    // Who made the last history row and when, as a refused write names them.
+    QString lastChange() const;
     // The same on another database: a data folder (ending in a separator) or a file.
     static QVariant scalarAt(const QString &location, const QString &sql, const QVariantList &values = {});
     // The bytes of a file, "(none)" when it cannot be read.
