@@ -53,11 +53,6 @@ public:
     // unless the database itself proves damaged.
     bool BackUp();
 
-    // A register on a server (the data folder's connection file and no
-    // database file) has no file to lock, copy or upgrade: its version is
-    // read from the server and must be the program's, an unreachable server
-    // ends the start, and a user who may only read is told so once.
-
     // Moves every note in state "1" due today or earlier to state "2".
     bool UpdateNoteStates();
 
@@ -75,6 +70,9 @@ private:
     QString databasePath() const;
     bool readOnly() const;
     // The data folder names a register on a server instead of holding one.
+    // It has no file to lock, copy or upgrade: an unreachable server ends
+    // the start, a user who may only read is told so once, and the version
+    // read from the server must be the program's.
     bool onServer() const;
     bool checkServer();
     bool checkServerVersion();
