@@ -18,6 +18,7 @@
 #include "store/Schema.h"
 #include "store/SchemaIndexes.h"
 #include "store/SchemaUpgrade.h"
+#include "store/ServerConnectionText.h"
 #include "store/StoreError.h"
 #include "store/TemporaryFiles.h"
 
@@ -98,7 +99,65 @@ QString Startup::databasePath() const
 
 bool Startup::readOnly() const
 {
+    if (onServer())
+        return m_serverReadOnly;
     return Connection::isReadOnlyLocation(databasePath());
+}
+
+bool Startup::onServer() const
+{
+    const QString dataFolder = m_context.values().dataFolder();
+    return !dataFolder.isEmpty() && !QFileInfo::exists(databasePath()) && ServerConnectionText::existsIn(dataFolder);
+}
+
+bool Startup::checkServer()
+{
+    const QString dataFolder = m_context.values().dataFolder();
+    try {
+        Connection probe;
+        probe.open(Schema::connectionText(dataFolder));
+        m_serverReadOnly = probe.isReadOnly();
+    } catch (const StoreError &e) {
+        warn(e.text());
+        return false;
+    }
+    if (m_serverReadOnly)
+        warn(QStringLiteral("このサーバーの台帳は閲覧だけが許されています。\n%1\n"
+                            "手形やマスターを見ることと印刷することだけができます。"
+                            "登録・訂正・削除はできません。")
+                     .arg(ServerConnectionText::fromDataFolder(dataFolder).serverName()));
+    return true;
+}
+
+bool Startup::checkServerVersion()
+{
+    const ServerConnectionText server = ServerConnectionText::fromDataFolder(m_context.values().dataFolder());
+    int found = 0;
+    try {
+        Connection c;
+        c.open(Schema::connectionText(m_context.values().dataFolder()));
+        QSqlQuery &q = c.exec(QStringLiteral("SELECT Version FROM RibodoVersion"));
+        if (q.next())
+            found = q.value(0).toInt();
+        q.finish();
+    } catch (const StoreError &e) {
+        warn(QStringLiteral("サーバーの台帳の版を読めません。\n%1\n理由: %2").arg(server.serverName(), e.text()));
+        return false;
+    }
+    if (found == Schema::version())
+        return true;
+    // The server's register is upgraded by its administrator, never by one
+    // PC at start while others work on it.
+    warn(found > Schema::version()
+                 ? QStringLiteral("このサーバーの台帳は新しい版のプログラムで作られているため、開けません。\n%1\n"
+                                  "台帳の版: %2　このプログラムが扱える版: %3\n"
+                                  "新しい版の QXRibodo で開いてください。台帳には何も書き込んでいません。")
+                           .arg(server.serverName(), QString::number(found), QString::number(Schema::version()))
+                 : QStringLiteral("このサーバーの台帳は古い版のため、開けません。\n%1\n"
+                                  "台帳の版: %2　このプログラムが扱える版: %3\n"
+                                  "台帳には何も書き込んでいません。")
+                           .arg(server.serverName(), QString::number(found), QString::number(Schema::version())));
+    return false;
 }
 
 bool Startup::holdRegister()
@@ -163,6 +222,8 @@ void Startup::reportDamaged()
 
 bool Startup::CheckDatabase()
 {
+    if (onServer())
+        return checkServer();
     if (!holdRegister())
         return false;
     const QString dataFolder = m_context.values().dataFolder();
@@ -320,6 +381,8 @@ Startup::Import Startup::offerImport(const QString &legacyFile)
 
 bool Startup::UpgradeSchema()
 {
+    if (onServer())
+        return checkServerVersion();
     const QString dataFolder = m_context.values().dataFolder();
     const QString shown = QDir::toNativeSeparators(QFileInfo(databasePath()).absoluteFilePath());
     try {
@@ -364,11 +427,14 @@ bool Startup::CheckHistory()
     try {
         Connection probe;
         probe.open(Schema::connectionText(dataFolder));
-        QSqlQuery &q = probe.exec(QStringLiteral("SELECT 1 FROM sqlite_master WHERE name = ?"), {Schema::historyTable()});
-        const bool kept = q.next();
-        q.finish();
-        if (!kept)
-            return true;
+        // A server register always has its history.
+        if (!probe.isServer()) {
+            QSqlQuery &q = probe.exec(QStringLiteral("SELECT 1 FROM sqlite_master WHERE name = ?"), {Schema::historyTable()});
+            const bool kept = q.next();
+            q.finish();
+            if (!kept)
+                return true;
+        }
         const HistoryCheck::Result result = HistoryCheck::checkTail(dataFolder);
         if (!result.sound)
             warn(QStringLiteral("変更履歴の検査で異常が見つかりました。\n%1\n"
@@ -383,7 +449,8 @@ bool Startup::CheckHistory()
 
 bool Startup::BackUp()
 {
-    if (readOnly())
+    // A server register is copied by its office with pull.
+    if (readOnly() || onServer())
         return true;
     const QString dataFolder = m_context.values().dataFolder();
     const QString backups = QDir::toNativeSeparators(QFileInfo(DatabaseBackup::folder(dataFolder)).absoluteFilePath());
@@ -428,7 +495,8 @@ bool Startup::UpdateNoteStates()
     // They only make lists faster: when they cannot be built now, the next
     // start tries again, and the state update below reports a real fault.
     try {
-        SchemaIndexes::refresh(dataFolder);
+        if (!onServer())
+            SchemaIndexes::refresh(dataFolder);
     } catch (const StoreError &) {
     }
     try {
@@ -441,9 +509,10 @@ bool Startup::UpdateNoteStates()
     } catch (const StoreError &e) {
         DialogService &dialogs = m_context.dialogs();
         dialogs.beep();
-        dialogs.message(QStringLiteral("データベースを開けません。\nファイル: %1\n理由: %2")
-                                .arg(QDir::toNativeSeparators(QFileInfo(Schema::databasePath(dataFolder)).absoluteFilePath()),
-                                     e.text()),
+        const QString where = onServer()
+                ? QStringLiteral("サーバー: %1").arg(ServerConnectionText::fromDataFolder(dataFolder).serverName())
+                : QStringLiteral("ファイル: %1").arg(QDir::toNativeSeparators(QFileInfo(Schema::databasePath(dataFolder)).absoluteFilePath()));
+        dialogs.message(QStringLiteral("データベースを開けません。\n%1\n理由: %2").arg(where, e.text()),
                         title, DialogService::Buttons::Ok, DialogService::Icon::Critical);
         return false;
     }

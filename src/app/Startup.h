@@ -69,7 +69,15 @@ private:
     void warn(const QString &text);
     QString databasePath() const;
     bool readOnly() const;
+    // The data folder names a register on a server instead of holding one.
+    // It has no file to lock, copy or upgrade: an unreachable server ends
+    // the start, a user who may only read is told so once, and the version
+    // read from the server must be the program's.
+    bool onServer() const;
+    bool checkServer();
+    bool checkServerVersion();
 
     AppContext m_context;
     std::unique_ptr<RegisterLock> m_lock;
+    bool m_serverReadOnly = false;
 };

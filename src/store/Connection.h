@@ -39,6 +39,8 @@ public:
     enum class Engine { SQLite, PostgreSQL };
     Engine engine() const { return m_server ? Engine::PostgreSQL : Engine::SQLite; }
     bool isServer() const { return m_server != nullptr; }
+    // The server's own connection; null for a SQLite register.
+    ServerDatabase *serverDatabase() { return m_server.get(); }
     // The statement (SQLite text) as the engine runs it; translated once
     // per text. Raises StoreError for a form the server has none of.
     QString statement(const QString &sql);

@@ -181,6 +181,13 @@ void RibodoClass::HenkoJ()
 
     m_connection.beginTrans();
     try {
+        // On a server several PCs may start at once: the due notes are locked
+        // first, so a second PC waits and then finds the first one's moves
+        // already done instead of moving the same notes again.
+        if (m_connection.isServer())
+            m_connection.exec(QStringLiteral("SELECT 1 FROM SiteTbl WHERE TCond = '1' AND TKdate <= ? FOR UPDATE"),
+                              {cutOff.toString(Qt::ISODate)})
+                    .finish();
         m_rsHenko.open(m_henkoSql, m_connection, {cutOff.toString(Qt::ISODate)});
         if (m_rsHenko.recordCount() != 0) {
             m_rsHenko.moveFirst();

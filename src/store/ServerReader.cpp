@@ -47,17 +47,19 @@ RowReader::Type typeOf(const QSqlField &field)
 
 } // namespace
 
-ServerReader::ServerReader(ServerDatabase &server, const QString &sql, const QVariantList &values)
+ServerReader::ServerReader(ServerDatabase &server, const QString &sql, const QVariantList &values, Fetch fetch)
     : m_server(server)
 {
     QSqlQuery q(server.database());
     q.setForwardOnly(true);
     q.setNumericalPrecisionPolicy(QSql::HighPrecision);
-    if (!values.isEmpty()) {
+    if (!values.isEmpty() || fetch == Fetch::Whole) {
         if (!q.prepare(sql))
             fail(q, sql);
-        for (const QVariant &v : values)
-            q.addBindValue(v);
+        for (const QVariant &v : values) {
+            // The register keeps yes/no as 0 and 1.
+            q.addBindValue(v.typeId() == QMetaType::Bool ? QVariant(int(v.toBool())) : v);
+        }
         if (!q.exec())
             fail(q, sql);
         take(q);
@@ -68,6 +70,9 @@ ServerReader::ServerReader(ServerDatabase &server, const QString &sql, const QVa
     const QString declare = QStringLiteral("DECLARE %1 NO SCROLL CURSOR FOR %2").arg(m_cursor, sql);
     if (!q.exec(declare))
         fail(q, declare);
+    // The first batch at once, so that the columns are known before the
+    // first row is asked for.
+    fetchBatch();
 }
 
 ServerReader::~ServerReader()
@@ -84,8 +89,10 @@ void ServerReader::take(QSqlQuery &query)
     const QSqlRecord record = query.record();
     if (m_types.isEmpty()) {
         m_columns = record.count();
-        for (int i = 0; i < m_columns; ++i)
+        for (int i = 0; i < m_columns; ++i) {
             m_types << typeOf(record.field(i));
+            m_names << record.fieldName(i);
+        }
     }
     m_cells.clear();
     m_null.clear();
@@ -112,6 +119,15 @@ bool ServerReader::next()
     }
     if (m_fetched)
         return false;
+    fetchBatch();
+    if (m_rows == 0)
+        return false;
+    m_row = 0;
+    return true;
+}
+
+void ServerReader::fetchBatch()
+{
     QSqlQuery q(m_server.database());
     q.setForwardOnly(true);
     q.setNumericalPrecisionPolicy(QSql::HighPrecision);
@@ -120,10 +136,6 @@ bool ServerReader::next()
         fail(q, fetch);
     take(q);
     m_fetched = m_rows < batchRows;
-    if (m_rows == 0)
-        return false;
-    m_row = 0;
-    return true;
 }
 
 RowReader::Type ServerReader::type(int column) const

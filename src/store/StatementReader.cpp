@@ -1,6 +1,7 @@
 #include "StatementReader.h"
 
 #include "Connection.h"
+#include "ServerReader.h"
 #include "StoreError.h"
 
 #include <QSqlDriver>
@@ -12,6 +13,14 @@ StatementReader::StatementReader(Connection &connection, const QString &sql, con
 {
     if (!connection.isOpen())
         throw StoreError(QStringLiteral("データベースに接続していません。"));
+    if (ServerDatabase *server = connection.serverDatabase()) {
+        // A cursor lives only inside a transaction; outside one the rows are
+        // taken whole.
+        m_server = std::make_unique<ServerReader>(*server, connection.statement(sql), values,
+                                                  connection.inTransaction() ? ServerReader::Fetch::Cursor
+                                                                             : ServerReader::Fetch::Whole);
+        return;
+    }
     const QVariant handle = connection.database().driver()->handle();
     if (qstrcmp(handle.typeName(), "sqlite3*") == 0)
         m_db = *static_cast<sqlite3 *const *>(handle.constData());
@@ -56,7 +65,8 @@ StatementReader::StatementReader(Connection &connection, const QString &sql, con
 
 StatementReader::~StatementReader()
 {
-    sqlite3_finalize(m_statement);
+    if (m_statement)
+        sqlite3_finalize(m_statement);
 }
 
 void StatementReader::fail(const QString &explanation) const
@@ -66,16 +76,22 @@ void StatementReader::fail(const QString &explanation) const
 
 int StatementReader::columnCount() const
 {
+    if (m_server)
+        return m_server->columnCount();
     return sqlite3_column_count(m_statement);
 }
 
 QString StatementReader::columnName(int column) const
 {
+    if (m_server)
+        return m_server->columnName(column);
     return QString::fromUtf8(sqlite3_column_name(m_statement, column));
 }
 
 bool StatementReader::next()
 {
+    if (m_server)
+        return m_server->next();
     const int rc = sqlite3_step(m_statement);
     if (rc == SQLITE_ROW)
         return true;
@@ -86,6 +102,21 @@ bool StatementReader::next()
 
 QVariant StatementReader::value(int column) const
 {
+    if (m_server) {
+        switch (m_server->type(column)) {
+        case Type::Integer:
+            return qlonglong(m_server->integer(column));
+        case Type::Real:
+            return m_server->real(column);
+        case Type::Null:
+            return QVariant(QMetaType::fromType<QString>());
+        case Type::Blob:
+            return m_server->utf8(column).toByteArray();
+        case Type::Text:
+            break;
+        }
+        return QString::fromUtf8(m_server->utf8(column));
+    }
     switch (sqlite3_column_type(m_statement, column)) {
     case SQLITE_INTEGER:
         return qlonglong(sqlite3_column_int64(m_statement, column));
@@ -105,6 +136,8 @@ QVariant StatementReader::value(int column) const
 
 StatementReader::Type StatementReader::type(int column) const
 {
+    if (m_server)
+        return m_server->type(column);
     switch (sqlite3_column_type(m_statement, column)) {
     case SQLITE_INTEGER:
         return Type::Integer;
@@ -121,16 +154,22 @@ StatementReader::Type StatementReader::type(int column) const
 
 qint64 StatementReader::integer(int column) const
 {
+    if (m_server)
+        return m_server->integer(column);
     return sqlite3_column_int64(m_statement, column);
 }
 
 double StatementReader::real(int column) const
 {
+    if (m_server)
+        return m_server->real(column);
     return sqlite3_column_double(m_statement, column);
 }
 
 QByteArrayView StatementReader::utf8(int column) const
 {
+    if (m_server)
+        return m_server->utf8(column);
     const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(m_statement, column));
     return QByteArrayView(text, sqlite3_column_bytes(m_statement, column));
 }

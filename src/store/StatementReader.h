@@ -7,7 +7,10 @@
 #include <QVariant>
 #include <QVariantList>
 
+#include <memory>
+
 class Connection;
+class ServerReader;
 struct sqlite3;
 struct sqlite3_stmt;
 
@@ -15,6 +18,8 @@ struct sqlite3_stmt;
 // of a long list or report, where the generic query's conversions per value
 // show. Values come as the generic query gives them: whole numbers as
 // qlonglong, reals as double, text as QString, null as a null QString.
+// On a server register the statement is translated and read through
+// ServerReader, whose rows stay readable while other statements run.
 class StatementReader final : public RowReader
 {
 public:
@@ -40,6 +45,7 @@ public:
 private:
     [[noreturn]] void fail(const QString &explanation) const;
 
+    std::unique_ptr<ServerReader> m_server;
     sqlite3 *m_db = nullptr;
     sqlite3_stmt *m_statement = nullptr;
     QString m_sql;

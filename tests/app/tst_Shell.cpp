@@ -1,3 +1,4 @@
+#include "ServerRegister.h"
 #include "WindowFixture.h"
 
 #include "app/FrmHelp.h"
@@ -392,6 +393,93 @@ private Q_SLOTS:
         QCOMPARE(app.states(), state);
     }
 
+    void serverStart_data()
+    {
+        QTest::addColumn<QString>("setup");
+        QTest::addColumn<bool>("started");
+        QTest::addColumn<QString>("message"); // ending in …: how it begins; empty: none
+        QTest::addColumn<QString>("states"); // of a note due today and one due tomorrow
+        QTest::newRow("keeper") << "keeper" << true << QString() << "2;1";
+        QTest::newRow("reader") << "reader" << true
+                                << QStringLiteral("このサーバーの台帳は閲覧だけが許されています。\n<server>\n"
+                                                  "手形やマスターを見ることと印刷することだけができます。"
+                                                  "登録・訂正・削除はできません。")
+                                << "1;1";
+        QTest::newRow("history changed behind the program")
+                << "tampered" << true << QStringLiteral("変更履歴の検査で異常が見つかりました。\n…") << "2;1";
+        QTest::newRow("newer register") << "newer" << false
+                                        << QStringLiteral("このサーバーの台帳は新しい版のプログラムで作られているため、開けません。\n<server>\n…")
+                                        << "1;1";
+        QTest::newRow("unreachable") << "unreachable" << false
+                                     << QStringLiteral("サーバー <socket> (ポート 5432) のデータベース ribodo に接続できません。\n…")
+                                     << "";
+    }
+
+    // A data folder naming a register on a server starts to the main menu
+    // with today's due notes moved; nothing of a file's start (lock, daily
+    // copy) is made in the folder.
+    void serverStart()
+    {
+        QFETCH(QString, setup);
+        QFETCH(bool, started);
+        QFETCH(QString, message);
+        QFETCH(QString, states);
+        App app;
+        QString server;
+        if (setup == QLatin1String("unreachable")) {
+            app.data.useServer(QStringLiteral("Provider=PostgreSQL;Host=%1;Database=ribodo").arg(app.program.path()));
+            server = app.program.path();
+        } else {
+            if (!m_register.isStarted())
+                QVERIFY2(m_register.start(), qPrintable(m_register.error()));
+            QVERIFY2(m_register.reset(), qPrintable(m_register.error()));
+            QVERIFY2(m_register.exec({QStringLiteral("DO $$BEGIN IF NOT EXISTS (SELECT 1 FROM pg_roles WHERE rolname = 'etsuran1') "
+                                                     "THEN CREATE ROLE etsuran1 LOGIN IN ROLE \"閲覧\"; END IF; END$$")}),
+                     qPrintable(m_register.error()));
+            m_register.use(app.data);
+            app.data.addNote(QStringLiteral("T-1"), QDate::currentDate().toString(Qt::ISODate));
+            app.data.addNote(QStringLiteral("T-2"), QDate::currentDate().addDays(1).toString(Qt::ISODate));
+            if (setup == QLatin1String("reader"))
+                m_register.use(app.data, QStringLiteral("etsuran1"));
+            if (setup == QLatin1String("tampered"))
+                QVERIFY2(m_register.exec({QStringLiteral("ALTER TABLE RirekiTbl DISABLE TRIGGER USER"),
+                                          QStringLiteral("UPDATE RirekiTbl SET RTNo = 'X' WHERE RNo = (SELECT max(RNo) FROM RirekiTbl)"),
+                                          QStringLiteral("ALTER TABLE RirekiTbl ENABLE TRIGGER USER")}),
+                         qPrintable(m_register.error()));
+            if (setup == QLatin1String("newer"))
+                QVERIFY2(m_register.exec({QStringLiteral("UPDATE RibodoVersion SET Version = Version + 1")},
+                                         QStringLiteral("UPDATE RibodoVersion SET Version = Version - 1")),
+                         qPrintable(m_register.error()));
+            server = m_register.cluster().socketFolder();
+        }
+        const auto expand = [&](QString text) {
+            return text.replace(QLatin1String("<server>"), server + QStringLiteral(" (ポート 5432)"))
+                    .replace(QLatin1String("<socket>"), server);
+        };
+        app.dialogs.clear();
+
+        QCOMPARE(app.start(), started);
+        QCOMPARE(app.mainMenu() && app.mainMenu()->isVisible(), started);
+        if (message.isEmpty())
+            QVERIFY(app.dialogs.calls().isEmpty());
+        else
+            warned(app.dialogs, expand(message), DialogService::Icon::Exclamation);
+        QVERIFY(!QFileInfo::exists(DatabaseBackup::folder(app.data.path())));
+        QVERIFY(RegisterLock::programs(app.data.path()).isEmpty());
+        QVERIFY(!QFileInfo::exists(app.data.databasePath()));
+        if (setup != QLatin1String("unreachable")) {
+            QCOMPARE(QStringList({app.data.scalar(QStringLiteral("SELECT TCond FROM SiteTbl WHERE TNo = 'T-1'")).toString(),
+                                  app.data.scalar(QStringLiteral("SELECT TCond FROM SiteTbl WHERE TNo = 'T-2'")).toString()})
+                             .join(u';'),
+                     states);
+        }
+    }
+
+    void cleanupTestCase()
+    {
+        m_register.stop();
+    }
+
     void interruptedRestore_data()
     {
         QTest::addColumn<bool>("currentThere");
@@ -709,6 +797,9 @@ private Q_SLOTS:
         const auto *browser = m.windows.window(WindowId::FrmHelp)->findChild<QTextBrowser *>();
         QVERIFY(browser && browser->toPlainText().contains(QStringLiteral("得意先検索")));
     }
+
+private:
+    ServerRegister m_register;
 };
 
 QTEST_MAIN(tst_Shell)

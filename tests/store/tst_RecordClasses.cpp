@@ -9,11 +9,13 @@
 #include "store/RibodoKbns.h"
 #include "store/Schema.h"
 #include "store/SireCliantClass.h"
+#include "store/StatementReader.h"
 #include "store/StoreError.h"
 #include "store/WorkTable.h"
 
 #include <QtTest>
 
+#include <thread>
 #include <type_traits>
 
 namespace {
@@ -263,6 +265,46 @@ private slots:
                 QVERIFY_THROWS_EXCEPTION(StoreError, r->HenkoJ());
         }
         QTEST(rows(QStringLiteral("SiteTbl"), QStringLiteral("TCond")), "states");
+    }
+
+    // Two PCs starting at once: the second one's state update waits for the
+    // first PC's change of a due note and then leaves it as that PC left it.
+    void henkoJOnTwoPCs()
+    {
+        if (!m_server)
+            QSKIP("one SQLite file takes one writer at a time");
+        const QString today = QDate::currentDate().toString(Qt::ISODate);
+        m_folder->addNote(QStringLiteral("P1"), today);
+        m_folder->addNote(QStringLiteral("P2"), today);
+        Connection first;
+        first.open(Schema::connectionText(m_folder->path()));
+        first.beginTrans();
+        first.exec(QStringLiteral("UPDATE SiteTbl SET TCond = '3' WHERE TNo = 'P1'")).finish();
+        QString failure;
+        std::thread second([&] {
+            try {
+                RibodoClass r;
+                r.setDirPath(m_folder->path());
+                r.CntDb();
+                r.setRibodoKDate(QDate::currentDate());
+                r.HenkoJ();
+            } catch (const StoreError &e) {
+                failure = e.text();
+            }
+        });
+        Connection watch;
+        watch.open(Schema::connectionText(m_folder->path()));
+        const bool waiting = QTest::qWaitFor([&] {
+            QSqlQuery &q = watch.exec(QStringLiteral("SELECT count(*) FROM pg_locks WHERE NOT granted"));
+            const bool found = q.next() && q.value(0).toInt() > 0;
+            q.finish();
+            return found;
+        });
+        first.commitTrans();
+        second.join();
+        QVERIFY(waiting);
+        QCOMPARE(failure, QString());
+        QCOMPARE(rows(QStringLiteral("SiteTbl"), QStringLiteral("TNo, TCond")), QStringLiteral("P1|3;P2|2"));
     }
 
     void missingDatabaseFailsToConnect()
@@ -594,6 +636,56 @@ private slots:
         WorkTable::replace(c, {{QStringLiteral("a"), QStringLiteral("b")}, {QStringLiteral("x")}});
         WorkTable::replace(c, {{QStringLiteral("1"), QString(), QStringLiteral("3")}, {QStringLiteral("4")}});
         QCOMPARE(rows(QStringLiteral("TMPTbl"), QStringLiteral("F1, F2, F3, F7")), QStringLiteral("1||3|;4|||"));
+    }
+
+    // The fast reader gives the same values on both engines, amounts exact,
+    // and keeps its rows while other statements run on the connection,
+    // outside a transaction and inside a read one.
+    void statementReader_data()
+    {
+        QTest::addColumn<bool>("read");
+        QTest::newRow("alone") << false;
+        QTest::newRow("in a read transaction") << true;
+    }
+
+    void statementReader()
+    {
+        QFETCH(bool, read);
+        m_folder->addNote(QStringLiteral("R1"), QStringLiteral("2024-04-01"), QStringLiteral("1"), 123456789012.0);
+        m_folder->addNote(QStringLiteral("R2"), QStringLiteral("2024-04-02"), QStringLiteral("1"), 7);
+        m_folder->exec(QStringLiteral("INSERT INTO SiteTbl (TNo, TKDate, TKingaku) VALUES ('R3', '2024-04-03', NULL)"));
+        Connection c;
+        c.open(Schema::connectionText(m_folder->path()));
+        if (read)
+            c.beginRead();
+        StatementReader r(c, QStringLiteral("SELECT TNo, TKingaku, length(TNo) AS Len FROM SiteTbl WHERE TNo LIKE ? ORDER BY TNo"),
+                          {QStringLiteral("R%")});
+        QCOMPARE(r.columnCount(), 3);
+        QCOMPARE(r.columnName(0).toLower(), QStringLiteral("tno"));
+        QStringList seen;
+        while (r.next()) {
+            c.exec(QStringLiteral("SELECT count(*) FROM SiteTbl")).finish();
+            const QVariant amount = r.value(1);
+            seen << QStringLiteral("%1|%2|%3|%4")
+                            .arg(r.value(0).toString(),
+                                 amount.isNull() ? QStringLiteral("null") : QString::number(amount.toDouble(), 'f', 0),
+                                 QString::number(r.integer(2)), QString::fromUtf8(r.utf8(0)));
+            QCOMPARE(r.type(1) == StatementReader::Type::Null, amount.isNull());
+        }
+        if (read)
+            c.commitTrans();
+        QCOMPARE(seen.join(QLatin1Char(';')), QStringLiteral("R1|123456789012|2|R1;R2|7|2|R2;R3|null|2|R3"));
+        if (read)
+            c.beginRead();
+        StatementReader all(c, QStringLiteral("SELECT TNo FROM SiteTbl WHERE TNo LIKE 'R%' ORDER BY TNo"));
+        QStringList numbers;
+        while (all.next()) {
+            c.exec(QStringLiteral("SELECT count(*) FROM SiteTbl")).finish();
+            numbers << all.value(0).toString();
+        }
+        if (read)
+            c.commitTrans();
+        QCOMPARE(numbers.join(QLatin1Char(',')), QStringLiteral("R1,R2,R3"));
     }
 
     // A user of the server's read-only role reads the register and is
