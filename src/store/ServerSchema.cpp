@@ -236,7 +236,9 @@ QStringList ServerSchema::translate(const QString &statement)
     if (s.startsWith(QLatin1String("CREATE TRIGGER"), Qt::CaseInsensitive))
         return guardTrigger(s);
     if (s.contains(QRegularExpression(QStringLiteral("^CREATE\\s+(UNIQUE\\s+)?INDEX\\b"), caseless)))
-        return {translateExpressions(replaced(s, QStringLiteral("(\\w+)\\s+COLLATE\\s+NOCASE\\b"), QStringLiteral("lower(\\1)")))};
+        // Indexed as the statements compare it (ServerSql casts both sides to
+        // citext), so that a look-up of a note's history uses the index.
+        return {translateExpressions(replaced(s, QStringLiteral("(\\w+)\\s+COLLATE\\s+NOCASE\\b"), QStringLiteral("CAST(\\1 AS citext)")))};
     if (s.contains(QRegularExpression(QStringLiteral("^CREATE\\s+TABLE\\b"), caseless))) {
         QString table = translateExpressions(columnTypes(s));
         // Every table but the history gets the row identity the program
