@@ -255,6 +255,8 @@ void TestServer::translation_data()
     QTest::newRow("case-blind index column")
             << "CREATE INDEX I ON T (D COLLATE NOCASE, E) WHERE E IS NOT NULL"
             << QStringList{QStringLiteral("CREATE INDEX I ON T (CAST(D AS citext), E) WHERE E IS NOT NULL")};
+    QTest::newRow("case-blind date index column")
+            << "CREATE INDEX I ON T (TKDate COLLATE NOCASE, E)" << QStringList{QStringLiteral("CREATE INDEX I ON T (TKDate, E)")};
     QTest::newRow("view") << "CREATE VIEW V AS SELECT IFNULL(c.N, '') AS N FROM T c"
                           << QStringList{QStringLiteral("CREATE VIEW V AS SELECT COALESCE(c.N, '') AS N FROM T c")};
     QTest::newRow("version") << "PRAGMA user_version = 7"
