@@ -4,6 +4,7 @@
 #include "HistoryFunctions.h"
 #include "ServerConnectionText.h"
 #include "ServerDatabase.h"
+#include "ServerSchema.h"
 #include "ServerSql.h"
 #include "StoreError.h"
 
@@ -260,11 +261,13 @@ bool Connection::isTable(const QString &name)
     QSqlQuery &q = m_server
             ? run(QString(), QStringLiteral("SELECT CASE WHEN c.relkind = 'v' THEN 'view' ELSE 'table' END FROM pg_class c "
                                             "JOIN pg_namespace n ON n.oid = c.relnamespace "
-                                            "WHERE n.nspname = current_schema() AND c.relname = lower(?) "
+                                            "WHERE pg_table_is_visible(c.oid) AND c.relname = lower(?) "
                                             "AND c.relkind IN ('r', 'p', 'v')"),
                   {name})
-            : exec(QStringLiteral("SELECT type FROM sqlite_master WHERE name = ? COLLATE NOCASE AND type IN ('table', 'view')"),
-                   {name});
+            : exec(QStringLiteral("SELECT type FROM sqlite_temp_master WHERE type = 'table' AND name = ? COLLATE NOCASE "
+                                  "UNION ALL SELECT type FROM sqlite_master WHERE name = ? COLLATE NOCASE "
+                                  "AND type IN ('table', 'view')"),
+                   {name, name});
     if (!q.next())
         throw StoreError(QStringLiteral("テーブルまたはクエリが見つかりません。"), name);
     const bool table = q.value(0).toString() == QLatin1String("table");
@@ -278,8 +281,10 @@ QStringList Connection::columns(const QString &table)
     const QSqlRecord record = m_db.record(m_server ? table.toLower() : table);
     QStringList names;
     for (int i = 0; i < record.count(); ++i) {
-        if (!m_server || record.fieldName(i) != ServerSql::rowIdColumn())
+        if (!m_server)
             names << record.fieldName(i);
+        else if (record.fieldName(i) != ServerSql::rowIdColumn())
+            names << ServerSchema::spelling(record.fieldName(i));
     }
     return names;
 }
@@ -302,6 +307,19 @@ QSqlQuery &Connection::run(const QString &key, const QString &engineSql, const Q
     if (!m_db.isOpen())
         throw StoreError(QStringLiteral("データベースに接続していません。"));
     const QString &name = key.isEmpty() ? engineSql : key;
+    if (m_server) {
+        // The server prepares no definitions: they run as they are.
+        static const QRegularExpression definition(QStringLiteral(R"(^\s*(CREATE|DROP|ALTER)\b)"),
+                                                   QRegularExpression::CaseInsensitiveOption);
+        if (definition.match(name).hasMatch()) {
+            QSqlQuery &query = m_statements[name];
+            query = QSqlQuery(m_db);
+            const QString sql = engineSql.isEmpty() ? statement(key) : engineSql;
+            if (!query.exec(sql))
+                throw failure(QStringLiteral("データベースの操作に失敗しました。"), query.lastError(), sql);
+            return query;
+        }
+    }
     auto it = m_statements.find(name);
     if (it == m_statements.end()) {
         const QString sql = engineSql.isEmpty() ? statement(key) : engineSql;

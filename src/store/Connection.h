@@ -44,8 +44,8 @@ public:
     // The statement (SQLite text) as the engine runs it; translated once
     // per text. Raises StoreError for a form the server has none of.
     QString statement(const QString &sql);
-    // True for a table, false for a view; raises StoreError when there is
-    // neither by that name (any letter case).
+    // True for a table (a temporary one too), false for a view; raises
+    // StoreError when there is neither by that name (any letter case).
     bool isTable(const QString &name);
     // The table's columns as a row has them (without the server's row
     // identity).

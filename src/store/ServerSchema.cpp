@@ -5,6 +5,7 @@
 #include "ServerSql.h"
 #include "StoreError.h"
 
+#include <QHash>
 #include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -167,12 +168,20 @@ QStringList historyTrigger(const QString &table, const QStringList &columns)
                     .arg(name, table)};
 }
 
-// The columns of each table the history keeps, spelt as Schema spells them
-// (the server folds names to lower case), with their defaults in SQLite's
-// text: read from Schema's statements run on a database in memory.
-QList<QList<ServerSchema::Column>> historyColumns()
+// The columns of Schema's tables and views, spelt as Schema spells them (the
+// server folds names to lower case), with their defaults in SQLite's text:
+// read from Schema's statements run on a database in memory.
+struct SchemaColumns
 {
-    QList<QList<ServerSchema::Column>> result;
+    // Per table the history keeps, in Schema::historyTables()'s order.
+    QList<QList<ServerSchema::Column>> history;
+    // Every column name of a table or view by its lower case.
+    QHash<QString, QString> spellings;
+};
+
+SchemaColumns readSchemaColumns()
+{
+    SchemaColumns result;
     const QString name = QStringLiteral("ribodo-schema-columns");
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
@@ -189,11 +198,23 @@ QList<QList<ServerSchema::Column>> historyColumns()
             q.exec(QStringLiteral("SELECT name, dflt_value FROM pragma_table_info('%1') ORDER BY cid").arg(table));
             while (q.next())
                 columns << ServerSchema::Column{q.value(0).toString(), q.value(1).toString()};
-            result << columns;
+            result.history << columns;
+        }
+        q.exec(QStringLiteral("SELECT c.name FROM sqlite_master m, pragma_table_info(m.name) c "
+                              "WHERE m.type IN ('table', 'view')"));
+        while (q.next()) {
+            const QString column = q.value(0).toString();
+            result.spellings.insert(column.toLower(), column);
         }
     }
     QSqlDatabase::removeDatabase(name);
     return result;
+}
+
+const SchemaColumns &schemaColumns()
+{
+    static const SchemaColumns all = readSchemaColumns();
+    return all;
 }
 
 QString tableName(const QString &statement)
@@ -247,8 +268,15 @@ QStringList ServerSchema::translate(const QString &statement)
     }
     if (s.contains(QRegularExpression(QStringLiteral("^ALTER\\s+TABLE\\b"), caseless)))
         return {translateExpressions(columnTypes(s))};
-    if (s.contains(QRegularExpression(QStringLiteral("^CREATE\\s+VIEW\\b"), caseless)))
-        return {translateExpressions(s)};
+    if (s.contains(QRegularExpression(QStringLiteral("^CREATE\\s+VIEW\\b"), caseless))) {
+        // A list the program does not order keeps to the order in which the
+        // notes were entered, as on SQLite; the server's own order moves a
+        // row when it is updated.
+        QString view = translateExpressions(s);
+        if (view.contains(QLatin1String(" FROM SiteTbl s ")))
+            view += QStringLiteral(" ORDER BY s.") + ServerSql::rowIdColumn();
+        return {view};
+    }
     throw StoreError(QStringLiteral("サーバー用に変換できない文があります。"), statement);
 }
 
@@ -306,9 +334,13 @@ QStringList ServerSchema::createStatements()
 
 QList<ServerSchema::Column> ServerSchema::columns(const QString &table)
 {
-    static const QList<QList<Column>> all = historyColumns();
     const qsizetype at = Schema::historyTables().indexOf(table);
-    return at < 0 ? QList<Column>() : all.at(at);
+    return at < 0 ? QList<Column>() : schemaColumns().history.at(at);
+}
+
+QString ServerSchema::spelling(const QString &name)
+{
+    return schemaColumns().spellings.value(name.toLower(), name);
 }
 
 QString ServerSchema::rowObject(const QStringList &columns, const QString &row)

@@ -43,6 +43,9 @@ public:
         QString defaultValue;
     };
     static QList<Column> columns(const QString &table);
+    // A column name as Schema spells it; `name` itself when no table or view
+    // has a column by that name.
+    static QString spelling(const QString &name);
     // The expression of a row's values as the history's triggers record
     // them (a JSON object's text); `row` names the row, or is empty.
     static QString rowObject(const QStringList &columns, const QString &row = QString());
