@@ -2,6 +2,7 @@
 
 #include "ChangeSource.h"
 #include "HistoryFunctions.h"
+#include "Schema.h"
 #include "ServerConnectionText.h"
 #include "ServerDatabase.h"
 #include "ServerSql.h"
@@ -365,13 +366,18 @@ QStringList Connection::columns(const QString &table)
 
 QSqlQuery &Connection::exec(const QString &sql, const QVariantList &values)
 {
-    if (m_server) {
-        static const QRegularExpression write(QStringLiteral(R"(^\s*(INSERT|UPDATE|DELETE)\b)"),
-                                              QRegularExpression::CaseInsensitiveOption);
-        if (write.match(sql).hasMatch())
-            sendSource();
-    }
-    return run(sql, QString(), values);
+    static const QRegularExpression write(QStringLiteral(R"(^\s*(?:INSERT\s+INTO|UPDATE|DELETE\s+FROM)\s+"?(\w+))"),
+                                          QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch m = m_server ? write.match(sql) : QRegularExpressionMatch();
+    if (!m.hasMatch())
+        return run(sql, QString(), values);
+    sendSource();
+    QSqlQuery &q = run(sql, QString(), values);
+    // The server's triggers write a history row for each row changed; they
+    // count as this program's, as the rows SQLite's functions write do.
+    if (Schema::historyTables().contains(m.captured(1), Qt::CaseInsensitive))
+        HistoryFunctions::addRowsWritten(q.numRowsAffected());
+    return q;
 }
 
 // Runs a statement prepared once per key; an empty key is the text itself,

@@ -157,8 +157,9 @@ QStringList historyTrigger(const QString &table, const QStringList &columns)
             "h.RBefore, h.RAfter, h.RTNo::text, h.RTFDate, h.RTKDate, h.RTTo::text, ribodo_real_text(h.RTKingaku), "
             "h.RPrev);\n"
             "  INSERT INTO RirekiTbl VALUES (h.*);\n"
+            "%1"
             "  RETURN NULL;\n"
-            "END");
+            "END").arg(note ? QStringLiteral("  PERFORM pg_notify('%1', '');\n").arg(ServerSchema::notesChannel()) : QString());
     const QString name = QStringLiteral("Rireki_") + table;
     return {QStringLiteral("CREATE FUNCTION %1() RETURNS trigger LANGUAGE plpgsql SECURITY DEFINER "
                            "SET search_path = public, pg_temp AS $body$\n%2$body$")
@@ -218,6 +219,11 @@ QString ServerSchema::writerRole()
 QString ServerSchema::readerRole()
 {
     return QStringLiteral("閲覧");
+}
+
+QString ServerSchema::notesChannel()
+{
+    return QStringLiteral("ribodo_notes");
 }
 
 QString ServerSchema::versionTable()

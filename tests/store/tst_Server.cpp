@@ -5,6 +5,7 @@
 #include "store/Connection.h"
 #include "store/HistoryCheck.h"
 #include "store/HistoryFunctions.h"
+#include "store/NoteChanges.h"
 #include "store/RibodoClass.h"
 #include "store/Schema.h"
 #include "store/ServerConnectionText.h"
@@ -16,6 +17,8 @@
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QSignalSpy>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -152,6 +155,7 @@ private slots:
     void lostSessionReconnects();
     void lostSessionInRecordClass_data();
     void lostSessionInRecordClass();
+    void serverTellsOfNoteChanges();
 
 private:
     // A register pushed from a data folder, then changed on the server by
@@ -829,6 +833,53 @@ void TestServer::lostSessionInRecordClass()
     QCOMPARE(state(), after.at(action));
     QCOMPARE(scalar(admin, QStringLiteral("SELECT RSource FROM RirekiTbl ORDER BY RNo DESC LIMIT 1")).toString(),
              QStringLiteral("手形入力"));
+}
+
+// The notes' history trigger tells every session listening when a change is
+// committed; the check counts what this program wrote itself as its own.
+void TestServer::serverTellsOfNoteChanges()
+{
+    const QString text = initialisedDatabase();
+    QVERIFY(!text.isEmpty());
+    ServerDatabase admin(ServerConnectionText::parse(text));
+    TestDataFolder folder(false);
+    folder.useServer(asUser(text, QStringLiteral("keiri1")));
+    NoteChanges changes(folder.path());
+    changes.mark();
+    QSqlDriver *driver = changes.notifier();
+    QVERIFY(driver);
+    QSignalSpy told(driver, &QSqlDriver::notification);
+
+    RibodoClass note;
+    note.setDirPath(folder.path());
+    note.CntDb();
+    note.setRibodoNo(QStringLiteral("A-1"));
+    note.setKingaku(QStringLiteral("5000"));
+    note.SaveRs();
+    QTRY_COMPARE(told.count(), 1);
+    QCOMPARE(told.at(0).at(0).toString(), ServerSchema::notesChannel());
+    QCOMPARE(told.at(0).at(1).value<QSqlDriver::NotificationSource>(), QSqlDriver::OtherSource);
+    QVERIFY(!changes.changedElsewhere());
+
+    // Another PC: a master row tells nothing, a transaction of notes once.
+    admin.exec(QStringLiteral("INSERT INTO kbn6 (KbnCode, KbnName) VALUES ('1', '本店')")).finish();
+    admin.exec(QStringLiteral("BEGIN")).finish();
+    admin.exec(QStringLiteral("UPDATE SiteTbl SET TCond = '2'")).finish();
+    admin.exec(QStringLiteral("INSERT INTO SiteTbl (TNo, TKingaku) VALUES ('A-2', 1)")).finish();
+    admin.exec(QStringLiteral("COMMIT")).finish();
+    QTRY_COMPARE(told.count(), 2);
+    QVERIFY(changes.changedElsewhere());
+
+    // After a lost session the check listens on its new one.
+    endSessions(admin);
+    QVERIFY(!changes.changedElsewhere());
+    changes.mark();
+    QSqlDriver *again = changes.notifier();
+    QVERIFY(again);
+    QSignalSpy toldAgain(again, &QSqlDriver::notification);
+    admin.exec(QStringLiteral("UPDATE SiteTbl SET TCond = '3'")).finish();
+    QTRY_COMPARE(toldAgain.count(), 1);
+    QVERIFY(changes.changedElsewhere());
 }
 
 QTEST_GUILESS_MAIN(TestServer)
