@@ -283,6 +283,8 @@ void Connection::beginRead()
 
 void Connection::commitTrans()
 {
+    if (m_server && !m_lost && m_server->isLost())
+        markLost();
     if (m_lost) {
         // The server rolled the transaction back when the session ended.
         rollbackTrans();
@@ -375,7 +377,8 @@ QSqlQuery &Connection::exec(const QString &sql, const QVariantList &values)
     QSqlQuery &q = run(sql, QString(), values);
     // The server's triggers write a history row for each row changed; they
     // count as this program's, as the rows SQLite's functions write do.
-    if (Schema::historyTables().contains(m.captured(1), Qt::CaseInsensitive))
+    static const QStringList recorded = Schema::historyTables();
+    if (recorded.contains(m.captured(1), Qt::CaseInsensitive))
         HistoryFunctions::addRowsWritten(q.numRowsAffected());
     return q;
 }

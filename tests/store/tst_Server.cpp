@@ -11,6 +11,7 @@
 #include "store/ServerConnectionText.h"
 #include "store/ServerDatabase.h"
 #include "store/ServerSchema.h"
+#include "store/StatementReader.h"
 #include "store/StoreError.h"
 
 #include <QDir>
@@ -751,6 +752,24 @@ void TestServer::lostSessionReconnects()
     QVERIFY(q.next());
     QCOMPARE(q.value(0).toInt(), 3);
     q.finish();
+
+    // Lost under the fast reader: the commit that follows says nothing was
+    // written, which is so.
+    c.beginTrans();
+    insert("7");
+    endSessions(admin);
+    for (int step = 0; step < 2; ++step) {
+        try {
+            if (step == 0)
+                StatementReader reader(c, QStringLiteral("SELECT KbnCode FROM kbn6"));
+            else
+                c.commitTrans();
+            QFAIL("read or committed on a lost session");
+        } catch (const StoreError &e) {
+            QCOMPARE(e.explanation(), lostMessage(text));
+        }
+    }
+    QCOMPARE(scalar(admin, QStringLiteral("SELECT count(*) FROM kbn6")).toInt(), 3);
 }
 
 void TestServer::lostSessionInRecordClass_data()
