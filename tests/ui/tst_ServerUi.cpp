@@ -10,6 +10,7 @@
 
 #include <QLineEdit>
 #include <QSqlQuery>
+#include <QScopeGuard>
 #include <QtTest>
 
 // What the windows share on a register on a server: the change line told by
@@ -68,6 +69,8 @@ private slots:
 
         int writes = 0;
         bool ended = false;
+        // A test that stops early leaves no provider behind it.
+        const auto uninstall = qScopeGuard([] { ChangeSource::install({}); });
         ChangeSource::install([&] {
             if (++writes == 1)
                 ended = m_server.exec({QStringLiteral("SELECT pg_terminate_backend(pid, 5000) FROM pg_stat_activity "
@@ -89,7 +92,6 @@ private slots:
 
         f.dialogs.clear();
         WindowFixture::click(&window, "CmdRecorde");
-        ChangeSource::install({});
         QVERIFY(f.dialogs.messages().isEmpty());
         QCOMPARE(count(f.data.path()), 1);
     }
