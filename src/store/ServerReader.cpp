@@ -39,10 +39,9 @@ RowReader::Type typeOf(const QSqlField &field)
     }
 }
 
-[[noreturn]] void fail(const QSqlQuery &query, const QString &sql)
+[[noreturn]] void fail(const ServerDatabase &server, const QSqlQuery &query, const QString &sql)
 {
-    throw StoreError(QStringLiteral("サーバーのデータベースを読み書きできません。"),
-                     query.lastError().text() + QLatin1Char('\n') + sql);
+    throw server.failure(QStringLiteral("サーバーのデータベースを読み書きできません。"), query.lastError(), sql);
 }
 
 } // namespace
@@ -55,13 +54,13 @@ ServerReader::ServerReader(ServerDatabase &server, const QString &sql, const QVa
     q.setNumericalPrecisionPolicy(QSql::HighPrecision);
     if (!values.isEmpty() || fetch == Fetch::Whole) {
         if (!q.prepare(sql))
-            fail(q, sql);
+            fail(server, q, sql);
         for (const QVariant &v : values) {
             // The register keeps yes/no as 0 and 1.
             q.addBindValue(v.typeId() == QMetaType::Bool ? QVariant(int(v.toBool())) : v);
         }
         if (!q.exec())
-            fail(q, sql);
+            fail(server, q, sql);
         take(q);
         m_fetched = true;
         return;
@@ -69,7 +68,7 @@ ServerReader::ServerReader(ServerDatabase &server, const QString &sql, const QVa
     m_cursor = nextCursorName();
     const QString declare = QStringLiteral("DECLARE %1 NO SCROLL CURSOR FOR %2").arg(m_cursor, sql);
     if (!q.exec(declare))
-        fail(q, declare);
+        fail(server, q, declare);
     // The first batch at once, so that the columns are known before the
     // first row is asked for.
     fetchBatch();
@@ -77,8 +76,9 @@ ServerReader::ServerReader(ServerDatabase &server, const QString &sql, const QVa
 
 ServerReader::~ServerReader()
 {
-    if (!m_cursor.isEmpty()) {
-        // A transaction that failed has closed its cursors already.
+    if (!m_cursor.isEmpty() && !m_server.isLost()) {
+        // A transaction that failed, or a session lost, has closed its
+        // cursors already.
         QSqlQuery q(m_server.database());
         q.exec(QStringLiteral("CLOSE ") + m_cursor);
     }
@@ -107,7 +107,7 @@ void ServerReader::take(QSqlQuery &query)
         ++m_rows;
     }
     if (query.lastError().isValid())
-        fail(query, query.lastQuery());
+        fail(m_server, query, query.lastQuery());
     query.finish();
 }
 
@@ -133,7 +133,7 @@ void ServerReader::fetchBatch()
     q.setNumericalPrecisionPolicy(QSql::HighPrecision);
     const QString fetch = QStringLiteral("FETCH FORWARD %1 FROM %2").arg(batchRows).arg(m_cursor);
     if (!q.exec(fetch))
-        fail(q, fetch);
+        fail(m_server, q, fetch);
     take(q);
     m_fetched = m_rows < batchRows;
 }

@@ -153,13 +153,19 @@ QStringList historyTrigger(const QString &table, const QStringList &columns)
                                "    h.RTNo := OLD.TNo; h.RTFDate := OLD.TFDate; h.RTKDate := OLD.TKDate;\n"
                                "    h.RTTo := OLD.TTo; h.RTKingaku := OLD.TKingaku;\n"
                                "  END IF;\n");
+    // Sessions listening for the notes' channel (the change line) are told
+    // when the change commits; one payload, so a transaction tells once.
+    const QString notify =
+            note ? QStringLiteral("  PERFORM pg_notify('%1', '');\n").arg(ServerSchema::notesChannel()) : QString();
     body += QStringLiteral(
             "  h.RHash := ribodo_hash(h.RNo::text, h.RAt, h.RUser, h.RSource, h.RAction, h.RTable, h.RKey, "
             "h.RBefore, h.RAfter, h.RTNo::text, h.RTFDate, h.RTKDate, h.RTTo::text, ribodo_real_text(h.RTKingaku), "
             "h.RPrev);\n"
             "  INSERT INTO RirekiTbl VALUES (h.*);\n"
+            "%1"
             "  RETURN NULL;\n"
-            "END");
+            "END")
+                    .arg(notify);
     const QString name = QStringLiteral("Rireki_") + table;
     return {QStringLiteral("CREATE FUNCTION %1() RETURNS trigger LANGUAGE plpgsql SECURITY DEFINER "
                            "SET search_path = public, pg_temp AS $body$\n%2$body$")
@@ -239,6 +245,11 @@ QString ServerSchema::writerRole()
 QString ServerSchema::readerRole()
 {
     return QStringLiteral("閲覧");
+}
+
+QString ServerSchema::notesChannel()
+{
+    return QStringLiteral("ribodo_notes");
 }
 
 QString ServerSchema::versionTable()

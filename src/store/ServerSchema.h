@@ -21,6 +21,9 @@ public:
     static QString readerRole();
     // The one-row table that holds Schema::version().
     static QString versionTable();
+    // The notification the notes' history trigger sends, once per
+    // transaction that changed notes; delivered when it commits.
+    static QString notesChannel();
 
     // PostgreSQL's form of one of Schema's statements: codes compared
     // without regard to case become citext, amounts exact numeric, a GLOB

@@ -15,6 +15,7 @@ StatementReader::StatementReader(Connection &connection, const QString &sql, con
 {
     if (!connection.isOpen())
         throw StoreError(QStringLiteral("データベースに接続していません。"));
+    connection.ensureSession();
     if (ServerDatabase *server = connection.serverDatabase()) {
         // A cursor lives only inside a transaction; outside one the rows are
         // taken whole.
