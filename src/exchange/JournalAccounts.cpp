@@ -44,7 +44,8 @@ void JournalAccounts::save(const QString &dataFolder) const
     connection.requireWritable();
     connection.beginTrans();
     try {
-        const QString sql = QStringLiteral("INSERT OR REPLACE INTO ShiwakeKamoku (KmKey, KmName) VALUES (?, ?)");
+        const QString sql = QStringLiteral("INSERT INTO ShiwakeKamoku (KmKey, KmName) VALUES (?, ?) "
+                                           "ON CONFLICT (KmKey) DO UPDATE SET KmName = excluded.KmName");
         connection.exec(sql, {payablesKey, payables.trimmed()});
         connection.exec(sql, {notesKey, notesPayable.trimmed()});
         connection.exec(sql, {bankKey, bankAccount.trimmed()});

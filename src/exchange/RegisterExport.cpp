@@ -4,10 +4,13 @@
 #include "SavedFile.h"
 #include "store/Connection.h"
 #include "store/Schema.h"
+#include "store/ServerSchema.h"
 #include "store/StatementReader.h"
 #include "store/StoreError.h"
 
 #include <QCryptographicHash>
+
+#include <algorithm>
 #include <QDir>
 #include <QSaveFile>
 
@@ -93,7 +96,10 @@ QList<RegisterExport::File> RegisterExport::writeAll(const QString &dataFolder, 
     connection.open(Schema::connectionText(dataFolder));
 
     QStringList tables;
-    {
+    if (connection.isServer()) {
+        tables = ServerSchema::tables();
+        std::sort(tables.begin(), tables.end());
+    } else {
         StatementReader names(connection, QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' "
                                                          "AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\' ORDER BY name"));
         while (names.next())
@@ -101,16 +107,17 @@ QList<RegisterExport::File> RegisterExport::writeAll(const QString &dataFolder, 
     }
 
     // One read transaction: the files are one state of the register.
-    connection.exec(QStringLiteral("BEGIN")).finish();
+    connection.beginRead();
     QList<File> files;
     try {
         for (const QString &table : tables) {
             File file{table + QStringLiteral(".csv"), 0, {}};
             HashedCsv csv(QDir(outDir).filePath(file.name));
-            StatementReader rows(connection, QStringLiteral("SELECT * FROM \"%1\" ORDER BY rowid").arg(table));
-            QStringList heading;
-            for (int c = 0; c < rows.columnCount(); ++c)
-                heading << rows.columnName(c);
+            // The columns by name: the server's tables have a row identity
+            // of their own besides.
+            const QStringList heading = connection.columns(table);
+            StatementReader rows(connection, QStringLiteral("SELECT \"%1\" FROM \"%2\" ORDER BY rowid")
+                                                     .arg(heading.join(QStringLiteral("\", \"")), table));
             csv.add(heading);
             QStringList fields;
             while (rows.next()) {
@@ -124,10 +131,10 @@ QList<RegisterExport::File> RegisterExport::writeAll(const QString &dataFolder, 
             files << file;
         }
     } catch (...) {
-        connection.exec(QStringLiteral("ROLLBACK")).finish();
+        connection.rollbackTrans();
         throw;
     }
-    connection.exec(QStringLiteral("ROLLBACK")).finish();
+    connection.rollbackTrans();
 
     HashedCsv manifest(QDir(outDir).filePath(manifestName()));
     manifest.add({QStringLiteral("ファイル"), QStringLiteral("行数"), QStringLiteral("SHA-256")});

@@ -5,16 +5,16 @@
 #include "store/DisplayFormat.h"
 #include "store/Connection.h"
 #include "store/JetSql.h"
+#include "store/StatementReader.h"
 #include "store/StoreError.h"
 #include "store/UnregisteredNames.h"
 
 #include <QBrush>
 #include <QColor>
-#include <QSqlError>
-#include <QSqlQuery>
 
 #include <cmath>
 #include <limits>
+#include <memory>
 
 namespace {
 
@@ -65,31 +65,33 @@ void ExplorerList::fill(Connection &connection, const QString &jetSql)
     const QString sql = QStringLiteral("SELECT TFDate, TNo, ClName, TKingaku, TKDate, Ginko, TRemarks, TTo, TBank FROM (")
             + JetSql::toSqlite(jetSql) + QLatin1Char(')');
     UnregisteredNames names(connection);
-    QSqlQuery query(connection.database());
-    query.setForwardOnly(true);
-    if (!query.exec(sql))
-        throw StoreError(QStringLiteral("手形の一覧を読めません。"), query.lastError().text());
+    std::unique_ptr<StatementReader> reader;
+    try {
+        reader = std::make_unique<StatementReader>(connection, sql);
+    } catch (const StoreError &e) {
+        throw StoreError(QStringLiteral("手形の一覧を読めません。"), e.text());
+    }
+    StatementReader &query = *reader;
 
     beginResetModel();
     clearRows();
     double total = 0;
-    while (query.next()) {
-        m_drawn.append(dateNumber(query.value(0)));
-        m_number.append(query.value(1).toString());
-        m_payee.append(nameIndex(names.payee(query.value(2).toString(), query.value(7).toString())));
-        const QVariant amount = query.value(3);
-        m_amount.append(amount.isNull() ? std::numeric_limits<double>::quiet_NaN() : amount.toDouble());
-        total += amount.toDouble();
-        m_due.append(dateNumber(query.value(4)));
-        m_bank.append(nameIndex(names.bank(query.value(5).toString(), query.value(8).toString())));
-        m_remarks.append(query.value(6).toString());
-    }
-    const QSqlError error = query.lastError();
-    query.finish();
-    if (error.isValid()) {
+    try {
+        while (query.next()) {
+            m_drawn.append(dateNumber(query.value(0)));
+            m_number.append(query.value(1).toString());
+            m_payee.append(nameIndex(names.payee(query.value(2).toString(), query.value(7).toString())));
+            const QVariant amount = query.value(3);
+            m_amount.append(amount.isNull() ? std::numeric_limits<double>::quiet_NaN() : amount.toDouble());
+            total += amount.toDouble();
+            m_due.append(dateNumber(query.value(4)));
+            m_bank.append(nameIndex(names.bank(query.value(5).toString(), query.value(8).toString())));
+            m_remarks.append(query.value(6).toString());
+        }
+    } catch (const StoreError &e) {
         clearRows();
         endResetModel();
-        throw StoreError(QStringLiteral("手形の一覧を読めません。"), error.text());
+        throw StoreError(QStringLiteral("手形の一覧を読めません。"), e.text());
     }
     m_notes = int(m_number.size());
     m_total = total;

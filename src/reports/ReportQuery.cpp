@@ -9,10 +9,10 @@
 
 #include "store/Connection.h"
 #include "store/StatementReader.h"
+#include "store/StoreError.h"
 
 #include <QHash>
 #include <QSqlQuery>
-#include <QSqlRecord>
 
 ReportQuery::ReportQuery(const ReportDefinition &definition, Connection &connection, SqlCondition selection)
     : m_definition(definition)
@@ -24,17 +24,12 @@ ReportQuery::ReportQuery(const ReportDefinition &definition, Connection &connect
 void ReportQuery::checkSource()
 {
     // A list the program works out for the report is a temporary table.
-    QSqlQuery &q = m_connection.exec(QStringLiteral("SELECT type FROM sqlite_temp_master WHERE type = 'table' "
-                                                    "AND name = ? COLLATE NOCASE UNION ALL "
-                                                    "SELECT type FROM sqlite_master WHERE type IN ('table', 'view') "
-                                                    "AND name = ? COLLATE NOCASE"),
-                                     {m_definition.source, m_definition.source});
-    const bool found = q.next();
-    m_isTable = found && q.value(0).toString() == QLatin1String("table");
-    q.finish();
-    if (!found)
+    try {
+        m_isTable = m_connection.isTable(m_definition.source);
+    } catch (const StoreError &) {
         throw ReportError(m_definition.fileName,
                           QStringLiteral("データベースに表またはクエリ %1 がありません。").arg(m_definition.source));
+    }
     checkFields(m_selection);
 }
 
@@ -42,12 +37,10 @@ void ReportQuery::checkFields(const SqlCondition &condition) const
 {
     if (condition.fields.isEmpty())
         return;
-    const QSqlRecord record = m_connection.database().record(m_definition.source);
+    const QStringList columns = m_connection.columns(m_definition.source);
     for (qsizetype i = 0; i < condition.fields.size(); ++i) {
         const QString &field = condition.fields.at(i);
-        bool known = false;
-        for (int c = 0; c < record.count() && !known; ++c)
-            known = record.fieldName(c).compare(field, Qt::CaseInsensitive) == 0;
+        bool known = columns.contains(field, Qt::CaseInsensitive);
         for (const ReportDefinition::Lookup &l : m_definition.lookups)
             known = known || l.name.compare(field, Qt::CaseInsensitive) == 0;
         if (!known)
@@ -99,7 +92,13 @@ QString ReportQuery::from() const
         }
         looked.insert(l.name.toLower(), value);
         inner += QStringLiteral(", %1 AS \"%2\"").arg(value, l.name);
-        joins += QStringLiteral(" LEFT JOIN \"%1\" AS %2 ON %2.\"%3\" = %4").arg(l.table, alias, l.match, code);
+        // The server compares a code with a number only as text, and codes
+        // regardless of letter case.
+        const QString match = QStringLiteral("%1.\"%2\"").arg(alias, l.match);
+        joins += QStringLiteral(" LEFT JOIN \"%1\" AS %2 ON %3 = %4")
+                         .arg(l.table, alias,
+                              m_connection.isServer() ? QStringLiteral("CAST(%1 AS citext)").arg(match) : match,
+                              m_connection.isServer() ? QStringLiteral("CAST(%1 AS citext)").arg(code) : code);
     }
     return QStringLiteral("(%1 FROM \"%2\" AS s%3) AS r").arg(inner, m_definition.source, joins);
 }

@@ -39,7 +39,8 @@ void BankBalance::save(const QString &dataFolder, const QString &bank, const QDa
     Connection connection;
     connection.open(Schema::connectionText(dataFolder));
     connection.requireWritable();
-    connection.exec(QStringLiteral("INSERT OR REPLACE INTO BankBalance (BbBank, BbDate, BbZan) VALUES (?, ?, ?)"),
+    connection.exec(QStringLiteral("INSERT INTO BankBalance (BbBank, BbDate, BbZan) VALUES (?, ?, ?) "
+                                   "ON CONFLICT (BbBank, BbDate) DO UPDATE SET BbZan = excluded.BbZan"),
                     {code, date.toString(Qt::ISODate), zan})
             .finish();
 }

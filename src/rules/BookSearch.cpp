@@ -82,7 +82,7 @@ QList<BookSearch::Hit> BookSearch::find(Connection &connection, const Conditions
                   payees, values);
     StatementReader notes(connection,
                           QStringLiteral("SELECT s.TNo, s.TFDate, s.TKDate, s.TTo, c.ClName, s.TKingaku "
-                                         "FROM SiteTbl s LEFT JOIN SireCliant c ON c.ClCode = s.TTo WHERE 1")
+                                         "FROM SiteTbl s LEFT JOIN SireCliant c ON c.ClCode = s.TTo WHERE 1 = 1")
                                   + current + QStringLiteral(" ORDER BY s.TFDate, s.TNo"),
                           values);
     while (notes.next())

@@ -101,9 +101,10 @@ TegataZandaka TegataZandaka::at(Connection &connection, const QDate &date, const
     // A range of the due-date index, which holds every column read, so that
     // the table itself is not read. The planner is told so: by itself it may
     // take the index of the due date alone. A register that lacks the index
-    // (not yet upgraded) is read without it.
+    // (not yet upgraded) is read without it, and so is the server's, whose
+    // planner takes no orders.
     bool indexed = false;
-    {
+    if (!connection.isServer()) {
         StatementReader index(connection, QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'index' AND name = ?"),
                               {balanceIndexName()});
         indexed = index.next();

@@ -2,8 +2,10 @@
 
 #include "ChangeSource.h"
 #include "HistoryFunctions.h"
+#include "Schema.h"
 #include "ServerConnectionText.h"
 #include "ServerDatabase.h"
+#include "ServerSchema.h"
 #include "ServerSql.h"
 #include "StoreError.h"
 
@@ -43,7 +45,7 @@ const auto lockedMessage = QStringLiteral("データベースが他の処理で�
 
 // The engine's failure with a Japanese explanation: a lock that outlasted the
 // wait and a read-only database get their own.
-StoreError failure(const QString &explanation, const QSqlError &error, const QString &detail = QString())
+StoreError engineFailure(const QString &explanation, const QSqlError &error, const QString &detail = QString())
 {
     const QString engine = detail.isEmpty() ? error.text() : error.text() + QLatin1Char('\n') + detail;
     const QString state = error.nativeErrorCode();
@@ -154,36 +156,94 @@ void Connection::openServer(const ServerConnectionText &server)
 {
     m_server = std::make_unique<ServerDatabase>(server);
     m_db = m_server->database();
-    // Amounts are exact numbers on the server: they come as their decimal
-    // text, never through a double.
-    m_db.setNumericalPrecisionPolicy(QSql::HighPrecision);
     try {
-        QSqlQuery &q = run(QString(), QStringLiteral("SELECT has_table_privilege('sitetbl', 'INSERT, UPDATE, DELETE')"), {});
-        m_readOnly = !(q.next() && q.value(0).toBool());
-        q.finish();
+        readPrivileges();
     } catch (const StoreError &) {
         close();
         throw;
     }
 }
 
+void Connection::readPrivileges()
+{
+    // Amounts are exact numbers on the server: they come as their decimal
+    // text, never through a double.
+    m_db.setNumericalPrecisionPolicy(QSql::HighPrecision);
+    QSqlQuery &q = run(QString(), QStringLiteral("SELECT has_table_privilege('sitetbl', 'INSERT, UPDATE, DELETE')"), {});
+    m_readOnly = !(q.next() && q.value(0).toBool());
+    q.finish();
+}
+
+void Connection::markLost()
+{
+    m_lost = true;
+    // The session's settings went with it; its prepared statements are
+    // dropped with its driver (see dropSession).
+    m_sessionSource.clear();
+    m_transactionSource.clear();
+}
+
+// The driver goes before the statements prepared on it, so that they are
+// not freed one by one on a session that is gone or about to go.
+void Connection::dropSession(std::unique_ptr<ServerDatabase> next)
+{
+    m_db = next ? next->database() : QSqlDatabase();
+    m_server = std::move(next);
+    m_statements.clear();
+}
+
+void Connection::ensureSession()
+{
+    if (!m_server)
+        return;
+    // A reader of this connection may have met the broken connection first.
+    if (!m_lost && m_server->isLost())
+        markLost();
+    if (!m_lost)
+        return;
+    // The rest of a transaction must not run on a new session, outside it.
+    if (m_inTransaction)
+        throw StoreError(m_server->lostMessage());
+    // Nothing changes until the server answers: a failed attempt is made
+    // again at the next statement.
+    dropSession(std::make_unique<ServerDatabase>(m_server->server()));
+    m_lost = false;
+    readPrivileges();
+}
+
+StoreError Connection::failure(const QString &explanation, const QSqlError &error, const QString &detail)
+{
+    if (m_server && m_server->isLost(error)) {
+        markLost();
+        const QString engine = detail.isEmpty() ? error.text() : error.text() + QLatin1Char('\n') + detail;
+        return StoreError(m_server->lostMessage(), engine);
+    }
+    return engineFailure(explanation, error, detail);
+}
+
+QSqlDatabase &Connection::database()
+{
+    ensureSession();
+    return m_db;
+}
+
 void Connection::close()
 {
     if (m_name.isEmpty() && !m_server)
         return;
-    if (m_inTransaction)
+    if (m_inTransaction && !m_lost)
         m_db.rollback();
     m_inTransaction = false;
     m_readOnly = false;
-    m_statements.clear();
+    m_lost = false;
     m_translated.clear();
     m_sessionSource.clear();
     m_transactionSource.clear();
     if (m_server) {
-        m_db = QSqlDatabase();
-        m_server.reset();
+        dropSession(nullptr);
         return;
     }
+    m_statements.clear();
     m_db.close();
     m_db = QSqlDatabase();
     QSqlDatabase::removeDatabase(m_name);
@@ -194,10 +254,16 @@ void Connection::beginTrans()
 {
     requireWritable();
     if (m_server) {
+        ensureSession();
         if (!m_db.transaction())
             throw failure(QStringLiteral("トランザクションを開始できません。"), m_db.lastError());
         m_inTransaction = true;
-        sendSource();
+        try {
+            sendSource();
+        } catch (const StoreError &) {
+            rollbackTrans();
+            throw;
+        }
         return;
     }
     QSqlQuery begin(m_db);
@@ -208,6 +274,7 @@ void Connection::beginTrans()
 
 void Connection::beginRead()
 {
+    ensureSession();
     QSqlQuery begin(m_db);
     // The server's default gives each statement its own snapshot.
     if (!begin.exec(m_server ? QStringLiteral("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY") : QStringLiteral("BEGIN")))
@@ -217,8 +284,22 @@ void Connection::beginRead()
 
 void Connection::commitTrans()
 {
-    if (!m_db.commit())
-        throw failure(QStringLiteral("変更を書き込めません。"), m_db.lastError());
+    if (m_server && !m_lost && m_server->isLost())
+        markLost();
+    if (m_lost) {
+        // The server rolled the transaction back when the session ended.
+        rollbackTrans();
+        throw StoreError(m_server->lostMessage());
+    }
+    if (!m_db.commit()) {
+        const QSqlError error = m_db.lastError();
+        if (m_server && m_server->isLost(error)) {
+            markLost();
+            rollbackTrans();
+            throw StoreError(m_server->lostMessage(true), error.text());
+        }
+        throw engineFailure(QStringLiteral("変更を書き込めません。"), error);
+    }
     m_inTransaction = false;
     m_transactionSource.clear();
 }
@@ -227,7 +308,9 @@ void Connection::rollbackTrans()
 {
     m_inTransaction = false;
     m_transactionSource.clear();
-    m_db.rollback();
+    // A lost session took its transaction with it.
+    if (!m_lost)
+        m_db.rollback();
 }
 
 // The server's history reads where a change comes from in the setting
@@ -260,11 +343,13 @@ bool Connection::isTable(const QString &name)
     QSqlQuery &q = m_server
             ? run(QString(), QStringLiteral("SELECT CASE WHEN c.relkind = 'v' THEN 'view' ELSE 'table' END FROM pg_class c "
                                             "JOIN pg_namespace n ON n.oid = c.relnamespace "
-                                            "WHERE n.nspname = current_schema() AND c.relname = lower(?) "
+                                            "WHERE pg_table_is_visible(c.oid) AND c.relname = lower(?) "
                                             "AND c.relkind IN ('r', 'p', 'v')"),
                   {name})
-            : exec(QStringLiteral("SELECT type FROM sqlite_master WHERE name = ? COLLATE NOCASE AND type IN ('table', 'view')"),
-                   {name});
+            : exec(QStringLiteral("SELECT type FROM sqlite_temp_master WHERE type = 'table' AND name = ? COLLATE NOCASE "
+                                  "UNION ALL SELECT type FROM sqlite_master WHERE name = ? COLLATE NOCASE "
+                                  "AND type IN ('table', 'view')"),
+                   {name, name});
     if (!q.next())
         throw StoreError(QStringLiteral("テーブルまたはクエリが見つかりません。"), name);
     const bool table = q.value(0).toString() == QLatin1String("table");
@@ -275,33 +360,55 @@ bool Connection::isTable(const QString &name)
 QStringList Connection::columns(const QString &table)
 {
     // The server folds the unquoted names it was made with to lower case.
-    const QSqlRecord record = m_db.record(m_server ? table.toLower() : table);
+    const QSqlRecord record = database().record(m_server ? table.toLower() : table);
     QStringList names;
     for (int i = 0; i < record.count(); ++i) {
-        if (!m_server || record.fieldName(i) != ServerSql::rowIdColumn())
+        if (!m_server)
             names << record.fieldName(i);
+        else if (record.fieldName(i) != ServerSql::rowIdColumn())
+            names << ServerSchema::spelling(record.fieldName(i));
     }
     return names;
 }
 
 QSqlQuery &Connection::exec(const QString &sql, const QVariantList &values)
 {
-    if (m_server) {
-        static const QRegularExpression write(QStringLiteral(R"(^\s*(INSERT|UPDATE|DELETE)\b)"),
-                                              QRegularExpression::CaseInsensitiveOption);
-        if (m_db.isOpen() && write.match(sql).hasMatch())
-            sendSource();
-    }
-    return run(sql, QString(), values);
+    static const QRegularExpression write(QStringLiteral(R"(^\s*(?:INSERT\s+INTO|UPDATE|DELETE\s+FROM)\s+"?(\w+))"),
+                                          QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch m = m_server ? write.match(sql) : QRegularExpressionMatch();
+    if (!m.hasMatch())
+        return run(sql, QString(), values);
+    sendSource();
+    QSqlQuery &q = run(sql, QString(), values);
+    // The server's triggers write a history row for each row changed; they
+    // count as this program's, as the rows SQLite's functions write do.
+    static const QStringList recorded = Schema::historyTables();
+    if (recorded.contains(m.captured(1), Qt::CaseInsensitive))
+        HistoryFunctions::addRowsWritten(q.numRowsAffected());
+    return q;
 }
 
 // Runs a statement prepared once per key; an empty key is the text itself,
 // already in the engine's form; an empty text is the key's translation.
 QSqlQuery &Connection::run(const QString &key, const QString &engineSql, const QVariantList &values)
 {
-    if (!m_db.isOpen())
+    if (!isOpen())
         throw StoreError(QStringLiteral("データベースに接続していません。"));
+    ensureSession();
     const QString &name = key.isEmpty() ? engineSql : key;
+    if (m_server) {
+        // The server prepares no definitions: they run as they are.
+        static const QRegularExpression definition(QStringLiteral(R"(^\s*(CREATE|DROP|ALTER)\b)"),
+                                                   QRegularExpression::CaseInsensitiveOption);
+        if (definition.match(name).hasMatch()) {
+            QSqlQuery &query = m_statements[name];
+            query = QSqlQuery(m_db);
+            const QString sql = engineSql.isEmpty() ? statement(key) : engineSql;
+            if (!query.exec(sql))
+                throw failure(QStringLiteral("データベースの操作に失敗しました。"), query.lastError(), sql);
+            return query;
+        }
+    }
     auto it = m_statements.find(name);
     if (it == m_statements.end()) {
         const QString sql = engineSql.isEmpty() ? statement(key) : engineSql;

@@ -8,8 +8,10 @@
 
 #include <memory>
 
+class QSqlError;
 class ServerDatabase;
 class ServerConnectionText;
+class StoreError;
 
 // One connection to the database file of a data folder, or to the office
 // register on a PostgreSQL server. Every record object and every screen that
@@ -32,7 +34,9 @@ public:
     // register for a user who may only read it.
     void open(const QString &connectionText);
     void close();
-    bool isOpen() const { return m_db.isOpen(); }
+    // A server register stays open when its session is lost: the next
+    // statement opens a new one.
+    bool isOpen() const { return m_server ? true : m_db.isOpen(); }
     // Empty for a server register.
     QString databasePath() const { return m_path; }
 
@@ -41,11 +45,20 @@ public:
     bool isServer() const { return m_server != nullptr; }
     // The server's own connection; null for a SQLite register.
     ServerDatabase *serverDatabase() { return m_server.get(); }
+    // On a server register whose session was lost (the connection broke, the
+    // server restarted), opens a new session with what a session needs (the
+    // precision of amounts, the change source, the read-only check). Raises
+    // StoreError when the server cannot be reached, or when the lost session
+    // held the open transaction: its statements fail until it is ended.
+    void ensureSession();
+    // The error for a failed statement of this connection; on a server whose
+    // session is gone, the message that says so.
+    StoreError failure(const QString &explanation, const QSqlError &error, const QString &detail = QString());
     // The statement (SQLite text) as the engine runs it; translated once
     // per text. Raises StoreError for a form the server has none of.
     QString statement(const QString &sql);
-    // True for a table, false for a view; raises StoreError when there is
-    // neither by that name (any letter case).
+    // True for a table (a temporary one too), false for a view; raises
+    // StoreError when there is neither by that name (any letter case).
     bool isTable(const QString &name);
     // The table's columns as a row has them (without the server's row
     // identity).
@@ -73,10 +86,14 @@ public:
     // failure. Statements are prepared once per connection and reused.
     QSqlQuery &exec(const QString &sql, const QVariantList &values = {});
 
-    QSqlDatabase &database() { return m_db; }
+    // The current session's database (see ensureSession).
+    QSqlDatabase &database();
 
 private:
     void openServer(const ServerConnectionText &server);
+    void readPrivileges();
+    void markLost();
+    void dropSession(std::unique_ptr<ServerDatabase> next);
     QSqlQuery &run(const QString &key, const QString &engineSql, const QVariantList &values);
     void sendSource();
 
@@ -92,4 +109,7 @@ private:
     QHash<QString, QSqlQuery> m_statements;
     bool m_inTransaction = false;
     bool m_readOnly = false;
+    // The server's session is gone; the next statement outside a
+    // transaction opens a new one.
+    bool m_lost = false;
 };

@@ -111,6 +111,11 @@ qint64 HistoryFunctions::rowsWritten()
     return written;
 }
 
+void HistoryFunctions::addRowsWritten(qint64 rows)
+{
+    written += rows;
+}
+
 QByteArray HistoryFunctions::user()
 {
     static const QByteArray name = [] {

@@ -18,6 +18,8 @@ public:
     // History rows this program has written so far (a rolled-back change
     // counts too), so that rows written by other programs can be told apart.
     static qint64 rowsWritten();
+    // History rows a server's triggers wrote for this program's statements.
+    static void addRowsWritten(qint64 rows);
 
     // The user recorded in the history.
     static QByteArray user();

@@ -3,8 +3,11 @@
 #include "Connection.h"
 #include "HistoryFunctions.h"
 #include "Schema.h"
+#include "ServerSchema.h"
 #include "StatementReader.h"
 #include "StoreError.h"
+
+#include <QSqlDriver>
 
 NoteChanges::NoteChanges(QString dataFolder) : m_dataFolder(std::move(dataFolder)) {}
 
@@ -46,8 +49,8 @@ bool NoteChanges::changedElsewhere()
         // Read from the end of the history's key: only the rows since the
         // mark are counted.
         StatementReader since(*m_connection,
-                              QStringLiteral("SELECT COUNT(*), IFNULL(SUM(RTable = 'SiteTbl'), 0) FROM RirekiTbl "
-                                             "WHERE RNo > ?"),
+                              QStringLiteral("SELECT COUNT(*), COUNT(CASE WHEN RTable = 'SiteTbl' THEN 1 END) "
+                                             "FROM RirekiTbl WHERE RNo > ?"),
                               {m_head});
         if (!since.next())
             return false;
@@ -55,5 +58,20 @@ bool NoteChanges::changedElsewhere()
         return since.integer(1) > 0 && since.integer(0) > own;
     } catch (const StoreError &) {
         return false;
+    }
+}
+
+QSqlDriver *NoteChanges::notifier()
+{
+    if (!open() || !m_connection->isServer())
+        return nullptr;
+    try {
+        QSqlDriver *driver = m_connection->database().driver();
+        const QString channel = ServerSchema::notesChannel();
+        if (!driver->subscribedToNotifications().contains(channel) && !driver->subscribeToNotification(channel))
+            return nullptr;
+        return driver;
+    } catch (const StoreError &) {
+        return nullptr;
     }
 }

@@ -5,6 +5,7 @@
 #include <memory>
 
 class Connection;
+class QSqlDriver;
 
 // Whether another program (another PC on the same register) changed notes
 // since a window filled its list: the change history's rows after the mark,
@@ -21,6 +22,12 @@ public:
     // The list was filled now.
     void mark();
     bool changedElsewhere();
+    // On a server register, the driver of this check's session, listening
+    // for the notes' notification (ServerSchema::notesChannel), so that a
+    // change elsewhere can be looked at as soon as it is committed. Null on
+    // SQLite or while the server cannot be reached; a new session, after a
+    // lost one, gives a new driver.
+    QSqlDriver *notifier();
 
 private:
     bool open();

@@ -113,7 +113,7 @@ void Recordset::openStatement(const QString &statement, const QVariantList &valu
     if (ran)
         ran = query.exec();
     if (!ran)
-        throw StoreError(QStringLiteral("SQL 文を実行できません。"), query.lastError().text() + QLatin1Char('\n') + statement);
+        throw m_connection->failure(QStringLiteral("SQL 文を実行できません。"), query.lastError(), statement);
     if (m_table.isEmpty()) {
         const QSqlRecord record = query.record();
         for (int i = 0; i < record.count(); ++i)

@@ -4,8 +4,8 @@
 #include "StoreError.h"
 
 #include <QAtomicInt>
-#include <QSqlError>
 #include <QSqlDriver>
+#include <QSqlError>
 #include <QSqlQuery>
 
 #include <libpq-fe.h>
@@ -87,8 +87,7 @@ QSqlQuery ServerDatabase::exec(const QString &sql, const QVariantList &values)
         ok = q.exec();
     }
     if (!ok)
-        throw StoreError(QStringLiteral("サーバーのデータベースを読み書きできません。"),
-                         q.lastError().text() + QLatin1Char('\n') + sql);
+        throw failure(QStringLiteral("サーバーのデータベースを読み書きできません。"), q.lastError(), sql);
     return q;
 }
 
@@ -97,8 +96,7 @@ QSqlQuery ServerDatabase::prepare(const QString &sql)
     QSqlQuery q(m_db);
     q.setForwardOnly(true);
     if (!q.prepare(sql))
-        throw StoreError(QStringLiteral("サーバーのデータベースを読み書きできません。"),
-                         q.lastError().text() + QLatin1Char('\n') + sql);
+        throw failure(QStringLiteral("サーバーのデータベースを読み書きできません。"), q.lastError(), sql);
     return q;
 }
 
@@ -107,7 +105,42 @@ void ServerDatabase::run(QSqlQuery &query, const QVariantList &values)
     for (int i = 0; i < values.size(); ++i)
         query.bindValue(i, values.at(i));
     if (!query.exec())
-        throw StoreError(QStringLiteral("サーバーのデータベースを読み書きできません。"),
-                         query.lastError().text() + QLatin1Char('\n') + query.lastQuery());
+        throw failure(QStringLiteral("サーバーのデータベースを読み書きできません。"), query.lastError(), query.lastQuery());
     query.finish();
+}
+
+bool ServerDatabase::isLost(const QSqlError &error) const
+{
+    // 57P01-57P03: the server was shut down or is starting; 57P05: an idle
+    // session ended by the server.
+    const QString state = error.nativeErrorCode();
+    return error.type() == QSqlError::ConnectionError || state.startsWith(QLatin1String("08"))
+            || state == QLatin1String("57P01") || state == QLatin1String("57P02") || state == QLatin1String("57P03")
+            || state == QLatin1String("57P05") || isLost();
+}
+
+bool ServerDatabase::isLost() const
+{
+    const QSqlDriver *driver = m_db.driver();
+    // Not isOpen(): the driver answers that from the same status.
+    if (!driver)
+        return false;
+    const QVariant handle = driver->handle();
+    if (qstrcmp(handle.typeName(), "PGconn*") != 0 && qstrcmp(handle.typeName(), "pg_conn*") != 0)
+        return false;
+    PGconn *connection = *static_cast<PGconn *const *>(handle.constData());
+    return connection && PQstatus(connection) == CONNECTION_BAD;
+}
+
+QString ServerDatabase::lostMessage(bool writtenUnknown) const
+{
+    const QString lost = QStringLiteral("サーバー %1 との接続が切れました。").arg(m_server.serverName());
+    return lost + (writtenUnknown ? QStringLiteral("変更が書き込まれたかどうかを確かめてから、もう一度操作してください。")
+                                  : QStringLiteral("変更は書き込まれていません。もう一度操作してください。"));
+}
+
+StoreError ServerDatabase::failure(const QString &explanation, const QSqlError &error, const QString &detail) const
+{
+    const QString engine = detail.isEmpty() ? error.text() : error.text() + QLatin1Char('\n') + detail;
+    return StoreError(isLost(error) ? lostMessage() : explanation, engine);
 }

@@ -6,8 +6,10 @@
 #include <QString>
 #include <QVariantList>
 
+class QSqlError;
 class QSqlQuery;
 typedef struct pg_conn PGconn;
+class StoreError;
 
 // One open connection to the office register's server through Qt's
 // PostgreSQL driver, under a name of its own; closed and removed with the
@@ -40,6 +42,20 @@ public:
     // A statement prepared once for many runs (run() binds and runs it).
     QSqlQuery prepare(const QString &sql);
     void run(QSqlQuery &query, const QVariantList &values);
+
+    // True when the session is gone: the failure says the connection broke
+    // (SQLSTATE class 08, the server ended the session), or libpq finds the
+    // connection dead after it. The server has then rolled back whatever
+    // transaction was open.
+    bool isLost(const QSqlError &error) const;
+    bool isLost() const;
+    // For a statement that failed because the session is gone;
+    // `writtenUnknown` when it was a commit, which may have reached the
+    // server before the connection broke.
+    QString lostMessage(bool writtenUnknown = false) const;
+    // The error to raise for a failed statement: the lost message when the
+    // session is gone, else `explanation` with the driver's text.
+    StoreError failure(const QString &explanation, const QSqlError &error, const QString &detail = QString()) const;
 
 private:
     ServerConnectionText m_server;

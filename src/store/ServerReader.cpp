@@ -6,6 +6,7 @@
 
 #include <QAtomicInt>
 #include <QSqlDriver>
+#include <QSqlError>
 
 #include <libpq-fe.h>
 
@@ -75,10 +76,10 @@ ServerReader::ServerReader(ServerDatabase &server, const QString &sql, const QVa
     const QString declare = QStringLiteral("DECLARE %1 NO SCROLL CURSOR FOR %2").arg(m_cursor, sql);
     PGresult *declared = ServerResult::execute(driver, m_connection, declare.toUtf8(), {});
     const bool ok = PQresultStatus(declared) == PGRES_COMMAND_OK;
-    const QString problem = QString::fromUtf8(PQresultErrorMessage(declared));
+    const QSqlError error = ServerResult::error(m_connection, declared);
     PQclear(declared);
     if (!ok)
-        throw StoreError(QStringLiteral("サーバーのデータベースを読み書きできません。"), problem + QLatin1Char('\n') + declare);
+        throw server.failure(QStringLiteral("サーバーのデータベースを読み書きできません。"), error, declare);
     // The first batch at once, so that the columns are known before the
     // first row is asked for.
     fetchBatch();
@@ -88,8 +89,9 @@ ServerReader::~ServerReader()
 {
     if (m_result)
         PQclear(m_result);
-    if (!m_cursor.isEmpty()) {
-        // A transaction that failed has closed its cursors already.
+    if (!m_cursor.isEmpty() && !m_server.isLost()) {
+        // A transaction that failed, or a session lost, has closed its
+        // cursors already.
         PQclear(ServerResult::execute(nullptr, m_connection, QByteArray("CLOSE ") + m_cursor.toUtf8(), {}));
     }
 }
@@ -102,10 +104,10 @@ void ServerReader::take(PGresult *result, const QString &sql)
     m_rows = 0;
     m_row = -1;
     if (PQresultStatus(result) != PGRES_TUPLES_OK) {
-        const QString problem = QString::fromUtf8(result ? PQresultErrorMessage(result) : PQerrorMessage(m_connection));
+        const QSqlError error = ServerResult::error(m_connection, result);
         PQclear(result);
         m_result = nullptr;
-        throw StoreError(QStringLiteral("サーバーのデータベースを読み書きできません。"), problem + QLatin1Char('\n') + sql);
+        throw m_server.failure(QStringLiteral("サーバーのデータベースを読み書きできません。"), error, sql);
     }
     if (m_types.isEmpty()) {
         m_columns = PQnfields(result);

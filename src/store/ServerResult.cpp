@@ -163,6 +163,16 @@ PGresult *ServerResult::execute(const QSqlDriver *driver, PGconn *connection, co
     return result;
 }
 
+QSqlError ServerResult::error(PGconn *connection, const PGresult *result)
+{
+    const char *state = result ? PQresultErrorField(result, PG_DIAG_SQLSTATE) : nullptr;
+    const QString message = QString::fromUtf8(result ? PQresultErrorMessage(result) : PQerrorMessage(connection));
+    const bool lost = PQstatus(connection) == CONNECTION_BAD;
+    return QSqlError(QStringLiteral("QPSQL: Unable to create query"), message,
+                     lost ? QSqlError::ConnectionError : QSqlError::StatementError,
+                     QString::fromLatin1(state ? state : ""));
+}
+
 QVariant ServerResult::handle() const
 {
     return QVariant::fromValue(static_cast<void *>(m_result));
@@ -193,10 +203,7 @@ bool ServerResult::take(PGresult *result)
     m_result = result;
     const ExecStatusType status = PQresultStatus(result);
     if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) {
-        const char *state = result ? PQresultErrorField(result, PG_DIAG_SQLSTATE) : nullptr;
-        setLastError(QSqlError(QStringLiteral("QPSQL: Unable to create query"),
-                               QString::fromUtf8(result ? PQresultErrorMessage(result) : PQerrorMessage(m_connection)),
-                               QSqlError::StatementError, QString::fromLatin1(state ? state : "")));
+        setLastError(error(m_connection, result));
         clearResult();
         setActive(false);
         return false;

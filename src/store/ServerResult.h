@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QSqlError>
 #include <QSqlRecord>
 #include <QSqlResult>
 #include <QVariantList>
@@ -31,6 +32,10 @@ public:
     // driver does before a statement.
     static PGresult *execute(const QSqlDriver *driver, PGconn *connection, const QByteArray &sql,
                              const QVariantList &values);
+    // The failure of a statement as the driver reports one: the server's
+    // message and SQLSTATE, a connection error when libpq finds the
+    // connection dead.
+    static QSqlError error(PGconn *connection, const PGresult *result);
     // The value's text as the server reads it, null for a null value.
     static QByteArray parameterText(const QVariant &value);
 

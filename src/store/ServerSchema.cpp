@@ -5,6 +5,7 @@
 #include "ServerSql.h"
 #include "StoreError.h"
 
+#include <QHash>
 #include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -171,13 +172,19 @@ QStringList historyTrigger(const QString &table, const QStringList &columns)
                                "    h.RTNo := OLD.TNo; h.RTFDate := OLD.TFDate; h.RTKDate := OLD.TKDate;\n"
                                "    h.RTTo := OLD.TTo; h.RTKingaku := OLD.TKingaku;\n"
                                "  END IF;\n");
+    // Sessions listening for the notes' channel (the change line) are told
+    // when the change commits; one payload, so a transaction tells once.
+    const QString notify =
+            note ? QStringLiteral("  PERFORM pg_notify('%1', '');\n").arg(ServerSchema::notesChannel()) : QString();
     body += QStringLiteral(
             "  h.RHash := ribodo_hash(h.RNo::text, h.RAt, h.RUser, h.RSource, h.RAction, h.RTable, h.RKey, "
             "h.RBefore, h.RAfter, h.RTNo::text, h.RTFDate, h.RTKDate, h.RTTo::text, ribodo_real_text(h.RTKingaku), "
             "h.RPrev);\n"
             "  INSERT INTO RirekiTbl VALUES (h.*);\n"
+            "%1"
             "  RETURN NULL;\n"
-            "END");
+            "END")
+                    .arg(notify);
     const QString name = QStringLiteral("Rireki_") + table;
     return {QStringLiteral("CREATE FUNCTION %1() RETURNS trigger LANGUAGE plpgsql SECURITY DEFINER "
                            "SET search_path = public, pg_temp AS $body$\n%2$body$")
@@ -186,12 +193,20 @@ QStringList historyTrigger(const QString &table, const QStringList &columns)
                     .arg(name, table)};
 }
 
-// The columns of each table the history keeps, spelt as Schema spells them
-// (the server folds names to lower case), with their defaults in SQLite's
-// text: read from Schema's statements run on a database in memory.
-QList<QList<ServerSchema::Column>> historyColumns()
+// The columns of Schema's tables and views, spelt as Schema spells them (the
+// server folds names to lower case), with their defaults in SQLite's text:
+// read from Schema's statements run on a database in memory.
+struct SchemaColumns
 {
-    QList<QList<ServerSchema::Column>> result;
+    // Per table the history keeps, in Schema::historyTables()'s order.
+    QList<QList<ServerSchema::Column>> history;
+    // Every column name of a table or view by its lower case.
+    QHash<QString, QString> spellings;
+};
+
+SchemaColumns readSchemaColumns()
+{
+    SchemaColumns result;
     const QString name = QStringLiteral("ribodo-schema-columns");
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
@@ -208,11 +223,23 @@ QList<QList<ServerSchema::Column>> historyColumns()
             q.exec(QStringLiteral("SELECT name, dflt_value FROM pragma_table_info('%1') ORDER BY cid").arg(table));
             while (q.next())
                 columns << ServerSchema::Column{q.value(0).toString(), q.value(1).toString()};
-            result << columns;
+            result.history << columns;
+        }
+        q.exec(QStringLiteral("SELECT c.name FROM sqlite_master m, pragma_table_info(m.name) c "
+                              "WHERE m.type IN ('table', 'view')"));
+        while (q.next()) {
+            const QString column = q.value(0).toString();
+            result.spellings.insert(column.toLower(), column);
         }
     }
     QSqlDatabase::removeDatabase(name);
     return result;
+}
+
+const SchemaColumns &schemaColumns()
+{
+    static const SchemaColumns all = readSchemaColumns();
+    return all;
 }
 
 QString tableName(const QString &statement)
@@ -237,6 +264,11 @@ QString ServerSchema::writerRole()
 QString ServerSchema::readerRole()
 {
     return QStringLiteral("閲覧");
+}
+
+QString ServerSchema::notesChannel()
+{
+    return QStringLiteral("ribodo_notes");
 }
 
 QString ServerSchema::versionTable()
@@ -266,8 +298,15 @@ QStringList ServerSchema::translate(const QString &statement)
     }
     if (s.contains(QRegularExpression(QStringLiteral("^ALTER\\s+TABLE\\b"), caseless)))
         return {translateExpressions(columnTypes(s))};
-    if (s.contains(QRegularExpression(QStringLiteral("^CREATE\\s+VIEW\\b"), caseless)))
-        return {translateExpressions(s)};
+    if (s.contains(QRegularExpression(QStringLiteral("^CREATE\\s+VIEW\\b"), caseless))) {
+        // A list the program does not order keeps to the order in which the
+        // notes were entered, as on SQLite; the server's own order moves a
+        // row when it is updated.
+        QString view = translateExpressions(s);
+        if (view.contains(QLatin1String(" FROM SiteTbl s ")))
+            view += QStringLiteral(" ORDER BY s.") + ServerSql::rowIdColumn();
+        return {view};
+    }
     throw StoreError(QStringLiteral("サーバー用に変換できない文があります。"), statement);
 }
 
@@ -325,9 +364,13 @@ QStringList ServerSchema::createStatements()
 
 QList<ServerSchema::Column> ServerSchema::columns(const QString &table)
 {
-    static const QList<QList<Column>> all = historyColumns();
     const qsizetype at = Schema::historyTables().indexOf(table);
-    return at < 0 ? QList<Column>() : all.at(at);
+    return at < 0 ? QList<Column>() : schemaColumns().history.at(at);
+}
+
+QString ServerSchema::spelling(const QString &name)
+{
+    return schemaColumns().spellings.value(name.toLower(), name);
 }
 
 QString ServerSchema::rowObject(const QStringList &columns, const QString &row)

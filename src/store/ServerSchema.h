@@ -21,6 +21,9 @@ public:
     static QString readerRole();
     // The one-row table that holds Schema::version().
     static QString versionTable();
+    // The notification the notes' history trigger sends, once per
+    // transaction that changed notes; delivered when it commits.
+    static QString notesChannel();
 
     // PostgreSQL's form of one of Schema's statements: codes compared
     // without regard to case become citext, amounts exact numeric, a GLOB
@@ -43,6 +46,9 @@ public:
         QString defaultValue;
     };
     static QList<Column> columns(const QString &table);
+    // A column name as Schema spells it; `name` itself when no table or view
+    // has a column by that name.
+    static QString spelling(const QString &name);
     // The expression of a row's values as the history's triggers record
     // them (a JSON object's text); `row` names the row, or is empty.
     static QString rowObject(const QStringList &columns, const QString &row = QString());

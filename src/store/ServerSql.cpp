@@ -99,8 +99,8 @@ bool is(const Token &t, const char *word)
 const char *const refusedWords[] = {"PRAGMA", "sqlite_master", "sqlite_schema", "IMMEDIATE", "ATTACH", "DETACH",
                                    "VACUUM", "INTO", "CURRENT_DATE", "CURRENT_TIME", "CURRENT_TIMESTAMP", "GLOB",
                                    "COLLATE"};
-const char *const refusedCalls[] = {"group_concat", "last_insert_rowid", "julianday", "strftime", "datetime", "date",
-                                    "time", "printf", "typeof", "total", "iif", "instr"};
+const char *const refusedCalls[] = {"last_insert_rowid", "julianday", "strftime", "datetime", "date",
+                                    "time", "printf", "typeof", "iif", "instr"};
 
 bool isComparison(const Token &t)
 {
@@ -332,6 +332,28 @@ QString ServerSql::fromSqlite(const QString &sqlite)
             t[arguments.at(1).first].text.prepend(QStringLiteral("CAST("));
             t[arguments.at(1).second].text += QStringLiteral(" AS jsonpath)");
             t[close].text += QStringLiteral(" #>> '{}'");
+        } else if (is(token, "group_concat") && call) {
+            // The rows in the order they come, joined by "," unless told.
+            const qsizetype close = matching(after, 1);
+            const QList<QPair<qsizetype, qsizetype>> arguments = splitArguments(after, close);
+            if (arguments.size() > 2)
+                unknown(sqlite, token.text);
+            token.text = QStringLiteral("string_agg");
+            t[arguments.at(0).first].text.prepend(QStringLiteral("CAST("));
+            t[arguments.at(0).second].text += QStringLiteral(" AS text)");
+            if (arguments.size() == 1)
+                t[close].text.prepend(QStringLiteral(", ','"));
+        } else if (is(token, "json_each") && call) {
+            // The values of a JSON array, in a column named value.
+            const qsizetype close = matching(after, 1);
+            token.text = QStringLiteral("json_array_elements_text");
+            t[after].text += QStringLiteral("CAST(");
+            t[close].text.prepend(QStringLiteral(" AS json)"));
+        } else if (is(token, "TOTAL") && call) {
+            // SQLite's sum that is 0 over no rows.
+            const qsizetype close = matching(after, 1);
+            token.text = QStringLiteral("COALESCE(SUM");
+            t[close].text += QStringLiteral(", 0)");
         } else if (is(token, "INSERT") && after >= 0 && is(t.at(after), "OR")) {
             unknown(sqlite, QStringLiteral("INSERT OR"));
         } else {

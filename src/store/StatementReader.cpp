@@ -2,8 +2,10 @@
 
 #include "Connection.h"
 #include "ServerReader.h"
+#include "ServerSchema.h"
 #include "StoreError.h"
 
+#include <QRegularExpression>
 #include <QSqlDriver>
 
 #include <sqlite3.h>
@@ -13,6 +15,7 @@ StatementReader::StatementReader(Connection &connection, const QString &sql, con
 {
     if (!connection.isOpen())
         throw StoreError(QStringLiteral("データベースに接続していません。"));
+    connection.ensureSession();
     if (ServerDatabase *server = connection.serverDatabase()) {
         // A cursor lives only inside a transaction; outside one the rows are
         // taken whole.
@@ -83,8 +86,15 @@ int StatementReader::columnCount() const
 
 QString StatementReader::columnName(int column) const
 {
-    if (m_server)
-        return m_server->columnName(column);
+    if (m_server) {
+        // The server gives unquoted names in lower case: the name as the
+        // statement spells it, or else as the register's tables do.
+        const QString name = m_server->columnName(column);
+        const QRegularExpression word(QStringLiteral("\\b%1\\b").arg(QRegularExpression::escape(name)),
+                                      QRegularExpression::CaseInsensitiveOption);
+        const QRegularExpressionMatch m = word.match(m_sql);
+        return m.hasMatch() ? m.captured() : ServerSchema::spelling(name);
+    }
     return QString::fromUtf8(sqlite3_column_name(m_statement, column));
 }
 

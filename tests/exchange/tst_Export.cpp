@@ -1,3 +1,4 @@
+#include "ServerRegister.h"
 #include "TestDataFolder.h"
 
 #include "exchange/CsvExport.h"
@@ -93,6 +94,9 @@ class TestExport : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase_data() { ServerRegister::addEngineRows(); }
+    void init() { QVERIFY2(m_register.selectEngine(), qPrintable(m_register.error())); }
+
     void workbookReadsBack()
     {
         QTemporaryDir dir;
@@ -348,6 +352,9 @@ private slots:
                  QStringLiteral("2000,,,2024/01/22,支払手形,,,対象外,5000,0,当座預金,'=1+2,,対象外,5000,0,"
                                 "手形番号 B1 @山田商事,,,0,,,0,0,no\r\n"));
     }
+
+private:
+    ServerRegister m_register;
 };
 
 QTEST_GUILESS_MAIN(TestExport)

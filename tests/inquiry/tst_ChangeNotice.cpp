@@ -1,3 +1,4 @@
+#include "ServerRegister.h"
 #include "WindowFixture.h"
 
 #include "inquiry/FrmRbView.h"
@@ -14,6 +15,9 @@ class TestChangeNotice : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    void initTestCase_data() { ServerRegister::addEngineRows(); }
+    void init() { QVERIFY2(m_register.selectEngine(), qPrintable(m_register.error())); }
+
     void showsChangesFromElsewhere_data()
     {
         QTest::addColumn<int>("window");
@@ -61,6 +65,9 @@ private Q_SLOTS:
         f.data.execElsewhere(u"UPDATE SiteTbl SET TKingaku = 3 WHERE TNo = 'A1'"_s);
         QTRY_VERIFY(notice->isVisible());
     }
+
+private:
+    ServerRegister m_register;
 };
 
 QTEST_MAIN(TestChangeNotice)

@@ -1,3 +1,4 @@
+#include "ServerRegister.h"
 #include "WindowFixture.h"
 
 #include "inquiry/FrmKensaku.h"
@@ -80,6 +81,9 @@ class TestFrmKensaku : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    void initTestCase_data() { ServerRegister::addEngineRows(); }
+    void init() { QVERIFY2(m_register.selectEngine(), qPrintable(m_register.error())); }
+
     void search_data()
     {
         // drawn from, drawn to, due from, due to, amount from, amount to, payee
@@ -233,6 +237,9 @@ private Q_SLOTS:
         QCOMPARE(WindowFixture::child<QAbstractItemView>(search, "GridHistory")->model()->rowCount(), 2);
         QVERIFY(WindowFixture::child<QLabel>(search, "lblHistory")->text().contains(u"b2"_s, Qt::CaseInsensitive));
     }
+
+private:
+    ServerRegister m_register;
 };
 
 QTEST_MAIN(TestFrmKensaku)

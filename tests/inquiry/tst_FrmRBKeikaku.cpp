@@ -1,3 +1,4 @@
+#include "ServerRegister.h"
 #include "WindowFixture.h"
 
 #include "inquiry/FrmRBKeikaku.h"
@@ -77,6 +78,9 @@ class TestFrmRBKeikaku : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase_data() { ServerRegister::addEngineRows(); }
+    void init() { QVERIFY2(m_register.selectEngine(), qPrintable(m_register.error())); }
+
     void plan_data()
     {
         QTest::addColumn<QStringList>("notes");
@@ -251,16 +255,13 @@ private slots:
     void databaseFailure()
     {
         Plan p;
-        p.data.exec(QStringLiteral("DROP TABLE SireCliant"));
+        p.data.drop(QStringLiteral("SireCliant"));
         p.open();
         QCOMPARE(p.dialogs.messages().size(), 1);
         QCOMPARE(p.dialogs.messages().first().title, QStringLiteral("警告"));
         QCOMPARE(p.model()->rowCount(), 0);
 
-        for (const QString &sql : Schema::createStatements()) {
-            if (sql.contains(QLatin1String(" SireCliant ")) && !sql.contains(QLatin1String("VIEW")))
-                p.data.exec(sql);
-        }
+        p.data.restore(QStringLiteral("SireCliant"));
         p.data.exec(QStringLiteral("INSERT INTO SireCliant (ClCode, ClName) VALUES ('2', 'B')"));
         p.addNote(QStringLiteral("2 2024-05-10 30000 1"));
         p.choose(QDate(2024, 5, 1), 0);
@@ -299,6 +300,9 @@ private slots:
                                   "<f>SUBTOTAL(9,D2:D3)</f><v>50000</v>"})
             QVERIFY2(xml.contains(QLatin1String(total)), total);
     }
+
+private:
+    ServerRegister m_register;
 };
 
 QTEST_MAIN(TestFrmRBKeikaku)

@@ -1,3 +1,4 @@
+#include "ServerRegister.h"
 #include "WindowFixture.h"
 
 #include "inquiry/FrmRbView.h"
@@ -104,11 +105,14 @@ private:
     std::unique_ptr<FrmRbView> m_window;
 
 private slots:
+    void initTestCase_data() { ServerRegister::addEngineRows(); }
+
     void cleanup() { m_window.reset(); }
 
 
     void init()
     {
+        QVERIFY2(m_register.selectEngine(), qPrintable(m_register.error()));
         m_f = std::make_unique<WindowFixture>();
         m_f->data.exec(QStringLiteral("INSERT INTO SireCliant (ClCode, ClName) VALUES ('12', '山田'), ('A01', '佐藤'), "
                                       "('007', '鈴木')"));
@@ -144,8 +148,12 @@ private slots:
     {
         QFETCH(QString, setup);
         QFETCH(QString, lists);
-        for (const QString &sql : setup.split(QLatin1Char(';'), Qt::SkipEmptyParts))
-            m_f->data.exec(sql);
+        for (const QString &sql : setup.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+            if (sql.startsWith(QLatin1String("DROP TABLE ")))
+                m_f->data.drop(sql.mid(11));
+            else
+                m_f->data.exec(sql);
+        }
         open();
         QTEST(tree(), "tree");
         QTEST(shown(), "messages");
@@ -295,7 +303,7 @@ private slots:
         QVERIFY(m_f->windows.window(WindowId::FrmView));
         m_f->windows.unload(WindowId::FrmView);
         if (refused)
-            m_f->data.exec(QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON TMPTbl BEGIN SELECT RAISE(ABORT, 'locked'); END"));
+            m_f->data.refuseWrites(QStringLiteral("INSERT"), QStringLiteral("TMPTbl"));
         clickNode(node);
         click("cmdPrint");
         QCOMPARE(workTable(), table.isEmpty() ? first : table);
@@ -372,6 +380,9 @@ private slots:
         if (item == 0)
             QCOMPARE(workTable().count(QLatin1Char(';')), 4);
     }
+
+private:
+    ServerRegister m_register;
 };
 
 QTEST_MAIN(TestFrmRbView)

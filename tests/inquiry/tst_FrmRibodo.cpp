@@ -1,3 +1,4 @@
+#include "ServerRegister.h"
 #include "WindowFixture.h"
 
 #include "inquiry/FrmRibodo.h"
@@ -66,8 +67,11 @@ private:
     std::unique_ptr<World> w;
 
 private slots:
+    void initTestCase_data() { ServerRegister::addEngineRows(); }
+
     void init()
     {
+        QVERIFY2(m_register.selectEngine(), qPrintable(m_register.error()));
         w = std::make_unique<World>();
         w->windows.registerFactory(WindowId::FrmView, [w = w.get()] {
             w->printed = w->values.ModeFlag() + u' ' + w->values.ReportDate();
@@ -263,21 +267,20 @@ private slots:
         list(day, allBanks);
         grid()->selectRow(0);
         QTest::keyClick(grid(), Qt::Key_Return);
-        w->data.exec(QStringLiteral("CREATE TRIGGER refuse BEFORE UPDATE ON SiteTbl BEGIN SELECT RAISE(ABORT, 'locked'); END"));
+        w->data.refuseWrites(QStringLiteral("UPDATE"), QStringLiteral("SiteTbl"));
         child<QComboBox>("Combo2")->setCurrentText(QStringLiteral("決済済み"));
         click("Command3");
         QCOMPARE(state(QStringLiteral("T1")), QStringLiteral("1"));
         QVERIFY(settling());
         click("Command4");
 
-        const QVariant view = w->data.scalar(QStringLiteral("SELECT sql FROM sqlite_master WHERE name = 'QRYKesai'"));
-        w->data.exec(QStringLiteral("DROP VIEW QRYKesai"));
+        w->data.drop(QStringLiteral("QRYKesai"));
         click("Command1");
         QCOMPARE(shown(), QStringLiteral(" /  / "));
         QCOMPARE(w->dialogs.messages().size(), 2);
         for (const ScriptedDialogService::Call &c : w->dialogs.messages())
             QVERIFY(c.title == QStringLiteral("警告") && c.icon == DialogService::Icon::Critical);
-        w->data.exec(view.toString());
+        w->data.restore(QStringLiteral("QRYKesai"));
         click("Command1");
         QCOMPARE(shown(), dayListed);
     }
@@ -309,6 +312,9 @@ private slots:
         QTest::keyClick(w->window.get(), Qt::Key_Escape);
         QVERIFY(!w->window->isVisible());
     }
+
+private:
+    ServerRegister m_register;
 };
 
 QTEST_MAIN(TestFrmRibodo)

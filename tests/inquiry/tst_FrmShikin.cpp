@@ -1,3 +1,4 @@
+#include "ServerRegister.h"
 #include "WindowFixture.h"
 
 #include "inquiry/FrmRibodo.h"
@@ -76,6 +77,9 @@ class TestFrmShikin : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    void initTestCase_data() { ServerRegister::addEngineRows(); }
+    void init() { QVERIFY2(m_register.selectEngine(), qPrintable(m_register.error())); }
+
     void runningBalance_data()
     {
         QTest::addColumn<QString>("notes");
@@ -262,7 +266,7 @@ private Q_SLOTS:
         Shikin s;
         s.addNotes(u"2027-01-05 100000"_s);
         s.open(QDate(2027, 1, 4), QDate(2027, 3, 5));
-        s.data.exec(u"DROP TABLE BankBalance"_s);
+        s.data.drop(u"BankBalance"_s);
         WindowFixture::click(s.window.get(), "Command1");
         s.child<QLineEdit>("TxtZan")->setText(u"100"_s);
         WindowFixture::click(s.window.get(), "Command5");
@@ -273,6 +277,9 @@ private Q_SLOTS:
         QVERIFY(s.window->isVisible());
         QCOMPARE(s.child<QLineEdit>("TxtZan")->text(), u"100"_s);
     }
+
+private:
+    ServerRegister m_register;
 };
 
 QTEST_MAIN(TestFrmShikin)

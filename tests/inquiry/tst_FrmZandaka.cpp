@@ -1,3 +1,4 @@
+#include "ServerRegister.h"
 #include "WindowFixture.h"
 
 #include "inquiry/FrmZandaka.h"
@@ -14,6 +15,9 @@ class TestFrmZandaka : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase_data() { ServerRegister::addEngineRows(); }
+    void init() { QVERIFY2(m_register.selectEngine(), qPrintable(m_register.error())); }
+
     void dayTyped_data()
     {
         QTest::addColumn<QString>("typed");
@@ -64,6 +68,9 @@ private slots:
         QCOMPARE(reports, QStringList{QStringLiteral("17 2024/03/31 denshi")});
         QCOMPARE(f.dialogs.unexpected(), 0);
     }
+
+private:
+    ServerRegister m_register;
 };
 
 QTEST_MAIN(TestFrmZandaka)

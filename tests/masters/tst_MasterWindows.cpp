@@ -1,3 +1,4 @@
+#include "ServerRegister.h"
 #include "WindowFixture.h"
 
 #include "app/FrmMain.h"
@@ -182,6 +183,9 @@ class TestMasterWindows : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    void initTestCase_data() { ServerRegister::addEngineRows(); }
+    void init() { QVERIFY2(m_register.selectEngine(), qPrintable(m_register.error())); }
+
     void commands_data()
     {
         QTest::addColumn<WindowId>("window");
@@ -452,7 +456,7 @@ private Q_SLOTS:
         field->setText(typed);
         s.run(QStringLiteral("R"));
         const QString column = box == QLatin1String("txtTouroku") ? QStringLiteral("IFNULL(ClTouroku, '')")
-                : box == QLatin1String("txtKyokudo")              ? QStringLiteral("printf('%.0f', KbnKyokudo)")
+                : box == QLatin1String("txtKyokudo")              ? QStringLiteral("CAST(KbnKyokudo AS INTEGER)")
                 : box == QLatin1String("txtFuriEnd")              ? QStringLiteral("IFNULL(KbnFuriEnd, '')")
                                                                   : QStringLiteral("IFNULL(KbnKesaiEnd, '')");
         const QString table = s.supplier() ? QStringLiteral("SireCliant WHERE ClCode") : QStringLiteral("kbn6 WHERE KbnCode");
@@ -535,7 +539,7 @@ private Q_SLOTS:
     void databaseFailureKeepsWindowUsable()
     {
         Screen s(WindowId::FrmBank);
-        s.data.exec(QStringLiteral("DROP TABLE kbn6"));
+        s.data.drop(QStringLiteral("kbn6"));
         s.run(QStringLiteral("code Z9;name 新;R"));
         QCOMPARE(s.dialogs.messages().size(), 1);
         QCOMPARE(s.warnings().value(0).contains(u':'), false); // titled 警告
@@ -645,6 +649,9 @@ private Q_SLOTS:
         QTest::keyClick(f.list(), Qt::Key_Return);
         QCOMPARE(entry->code.text(), QStringLiteral("002"));
     }
+
+private:
+    ServerRegister m_register;
 };
 
 QTEST_MAIN(TestMasterWindows)

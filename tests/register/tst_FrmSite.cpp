@@ -1,3 +1,4 @@
+#include "ServerRegister.h"
 #include "WindowFixture.h"
 
 #include "masters/FrmCliantU.h"
@@ -25,8 +26,6 @@ const QString emptyScreen = QStringLiteral("||||||//|//|00000|R");
 const QString taken = QStringLiteral("手形番号が重複しています。");
 // How shown() lists a message giving the database's reason for a refused write.
 const QString refusal = QStringLiteral("refused");
-const QString refuseWrites = QStringLiteral("CREATE TRIGGER refuse BEFORE %1 ON SiteTbl %2 "
-                                            "BEGIN SELECT RAISE(ABORT, 'locked'); END");
 }
 
 class TestFrmSite : public QObject
@@ -34,8 +33,11 @@ class TestFrmSite : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase_data() { ServerRegister::addEngineRows(); }
+
     void init()
     {
+        QVERIFY2(m_register.selectEngine(), qPrintable(m_register.error()));
         m_f = std::make_unique<WindowFixture>();
         m_f->data.exec(QStringLiteral("INSERT INTO kbn6 (KbnCode, KbnName, KbnZan) VALUES ('01', '中央銀行 本店', 0), "
                                       "('02', 'みなと銀行 駅前支店', 0)"));
@@ -140,7 +142,7 @@ private slots:
         const QStringList n = note.split(u'|');
 
         m_f->data.addNote(QStringLiteral("OLD-1"), QStringLiteral("2024-06-30"));
-        m_f->data.exec(refuseWrites.arg(QStringLiteral("INSERT"), QStringLiteral("WHEN NEW.TNo = 'LOCKED'")));
+        m_f->data.refuseWrites(QStringLiteral("INSERT"), QStringLiteral("SiteTbl"), QStringLiteral("NEW.TNo = 'LOCKED'"));
         open();
         enterNote(n[0], n[2], n[3], n[4], n[1]);
         const QString typed = screen();
@@ -150,7 +152,7 @@ private slots:
         QVERIFY(allWarnings());
         if (messages.isEmpty()) {
             QCOMPARE(numbers(), QStringLiteral("N-1,OLD-1"));
-            QCOMPARE(stored(QStringLiteral("TKingaku || '|' || TFDate"), n[0]), QStringLiteral("1000.0|2025-01-10"));
+            QCOMPARE(stored(QStringLiteral("(TKingaku + 0.0) || '|' || TFDate"), n[0]), QStringLiteral("1000.0|2025-01-10"));
             QCOMPARE(screen(), emptyScreen);
         } else {
             QCOMPARE(numbers(), QStringLiteral("OLD-1"));
@@ -178,7 +180,7 @@ private slots:
 
         QVERIFY(m_f->dialogs.calls().isEmpty());
         QCOMPARE(m_f->data.scalar(QStringLiteral("SELECT TNo || '|' || TTo || '|' || TFDate || '|' || TKDate || '|' || "
-                                                 "TBank || '|' || TKingaku || '|' || TKubun || '|' || TCond || '|' || "
+                                                 "TBank || '|' || (TKingaku + 0.0) || '|' || TKubun || '|' || TCond || '|' || "
                                                  "TYoto || '|' || TKeiri || '|' || TRemarks FROM SiteTbl")).toString(),
                  QStringLiteral("A-12|100|2024-04-15|2024-07-31|02|1234567.0|2|2|4|2|4月分 支払"));
         QCOMPARE(screen(), emptyScreen);
@@ -241,7 +243,7 @@ private slots:
         m_f->data.addNote(QStringLiteral("A-12"), QStringLiteral("2024-06-30"));
         m_f->data.addNote(QStringLiteral("B-1"), QStringLiteral("2024-06-30"));
         if (!refused.isEmpty())
-            m_f->data.exec(refuseWrites.arg(refused, QString()));
+            m_f->data.refuseWrites(refused, QStringLiteral("SiteTbl"));
         open();
         callUp(QStringLiteral("A-12"));
         m_f->dialogs.clear();
@@ -452,7 +454,7 @@ private slots:
     {
         QFETCH(QString, note);
         const QStringList n = note.split(u'|');
-        m_f->data.exec(QStringLiteral("UPDATE SireCliant SET ClTekiho = (ClCode = '100')"));
+        m_f->data.exec(QStringLiteral("UPDATE SireCliant SET ClTekiho = CASE ClCode WHEN '100' THEN 1 ELSE 0 END"));
         open();
         m_window->show();
         chooseKind(n[0]);
@@ -696,6 +698,7 @@ private:
 
     std::unique_ptr<WindowFixture> m_f;
     std::unique_ptr<FrmSite> m_window;
+    ServerRegister m_register;
 };
 
 QTEST_MAIN(TestFrmSite)

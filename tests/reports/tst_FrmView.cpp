@@ -1,3 +1,4 @@
+#include "ServerRegister.h"
 #include "ReportTestData.h"
 #include "ScriptedDialogService.h"
 #include "TestDataFolder.h"
@@ -43,8 +44,11 @@ class TestFrmView : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase_data() { ServerRegister::addEngineRows(); }
+
     void init()
     {
+        QVERIFY2(m_register.selectEngine(), qPrintable(m_register.error()));
         m = std::make_unique<Fixture>();
         ReportTestData::addMasters(m->folder);
         // Three pages of notes book: 40 notes of bank 1, 10 of bank 2, 10 of bank 10.
@@ -327,6 +331,7 @@ private:
         AppContext context{values, dialogs, windows};
     };
     std::unique_ptr<Fixture> m;
+    ServerRegister m_register;
 };
 
 FrmView *TestFrmView::open(const QString &modeFlag)

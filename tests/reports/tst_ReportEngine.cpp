@@ -1,3 +1,4 @@
+#include "ServerRegister.h"
 #include "ReportTestData.h"
 #include "TestDataFolder.h"
 
@@ -18,8 +19,11 @@ class TestReportEngine : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase_data() { ServerRegister::addEngineRows(); }
+
     void init()
     {
+        QVERIFY2(m_register.selectEngine(), qPrintable(m_register.error()));
         m = std::make_unique<Fixture>();
         ReportTestData::addMasters(m->folder);
     }
@@ -203,10 +207,11 @@ private slots:
         QFETCH(int, payees);
         QFETCH(int, dates);
         QFETCH(QList<int>, firstDateOfPage);
-        m->folder.exec(QStringLiteral("INSERT INTO SireCliant (ClCode, ClName) WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL "
-                                      "SELECT i + 1 FROM n WHERE i + 1 < ?) SELECT printf('P%03d', i), "
-                                      "printf('振出先%03d', i) FROM n"),
-                       {payees});
+        for (int i = 0; i < payees; ++i) {
+            const QString number = QStringLiteral("%1").arg(i, 3, 10, QLatin1Char('0'));
+            m->folder.exec(QStringLiteral("INSERT INTO SireCliant (ClCode, ClName) VALUES (?, ?)"),
+                           {QLatin1Char('P') + number, QStringLiteral("振出先") + number});
+        }
         ReportTestData::addNotes(m->folder, payees * dates, [dates](int i) {
             const QString code = QStringLiteral("P%1").arg(i / dates, 3, 10, QLatin1Char('0'));
             return ReportTestData::Note{QStringLiteral("%1-%2").arg(code).arg(i % dates),
@@ -416,7 +421,7 @@ private:
     void addRuleNotes(std::initializer_list<const char *> rows) const
     {
         m->folder.exec(QStringLiteral("UPDATE kbn1 SET KbnDenshi = (KbnCode = '3')"));
-        m->folder.exec(QStringLiteral("UPDATE SireCliant SET ClTekiho = (ClCode = '110')"));
+        m->folder.exec(QStringLiteral("UPDATE SireCliant SET ClTekiho = CASE ClCode WHEN '110' THEN 1 ELSE 0 END"));
         for (const char *row : rows) {
             const QStringList v = QString::fromUtf8(row).split(QLatin1Char(' '));
             m->folder.exec(QStringLiteral("INSERT INTO SiteTbl (TNo, TFDate, TKDate, TKingaku, TKubun, TTo, TCond, TBank, "
@@ -434,6 +439,7 @@ private:
         QTemporaryDir scratch;
     };
     std::unique_ptr<Fixture> m;
+    ServerRegister m_register;
 };
 
 QString TestReportEngine::writeDefinition(const QByteArray &text)

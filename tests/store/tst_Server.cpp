@@ -1,22 +1,29 @@
 #include "PgCluster.h"
 #include "TestDataFolder.h"
 
+#include "store/ChangeSource.h"
 #include "store/Connection.h"
 #include "store/HistoryCheck.h"
 #include "store/HistoryFunctions.h"
+#include "store/NoteChanges.h"
+#include "store/RibodoClass.h"
 #include "store/Schema.h"
 #include "store/ServerConnectionText.h"
 #include "store/ServerDatabase.h"
 #include "store/ServerSchema.h"
+#include "store/StatementReader.h"
 #include "store/StoreError.h"
 
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QSignalSpy>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTemporaryDir>
+#include <QScopeGuard>
 #include <QtTest>
 
 namespace {
@@ -92,6 +99,41 @@ QString chainProblem(ServerDatabase &db)
     return QString();
 }
 
+// Ends the program's sessions on the register, as a restarted server or a
+// broken network would, and returns once they are gone.
+void endSessions(ServerDatabase &admin)
+{
+    admin.exec(QStringLiteral("SELECT pg_terminate_backend(pid, 5000) FROM pg_stat_activity "
+                              "WHERE datname = current_database() AND pid <> pg_backend_pid() "
+                              "AND application_name = 'QXRibodo'"))
+            .finish();
+}
+
+QVariant scalar(ServerDatabase &db, const QString &sql)
+{
+    QSqlQuery q = db.exec(sql);
+    const QVariant value = q.next() ? q.value(0) : QVariant();
+    q.finish();
+    return value;
+}
+
+// The explanation of the error a step raised; empty when it succeeded.
+QString failureOf(const std::function<void()> &step)
+{
+    try {
+        step();
+    } catch (const StoreError &e) {
+        return e.explanation();
+    }
+    return QString();
+}
+
+QString lostMessage(const QString &text)
+{
+    return QStringLiteral("サーバー %1 との接続が切れました。変更は書き込まれていません。もう一度操作してください。")
+            .arg(ServerConnectionText::parse(text).serverName());
+}
+
 } // namespace
 
 class TestServer : public QObject
@@ -125,6 +167,10 @@ private slots:
     void pullCopiesRegister();
     void pullRefusesFolderWithRegister_data();
     void pullRefusesFolderWithRegister();
+    void lostSessionReconnects();
+    void lostSessionInRecordClass_data();
+    void lostSessionInRecordClass();
+    void serverTellsOfNoteChanges();
 
 private:
     // A register pushed from a data folder, then changed on the server by
@@ -701,6 +747,186 @@ void TestServer::pullRefusesFolderWithRegister()
     QCOMPARE(run.code, 1);
     QCOMPARE(run.err, message.arg(folder.path()));
     QCOMPARE(TestDataFolder::fileBytes(folder.path() + file), text.toUtf8());
+}
+
+// A statement on a session the server ended fails with the message, the
+// transaction it belonged to is gone, and the next statement outside a
+// transaction runs on a new session, told the change source again.
+void TestServer::lostSessionReconnects()
+{
+    const QString text = initialisedDatabase();
+    QVERIFY(!text.isEmpty());
+    ServerDatabase admin(ServerConnectionText::parse(text));
+    Connection c;
+    c.open(asUser(text, QStringLiteral("keiri1")));
+    const ChangeSource::Scope scope(QStringLiteral("区分マスタ"));
+    const auto insert = [&c](const char *code) {
+        c.exec(QStringLiteral("INSERT INTO kbn6 (KbnCode, KbnName) VALUES (?, '本店')"), {QLatin1String(code)}).finish();
+    };
+    insert("1");
+
+    c.beginTrans();
+    insert("2");
+    endSessions(admin);
+    QCOMPARE(failureOf([&] { insert("3"); }), lostMessage(text));
+    // The rest of the transaction does not run on a new session.
+    QVERIFY_THROWS_EXCEPTION(StoreError, insert("4"));
+    QVERIFY_THROWS_EXCEPTION(StoreError, c.commitTrans());
+    QVERIFY(!c.inTransaction());
+    QCOMPARE(scalar(admin, QStringLiteral("SELECT string_agg(KbnCode, ',' ORDER BY KbnCode) FROM kbn6")).toString(),
+             QStringLiteral("1"));
+
+    insert("5");
+    c.beginTrans();
+    insert("6");
+    c.commitTrans();
+    QCOMPARE(scalar(admin, QStringLiteral("SELECT string_agg(KbnCode || RSource, ',' ORDER BY RNo) FROM RirekiTbl "
+                                          "JOIN kbn6 ON RKey = KbnCode"))
+                     .toString(),
+             QStringLiteral("1区分マスタ,5区分マスタ,6区分マスタ"));
+
+    // Lost while idle: the first statement says so, the next one reads.
+    endSessions(admin);
+    QCOMPARE(failureOf([&] { c.exec(QStringLiteral("SELECT count(*) FROM kbn6")); }), lostMessage(text));
+    QSqlQuery &q = c.exec(QStringLiteral("SELECT count(*) FROM kbn6"));
+    QVERIFY(q.next());
+    QCOMPARE(q.value(0).toInt(), 3);
+    q.finish();
+
+    // Lost under the fast reader: the commit that follows says nothing was
+    // written, which is so.
+    c.beginTrans();
+    insert("7");
+    endSessions(admin);
+    QCOMPARE(failureOf([&] { StatementReader reader(c, QStringLiteral("SELECT KbnCode FROM kbn6")); }),
+             lostMessage(text));
+    QCOMPARE(failureOf([&] { c.commitTrans(); }), lostMessage(text));
+    QCOMPARE(scalar(admin, QStringLiteral("SELECT count(*) FROM kbn6")).toInt(), 3);
+}
+
+void TestServer::lostSessionInRecordClass_data()
+{
+    QTest::addColumn<int>("action");
+    // The change source is asked before each write: the session ends at
+    // that write, the ones before it in the same transaction done.
+    QTest::addColumn<int>("endAtWrite");
+    QTest::newRow("register") << 0 << 1;
+    QTest::newRow("settlement, checked against its version") << 1 << 2;
+    QTest::newRow("state update of three notes, after the first") << 2 << 3;
+}
+
+// A record class's action on a session that ends halfway fails with the
+// message and leaves the register as it was; the same action again succeeds.
+void TestServer::lostSessionInRecordClass()
+{
+    QFETCH(int, action);
+    QFETCH(int, endAtWrite);
+    const QString text = initialisedDatabase();
+    QVERIFY(!text.isEmpty());
+    ServerDatabase admin(ServerConnectionText::parse(text));
+    for (const char *number : {"A-1", "A-2", "A-3"})
+        admin.exec(QStringLiteral("INSERT INTO SiteTbl (TNo, TFDate, TKDate, TBank, TTo, TKingaku, TKubun, TYoto, TCond, "
+                                  "TRemarks, TKeiri) VALUES (?, '2024-01-10', '2024-02-01', '1', '100', 100000, '1', '1', "
+                                  "'1', '', '1')"),
+                   {QLatin1String(number)})
+                .finish();
+    TestDataFolder folder(false);
+    folder.useServer(asUser(text, QStringLiteral("keiri1")));
+    const auto state = [&admin] {
+        return scalar(admin, QStringLiteral("SELECT string_agg(TNo || ':' || TCond, ',' ORDER BY TNo) || ' ' || "
+                                            "(SELECT count(*) FROM RirekiTbl) FROM SiteTbl"))
+                .toString();
+    };
+    const QString before = state();
+
+    int writes = 0;
+    // A test that stops early leaves no provider behind it.
+    const auto uninstall = qScopeGuard([] { ChangeSource::install({}); });
+    ChangeSource::install([&] {
+        if (++writes == endAtWrite)
+            endSessions(admin);
+        return QStringLiteral("手形入力");
+    });
+    RibodoClass note;
+    note.setDirPath(folder.path());
+    note.CntDb();
+    const auto act = [&] {
+        if (action == 0) {
+            note.setRibodoNo(QStringLiteral("B-1"));
+            note.setRibodoKDate(QStringLiteral("2024-03-01"));
+            note.setKingaku(QStringLiteral("5000"));
+            note.SaveRs();
+        } else if (action == 1) {
+            note.setRibodoNo(QStringLiteral("A-2"));
+            note.SearchRs();
+            note.setRibodoNo2(QStringLiteral("A-2"));
+            note.setJyotai(QStringLiteral("2"));
+            note.EditRsJ();
+        } else {
+            note.setRibodoKDate(QDate(2024, 3, 1));
+            note.HenkoJ();
+        }
+    };
+    QCOMPARE(failureOf(act), lostMessage(text));
+    QCOMPARE(state(), before);
+
+    // A failed registration closes the object's recordset: the entry window
+    // connects anew for each registration.
+    if (action == 0)
+        note.CntDb();
+    act();
+    const QStringList after{QStringLiteral("A-1:1,A-2:1,A-3:1,B-1: 4"), QStringLiteral("A-1:1,A-2:2,A-3:1 4"),
+                            QStringLiteral("A-1:2,A-2:2,A-3:2 6")};
+    QCOMPARE(state(), after.at(action));
+    QCOMPARE(scalar(admin, QStringLiteral("SELECT RSource FROM RirekiTbl ORDER BY RNo DESC LIMIT 1")).toString(),
+             QStringLiteral("手形入力"));
+}
+
+// The notes' history trigger tells every session listening when a change is
+// committed; the check counts what this program wrote itself as its own.
+void TestServer::serverTellsOfNoteChanges()
+{
+    const QString text = initialisedDatabase();
+    QVERIFY(!text.isEmpty());
+    ServerDatabase admin(ServerConnectionText::parse(text));
+    TestDataFolder folder(false);
+    folder.useServer(asUser(text, QStringLiteral("keiri1")));
+    NoteChanges changes(folder.path());
+    changes.mark();
+    QSqlDriver *driver = changes.notifier();
+    QVERIFY(driver);
+    QSignalSpy told(driver, &QSqlDriver::notification);
+
+    RibodoClass note;
+    note.setDirPath(folder.path());
+    note.CntDb();
+    note.setRibodoNo(QStringLiteral("A-1"));
+    note.setKingaku(QStringLiteral("5000"));
+    note.SaveRs();
+    QTRY_COMPARE(told.count(), 1);
+    QCOMPARE(told.at(0).at(0).toString(), ServerSchema::notesChannel());
+    QCOMPARE(told.at(0).at(1).value<QSqlDriver::NotificationSource>(), QSqlDriver::OtherSource);
+    QVERIFY(!changes.changedElsewhere());
+
+    // Another PC: a master row tells nothing, a transaction of notes once.
+    admin.exec(QStringLiteral("INSERT INTO kbn6 (KbnCode, KbnName) VALUES ('1', '本店')")).finish();
+    admin.exec(QStringLiteral("BEGIN")).finish();
+    admin.exec(QStringLiteral("UPDATE SiteTbl SET TCond = '2'")).finish();
+    admin.exec(QStringLiteral("INSERT INTO SiteTbl (TNo, TKingaku) VALUES ('A-2', 1)")).finish();
+    admin.exec(QStringLiteral("COMMIT")).finish();
+    QTRY_COMPARE(told.count(), 2);
+    QVERIFY(changes.changedElsewhere());
+
+    // After a lost session the check listens on its new one.
+    endSessions(admin);
+    QVERIFY(!changes.changedElsewhere());
+    changes.mark();
+    QSqlDriver *again = changes.notifier();
+    QVERIFY(again);
+    QSignalSpy toldAgain(again, &QSqlDriver::notification);
+    admin.exec(QStringLiteral("UPDATE SiteTbl SET TCond = '3'")).finish();
+    QTRY_COMPARE(toldAgain.count(), 1);
+    QVERIFY(changes.changedElsewhere());
 }
 
 QTEST_GUILESS_MAIN(TestServer)

@@ -42,7 +42,11 @@ private slots:
         QTest::newRow("today from the server") << "SELECT 1 FROM SiteTbl WHERE TKDate <= date('now')" << "";
         QTest::newRow("CURRENT_DATE") << "SELECT CURRENT_DATE" << "";
         QTest::newRow("strftime") << "SELECT strftime('%Y', TKDate) FROM SiteTbl" << "";
-        QTest::newRow("group_concat") << "SELECT group_concat(TNo) FROM SiteTbl" << "";
+        QTest::newRow("json_each") << "SELECT 1 WHERE x IN (SELECT value FROM json_each(?))"
+                                   << "SELECT 1 WHERE x IN (SELECT value FROM json_array_elements_text(CAST(? AS json)))";
+        QTest::newRow("TOTAL") << "SELECT TOTAL(TKingaku), total(x) FROM SiteTbl" << "SELECT COALESCE(SUM(TKingaku), 0), COALESCE(SUM(x), 0) FROM SiteTbl";
+        QTest::newRow("group_concat") << "SELECT group_concat(TNo || '=' || TTo), group_concat(TNo, '|') FROM SiteTbl"
+                                      << "SELECT string_agg(CAST(TNo || '=' || TTo AS text), ','), string_agg(CAST(TNo AS text), '|') FROM SiteTbl";
         QTest::newRow("sqlite_master") << "SELECT name FROM sqlite_master" << "";
         QTest::newRow("PRAGMA") << "PRAGMA user_version" << "";
         QTest::newRow("INSERT OR REPLACE") << "INSERT OR REPLACE INTO kbn1 VALUES (?, ?)" << "";

@@ -9,11 +9,18 @@
 #include "store/StoreError.h"
 
 #include <QSqlQuery>
+#include <QtTest>
+
+namespace {
+ServerRegister *s_selected = nullptr;
+}
 
 ServerRegister::ServerRegister() = default;
 
 ServerRegister::~ServerRegister()
 {
+    if (s_selected == this)
+        s_selected = nullptr;
     stop();
 }
 
@@ -84,4 +91,30 @@ bool ServerRegister::exec(const QStringList &statements, const QString &undo)
         return false;
     }
     return true;
+}
+
+void ServerRegister::addEngineRows()
+{
+    QTest::addColumn<bool>("server");
+    QTest::newRow("sqlite") << false;
+    QTest::newRow("postgresql") << true;
+}
+
+bool ServerRegister::selectEngine()
+{
+    QFETCH_GLOBAL(bool, server);
+    s_selected = nullptr;
+    if (!server)
+        return true;
+    if (!isStarted() && !start())
+        return false;
+    if (!reset())
+        return false;
+    s_selected = this;
+    return true;
+}
+
+ServerRegister *ServerRegister::selected()
+{
+    return s_selected;
 }

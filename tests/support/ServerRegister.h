@@ -39,6 +39,16 @@ public:
     bool exec(const QStringList &statements, const QString &undo = QString());
     PgCluster &cluster() { return m_cluster; }
 
+    // Running a test program's cases on both engines: initTestCase_data
+    // calls addEngineRows() (global rows `sqlite` and `postgresql`), init()
+    // calls selectEngine(). On the server row the cluster starts with the
+    // first case, the register is reset, and every data folder made with a
+    // database until the next selectEngine() is pointed at it.
+    static void addEngineRows();
+    bool selectEngine();
+    // The register the case in progress runs on; null on SQLite.
+    static ServerRegister *selected();
+
 private:
     PgCluster m_cluster;
     std::unique_ptr<ServerDatabase> m_admin;

@@ -1,5 +1,7 @@
 #include "TestDataFolder.h"
 
+#include "ServerRegister.h"
+
 #include "store/Connection.h"
 #include "store/DataFolderBuilder.h"
 #include "store/Schema.h"
@@ -9,12 +11,19 @@
 #include <QFile>
 #include <QSqlDriver>
 #include <QSqlQuery>
+#include <QtTest>
 
 #include <sqlite3.h>
 
+#include <algorithm>
+
 TestDataFolder::TestDataFolder(bool createDatabase)
 {
-    if (createDatabase && m_dir.isValid())
+    if (!createDatabase || !m_dir.isValid())
+        return;
+    if (const ServerRegister *server = ServerRegister::selected())
+        server->use(*this);
+    else
         DataFolderBuilder::createDatabase(path());
 }
 
@@ -59,6 +68,62 @@ void TestDataFolder::execElsewhere(const QString &sql, const QVariantList &value
     sqlite3_create_function_v2(db, "ribodo_source", 0, SQLITE_UTF8, nullptr, otherProgram, nullptr, nullptr, nullptr);
     sqlite3_create_function_v2(db, "ribodo_user", 0, SQLITE_UTF8, nullptr, otherUser, nullptr, nullptr, nullptr);
     c.exec(sql, values).finish();
+}
+
+void TestDataFolder::refuseWrites(const QString &event, const QString &table, const QString &when) const
+{
+    if (ServerRegister *server = ServerRegister::selected()) {
+        const QString function = QStringLiteral("refuse_%1_%2").arg(event, table).toLower();
+        QVERIFY2(server->exec({QStringLiteral("CREATE FUNCTION %1() RETURNS trigger LANGUAGE plpgsql AS "
+                                              "$$BEGIN RAISE EXCEPTION 'locked'; END$$").arg(function),
+                               QStringLiteral("CREATE TRIGGER %1 BEFORE %2 ON %3 FOR EACH ROW %4 EXECUTE FUNCTION %1()")
+                                       .arg(function, event, table,
+                                            when.isEmpty() ? QString() : QStringLiteral("WHEN (%1)").arg(when))},
+                              QStringLiteral("DROP FUNCTION %1() CASCADE").arg(function)),
+                 qPrintable(server->error()));
+        return;
+    }
+    exec(QStringLiteral("CREATE TRIGGER refuse_%1_%2 BEFORE %1 ON %2 %3 BEGIN SELECT RAISE(ABORT, 'locked'); END")
+                 .arg(event, table, when.isEmpty() ? QString() : QStringLiteral("WHEN ") + when));
+}
+
+namespace {
+bool isView(const QString &name)
+{
+    const QString start = QStringLiteral("CREATE VIEW %1 ").arg(name);
+    const QStringList statements = Schema::createStatements();
+    return std::any_of(statements.begin(), statements.end(), [&](const QString &s) { return s.startsWith(start); });
+}
+} // namespace
+
+void TestDataFolder::drop(const QString &name) const
+{
+    const QString kind = isView(name) ? QStringLiteral("VIEW") : QStringLiteral("TABLE");
+    if (ServerRegister *server = ServerRegister::selected()) {
+        QVERIFY2(server->exec({QStringLiteral("ALTER %1 %2 RENAME TO %2_gone").arg(kind, name)},
+                              QStringLiteral("ALTER %1 IF EXISTS %2_gone RENAME TO %2").arg(kind, name)),
+                 qPrintable(server->error()));
+        return;
+    }
+    exec(QStringLiteral("DROP %1 %2").arg(kind, name));
+}
+
+void TestDataFolder::restore(const QString &name) const
+{
+    if (ServerRegister *server = ServerRegister::selected()) {
+        const QString kind = isView(name) ? QStringLiteral("VIEW") : QStringLiteral("TABLE");
+        QStringList statements{QStringLiteral("ALTER %1 %2_gone RENAME TO %2").arg(kind, name)};
+        if (kind == QLatin1String("TABLE"))
+            statements << QStringLiteral("TRUNCATE %1").arg(name);
+        QVERIFY2(server->exec(statements), qPrintable(server->error()));
+        return;
+    }
+    // The table with its indexes and its history's triggers, or the view.
+    const QString word = QLatin1Char(' ') + name + QLatin1Char(' ');
+    for (const QString &sql : Schema::createStatements()) {
+        if (sql.contains(word) && sql.startsWith(QLatin1String("CREATE VIEW")) == isView(name))
+            exec(sql);
+    }
 }
 
 QVariant TestDataFolder::scalar(const QString &sql, const QVariantList &values) const

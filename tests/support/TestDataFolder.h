@@ -8,7 +8,8 @@
 class TestDataFolder
 {
 public:
-    // createDatabase false leaves the folder empty.
+    // createDatabase false leaves the folder empty; on a case running on the
+    // server the folder names the server register instead.
     explicit TestDataFolder(bool createDatabase = true);
 
     bool isValid() const { return m_dir.isValid(); }
@@ -24,6 +25,16 @@ public:
     // The same as another program (another PC on the register, user keiri2)
     // would run it: its history rows are not counted as this program's.
     void execElsewhere(const QString &sql, const QVariantList &values = {}) const;
+    // Makes the register refuse writes to `table` ("INSERT", "UPDATE" or
+    // "DELETE"; only rows meeting `when`, a condition on NEW, if given), as
+    // a locked or failing database would, until the case ends.
+    void refuseWrites(const QString &event, const QString &table, const QString &when = QString()) const;
+    // Takes a table or view away, as a damaged register would lack it, and
+    // puts it back (a table empty; on the server the case's end puts it
+    // back whole as well).
+    void drop(const QString &name) const;
+    void restore(const QString &name) const;
+
     // The first column of the first row of a query.
     QVariant scalar(const QString &sql, const QVariantList &values = {}) const;
     // Who made the last history row and when, as a refused write names them.
