@@ -14,7 +14,6 @@
 
 #include <QDate>
 #include <QJsonObject>
-#include <QSqlQuery>
 #include <QStringList>
 
 namespace {
@@ -56,9 +55,7 @@ bool isNoteColumn(const QString &field)
 QString notesSql(Connection &connection)
 {
     // A register read where it could not be upgraded has no bank dates.
-    QSqlQuery &q = connection.exec(QStringLiteral("SELECT 1 FROM pragma_table_info('kbn6') WHERE name = 'KbnFuriEnd'"));
-    const bool bankDates = q.next();
-    q.finish();
+    const bool bankDates = connection.columns(QStringLiteral("kbn6")).contains(QLatin1String("KbnFuriEnd"));
     QStringList columns;
     for (const NoteColumn &c : noteColumns)
         columns << QStringLiteral("s.") + QLatin1String(c.name);

@@ -333,8 +333,20 @@ QString Connection::statement(const QString &sql)
     if (!m_server)
         return sql;
     auto it = m_translated.constFind(sql);
-    if (it == m_translated.constEnd())
-        it = m_translated.insert(sql, ServerSql::fromSqlite(sql));
+    if (it == m_translated.constEnd()) {
+        // A list a report works out is a temporary table, whose columns
+        // take the register's types.
+        static const QRegularExpression temporary(QStringLiteral(R"(^\s*CREATE\s+TEMP(ORARY)?\s+TABLE\s+)"),
+                                                  QRegularExpression::CaseInsensitiveOption);
+        const QRegularExpressionMatch m = temporary.match(sql);
+        const QString translated = m.hasMatch()
+                ? ServerSchema::translate(QStringLiteral("CREATE TABLE ") + sql.mid(m.capturedEnd()))
+                          .constFirst()
+                          .mid(12)
+                          .prepend(QStringLiteral("CREATE TEMP TABLE"))
+                : ServerSql::fromSqlite(sql);
+        it = m_translated.insert(sql, translated);
+    }
     return it.value();
 }
 
@@ -397,8 +409,9 @@ QSqlQuery &Connection::run(const QString &key, const QString &engineSql, const Q
     ensureSession();
     const QString &name = key.isEmpty() ? engineSql : key;
     if (m_server) {
-        // The server prepares no definitions: they run as they are.
-        static const QRegularExpression definition(QStringLiteral(R"(^\s*(CREATE|DROP|ALTER)\b)"),
+        // The server prepares no definitions and no transaction's bounds:
+        // they run as they are.
+        static const QRegularExpression definition(QStringLiteral(R"(^\s*(CREATE|DROP|ALTER|BEGIN|COMMIT|ROLLBACK)\b)"),
                                                    QRegularExpression::CaseInsensitiveOption);
         if (definition.match(name).hasMatch()) {
             QSqlQuery &query = m_statements[name];

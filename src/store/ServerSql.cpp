@@ -288,6 +288,12 @@ QString ServerSql::fromSqlite(const QString &sqlite)
             continue;
         }
         const bool call = after >= 0 && t.at(after).text == QLatin1String("(");
+        if (is(token, "temp") && after >= 0 && t.at(after).source == QLatin1String(".")
+            && (before < 0 || t.at(before).source != QLatin1String("."))) {
+            // The session's temporary tables.
+            token.text = QStringLiteral("pg_temp");
+            continue;
+        }
         if (is(token, "IFNULL") && call) {
             token.text = QStringLiteral("COALESCE");
         } else if (is(token, "LIKE")) {

@@ -137,6 +137,8 @@ private slots:
     {
         if (!QFileInfo::exists(QStringLiteral(RIBODO_LEGACY_FIXTURES "/dbRibodo.mdb")))
             QSKIP("no legacy sample");
+        if (ServerRegister::selected())
+            QSKIP("The start-up imports the earlier version into a register file; an office then pushes it.");
         WindowFixture w(true);
         QFile::remove(w.data.databasePath());
         QVERIFY(QFile::copy(QStringLiteral(RIBODO_LEGACY_FIXTURES "/dbRibodo.mdb"), w.data.path() + QStringLiteral("dbRibodo.mdb")));
@@ -174,6 +176,8 @@ private slots:
     {
         QFETCH(QString, outside);
         QFETCH(QString, problem);
+        if (ServerRegister::selected() && !outside.isEmpty())
+            QSKIP("The server's history is altered outside the program in tst_shell's server start.");
         for (const QString &sql : outside.split(QStringLiteral("; "), Qt::SkipEmptyParts))
             m_f->data.exec(sql);
         QVERIFY(Startup(m_f->context).CheckHistory());

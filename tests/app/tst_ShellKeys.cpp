@@ -1,3 +1,4 @@
+#include "ServerRegister.h"
 #include "WindowFixture.h"
 
 #include "app/FrmHelp.h"
@@ -20,7 +21,13 @@ class TestShellKeys : public QObject
     Q_OBJECT
 
 private slots:
-    void init() { m_f = std::make_unique<WindowFixture>(); }
+    void initTestCase_data() { ServerRegister::addEngineRows(); }
+
+    void init()
+    {
+        QVERIFY2(m_register.selectEngine(), qPrintable(m_register.error()));
+        m_f = std::make_unique<WindowFixture>();
+    }
 
     void cleanup()
     {
@@ -84,6 +91,7 @@ private slots:
 
 private:
     std::unique_ptr<WindowFixture> m_f;
+    ServerRegister m_register;
 };
 
 QTEST_MAIN(TestShellKeys)

@@ -1,3 +1,4 @@
+#include "ServerRegister.h"
 #include "TestDataFolder.h"
 
 #include "calendar/BankCalendar.h"
@@ -13,6 +14,9 @@ class TestUchiwakeCsv : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase_data() { ServerRegister::addEngineRows(); }
+    void init() { QVERIFY2(m_register.selectEngine(), qPrintable(m_register.error())); }
+
     void schedule_data()
     {
         QTest::addColumn<bool>("electronic");
@@ -59,6 +63,9 @@ private slots:
         QCOMPARE(TestDataFolder::fileBytes(written),
                  TestDataFolder::fileBytes(QStringLiteral(RIBODO_UCHIWAKE_FILES "/") + expected));
     }
+
+private:
+    ServerRegister m_register;
 };
 
 QTEST_MAIN(TestUchiwakeCsv)

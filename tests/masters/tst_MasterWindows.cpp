@@ -520,7 +520,7 @@ private Q_SLOTS:
         auto *list = qobject_cast<FrmCliantU *>(s.windows.load(WindowId::FrmCliantU));
         const auto listed = [&] { return WindowFixture::child<QAbstractItemView>(list, "ListView1")->model()->rowCount(); };
         const auto hidden = [&](const char *code) {
-            return s.data.scalar(QStringLiteral("SELECT ClSime || '/' || ClZan || '/' || Clpay || '/' || ClTokuiKbn "
+            return s.data.scalar(QStringLiteral("SELECT ClSime || '/' || (ClZan + 0.0) || '/' || Clpay || '/' || ClTokuiKbn "
                                                 "FROM SireCliant WHERE ClCode = ?"), {QLatin1String(code)}).toString();
         };
         QCOMPARE(listed(), 2);

@@ -351,6 +351,9 @@ private slots:
 
     void rendersDemoData()
     {
+        // The demo's own masters, not the fixture's.
+        if (ServerRegister::selected())
+            QVERIFY2(m_register.reset(), qPrintable(m_register.error()));
         TestDataFolder folder;
         DemoData::addDemoData(folder.path(), 400, QDate(2026, 12, 6));
         // Electronic records, each numbered as such.
@@ -368,6 +371,8 @@ private slots:
     }
     void readsTheDataFolderWhateverTheFileSays()
     {
+        if (ServerRegister::selected())
+            QSKIP("A definition's location names a register file.");
         TestDataFolder other;
         other.exec(QStringLiteral("INSERT INTO kbn6 (KbnCode, KbnName) VALUES ('9', '別の銀行')"));
         QString text = QString::fromUtf8(TestDataFolder::fileBytes(ReportTestData::reportFolder() + u"RBBank1.rpt"_s));
@@ -409,8 +414,9 @@ private slots:
             QFAIL("the report was made");
         } catch (const ReportError &e) {
             QCOMPARE(e.file(), database ? request.definitionPath : empty.databasePath());
-            // The engine's own words, which name a missing column, are the details.
-            QVERIFY2((e.reason() + e.details()).contains(reason), qPrintable(e.reason()));
+            // The engine's own words, which name a missing column (the
+            // server in lower case), are the details.
+            QVERIFY2((e.reason() + e.details()).contains(reason, Qt::CaseInsensitive), qPrintable(e.reason()));
             QVERIFY(e.text().contains(e.file()));
         }
     }
@@ -420,7 +426,7 @@ private:
     // covered by the subcontract law.
     void addRuleNotes(std::initializer_list<const char *> rows) const
     {
-        m->folder.exec(QStringLiteral("UPDATE kbn1 SET KbnDenshi = (KbnCode = '3')"));
+        m->folder.exec(QStringLiteral("UPDATE kbn1 SET KbnDenshi = CASE KbnCode WHEN '3' THEN 1 ELSE 0 END"));
         m->folder.exec(QStringLiteral("UPDATE SireCliant SET ClTekiho = CASE ClCode WHEN '110' THEN 1 ELSE 0 END"));
         for (const char *row : rows) {
             const QStringList v = QString::fromUtf8(row).split(QLatin1Char(' '));

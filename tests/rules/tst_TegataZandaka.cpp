@@ -1,3 +1,4 @@
+#include "ServerRegister.h"
 #include "TestDataFolder.h"
 
 #include "calendar/BankCalendar.h"
@@ -12,6 +13,9 @@ class TestTegataZandaka : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase_data() { ServerRegister::addEngineRows(); }
+    void init() { QVERIFY2(m_register.selectEngine(), qPrintable(m_register.error())); }
+
     void balance_data()
     {
         QTest::addColumn<QDate>("date");
@@ -62,6 +66,9 @@ private slots:
         reminders.sort();
         QTEST(reminders.join(u'|'), "reminders");
     }
+
+private:
+    ServerRegister m_register;
 };
 
 QTEST_MAIN(TestTegataZandaka)

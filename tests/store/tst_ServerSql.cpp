@@ -44,6 +44,7 @@ private slots:
         QTest::newRow("strftime") << "SELECT strftime('%Y', TKDate) FROM SiteTbl" << "";
         QTest::newRow("json_each") << "SELECT 1 WHERE x IN (SELECT value FROM json_each(?))"
                                    << "SELECT 1 WHERE x IN (SELECT value FROM json_array_elements_text(CAST(? AS json)))";
+        QTest::newRow("temporary table") << "INSERT INTO temp.List VALUES (?)" << "INSERT INTO pg_temp.List VALUES (?)";
         QTest::newRow("TOTAL") << "SELECT TOTAL(TKingaku), total(x) FROM SiteTbl" << "SELECT COALESCE(SUM(TKingaku), 0), COALESCE(SUM(x), 0) FROM SiteTbl";
         QTest::newRow("group_concat") << "SELECT group_concat(TNo || '=' || TTo), group_concat(TNo, '|') FROM SiteTbl"
                                       << "SELECT string_agg(CAST(TNo || '=' || TTo AS text), ','), string_agg(CAST(TNo AS text), '|') FROM SiteTbl";
