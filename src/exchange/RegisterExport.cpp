@@ -115,9 +115,12 @@ QList<RegisterExport::File> RegisterExport::writeAll(const QString &dataFolder, 
             HashedCsv csv(QDir(outDir).filePath(file.name));
             // The columns by name: the server's tables have a row identity
             // of their own besides.
+            // The server's history has its numbers and no row identity.
             const QStringList heading = connection.columns(table);
-            StatementReader rows(connection, QStringLiteral("SELECT \"%1\" FROM \"%2\" ORDER BY rowid")
-                                                     .arg(heading.join(QStringLiteral("\", \"")), table));
+            const bool numbered = connection.isServer() && table == Schema::historyTable();
+            StatementReader rows(connection, QStringLiteral("SELECT \"%1\" FROM \"%2\" ORDER BY %3")
+                                                     .arg(heading.join(QStringLiteral("\", \"")), table,
+                                                          numbered ? QStringLiteral("RNo") : QStringLiteral("rowid")));
             csv.add(heading);
             QStringList fields;
             while (rows.next()) {

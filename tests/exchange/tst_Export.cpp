@@ -4,6 +4,7 @@
 #include "exchange/CsvExport.h"
 #include "exchange/ExportSource.h"
 #include "exchange/JournalExport.h"
+#include "exchange/RegisterExport.h"
 #include "exchange/SavedFile.h"
 #include "exchange/XlsxExport.h"
 #include "store/StoreError.h"
@@ -256,6 +257,24 @@ private slots:
         const QString text = QStringLiteral("a\u2212") + QString::fromUcs4(U"\U0001F600", 1) + QStringLiteral("\nb");
         QCOMPARE(CsvExport::encode(text, CsvExport::Encoding::ShiftJis, &lost), QByteArray("a\x81\x7C?\nb"));
         QCOMPARE(lost, 1);
+    }
+
+    // Every table of the register in a file of its own, its columns as the
+    // register names them and nothing of the server's besides.
+    void everyTable()
+    {
+        TestDataFolder f;
+        f.addNote(QStringLiteral("A-1"), QStringLiteral("2025-03-31"));
+        QTemporaryDir out;
+        const QList<RegisterExport::File> files = RegisterExport::writeAll(f.path(), out.path());
+        QStringList names;
+        for (const RegisterExport::File &file : files)
+            names << file.name;
+        QCOMPARE(names.join(u' '), QStringLiteral("BankBalance.csv Kbn3.csv Kbn4.csv Kbn5.csv RirekiTbl.csv ShiwakeKamoku.csv "
+                                                  "SireCliant.csv SiteTbl.csv TMPTbl.csv kbn1.csv kbn2.csv kbn6.csv"));
+        QCOMPARE(QString::fromUtf8(readAll(out.filePath(QStringLiteral("SiteTbl.csv"))).mid(3)),
+                 QStringLiteral("TNo,TFDate,TKDate,TBank,TTo,TKingaku,TKubun,TYoto,TCond,TRemarks,TKeiri\r\n"
+                                "A-1,2024-01-10,2025-03-31,1,100,100000,1,1,1,,1\r\n"));
     }
 
     void journalLines()

@@ -1,3 +1,4 @@
+#include "ServerRegister.h"
 #include "TestDataFolder.h"
 
 #include "store/RibodoClass.h"
@@ -16,8 +17,11 @@ class TestConflict : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase_data() { ServerRegister::addEngineRows(); }
+
     void init()
     {
+        QVERIFY2(m_register.selectEngine(), qPrintable(m_register.error()));
         m_data = std::make_unique<TestDataFolder>();
         m_data->exec(QStringLiteral("INSERT INTO SireCliant (ClCode, ClName) VALUES ('100', '山田製作所'), "
                                     "('200', '佐藤工業')"));
@@ -227,6 +231,7 @@ private:
     std::unique_ptr<TestDataFolder> m_data;
     QString m_refusal;
     StoreError::Kind m_refusalKind = StoreError::Kind::Failure;
+    ServerRegister m_register;
 };
 
 QTEST_MAIN(TestConflict)

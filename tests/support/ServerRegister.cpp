@@ -6,6 +6,7 @@
 #include "store/ServerDatabase.h"
 #include "store/ServerPush.h"
 #include "store/ServerSchema.h"
+#include "store/ServerSql.h"
 #include "store/StoreError.h"
 
 #include <QSqlQuery>
@@ -33,6 +34,10 @@ bool ServerRegister::start()
     try {
         m_admin = std::make_unique<ServerDatabase>(ServerConnectionText::parse(m_cluster.newDatabase()));
         ServerSchema::create(*m_admin);
+        m_admin->exec(QStringLiteral("DO $$BEGIN IF NOT EXISTS (SELECT 1 FROM pg_roles WHERE rolname = 'keiri2') THEN "
+                                     "CREATE ROLE keiri2 LOGIN; END IF; END$$"))
+                .finish();
+        m_admin->exec(QStringLiteral("GRANT \"%1\" TO keiri2").arg(ServerSchema::writerRole())).finish();
         m_admin->exec(QStringLiteral("SET client_min_messages = warning")).finish();
         const TestDataFolder filled;
         ServerPush::push(filled.path(), *m_admin);
@@ -67,6 +72,20 @@ bool ServerRegister::reset()
         for (const QString &table : tables)
             m_admin->exec(QStringLiteral("INSERT INTO %1 OVERRIDING SYSTEM VALUE SELECT * FROM seed.%1").arg(table)).finish();
         m_admin->exec(QStringLiteral("RESET session_replication_role")).finish();
+    } catch (const StoreError &e) {
+        m_error = e.text();
+        return false;
+    }
+    return true;
+}
+
+bool ServerRegister::execElsewhere(const QString &sql, const QVariantList &values)
+{
+    try {
+        ServerDatabase other(ServerConnectionText::parse(
+                m_cluster.connectionText(m_admin->server().database(), QStringLiteral("keiri2"))));
+        other.exec(QStringLiteral("SET ribodo.source = '他の端末'")).finish();
+        other.exec(ServerSql::fromSqlite(sql), values).finish();
     } catch (const StoreError &e) {
         m_error = e.text();
         return false;

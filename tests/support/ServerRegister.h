@@ -37,6 +37,9 @@ public:
     // Runs statements as the superuser on the register; `undo` runs at the
     // next reset.
     bool exec(const QStringList &statements, const QString &undo = QString());
+    // Runs one statement (SQLite text) as another PC would: user keiri2 (a
+    // 経理), change source 「他の端末」.
+    bool execElsewhere(const QString &sql, const QVariantList &values);
     PgCluster &cluster() { return m_cluster; }
 
     // Running a test program's cases on both engines: initTestCase_data

@@ -55,6 +55,10 @@ void TestDataFolder::exec(const QString &sql, const QVariantList &values) const
 
 void TestDataFolder::execElsewhere(const QString &sql, const QVariantList &values) const
 {
+    if (ServerRegister *server = ServerRegister::selected()) {
+        QVERIFY2(server->execElsewhere(sql, values), qPrintable(server->error()));
+        return;
+    }
     Connection c;
     c.open(Schema::connectionText(path()));
     const QVariant handle = c.database().driver()->handle();
