@@ -425,9 +425,10 @@ QSqlQuery &Connection::run(const QString &key, const QString &engineSql, const Q
     auto it = m_statements.find(name);
     if (it == m_statements.end()) {
         const QString sql = engineSql.isEmpty() ? statement(key) : engineSql;
-        QSqlQuery query(m_db);
-        // The server's driver drops the rest of a forward-only result when
-        // another statement runs on the connection: its rows are taken whole.
+        // On the server a statement is one round trip past the driver, its
+        // rows taken whole (the driver would drop the rest of a forward-only
+        // result when another statement runs on the connection).
+        QSqlQuery query = m_server ? m_server->directQuery() : QSqlQuery(m_db);
         query.setForwardOnly(!m_server);
         if (!query.prepare(sql))
             throw failure(QStringLiteral("SQL 文を実行できません。"), query.lastError(), sql);

@@ -1,5 +1,6 @@
 #include "ServerDatabase.h"
 
+#include "ServerResult.h"
 #include "StoreError.h"
 
 #include <QAtomicInt>
@@ -8,6 +9,8 @@
 #include <QSqlQuery>
 
 #include <libpq-fe.h>
+
+#include <memory>
 
 namespace {
 
@@ -49,6 +52,24 @@ ServerDatabase::~ServerDatabase()
     m_db.close();
     m_db = QSqlDatabase();
     QSqlDatabase::removeDatabase(m_name);
+}
+
+PGconn *ServerDatabase::libpq()
+{
+    // The driver names the type PGconn* or, through its typedef, pg_conn*.
+    const QVariant handle = m_db.driver()->handle();
+    if (!handle.isValid()
+        || (qstrcmp(handle.typeName(), "PGconn*") != 0 && qstrcmp(handle.typeName(), "pg_conn*") != 0))
+        throw StoreError(QStringLiteral("サーバーのデータベースを読み書きできません。"),
+                         QStringLiteral("PostgreSQL driver without a libpq connection"));
+    return *static_cast<PGconn *const *>(handle.constData());
+}
+
+QSqlQuery ServerDatabase::directQuery()
+{
+    auto result = std::make_unique<ServerResult>(m_db.driver(), libpq());
+    // The query owns its result.
+    return QSqlQuery(result.release());
 }
 
 QSqlQuery ServerDatabase::exec(const QString &sql, const QVariantList &values)

@@ -8,6 +8,7 @@
 
 class QSqlError;
 class QSqlQuery;
+typedef struct pg_conn PGconn;
 class StoreError;
 
 // One open connection to the office register's server through Qt's
@@ -25,6 +26,14 @@ public:
 
     const ServerConnectionText &server() const { return m_server; }
     QSqlDatabase &database() { return m_db; }
+
+    // The driver's own libpq connection, for statements run past the driver
+    // in the same session (COPY, ServerResult, ServerReader); raises
+    // StoreError when the driver has none.
+    PGconn *libpq();
+    // A query whose statements run as ServerResult, a round trip each,
+    // without the driver's server-side PREPARE and DEALLOCATE.
+    QSqlQuery directQuery();
 
     // Runs one statement with bound values; raises StoreError on failure.
     // The query is read to its end by the caller before the next statement:

@@ -11,7 +11,6 @@
 
 #include <QLocale>
 #include <QRegularExpression>
-#include <QSqlDriver>
 #include <QSqlQuery>
 
 #include <libpq-fe.h>
@@ -27,19 +26,6 @@ int registerVersion(Connection &sqlite)
     const int version = q.next() ? q.value(0).toInt() : 0;
     q.finish();
     return version;
-}
-
-// The driver's own connection, so that COPY runs inside the copy's
-// transaction.
-PGconn *libpqConnection(ServerDatabase &server)
-{
-    // The driver names the type PGconn* or, through its typedef, pg_conn*.
-    const QVariant handle = server.database().driver()->handle();
-    if (!handle.isValid()
-        || (qstrcmp(handle.typeName(), "PGconn*") != 0 && qstrcmp(handle.typeName(), "pg_conn*") != 0))
-        throw StoreError(QStringLiteral("サーバーのデータベースを読み書きできません。"),
-                         QStringLiteral("PostgreSQL driver without a libpq connection"));
-    return *static_cast<PGconn *const *>(handle.constData());
 }
 
 [[noreturn]] void copyFailed(PGconn *connection, const QString &table)
@@ -93,7 +79,9 @@ qint64 copyTable(Connection &sqlite, ServerDatabase &server, const QString &tabl
     // The history in its own order, so that its chain is read as written.
     StatementReader reader(sqlite, QStringLiteral("SELECT %1 FROM %2 ORDER BY rowid")
                                            .arg(columns.join(QStringLiteral(", ")), table));
-    PGconn *connection = libpqConnection(server);
+    // The driver's own connection, so that COPY runs inside the copy's
+    // transaction.
+    PGconn *connection = server.libpq();
     const QByteArray copy = QStringLiteral("COPY %1 (%2) FROM STDIN").arg(table, columns.join(QStringLiteral(", "))).toUtf8();
     PGresult *started = PQexec(connection, copy.constData());
     const bool copying = PQresultStatus(started) == PGRES_COPY_IN;
@@ -189,10 +177,17 @@ QList<QPair<QString, qint64>> ServerPush::push(const QString &dataFolder, Server
             server.exec(QStringLiteral("ALTER TABLE %1 DISABLE TRIGGER USER").arg(table)).finish();
         for (const QString &table : tables)
             copied << qMakePair(table, copyTable(sqlite, server, table));
+        // Each index sorts its table once; with the default memory a million
+        // rows spill to disk.
+        server.exec(QStringLiteral("SET LOCAL maintenance_work_mem = '256MB'")).finish();
         for (const QString &statement : indexes)
             server.exec(statement).finish();
         for (const QString &table : tables)
             server.exec(QStringLiteral("ALTER TABLE %1 ENABLE TRIGGER USER").arg(table)).finish();
+        // The planner's statistics at once: without them the first look-ups
+        // of the history guess a scan of every row.
+        for (const QString &table : tables)
+            server.exec(QStringLiteral("ANALYZE %1").arg(table)).finish();
         server.exec(QStringLiteral("RESET ROLE")).finish();
     } catch (const StoreError &) {
         db.rollback();

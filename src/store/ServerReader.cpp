@@ -1,13 +1,14 @@
 #include "ServerReader.h"
 
 #include "ServerDatabase.h"
+#include "ServerResult.h"
 #include "StoreError.h"
 
 #include <QAtomicInt>
+#include <QSqlDriver>
 #include <QSqlError>
-#include <QSqlField>
-#include <QSqlQuery>
-#include <QSqlRecord>
+
+#include <libpq-fe.h>
 
 namespace {
 
@@ -15,60 +16,70 @@ namespace {
 // trips do not show.
 constexpr int batchRows = 5000;
 
+// The server's type numbers (pg_type.oid) read as numbers or bytes.
+enum : Oid {
+    boolOid = 16,
+    byteaOid = 17,
+    int8Oid = 20,
+    int2Oid = 21,
+    int4Oid = 23,
+    oidOid = 26,
+    float4Oid = 700,
+    float8Oid = 701,
+    numericOid = 1700,
+};
+
 QString nextCursorName()
 {
     static QAtomicInt counter;
     return QStringLiteral("ribodo_read_%1").arg(counter.fetchAndAddRelaxed(1));
 }
 
-RowReader::Type typeOf(const QSqlField &field)
+RowReader::Type typeOf(Oid type)
 {
-    switch (field.metaType().id()) {
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
+    switch (type) {
+    case int2Oid:
+    case int4Oid:
+    case int8Oid:
+    case oidOid:
         return RowReader::Type::Integer;
-    case QMetaType::Double:
-    case QMetaType::Float:
+    case float4Oid:
+    case float8Oid:
+    case numericOid:
         return RowReader::Type::Real;
-    case QMetaType::QByteArray:
+    case byteaOid:
         return RowReader::Type::Blob;
     default:
         return RowReader::Type::Text;
     }
 }
 
-[[noreturn]] void fail(const ServerDatabase &server, const QSqlQuery &query, const QString &sql)
-{
-    throw server.failure(QStringLiteral("サーバーのデータベースを読み書きできません。"), query.lastError(), sql);
-}
-
 } // namespace
 
 ServerReader::ServerReader(ServerDatabase &server, const QString &sql, const QVariantList &values, Fetch fetch)
     : m_server(server)
+    , m_connection(server.libpq())
 {
-    QSqlQuery q(server.database());
-    q.setForwardOnly(true);
-    q.setNumericalPrecisionPolicy(QSql::HighPrecision);
+    const QSqlDriver *driver = server.database().driver();
     if (!values.isEmpty() || fetch == Fetch::Whole) {
-        if (!q.prepare(sql))
-            fail(server, q, sql);
+        QVariantList bound;
+        bound.reserve(values.size());
         for (const QVariant &v : values) {
             // The register keeps yes/no as 0 and 1.
-            q.addBindValue(v.typeId() == QMetaType::Bool ? QVariant(int(v.toBool())) : v);
+            bound << (v.typeId() == QMetaType::Bool ? QVariant(int(v.toBool())) : v);
         }
-        if (!q.exec())
-            fail(server, q, sql);
-        take(q);
+        take(ServerResult::execute(driver, m_connection, ServerResult::numbered(sql), bound), sql);
         m_fetched = true;
         return;
     }
     m_cursor = nextCursorName();
     const QString declare = QStringLiteral("DECLARE %1 NO SCROLL CURSOR FOR %2").arg(m_cursor, sql);
-    if (!q.exec(declare))
-        fail(server, q, declare);
+    PGresult *declared = ServerResult::execute(driver, m_connection, declare.toUtf8(), {});
+    const bool ok = PQresultStatus(declared) == PGRES_COMMAND_OK;
+    const QSqlError error = ServerResult::error(m_connection, declared);
+    PQclear(declared);
+    if (!ok)
+        throw server.failure(QStringLiteral("サーバーのデータベースを読み書きできません。"), error, declare);
     // The first batch at once, so that the columns are known before the
     // first row is asked for.
     fetchBatch();
@@ -76,39 +87,38 @@ ServerReader::ServerReader(ServerDatabase &server, const QString &sql, const QVa
 
 ServerReader::~ServerReader()
 {
+    if (m_result)
+        PQclear(m_result);
     if (!m_cursor.isEmpty() && !m_server.isLost()) {
         // A transaction that failed, or a session lost, has closed its
         // cursors already.
-        QSqlQuery q(m_server.database());
-        q.exec(QStringLiteral("CLOSE ") + m_cursor);
+        PQclear(ServerResult::execute(nullptr, m_connection, QByteArray("CLOSE ") + m_cursor.toUtf8(), {}));
     }
 }
 
-void ServerReader::take(QSqlQuery &query)
+void ServerReader::take(PGresult *result, const QString &sql)
 {
-    const QSqlRecord record = query.record();
-    if (m_types.isEmpty()) {
-        m_columns = record.count();
-        for (int i = 0; i < m_columns; ++i) {
-            m_types << typeOf(record.field(i));
-            m_names << record.fieldName(i);
-        }
-    }
-    m_cells.clear();
-    m_null.clear();
+    if (m_result)
+        PQclear(m_result);
+    m_result = result;
     m_rows = 0;
     m_row = -1;
-    while (query.next()) {
-        for (int i = 0; i < m_columns; ++i) {
-            const QVariant v = query.value(i);
-            m_null.push_back(v.isNull() ? 1 : 0);
-            m_cells.push_back(v.isNull() ? QByteArray() : v.toString().toUtf8());
-        }
-        ++m_rows;
+    if (PQresultStatus(result) != PGRES_TUPLES_OK) {
+        const QSqlError error = ServerResult::error(m_connection, result);
+        PQclear(result);
+        m_result = nullptr;
+        throw m_server.failure(QStringLiteral("サーバーのデータベースを読み書きできません。"), error, sql);
     }
-    if (query.lastError().isValid())
-        fail(m_server, query, query.lastQuery());
-    query.finish();
+    if (m_types.isEmpty()) {
+        m_columns = PQnfields(result);
+        for (int i = 0; i < m_columns; ++i) {
+            const Oid type = PQftype(result, i);
+            m_types << typeOf(type);
+            m_yesNo << (type == boolOid);
+            m_names << QString::fromUtf8(PQfname(result, i));
+        }
+    }
+    m_rows = PQntuples(result);
 }
 
 bool ServerReader::next()
@@ -128,32 +138,38 @@ bool ServerReader::next()
 
 void ServerReader::fetchBatch()
 {
-    QSqlQuery q(m_server.database());
-    q.setForwardOnly(true);
-    q.setNumericalPrecisionPolicy(QSql::HighPrecision);
     const QString fetch = QStringLiteral("FETCH FORWARD %1 FROM %2").arg(batchRows).arg(m_cursor);
-    if (!q.exec(fetch))
-        fail(m_server, q, fetch);
-    take(q);
+    take(ServerResult::execute(m_server.database().driver(), m_connection, fetch.toUtf8(), {}), fetch);
     m_fetched = m_rows < batchRows;
 }
 
 RowReader::Type ServerReader::type(int column) const
 {
-    return m_null[size_t(m_row * m_columns + column)] ? Type::Null : m_types.at(column);
+    return PQgetisnull(m_result, m_row, column) ? Type::Null : m_types.at(column);
 }
 
 qint64 ServerReader::integer(int column) const
 {
-    return m_cells[size_t(m_row * m_columns + column)].toLongLong();
+    return utf8(column).toLongLong();
 }
 
 double ServerReader::real(int column) const
 {
-    return m_cells[size_t(m_row * m_columns + column)].toDouble();
+    return utf8(column).toDouble();
 }
 
 QByteArrayView ServerReader::utf8(int column) const
 {
-    return m_cells[size_t(m_row * m_columns + column)];
+    const char *text = PQgetvalue(m_result, m_row, column);
+    const int length = PQgetlength(m_result, m_row, column);
+    if (m_yesNo.at(column))
+        return *text == 't' ? QByteArrayView("true") : QByteArrayView("false");
+    if (m_types.at(column) == Type::Blob) {
+        size_t size = 0;
+        unsigned char *raw = PQunescapeBytea(reinterpret_cast<const unsigned char *>(text), &size);
+        m_blob = QByteArray(reinterpret_cast<const char *>(raw), qsizetype(size));
+        PQfreemem(raw);
+        return m_blob;
+    }
+    return QByteArrayView(text, length);
 }

@@ -25,6 +25,25 @@ QString replaced(QString text, const QString &pattern, const QString &with)
     return text.replace(QRegularExpression(pattern, caseless), with);
 }
 
+// An index column compared without regard to case is indexed as the
+// statements compare it (ServerSql casts both sides to citext), so that a
+// look-up of a note's history uses the index. A date's text has no letters:
+// its own order is the case-blind one, and sorting it as citext would make
+// building the index several times slower.
+QString caseBlindIndexColumns(const QString &statement)
+{
+    static const QRegularExpression column(QStringLiteral("(\\w+)\\s+COLLATE\\s+NOCASE\\b"), caseless);
+    QString out;
+    qsizetype at = 0;
+    for (const QRegularExpressionMatch &m : column.globalMatch(statement)) {
+        const QString name = m.captured(1);
+        out += statement.mid(at, m.capturedStart(0) - at);
+        out += Schema::isDateColumn(name) ? name : QStringLiteral("CAST(%1 AS citext)").arg(name);
+        at = m.capturedEnd(0);
+    }
+    return out + statement.mid(at);
+}
+
 QString translateExpressions(QString statement)
 {
     static const QRegularExpression glob(QStringLiteral("(\\w+)\\s+GLOB\\s+'([^']*)'"), caseless);
@@ -268,7 +287,7 @@ QStringList ServerSchema::translate(const QString &statement)
     if (s.startsWith(QLatin1String("CREATE TRIGGER"), Qt::CaseInsensitive))
         return guardTrigger(s);
     if (s.contains(QRegularExpression(QStringLiteral("^CREATE\\s+(UNIQUE\\s+)?INDEX\\b"), caseless)))
-        return {translateExpressions(replaced(s, QStringLiteral("(\\w+)\\s+COLLATE\\s+NOCASE\\b"), QStringLiteral("lower(\\1)")))};
+        return {translateExpressions(caseBlindIndexColumns(s))};
     if (s.contains(QRegularExpression(QStringLiteral("^CREATE\\s+TABLE\\b"), caseless))) {
         QString table = translateExpressions(columnTypes(s));
         // Every table but the history gets the row identity the program
