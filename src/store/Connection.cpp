@@ -377,7 +377,7 @@ QStringList Connection::columns(const QString &table)
     for (int i = 0; i < record.count(); ++i) {
         if (!m_server)
             names << record.fieldName(i);
-        else if (record.fieldName(i) != ServerSql::rowIdColumn())
+        else if (record.fieldName(i) != ServerSql::rowIdColumn() && record.fieldName(i) != ServerSchema::workUserColumn())
             names << ServerSchema::spelling(record.fieldName(i));
     }
     return names;

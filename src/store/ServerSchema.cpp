@@ -271,6 +271,11 @@ QString ServerSchema::notesChannel()
     return QStringLiteral("ribodo_notes");
 }
 
+QString ServerSchema::workUserColumn()
+{
+    return QStringLiteral("ribodo_user");
+}
+
 QString ServerSchema::versionTable()
 {
     return QStringLiteral("RibodoVersion");
@@ -342,6 +347,12 @@ QStringList ServerSchema::createStatements()
         else if (!name.isEmpty())
             views << name;
     }
+    // The print work table holds each user's own list: two PCs printing
+    // from the explorer at once must not mix theirs.
+    s << QStringLiteral("ALTER TABLE TMPTbl ADD COLUMN %1 text NOT NULL DEFAULT session_user").arg(workUserColumn());
+    s << QStringLiteral("ALTER TABLE TMPTbl ENABLE ROW LEVEL SECURITY");
+    s << QStringLiteral("CREATE POLICY TMPTbl_Own ON TMPTbl USING (%1 = session_user) WITH CHECK (%1 = session_user)")
+                 .arg(workUserColumn());
     s << QStringLiteral("CREATE TRIGGER RirekiTbl_NoTruncate BEFORE TRUNCATE ON RirekiTbl "
                         "FOR EACH STATEMENT EXECUTE FUNCTION RirekiTbl_NoDelete()");
     s << historyHelpers();

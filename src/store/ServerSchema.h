@@ -19,6 +19,9 @@ public:
     // the users of an office are made members of one of them.
     static QString writerRole();
     static QString readerRole();
+    // The column of the print work table TMPTbl naming the user whose row
+    // it is; each user sees and replaces only their own rows.
+    static QString workUserColumn();
     // The one-row table that holds Schema::version().
     static QString versionTable();
     // The notification the notes' history trigger sends, once per

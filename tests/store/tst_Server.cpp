@@ -13,6 +13,7 @@
 #include "store/ServerSchema.h"
 #include "store/StatementReader.h"
 #include "store/StoreError.h"
+#include "store/WorkTable.h"
 
 #include <QDir>
 #include <QFile>
@@ -158,6 +159,7 @@ private slots:
     void historyHashMatchesProgram_data();
     void historyHashMatchesProgram();
     void readerCannotWrite();
+    void workTableIsEachUsers();
     void historyCannotBeChanged_data();
     void historyCannotBeChanged();
     void pushCopiesRegister_data();
@@ -212,6 +214,7 @@ bool TestServer::addUsers()
     return m_cluster.exec({QStringLiteral(
             "DO $$BEGIN\n"
             "IF NOT EXISTS (SELECT 1 FROM pg_roles WHERE rolname = 'keiri1') THEN CREATE ROLE keiri1 LOGIN IN ROLE \"経理\"; END IF;\n"
+            "IF NOT EXISTS (SELECT 1 FROM pg_roles WHERE rolname = 'keiri2') THEN CREATE ROLE keiri2 LOGIN IN ROLE \"経理\"; END IF;\n"
             "IF NOT EXISTS (SELECT 1 FROM pg_roles WHERE rolname = 'etsuran1') THEN CREATE ROLE etsuran1 LOGIN IN ROLE \"閲覧\"; END IF;\n"
             "END$$")});
 }
@@ -509,6 +512,29 @@ void TestServer::readerCannotWrite()
     QVERIFY(refused(db, QStringLiteral("INSERT INTO SiteTbl (TNo) VALUES ('B-1')")));
     QVERIFY(refused(db, QStringLiteral("UPDATE kbn6 SET KbnName = 'x'")));
     QVERIFY(refused(db, QStringLiteral("DELETE FROM SireCliant")));
+}
+
+// Two users printing from the explorer at once each print their own list.
+void TestServer::workTableIsEachUsers()
+{
+    const QString text = initialisedDatabase();
+    QVERIFY(!text.isEmpty());
+    Connection first;
+    Connection second;
+    first.open(asUser(text, QStringLiteral("keiri1")));
+    second.open(asUser(text, QStringLiteral("keiri2")));
+    WorkTable::replace(first, {{QStringLiteral("A-1")}, {QStringLiteral("A-2")}});
+    WorkTable::replace(second, {{QStringLiteral("B-1")}});
+    WorkTable::replace(first, {{QStringLiteral("A-3")}});
+    const auto listed = [](Connection &c) {
+        QSqlQuery &q = c.exec(QStringLiteral("SELECT group_concat(F1, ' ') FROM TMPTbl"));
+        const QString list = q.next() ? q.value(0).toString() : QString();
+        q.finish();
+        return list;
+    };
+    QCOMPARE(listed(first), QStringLiteral("A-3"));
+    QCOMPARE(listed(second), QStringLiteral("B-1"));
+    QCOMPARE(first.columns(QStringLiteral("TMPTbl")).join(u','), QStringLiteral("F1,F2,F3,F4,F5,F6,F7"));
 }
 
 void TestServer::historyCannotBeChanged_data()
