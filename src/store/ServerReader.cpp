@@ -2,6 +2,7 @@
 
 #include "ServerDatabase.h"
 #include "ServerResult.h"
+#include "ServerTypes.h"
 #include "StoreError.h"
 
 #include <QAtomicInt>
@@ -16,18 +17,7 @@ namespace {
 // trips do not show.
 constexpr int batchRows = 5000;
 
-// The server's type numbers (pg_type.oid) read as numbers or bytes.
-enum : Oid {
-    boolOid = 16,
-    byteaOid = 17,
-    int8Oid = 20,
-    int2Oid = 21,
-    int4Oid = 23,
-    oidOid = 26,
-    float4Oid = 700,
-    float8Oid = 701,
-    numericOid = 1700,
-};
+using namespace ServerTypes;
 
 QString nextCursorName()
 {

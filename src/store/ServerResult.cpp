@@ -1,5 +1,7 @@
 #include "ServerResult.h"
 
+#include "ServerTypes.h"
+
 #include <QDate>
 #include <QDateTime>
 #include <QLocale>
@@ -15,23 +17,7 @@
 
 namespace {
 
-// The server's type numbers (pg_type.oid) the driver gives a type of their own.
-enum : Oid {
-    boolOid = 16,
-    byteaOid = 17,
-    int8Oid = 20,
-    int2Oid = 21,
-    int4Oid = 23,
-    oidOid = 26,
-    float4Oid = 700,
-    float8Oid = 701,
-    dateOid = 1082,
-    timeOid = 1083,
-    timestampOid = 1114,
-    timestampTzOid = 1184,
-    timeTzOid = 1266,
-    numericOid = 1700,
-};
+using namespace ServerTypes;
 
 QMetaType metaTypeOf(Oid type)
 {
