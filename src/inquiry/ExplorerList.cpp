@@ -14,7 +14,7 @@
 
 #include <cmath>
 #include <limits>
-#include <memory>
+#include <optional>
 
 namespace {
 
@@ -65,28 +65,27 @@ void ExplorerList::fill(Connection &connection, const QString &jetSql)
     const QString sql = QStringLiteral("SELECT TFDate, TNo, ClName, TKingaku, TKDate, Ginko, TRemarks, TTo, TBank FROM (")
             + JetSql::toSqlite(jetSql) + QLatin1Char(')');
     UnregisteredNames names(connection);
-    std::unique_ptr<StatementReader> reader;
+    std::optional<StatementReader> query;
     try {
-        reader = std::make_unique<StatementReader>(connection, sql);
+        query.emplace(connection, sql);
     } catch (const StoreError &e) {
         throw StoreError(QStringLiteral("手形の一覧を読めません。"), e.text());
     }
-    StatementReader &query = *reader;
 
     beginResetModel();
     clearRows();
     double total = 0;
     try {
-        while (query.next()) {
-            m_drawn.append(dateNumber(query.value(0)));
-            m_number.append(query.value(1).toString());
-            m_payee.append(nameIndex(names.payee(query.value(2).toString(), query.value(7).toString())));
-            const QVariant amount = query.value(3);
+        while (query->next()) {
+            m_drawn.append(dateNumber(query->value(0)));
+            m_number.append(query->value(1).toString());
+            m_payee.append(nameIndex(names.payee(query->value(2).toString(), query->value(7).toString())));
+            const QVariant amount = query->value(3);
             m_amount.append(amount.isNull() ? std::numeric_limits<double>::quiet_NaN() : amount.toDouble());
             total += amount.toDouble();
-            m_due.append(dateNumber(query.value(4)));
-            m_bank.append(nameIndex(names.bank(query.value(5).toString(), query.value(8).toString())));
-            m_remarks.append(query.value(6).toString());
+            m_due.append(dateNumber(query->value(4)));
+            m_bank.append(nameIndex(names.bank(query->value(5).toString(), query->value(8).toString())));
+            m_remarks.append(query->value(6).toString());
         }
     } catch (const StoreError &e) {
         clearRows();

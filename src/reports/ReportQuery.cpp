@@ -94,11 +94,11 @@ QString ReportQuery::from() const
         inner += QStringLiteral(", %1 AS \"%2\"").arg(value, l.name);
         // The server compares a code with a number only as text, and codes
         // regardless of letter case.
-        const QString match = QStringLiteral("%1.\"%2\"").arg(alias, l.match);
+        const auto compared = [this](const QString &operand) {
+            return m_connection.isServer() ? QStringLiteral("CAST(%1 AS citext)").arg(operand) : operand;
+        };
         joins += QStringLiteral(" LEFT JOIN \"%1\" AS %2 ON %3 = %4")
-                         .arg(l.table, alias,
-                              m_connection.isServer() ? QStringLiteral("CAST(%1 AS citext)").arg(match) : match,
-                              m_connection.isServer() ? QStringLiteral("CAST(%1 AS citext)").arg(code) : code);
+                         .arg(l.table, alias, compared(QStringLiteral("%1.\"%2\"").arg(alias, l.match)), compared(code));
     }
     return QStringLiteral("(%1 FROM \"%2\" AS s%3) AS r").arg(inner, m_definition.source, joins);
 }

@@ -336,16 +336,10 @@ QString Connection::statement(const QString &sql)
     if (it == m_translated.constEnd()) {
         // A list a report works out is a temporary table, whose columns
         // take the register's types.
-        static const QRegularExpression temporary(QStringLiteral(R"(^\s*CREATE\s+TEMP(ORARY)?\s+TABLE\s+)"),
+        static const QRegularExpression temporary(QStringLiteral(R"(^\s*CREATE\s+TEMP(ORARY)?\s+TABLE\b)"),
                                                   QRegularExpression::CaseInsensitiveOption);
-        const QRegularExpressionMatch m = temporary.match(sql);
-        const QString translated = m.hasMatch()
-                ? ServerSchema::translate(QStringLiteral("CREATE TABLE ") + sql.mid(m.capturedEnd()))
-                          .constFirst()
-                          .mid(12)
-                          .prepend(QStringLiteral("CREATE TEMP TABLE"))
-                : ServerSql::fromSqlite(sql);
-        it = m_translated.insert(sql, translated);
+        it = m_translated.insert(sql, temporary.match(sql).hasMatch() ? ServerSchema::translate(sql).constFirst()
+                                                                      : ServerSql::fromSqlite(sql));
     }
     return it.value();
 }

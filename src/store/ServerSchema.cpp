@@ -244,7 +244,7 @@ const SchemaColumns &schemaColumns()
 
 QString tableName(const QString &statement)
 {
-    static const QRegularExpression form(QStringLiteral("^CREATE\\s+(TABLE|VIEW)\\s+(\\w+)"), caseless);
+    static const QRegularExpression form(QStringLiteral("^CREATE\\s+(?:TEMP(?:ORARY)?\\s+)?(TABLE|VIEW)\\s+(\\w+)"), caseless);
     const QRegularExpressionMatch m = form.match(statement);
     return m.hasMatch() ? m.captured(2) : QString();
 }
@@ -293,7 +293,7 @@ QStringList ServerSchema::translate(const QString &statement)
         return guardTrigger(s);
     if (s.contains(QRegularExpression(QStringLiteral("^CREATE\\s+(UNIQUE\\s+)?INDEX\\b"), caseless)))
         return {translateExpressions(caseBlindIndexColumns(s))};
-    if (s.contains(QRegularExpression(QStringLiteral("^CREATE\\s+TABLE\\b"), caseless))) {
+    if (s.contains(QRegularExpression(QStringLiteral("^CREATE\\s+(TEMP(ORARY)?\\s+)?TABLE\\b"), caseless))) {
         QString table = translateExpressions(columnTypes(s));
         // Every table but the history gets the row identity the program
         // walks a table by.

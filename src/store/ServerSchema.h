@@ -28,10 +28,11 @@ public:
     // transaction that changed notes; delivered when it commits.
     static QString notesChannel();
 
-    // PostgreSQL's form of one of Schema's statements: codes compared
-    // without regard to case become citext, amounts exact numeric, a GLOB
-    // check a regular expression, IFNULL COALESCE, a case-blind index column
-    // lower(), the guard triggers PL/pgSQL, the version a table. Raises
+    // PostgreSQL's form of one of Schema's statements, or of a temporary
+    // table the program makes: codes compared without regard to case become
+    // citext, amounts exact numeric, a GLOB check a regular expression,
+    // IFNULL COALESCE, a case-blind index column citext, the guard triggers
+    // PL/pgSQL, the version a table. Raises
     // StoreError for a form it does not know, so that no statement is
     // silently left out.
     static QStringList translate(const QString &statement);

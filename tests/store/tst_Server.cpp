@@ -53,6 +53,17 @@ QString asUser(const QString &text, const QString &user)
     return t.replace(QRegularExpression(QStringLiteral("User=[^;]*")), QStringLiteral("User=") + user);
 }
 
+// A supplier with a fraction in its balance, and notes registered,
+// corrected and deleted: a register whose history has every kind of row.
+void addHistory(const TestDataFolder &data)
+{
+    data.exec(QStringLiteral("INSERT INTO SireCliant (ClCode, ClName, ClZan) VALUES ('100', '山田商店', 0.1)"));
+    data.addNote(QStringLiteral("A-1"), QStringLiteral("2026-12-31"), QStringLiteral("1"), 1000000);
+    data.addNote(QStringLiteral("A-2"), QStringLiteral("2027-01-31"), QStringLiteral("1"), 1500000.5);
+    data.exec(QStringLiteral("UPDATE SiteTbl SET TKingaku = 2000000 WHERE TNo = 'A-1'"));
+    data.exec(QStringLiteral("DELETE FROM SiteTbl WHERE TNo = 'A-2'"));
+}
+
 // True when the statement is refused.
 bool refused(ServerDatabase &db, const QString &sql)
 {
@@ -581,11 +592,7 @@ void TestServer::pushCopiesRegister()
 {
     QFETCH(bool, initialised);
     TestDataFolder data;
-    data.exec(QStringLiteral("INSERT INTO SireCliant (ClCode, ClName, ClZan) VALUES ('100', '山田商店', 0.1)"));
-    data.addNote(QStringLiteral("A-1"), QStringLiteral("2026-12-31"), QStringLiteral("1"), 1000000);
-    data.addNote(QStringLiteral("A-2"), QStringLiteral("2027-01-31"), QStringLiteral("1"), 1500000.5);
-    data.exec(QStringLiteral("UPDATE SiteTbl SET TKingaku = 2000000 WHERE TNo = 'A-1'"));
-    data.exec(QStringLiteral("DELETE FROM SiteTbl WHERE TNo = 'A-2'"));
+    addHistory(data);
     // Characters the stream to the server must escape.
     const QString remarks = QStringLiteral("1行目\n\t2行目\\円\r");
     data.exec(QStringLiteral("UPDATE SiteTbl SET TRemarks = ? WHERE TNo = 'A-1'"), {remarks});
@@ -629,11 +636,7 @@ void TestServer::pushCopiesRegister()
 QString TestServer::pushedRegister()
 {
     TestDataFolder data;
-    data.exec(QStringLiteral("INSERT INTO SireCliant (ClCode, ClName, ClZan) VALUES ('100', '山田商店', 0.1)"));
-    data.addNote(QStringLiteral("A-1"), QStringLiteral("2026-12-31"), QStringLiteral("1"), 1000000);
-    data.addNote(QStringLiteral("A-2"), QStringLiteral("2027-01-31"), QStringLiteral("1"), 1500000.5);
-    data.exec(QStringLiteral("UPDATE SiteTbl SET TKingaku = 2000000 WHERE TNo = 'A-1'"));
-    data.exec(QStringLiteral("DELETE FROM SiteTbl WHERE TNo = 'A-2'"));
+    addHistory(data);
     const QString text = m_cluster.newDatabase();
     if (text.isEmpty() || tool({QStringLiteral("push"), data.path(), text}).code != 0 || !addUsers())
         return QString();
